@@ -1,0 +1,64 @@
+// The file layer. The files these jobs read and write come from a system whose
+// file names do not tell case apart: every operation here matches the last
+// component of a path against the names in its folder without regard to case
+// (Windows-1252 case table). An existing file keeps its spelling on disk; a new
+// file gets the spelling the program gives it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace modvesk {
+
+namespace fs = std::filesystem;
+
+// The existing entry of dir whose name equals `name` without regard to case
+// (the exact spelling first); dir / name when there is none.
+fs::path resolveName(const fs::path& dir, const std::string& name);
+// The same for a full path: its last component is matched in its folder.
+fs::path resolvePath(const fs::path& path);
+
+// True when the path can be opened for reading; false on any failure and on "".
+bool FileExists(const fs::path& path);
+// Appends (append) or creates/empties the file, writes text + CR LF, closes it.
+// Returns false when the file could not be written.
+bool WriteLine(bool append, const fs::path& path, const std::string& text);
+// Writes the bytes as they are, creating or emptying the file. False on failure.
+bool WriteBytes(const fs::path& path, const std::string& bytes, bool append = false);
+// Replaces the file's contents by `bytes` through a temporary file in the same
+// folder renamed over it: an interrupted or failed write leaves the original whole.
+bool ReplaceFileContents(const fs::path& path, const std::string& bytes);
+// Deletes the file when it exists. False only when it exists and could not be deleted.
+bool DeleteFileIfExists(const fs::path& path);
+// Copies source over target (replacing it). False on failure.
+bool CopyFileOver(const fs::path& source, const fs::path& target);
+// The whole file as bytes; false when it cannot be read.
+bool ReadAll(const fs::path& path, std::string& bytes);
+
+// Reads text lines: a line ends at CR or at CR LF; a lone LF does not end a line.
+// The line end is not part of the line. A last line without an end is returned too.
+class LineReader {
+public:
+    explicit LineReader(const fs::path& path);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+    bool isOpen() const;
+    // False at the end of the file.
+    bool next(std::string& line);
+
+private:
+    struct Impl;
+    Impl* impl_;
+};
+
+// Names of the files of dir matching one of the patterns ("*.txt", "*.dbf;*.csv"),
+// without regard to case, sorted without regard to case.
+std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patterns);
+
+// A file name the system can hold inside the folder: not empty, not "." or "..",
+// and without "/", "\" or ":".
+bool IsPlainFileName(const std::string& name);
+
+} // namespace modvesk

@@ -1,0 +1,133 @@
+// The state a job works on: the model of the main window Vesklin (its options,
+// fields, lists and log box), the job-wide values of the main module, and the
+// interface to whoever sits at the screen. The Qt window, the batch program and
+// the tests each give a Session its dialogs and read the model back.
+#pragma once
+
+#include "sorted_list.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace component {
+class Component;
+}
+
+namespace modvesk {
+
+// Icons of a message box.
+enum class Icon { None, Exclamation, Warning, Information, Question };
+
+// Everything that needs a person at the screen. Texts are Windows-1252.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A message box with only an OK button (an empty title: the application's title).
+    virtual void message(const std::string& text, const std::string& title = "",
+                         Icon icon = Icon::None) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool question(const std::string& text, const std::string& title = "",
+                          Icon icon = Icon::None) = 0;
+    // The open-file dialog. `filter` has the form "Description|pattern" (patterns
+    // separated by ";"). Returns the chosen full path, "" when cancelled.
+    virtual std::string openFile(const std::string& title, const std::string& filter,
+                                 const std::string& initialName = "") = 0;
+    // Lets the window process its pending events count + 1 times; nothing when count < 0.
+    virtual void attente(long count) = 0;
+    // How far a long job is (done of total; total 0 when unknown).
+    virtual void progress(long done, long total) { (void)done, (void)total; }
+    // The window re-reads its file lists File1 (*.txt) and File2 (*.dbf;*.csv).
+    virtual void refreshFileLists() {}
+    // The log box or a list changed: the window redraws it.
+    virtual void redraw() {}
+    // Hourglass pointer on (true) or back to normal (false).
+    virtual void busy(bool on) { (void)on; }
+};
+
+// Login formats: the option group OptionNomDabord / Optionabrev / OptionEntier.
+enum class LoginFormat { NomDabord, Abrev, Entier };
+
+// The controls of the main window that the jobs read and set.
+struct WindowModel {
+    std::string txtrne1, txtrne2;                    // RNE of establishments 1 and 2
+    LoginFormat loginFormat = LoginFormat::NomDabord;
+    bool kwartz17 = true;                            // "Nouveaux comptes pour Kwartz 1.7*"
+    bool version3 = true;                            // "KWARTZ  1.3x, 1.4x"
+    bool framemsjEnabled = false;                    // EXPORT frame
+    bool rechercherEnabled = false;                  // "Rechercher"
+    bool miseAjourEnabled = true;                    // menu item miseAjour_M
+    std::string placeexport;                         // path of the EXPORT file
+    std::string commonDialogFileName;                // CommonDialog1.FileName
+    SortedList lstTri;                               // new accounts (hidden)
+    SortedList LstTri2;                              // accounts to modify (hidden)
+    SortedList classes;                              // classes of the last GEP/CSV job
+    bool classesEnabled = false;
+    bool command3Enabled = false;                    // "Sauvegarder toutes les classes"
+    bool save1Enabled = false;                       // "Sauvegarder une classe"
+    std::string Text1;                               // the log box
+    // Check boxes of the Access export window that the builders read.
+    bool chkinvdate = false;                         // "Inverser Mois/Jour dans les champs"
+    bool Checkwartz = false;
+};
+
+// One person built by a builder.
+struct Person {
+    std::string surname;    // fixed 50 characters in the record; kept trimmed here
+    std::string firstPart;  // first-name part of the login
+    std::string password;
+    std::string firstWord;  // first word of the first name
+    std::string firstName;  // the cleaned full first name
+    std::string text;       // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
+};
+
+// The dBase field table: 257 rows, for each of the five table families a pair
+// (width, end). Row 0 holds zeros.
+enum Family { Pupils = 0, Teachers = 1, Assignments = 2, Groups = 3, GroupLinks = 4 };
+struct FieldCell {
+    long width = 0;
+    long end = 0;
+};
+using FieldTable = std::vector<std::array<FieldCell, 5>>;
+
+// Job-wide values of the main module; they live from one job's start to the next.
+struct JobState {
+    bool UpdateMode = false;
+    bool b2i = false;              // the B2I flag: true while gep_b2i_m runs
+    std::string classList;         // classes met by the pupil builders, each + one blank
+    std::vector<Person> persons;   // grows with the data (no fixed cap)
+    std::vector<std::string> nameKeys;
+    long lastPersonIndex = -1;     // stored by the writer: count - 1
+    FieldTable fieldTable = FieldTable(257);
+    std::string kwartzSuffix;      // Kwartz 1.7 suffix of the person being built
+    // Trainees (form saisiegroupes).
+    std::string groupeStage, respStage;
+    // Errors met while writing files: each failed file once, in order.
+    std::vector<std::string> writeErrors;
+
+    // The person at index i, growing the tables as needed.
+    Person& person(long i);
+    std::string& nameKey(long i);
+};
+
+// A run of the program: the window model, the job state, the dialogs, the
+// program's directory and the scripting component (nullptr when it could not be
+// created).
+struct Session {
+    std::filesystem::path dir;     // the program's directory: every file lies here
+    WindowModel win;
+    JobState job;
+    Dialogs* ui = nullptr;
+    component::Component* component = nullptr;
+    std::string cheminBase;        // the last Access database chosen
+
+    // dir / name, matched without regard to case against the existing files.
+    std::filesystem::path file(const std::string& name) const;
+    // Appends to the log box.
+    void log(const std::string& text);
+    // Records that a file could not be written and says so in the log box.
+    void writeFailed(const std::string& name);
+};
+
+} // namespace modvesk

@@ -1,0 +1,68 @@
+// Text operations shared by every job. Every string holds Windows-1252 bytes
+// ("ANSI"), one byte per character, as the files and the library do.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace modvesk {
+
+// ---- Windows-1252 letters -------------------------------------------------
+// Upper and lower case of every letter of the code page (é/É, ç/Ç, œ/Œ, ÿ/Ÿ, š/Š,
+// ž/Ž ...); ß and µ have no other case and stay as they are.
+char upperChar(char c);
+char lowerChar(char c);
+std::string Upper(std::string_view text);
+std::string Lower(std::string_view text);
+
+// ---- Blanks and pieces ----------------------------------------------------
+// Only the blank (0x20) is trimmed, never tabs, CR or LF.
+std::string LTrim(std::string_view text);
+std::string RTrim(std::string_view text);
+std::string Trim(std::string_view text);
+// Left(text, n): the first n characters (all of them when the text is shorter).
+std::string Left(std::string_view text, long n);
+// Right(text, n): the last n characters.
+std::string Right(std::string_view text, long n);
+// Mid(text, start, length): from character `start` counted from 1; length < 0: to the end.
+std::string Mid(std::string_view text, long start, long length = -1);
+// Position of `what` in `text` counted from 1, 0 when absent (the search starts at `start`).
+long InStr(std::string_view text, std::string_view what, long start = 1);
+
+// ---- Field operations -----------------------------------------------------
+// For each character of `chars` in order, replaces every occurrence in `text` by `replacement`.
+void ReplaceChars(std::string& text, std::string_view chars, std::string_view replacement);
+// Every occurrence of `what` replaced by `by` (what may not be empty).
+std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view by);
+// Removes leading blanks from `text` itself; returns the part before the first
+// `separator` with trailing blanks removed, or the whole left-trimmed text (trailing
+// blanks kept) when the separator does not occur.
+std::string FirstField(std::string& text, std::string_view separator);
+// "" when `text` is empty; otherwise removes leading blanks from `text` itself and
+// returns "" when the separator does not occur, else everything after the first one.
+std::string RestAfter(std::string& text, std::string_view separator);
+// Field n counted from 1, cut from a copy of `text`: trimmed, "" when missing.
+std::string NthField(long n, std::string text, std::string_view separator);
+// False when the trimmed text is empty; else whether its first character is a digit.
+bool StartsWithDigit(std::string_view text);
+// Sum of the leading numbers of the words of `text` (a word without one counts 0), rounded.
+long SumOfNumbers(std::string text);
+// The leading decimal number of a word ("12ab" gives 12, "ab" gives 0), as a double.
+double LeadingNumber(std::string_view word);
+// Decimal text of a whole number.
+std::string Str(long n);
+
+// ---- Code pages -----------------------------------------------------------
+// OEM (code page 850) to ANSI (Windows-1252), "?" where 1252 has no such character;
+// same length as the input.
+std::string OemToAnsi(std::string_view oem);
+// UTF-8 to Windows-1252 ("?" for what 1252 lacks), and back. The source's literal
+// French texts are UTF-8: ansi("é") is the one byte 0xE9.
+std::string ansi(std::string_view utf8);
+std::string utf8(std::string_view ansiText);
+
+// CR LF, the line end of every file the program writes.
+inline constexpr std::string_view CRLF = "\r\n";
+
+} // namespace modvesk
