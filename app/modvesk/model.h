@@ -20,6 +20,9 @@ namespace modvesk {
 // Icons of a message box.
 enum class Icon { None, Exclamation, Warning, Information, Question };
 
+// The modal forms a job opens.
+enum class Form { SaisieGroupes, ProfsResp, FrCmptesProfs, FrmAccess };
+
 // Everything that needs a person at the screen. Texts are Windows-1252.
 class Dialogs {
 public:
@@ -44,6 +47,11 @@ public:
     virtual void redraw() {}
     // Hourglass pointer on (true) or back to normal (false).
     virtual void busy(bool on) { (void)on; }
+    // Shows a modal form and returns when it has closed. The form's own handlers
+    // call the job code of the form (trainees.h, teacher_tools.h, access_export.h).
+    virtual void showForm(Form form) { (void)form; }
+    // Opens a generated file in the system's text editor.
+    virtual void openInEditor(const std::string& path) { (void)path; }
 };
 
 // Login formats: the option group OptionNomDabord / Optionabrev / OptionEntier.
@@ -105,6 +113,11 @@ struct JobState {
     std::string groupeStage, respStage;
     // Errors met while writing files: each failed file once, in order.
     std::vector<std::string> writeErrors;
+    // The job stopped before its end (a No answer, a cancelled dialog, a missing
+    // required source): the batch program exits with 1.
+    bool endedEarly = false;
+    // The job could not run because vandrel1.dlp could not be loaded.
+    bool libraryMissing = false;
 
     // The person at index i, growing the tables as needed.
     Person& person(long i);
@@ -121,6 +134,8 @@ struct Session {
     Dialogs* ui = nullptr;
     component::Component* component = nullptr;
     std::string cheminBase;        // the last Access database chosen
+    // Title of the open-file dialog CommonDialog1 of the main window.
+    static constexpr const char* dialogTitle = "Recherche du fichier export";
 
     // dir / name, matched without regard to case against the existing files.
     std::filesystem::path file(const std::string& name) const;

@@ -1,0 +1,36 @@
+#include "model.h"
+
+#include "files.h"
+#include "text.h"
+
+namespace modvesk {
+
+Person& JobState::person(long i) {
+    if (i < 0) i = 0;
+    if (static_cast<size_t>(i) >= persons.size()) persons.resize(static_cast<size_t>(i) + 1);
+    return persons[static_cast<size_t>(i)];
+}
+
+std::string& JobState::nameKey(long i) {
+    if (i < 0) i = 0;
+    if (static_cast<size_t>(i) >= nameKeys.size()) nameKeys.resize(static_cast<size_t>(i) + 1);
+    return nameKeys[static_cast<size_t>(i)];
+}
+
+std::filesystem::path Session::file(const std::string& name) const {
+    return resolveName(dir, name);
+}
+
+void Session::log(const std::string& text) {
+    win.Text1 += text;
+    if (ui) ui->redraw();
+}
+
+void Session::writeFailed(const std::string& name) {
+    for (const auto& n : job.writeErrors)
+        if (Lower(n) == Lower(name)) return;
+    job.writeErrors.push_back(name);
+    log(std::string(CRLF) + ansi("Erreur : impossible d'écrire ") + name);
+}
+
+} // namespace modvesk
