@@ -1,0 +1,227 @@
+#include "files.h"
+
+#include "text.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+#include <unistd.h>
+
+namespace modvesk {
+
+namespace {
+
+// Whether a name matches a pattern of "*" and "?" without regard to case.
+bool wildcardMatch(std::string_view name, std::string_view pattern) {
+    size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || lowerChar(pattern[p]) == lowerChar(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+bool isRegularFile(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+} // namespace
+
+fs::path resolveName(const fs::path& dir, const std::string& name) {
+    fs::path exact = dir / name;
+    std::error_code ec;
+    if (name.empty() || fs::exists(fs::symlink_status(exact, ec))) return exact;
+    const std::string wanted = Lower(name);
+    fs::path folder = dir.empty() ? fs::path(".") : dir;
+    fs::directory_iterator it(folder, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::string found = it->path().filename().string();
+        if (Lower(found) == wanted) return dir / found;
+    }
+    return exact;
+}
+
+fs::path resolvePath(const fs::path& path) {
+    if (path.empty() || !path.has_filename()) return path;
+    return resolveName(path.parent_path(), path.filename().string());
+}
+
+bool FileExists(const fs::path& path) {
+    if (path.empty()) return false;
+    fs::path p = resolvePath(path);
+    if (!isRegularFile(p)) return false;
+    std::ifstream in(p, std::ios::binary);
+    return in.is_open();
+}
+
+bool WriteLine(bool append, const fs::path& path, const std::string& text) {
+    return WriteBytes(path, text + std::string(CRLF), append);
+}
+
+bool WriteBytes(const fs::path& path, const std::string& bytes, bool append) {
+    if (path.empty()) return false;
+    std::ofstream out(resolvePath(path),
+                      std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+    if (!out.is_open()) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+bool ReplaceFileContents(const fs::path& path, const std::string& bytes) {
+    static std::atomic<unsigned> counter{0};
+    fs::path target = resolvePath(path);
+    fs::path temp = target;
+    temp += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    if (!WriteBytes(temp, bytes)) {
+        std::error_code ec;
+        fs::remove(temp, ec);
+        return false;
+    }
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+bool DeleteFileIfExists(const fs::path& path) {
+    if (path.empty()) return true;
+    fs::path p = resolvePath(path);
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(p, ec))) return true;
+    return fs::remove(p, ec) && !ec;
+}
+
+bool CopyFileOver(const fs::path& source, const fs::path& target) {
+    std::error_code ec;
+    fs::path from = resolvePath(source);
+    if (!isRegularFile(from)) return false;
+    fs::copy_file(from, resolvePath(target), fs::copy_options::overwrite_existing, ec);
+    return !ec;
+}
+
+bool ReadAll(const fs::path& path, std::string& bytes) {
+    bytes.clear();
+    if (path.empty()) return false;
+    fs::path p = resolvePath(path);
+    if (!isRegularFile(p)) return false;
+    std::ifstream in(p, std::ios::binary);
+    if (!in.is_open()) return false;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        bytes.append(buffer, static_cast<size_t>(in.gcount()));
+    return !in.bad();
+}
+
+// ---- LineReader ---------------------------------------------------------------
+
+struct LineReader::Impl {
+    std::FILE* file = nullptr;
+    char buffer[1 << 16];
+    size_t pos = 0, len = 0;
+    bool skipLf = false; // the last line ended at a CR: a following LF belongs to it
+
+    bool fill() {
+        if (!file) return false;
+        len = std::fread(buffer, 1, sizeof buffer, file);
+        pos = 0;
+        return len > 0;
+    }
+};
+
+LineReader::LineReader(const fs::path& path) : impl_(new Impl) {
+    fs::path p = resolvePath(path);
+    if (!path.empty() && isRegularFile(p)) impl_->file = std::fopen(p.c_str(), "rb");
+}
+
+LineReader::~LineReader() {
+    if (impl_->file) std::fclose(impl_->file);
+    delete impl_;
+}
+
+bool LineReader::isOpen() const { return impl_->file != nullptr; }
+
+bool LineReader::next(std::string& line) {
+    line.clear();
+    Impl& r = *impl_;
+    bool any = false;
+    for (;;) {
+        if (r.pos >= r.len && !r.fill()) return any;
+        if (r.skipLf) {
+            r.skipLf = false;
+            if (r.buffer[r.pos] == '\n') {
+                ++r.pos;
+                continue;
+            }
+        }
+        const char* start = r.buffer + r.pos;
+        const void* cr = std::memchr(start, '\r', r.len - r.pos);
+        if (!cr) {
+            line.append(start, r.len - r.pos);
+            r.pos = r.len;
+            any = true;
+            continue;
+        }
+        size_t n = static_cast<size_t>(static_cast<const char*>(cr) - start);
+        line.append(start, n);
+        r.pos += n + 1;
+        r.skipLf = true;
+        return true;
+    }
+}
+
+// ---- Folder listing -------------------------------------------------------------
+
+std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patterns) {
+    std::vector<std::string> wanted;
+    std::string rest = patterns;
+    while (!rest.empty()) {
+        size_t p = rest.find(';');
+        std::string one = Trim(rest.substr(0, p));
+        if (!one.empty()) wanted.push_back(one);
+        rest = p == std::string::npos ? "" : rest.substr(p + 1);
+    }
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        if (!isRegularFile(it->path())) continue;
+        std::string name = it->path().filename().string();
+        for (const auto& w : wanted)
+            if (wildcardMatch(name, w)) {
+                names.push_back(name);
+                break;
+            }
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        std::string la = Lower(a), lb = Lower(b);
+        return la != lb ? la < lb : a < b;
+    });
+    return names;
+}
+
+bool IsPlainFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of("/\\:") == std::string::npos;
+}
+
+} // namespace modvesk

@@ -1,0 +1,278 @@
+#include "text.h"
+
+#include <array>
+#include <cmath>
+
+namespace modvesk {
+
+namespace {
+
+unsigned char byteOf(char c) { return static_cast<unsigned char>(c); }
+char charOf(unsigned b) { return static_cast<char>(static_cast<unsigned char>(b)); }
+
+// ---- Windows-1252 case table ----------------------------------------------
+// Pairs outside the two regular ranges (a-z, 0xE0-0xFE but 0xF7).
+struct CasePair {
+    unsigned char lower, upper;
+};
+constexpr CasePair kExtraPairs[] = {{0x9A, 0x8A}, {0x9C, 0x8C}, {0x9E, 0x8E}, {0xFF, 0x9F}};
+
+struct CaseTables {
+    std::array<unsigned char, 256> up{}, low{};
+    CaseTables() {
+        for (unsigned i = 0; i < 256; ++i) up[i] = low[i] = static_cast<unsigned char>(i);
+        for (unsigned c = 'a'; c <= 'z'; ++c) pair(c, c - 32);
+        for (unsigned c = 0xE0; c <= 0xFE; ++c)
+            if (c != 0xF7) pair(c, c - 32);
+        for (const auto& p : kExtraPairs) pair(p.lower, p.upper);
+    }
+    void pair(unsigned lower, unsigned upper) {
+        up[lower] = static_cast<unsigned char>(upper);
+        low[upper] = static_cast<unsigned char>(lower);
+    }
+};
+const CaseTables& caseTables() {
+    static const CaseTables t;
+    return t;
+}
+
+// ---- Code pages -------------------------------------------------------------
+// Unicode of the bytes 0x80-0xFF of code page 850.
+constexpr std::array<char16_t, 128> kCp850High = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8,
+    0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2,
+    0x00FB, 0x00F9, 0x00FF, 0x00D6, 0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192, 0x00E1,
+    0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x00AE, 0x00AC, 0x00BD,
+    0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2,
+    0x00C0, 0x00A9, 0x2563, 0x2551, 0x2557, 0x255D, 0x00A2, 0x00A5, 0x2510, 0x2514, 0x2534,
+    0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560,
+    0x2550, 0x256C, 0x00A4, 0x00F0, 0x00D0, 0x00CA, 0x00CB, 0x00C8, 0x0131, 0x00CD, 0x00CE,
+    0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580, 0x00D3, 0x00DF, 0x00D4,
+    0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE, 0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD,
+    0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8, 0x00B0,
+    0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0};
+
+// Unicode of the bytes 0x80-0x9F of Windows-1252; the five unassigned bytes map
+// to the C1 control of the same value, so that they travel through UTF-8 unchanged.
+constexpr std::array<char16_t, 32> kCp1252C1 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t unicodeOf1252(unsigned char b) {
+    if (b >= 0x80 && b < 0xA0) return kCp1252C1[b - 0x80];
+    return b;
+}
+
+// The Windows-1252 byte of a code point, or '?' when the code page lacks it.
+char to1252(char32_t u) {
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return charOf(static_cast<unsigned>(u));
+    for (unsigned i = 0; i < kCp1252C1.size(); ++i)
+        if (kCp1252C1[i] == u) return charOf(0x80 + i);
+    return '?';
+}
+
+struct OemTable {
+    std::array<char, 256> toAnsi{};
+    OemTable() {
+        for (unsigned i = 0; i < 0x80; ++i) toAnsi[i] = charOf(i);
+        for (unsigned i = 0; i < 0x80; ++i) toAnsi[0x80 + i] = to1252(kCp850High[i]);
+    }
+};
+
+void appendUtf8(std::string& out, char32_t u) {
+    if (u < 0x80) {
+        out += charOf(static_cast<unsigned>(u));
+    } else if (u < 0x800) {
+        out += charOf(0xC0 | (u >> 6));
+        out += charOf(0x80 | (u & 0x3F));
+    } else {
+        out += charOf(0xE0 | (u >> 12));
+        out += charOf(0x80 | ((u >> 6) & 0x3F));
+        out += charOf(0x80 | (u & 0x3F));
+    }
+}
+
+// Decodes one UTF-8 sequence at text[i]; advances i. An invalid byte gives U+FFFD.
+char32_t nextCodePoint(std::string_view text, size_t& i) {
+    unsigned char b = byteOf(text[i++]);
+    if (b < 0x80) return b;
+    int extra = b >= 0xF0 && b < 0xF8 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 && b < 0xE0 ? 1 : -1;
+    if (extra < 0) return 0xFFFD;
+    char32_t u = b & (0x3F >> extra);
+    for (int k = 0; k < extra; ++k) {
+        if (i >= text.size() || (byteOf(text[i]) & 0xC0) != 0x80) return 0xFFFD;
+        u = (u << 6) | (byteOf(text[i++]) & 0x3F);
+    }
+    return u;
+}
+
+} // namespace
+
+// ---- Windows-1252 letters ---------------------------------------------------
+
+char upperChar(char c) { return charOf(caseTables().up[byteOf(c)]); }
+char lowerChar(char c) { return charOf(caseTables().low[byteOf(c)]); }
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = upperChar(c);
+    return out;
+}
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = lowerChar(c);
+    return out;
+}
+
+// ---- Blanks and pieces ------------------------------------------------------
+
+std::string LTrim(std::string_view text) {
+    size_t b = text.find_first_not_of(' ');
+    return b == std::string_view::npos ? std::string() : std::string(text.substr(b));
+}
+
+std::string RTrim(std::string_view text) {
+    size_t e = text.find_last_not_of(' ');
+    return e == std::string_view::npos ? std::string() : std::string(text.substr(0, e + 1));
+}
+
+std::string Trim(std::string_view text) { return RTrim(LTrim(text)); }
+
+std::string Left(std::string_view text, long n) {
+    if (n <= 0) return {};
+    return std::string(text.substr(0, static_cast<size_t>(n)));
+}
+
+std::string Right(std::string_view text, long n) {
+    if (n <= 0) return {};
+    size_t k = static_cast<size_t>(n);
+    return std::string(k >= text.size() ? text : text.substr(text.size() - k));
+}
+
+std::string Mid(std::string_view text, long start, long length) {
+    if (start < 1) start = 1;
+    size_t from = static_cast<size_t>(start - 1);
+    if (from >= text.size() || length == 0) return {};
+    if (length < 0) return std::string(text.substr(from));
+    return std::string(text.substr(from, static_cast<size_t>(length)));
+}
+
+long InStr(std::string_view text, std::string_view what, long start) {
+    if (start < 1) start = 1;
+    size_t from = static_cast<size_t>(start - 1);
+    if (from > text.size()) return 0;
+    size_t p = text.find(what, from);
+    return p == std::string_view::npos ? 0 : static_cast<long>(p) + 1;
+}
+
+// ---- Field operations -------------------------------------------------------
+
+void ReplaceChars(std::string& text, std::string_view chars, std::string_view replacement) {
+    for (char c : chars) {
+        // The replacement never holds a character of `chars`, so one pass that
+        // moves past each replacement gives the same text as searching again
+        // from the start after every replacement.
+        size_t p = text.find(c);
+        while (p != std::string::npos) {
+            text.replace(p, 1, replacement);
+            p = text.find(c, p + replacement.size());
+        }
+    }
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view by) {
+    if (what.empty()) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (size_t p = text.find(what); p != std::string_view::npos; p = text.find(what, from)) {
+        out.append(text.substr(from, p - from));
+        out.append(by);
+        from = p + what.size();
+    }
+    out.append(text.substr(from));
+    return out;
+}
+
+std::string FirstField(std::string& text, std::string_view separator) {
+    text = LTrim(text);
+    size_t p = text.find(separator);
+    if (p == std::string::npos) return text;
+    return RTrim(std::string_view(text).substr(0, p));
+}
+
+std::string RestAfter(std::string& text, std::string_view separator) {
+    if (text.empty()) return {};
+    text = LTrim(text);
+    size_t p = text.find(separator);
+    if (p == std::string::npos) return {};
+    // One character past the position found: every caller's separator is one character.
+    return text.substr(p + 1);
+}
+
+std::string NthField(long n, std::string text, std::string_view separator) {
+    for (long i = 1; i < n; ++i) text = RestAfter(text, separator);
+    return FirstField(text, separator);
+}
+
+bool StartsWithDigit(std::string_view text) {
+    if (Trim(text).empty()) return false;
+    return text[0] >= '0' && text[0] <= '9';
+}
+
+double LeadingNumber(std::string_view word) {
+    size_t i = 0;
+    while (i < word.size() && word[i] == ' ') ++i;
+    double sign = 1;
+    if (i < word.size() && (word[i] == '-' || word[i] == '+')) sign = word[i++] == '-' ? -1 : 1;
+    double value = 0;
+    bool any = false;
+    for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i, any = true)
+        value = value * 10 + (word[i] - '0');
+    if (i < word.size() && word[i] == '.') {
+        double scale = 0.1;
+        for (++i; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i, scale /= 10, any = true)
+            value += (word[i] - '0') * scale;
+    }
+    return any ? sign * value : 0;
+}
+
+long SumOfNumbers(std::string text) {
+    text = Trim(text);
+    double total = 0;
+    while (!text.empty()) {
+        std::string word = FirstField(text, " ");
+        total += LeadingNumber(word);
+        text = RestAfter(text, " ");
+    }
+    return static_cast<long>(std::nearbyint(total));
+}
+
+std::string Str(long n) { return std::to_string(n); }
+
+// ---- Code pages -------------------------------------------------------------
+
+std::string OemToAnsi(std::string_view oem) {
+    static const OemTable table;
+    std::string out(oem);
+    for (char& c : out) c = table.toAnsi[byteOf(c)];
+    return out;
+}
+
+std::string ansi(std::string_view utf8Text) {
+    std::string out;
+    out.reserve(utf8Text.size());
+    for (size_t i = 0; i < utf8Text.size();) out += to1252(nextCodePoint(utf8Text, i));
+    return out;
+}
+
+std::string utf8(std::string_view ansiText) {
+    std::string out;
+    out.reserve(ansiText.size() + ansiText.size() / 4);
+    for (char c : ansiText) appendUtf8(out, unicodeOf1252(byteOf(c)));
+    return out;
+}
+
+} // namespace modvesk
