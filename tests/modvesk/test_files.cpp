@@ -1,0 +1,118 @@
+#include "files.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace modvesk;
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "rolvane-files-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string read(const std::string& name) {
+        std::string bytes;
+        EXPECT_TRUE(ReadAll(dir / name, bytes));
+        return bytes;
+    }
+    std::vector<std::string> onDisk() {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(FilesTest, NamesMatchWithoutRegardToCase) {
+    ASSERT_TRUE(WriteLine(false, dir / "ComptesAajouter.txt", "x"));
+    ASSERT_TRUE(WriteLine(true, dir / "comptesaajouter.TXT", "y"));
+    EXPECT_EQ(onDisk(), std::vector<std::string>{"ComptesAajouter.txt"});
+    EXPECT_EQ(read("COMPTESAAJOUTER.txt"), "x\r\ny\r\n");
+    EXPECT_TRUE(FileExists(dir / "comptesAajouter.txt"));
+    EXPECT_EQ(resolveName(dir, "comptesAajouter.txt"), dir / "ComptesAajouter.txt");
+    EXPECT_EQ(resolveName(dir, "new.txt"), dir / "new.txt");
+    EXPECT_TRUE(DeleteFileIfExists(dir / "comptesAajouter.txt"));
+    EXPECT_TRUE(onDisk().empty());
+    EXPECT_TRUE(DeleteFileIfExists(dir / "absent.txt"));
+}
+
+TEST_F(FilesTest, AccentedNamesUseTheCodePageCaseTable) {
+    ASSERT_TRUE(WriteBytes(dir / ansi("élèves.csv"), "a"));
+    EXPECT_TRUE(FileExists(dir / ansi("ÉLÈVES.CSV")));
+    EXPECT_EQ(resolvePath(dir / ansi("ÉlÈves.csv")), dir / ansi("élèves.csv"));
+}
+
+TEST_F(FilesTest, FileExistsFailsOnEmptyMissingAndFolders) {
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists(dir / "none"));
+    EXPECT_FALSE(FileExists(dir));
+    fs::create_directory(dir / "sub");
+    EXPECT_FALSE(FileExists(dir / "SUB"));
+}
+
+TEST_F(FilesTest, WriteFailuresAreReported) {
+    EXPECT_FALSE(WriteLine(true, dir / "missing" / "a.txt", "x"));
+    EXPECT_FALSE(WriteBytes(dir / "missing" / "a.txt", "x"));
+    EXPECT_FALSE(ReplaceFileContents(dir / "missing" / "a.txt", "x"));
+    std::string bytes;
+    EXPECT_FALSE(ReadAll(dir / "missing.txt", bytes));
+    EXPECT_FALSE(CopyFileOver(dir / "missing.txt", dir / "b.txt"));
+}
+
+TEST_F(FilesTest, ReplaceAndCopyKeepTheExistingSpelling) {
+    ASSERT_TRUE(WriteBytes(dir / "ELEVES.CSV", "old"));
+    ASSERT_TRUE(ReplaceFileContents(dir / "eleves.csv", "new\r\n"));
+    EXPECT_EQ(onDisk(), std::vector<std::string>{"ELEVES.CSV"});
+    EXPECT_EQ(read("ELEVES.CSV"), "new\r\n");
+    ASSERT_TRUE(WriteBytes(dir / "F_ELE.DBF", "dbf"));
+    ASSERT_TRUE(CopyFileOver(dir / "ELEVES.CSV", dir / "f_ele.dbf"));
+    EXPECT_EQ(read("F_ELE.DBF"), "new\r\n");
+    EXPECT_EQ(onDisk().size(), 2u);
+}
+
+TEST_F(FilesTest, LineReaderEndsLinesAtCrOrCrLfOnly) {
+    std::string text = "a\r\nb\rc\nd\r\n\r\n";
+    text += std::string(70000, 'x') + "\r"; // a line across the reader's buffer
+    text += "\nlast";
+    ASSERT_TRUE(WriteBytes(dir / "in.txt", text));
+    LineReader r(dir / "IN.TXT");
+    ASSERT_TRUE(r.isOpen());
+    std::vector<std::string> lines;
+    std::string line;
+    while (r.next(line)) lines.push_back(line);
+    std::vector<std::string> want = {"a", "b", "c\nd", "", std::string(70000, 'x'), "last"};
+    EXPECT_EQ(lines, want);
+    LineReader none(dir / "none.txt");
+    EXPECT_FALSE(none.isOpen());
+    EXPECT_FALSE(none.next(line));
+}
+
+TEST_F(FilesTest, ListFilesMatchesPatternsWithoutRegardToCase) {
+    for (const char* n : {"b.TXT", "a.txt", "F_ELE.DBF", "eleves.csv", "x.doc"})
+        ASSERT_TRUE(WriteBytes(dir / n, ""));
+    fs::create_directory(dir / "dir.txt");
+    EXPECT_EQ(ListFiles(dir, "*.txt"), (std::vector<std::string>{"a.txt", "b.TXT"}));
+    EXPECT_EQ(ListFiles(dir, "*.dbf;*.csv"), (std::vector<std::string>{"eleves.csv", "F_ELE.DBF"}));
+    EXPECT_EQ(ListFiles(dir, "?.*"), (std::vector<std::string>{"a.txt", "b.TXT", "x.doc"}));
+}
+
+TEST(Files, PlainFileNames) {
+    EXPECT_TRUE(IsPlainFileName("3a.TXT"));
+    EXPECT_FALSE(IsPlainFileName(""));
+    EXPECT_FALSE(IsPlainFileName("."));
+    EXPECT_FALSE(IsPlainFileName(".."));
+    EXPECT_FALSE(IsPlainFileName("a/b"));
+    EXPECT_FALSE(IsPlainFileName("a\\b"));
+    EXPECT_FALSE(IsPlainFileName("c:x"));
+}

@@ -1,0 +1,122 @@
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+using namespace modvesk;
+
+TEST(Text, CaseCoversEveryLetterOfTheCodePage) {
+    EXPECT_EQ(Upper(ansi("éèçàœÿšžâñø")), ansi("ÉÈÇÀŒŸŠŽÂÑØ"));
+    EXPECT_EQ(Lower(ansi("ÉÈÇÀŒŸŠŽÂÑØ")), ansi("éèçàœÿšžâñø"));
+    // No other case: sharp s, micro sign, division and multiplication signs.
+    EXPECT_EQ(Upper(ansi("ßµ÷")), ansi("ßµ÷"));
+    EXPECT_EQ(Lower(ansi("×")), ansi("×"));
+    EXPECT_EQ(Upper("abc-XYZ 1;"), "ABC-XYZ 1;");
+}
+
+TEST(Text, TrimOnlyBlanks) {
+    EXPECT_EQ(Trim("  a b  "), "a b");
+    EXPECT_EQ(LTrim("\t a "), "\t a ");
+    EXPECT_EQ(RTrim(" a \r"), " a \r");
+    EXPECT_EQ(Trim("   "), "");
+}
+
+TEST(Text, Pieces) {
+    EXPECT_EQ(Left("abcdef", 3), "abc");
+    EXPECT_EQ(Left("ab", 5), "ab");
+    EXPECT_EQ(Left("ab", 0), "");
+    EXPECT_EQ(Right("abcdef", 2), "ef");
+    EXPECT_EQ(Right("ab", 7), "ab");
+    EXPECT_EQ(Mid("abcdef", 2, 3), "bcd");
+    EXPECT_EQ(Mid("abcdef", 5), "ef");
+    EXPECT_EQ(Mid("abc", 9), "");
+    EXPECT_EQ(InStr("a;b;c", ";"), 2);
+    EXPECT_EQ(InStr("a;b;c", ";", 3), 4);
+    EXPECT_EQ(InStr("abc", ";"), 0);
+}
+
+TEST(Text, ReplaceCharsAndReplaceAll) {
+    std::string s = "LE GOFF-DU_BOIS";
+    ReplaceChars(s, " _-", "");
+    EXPECT_EQ(s, "LEGOFFDUBOIS");
+    std::string t = "a'b'c";
+    ReplaceChars(t, "'", " ");
+    EXPECT_EQ(t, "a b c");
+    std::string u = "x--y";
+    ReplaceChars(u, "-", "ab");
+    EXPECT_EQ(u, "xababy");
+    EXPECT_EQ(ReplaceAll("a==b==", "==", "="), "a=b=");
+    EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+}
+
+TEST(Text, FirstFieldAndRestAfterTrimTheCallersText) {
+    std::string s = "  a ; b";
+    EXPECT_EQ(FirstField(s, ";"), "a");
+    EXPECT_EQ(s, "a ; b");
+    std::string noSep = "  abc  ";
+    EXPECT_EQ(FirstField(noSep, ";"), "abc  "); // trailing blanks kept
+    EXPECT_EQ(noSep, "abc  ");
+
+    std::string r = "a;b";
+    EXPECT_EQ(RestAfter(r, ";"), "b");
+    std::string r2 = "  abc";
+    EXPECT_EQ(RestAfter(r2, ";"), "");
+    EXPECT_EQ(r2, "abc");
+    std::string empty;
+    EXPECT_EQ(RestAfter(empty, ";"), "");
+    std::string r3 = "  a ; b ";
+    EXPECT_EQ(RestAfter(r3, ";"), " b ");
+}
+
+TEST(Text, NthFieldCutsACopy) {
+    const std::string line = " DUPONT ; Jean ;3A; 01/02/2010";
+    EXPECT_EQ(NthField(1, line, ";"), "DUPONT");
+    EXPECT_EQ(NthField(2, line, ";"), "Jean");
+    EXPECT_EQ(NthField(3, line, ";"), "3A");
+    EXPECT_EQ(NthField(4, line, ";"), "01/02/2010");
+    EXPECT_EQ(NthField(5, line, ";"), "");
+    EXPECT_EQ(NthField(2, "a;;c", ";"), "");
+    EXPECT_EQ(line, " DUPONT ; Jean ;3A; 01/02/2010");
+}
+
+TEST(Text, StartsWithDigit) {
+    EXPECT_TRUE(StartsWithDigit("3a"));
+    EXPECT_FALSE(StartsWithDigit(" 3a")); // the first character is not trimmed
+    EXPECT_FALSE(StartsWithDigit("   "));
+    EXPECT_FALSE(StartsWithDigit(""));
+    EXPECT_FALSE(StartsWithDigit("ulis"));
+}
+
+TEST(Text, SumOfNumbersTakesLeadingNumbers) {
+    EXPECT_EQ(SumOfNumbers(" 1 10 8  20 "), 39);
+    EXPECT_EQ(SumOfNumbers("12ab x 3"), 15);
+    EXPECT_EQ(SumOfNumbers(""), 0);
+    EXPECT_EQ(SumOfNumbers("1.6 1"), 3);
+    EXPECT_DOUBLE_EQ(LeadingNumber("12ab"), 12);
+    EXPECT_DOUBLE_EQ(LeadingNumber("ab"), 0);
+    EXPECT_EQ(Str(-42), "-42");
+    EXPECT_EQ(Str(7), "7");
+}
+
+TEST(Text, OemToAnsiCodePage850) {
+    // é è ç à ê É Ç ô in code page 850.
+    const std::string oem = "\x82\x8A\x87\x85\x88\x90\x80\x93";
+    EXPECT_EQ(OemToAnsi(oem), ansi("éèçàêÉÇô"));
+    // ƒ exists in 1252 (0x83); box drawing and dotless i do not.
+    EXPECT_EQ(OemToAnsi("\x9F\xB3\xC4\xD5"), "\x83???");
+    EXPECT_EQ(OemToAnsi("ABC xyz;1"), "ABC xyz;1");
+    // Same length, whatever the bytes.
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    EXPECT_EQ(OemToAnsi(all).size(), 256u);
+    EXPECT_EQ(OemToAnsi("\xE1\xE6\xFF"), ansi("ßµ\u00A0"));
+}
+
+TEST(Text, AnsiAndUtf8RoundTrip) {
+    EXPECT_EQ(ansi("é"), "\xE9");
+    EXPECT_EQ(ansi("€œŸ"), "\x80\x9C\x9F");
+    EXPECT_EQ(ansi("日"), "?");
+    std::string all;
+    for (int i = 1; i < 256; ++i) all += static_cast<char>(i);
+    EXPECT_EQ(ansi(utf8(all)), all);
+    EXPECT_EQ(utf8("\xC9lodie"), "Élodie");
+}
