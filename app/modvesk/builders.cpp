@@ -1,0 +1,233 @@
+#include "builders.h"
+
+#include "login.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+namespace modvesk {
+
+namespace {
+
+// The account the server already has for a person: "group login".
+struct ServerAccount {
+    std::string group, login;
+};
+
+ServerAccount splitServerAccount(std::string old) {
+    ServerAccount a;
+    std::string rest = RestAfter(old, " ");
+    a.login = FirstField(rest, " ");
+    a.group = FirstField(old, " ");
+    return a;
+}
+
+// During an update: the server's "group login" under the key, or "n"; else "".
+std::string serverAccount(const Session& s, const std::string& key) {
+    if (!s.job.UpdateMode) return "";
+    std::string buffer = vandrel::blanks(256);
+    vandrel::presentancien(key, buffer);
+    return Trim(buffer);
+}
+
+bool isNewAccount(const Session& s, const std::string& old) {
+    return !s.job.UpdateMode || old == "n";
+}
+
+std::string kwartzSuffix(const Session& s) { return s.win.kwartz17 ? s.job.kwartzSuffix : ""; }
+
+std::string commaForm(const std::string& surname, const std::string& firstPart,
+                      const std::string& group, const std::string& password) {
+    return surname + "," + firstPart + "," + group + "," + password;
+}
+
+std::string joinFields(std::initializer_list<std::string> fields) {
+    std::string out;
+    bool first = true;
+    for (const auto& f : fields) {
+        if (!first) out += ';';
+        out += f;
+        first = false;
+    }
+    return out;
+}
+
+void storePerson(Session& s, long index, const std::string& surname, const std::string& firstName,
+                 const std::string& password, const LoginParts& lp, const std::string& text) {
+    Person& p = s.job.person(index);
+    p.surname = surname;
+    p.firstName = firstName;
+    p.password = password;
+    p.firstWord = lp.firstWord;
+    p.firstPart = lp.firstPart;
+    p.text = text;
+    s.job.nameKey(index) = lp.nameKey;
+}
+
+// The steps every builder ends with: register the key, file the entry (unless
+// there is none), advance the index, report a long login.
+void finishPerson(Session& s, const LoginParts& lp, const std::string* entry,
+                  const std::string& old, long& index, const std::string& surname,
+                  const std::string& reportGroup) {
+    vandrel::inserenom(lp.nameKey);
+    if (entry) (old == "n" ? s.win.lstTri : s.win.LstTri2).add(*entry);
+    ++index;
+    ReportTruncation(s, surname, lp.firstPart, reportGroup);
+}
+
+// Adds the class in front of the class list unless the list already holds it
+// as a substring.
+void noteClass(Session& s, const std::string& group) {
+    if (InStr(s.job.classList, group) == 0) s.job.classList = group + " " + s.job.classList;
+}
+
+} // namespace
+
+std::string GepField(const FieldTable& table, Family family, const std::string& record, long k) {
+    if (k < 1 || static_cast<size_t>(k) >= table.size()) return "";
+    const long before = table[static_cast<size_t>(k - 1)][family].end;
+    const long start = before + (family == Pupils ? 1 : 2);
+    return Mid(record, start, table[static_cast<size_t>(k)][family].width);
+}
+
+void BuildGepPupil(Session& s, std::string& record, long& index) {
+    FoldRecord(record, RecordKind::GepPupil);
+    auto field = [&](long k) { return GepField(s.job.fieldTable, Pupils, record, k); };
+    const std::string identifier = Trim(field(1));
+    const std::string surname = CleanPupilSurname(field(2));
+    const std::string firstName = CleanPupilFirstName(field(3));
+    const std::string date = Trim(field(5));
+    const PupilClass cls = CleanPupilClass(field(40));
+    if (surname.empty() || firstName.empty() || date.empty() || cls.group.empty()) return;
+
+    noteClass(s, cls.group);
+    const std::string password = Mid(date, 7, 2) + Mid(date, 5, 2) + Mid(date, 3, 2);
+    const LoginParts lp = BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group);
+    storePerson(s, index, surname, firstName, password, lp, cls.stored);
+
+    std::string old, entry;
+    if (!s.win.version3) {
+        entry = commaForm(surname, lp.firstPart, cls.group, password);
+    } else {
+        s.job.kwartzSuffix = ";;" + identifier + ";;";
+        old = serverAccount(s, lp.nameKey);
+        const std::string tail =
+            kwartzSuffix(s) + "|" + surname + " " + firstName + " ; " + lp.login;
+        if (isNewAccount(s, old)) {
+            entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password,
+                                "", "", "", "", "", ""}) + tail;
+        } else {
+            const ServerAccount a = splitServerAccount(old);
+            entry = joinFields({surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "",
+                                "", "", ""}) + tail;
+        }
+    }
+    finishPerson(s, lp, &entry, old, index, surname, cls.group);
+}
+
+void BuildGepTeacher(Session& s, std::string& record, long& index) {
+    FoldRecord(record, RecordKind::GepTeacher);
+    auto field = [&](long k) { return GepField(s.job.fieldTable, Teachers, record, k); };
+    const std::string identifier = Trim(field(2));
+    if (!Trim(s.win.txtrne1).empty() && vandrel::presentID(identifier) != vandrel::kTrue) return;
+    const std::string staffNumber = Trim(field(3));
+    const std::string surname = CleanTeacherSurname(field(4));
+    const std::string firstName = CleanTeacherFirstName(field(5));
+    if (staffNumber.empty() || surname.empty() || firstName.empty()) return;
+
+    const std::string password = Right(Upper(staffNumber), 7);
+    std::string groups = vandrel::blanks(5000);
+    vandrel::genereGroupes(identifier, groups);
+    groups = Trim(groups);
+    const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");
+    storePerson(s, index, surname, firstName, password, lp, "profs");
+
+    std::string old, entry;
+    if (!s.win.version3) {
+        entry = commaForm(surname, lp.firstPart, "profs", password);
+    } else {
+        s.job.kwartzSuffix = ";;;;";
+        old = serverAccount(s, Upper(lp.nameKey));
+        const std::string tail =
+            kwartzSuffix(s) + "|" + surname + " " + firstName + " ; " + lp.login;
+        if (isNewAccount(s, old)) {
+            entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "", "",
+                                groups, "", "", lp.login}) + tail;
+        } else {
+            const ServerAccount a = splitServerAccount(old);
+            entry = joinFields({surname, lp.firstPart, a.group, a.login, lp.login, "", "", "",
+                                groups, "", "", lp.login}) + tail;
+        }
+    }
+    finishPerson(s, lp, &entry, old, index, surname, "profs");
+}
+
+void BuildCsvPupil(Session& s, std::string& line, long& index) {
+    FoldRecord(line, RecordKind::CsvPupil);
+    const std::string surname = CleanPupilSurname(NthField(1, line, ";"));
+    const std::string firstName = CleanPupilFirstName(NthField(2, line, ";"));
+    const PupilClass cls = CleanPupilClass(NthField(3, line, ";"));
+    std::string dateField = NthField(4, line, ";");
+    const std::string date = Trim(FirstField(dateField, " "));
+    if (surname.empty() || firstName.empty() || date.empty() || cls.group.empty()) return;
+
+    noteClass(s, cls.group);
+    const bool swap = s.win.chkinvdate;
+    const std::string password = NthField(swap ? 2 : 1, date, "/") +
+                                 NthField(swap ? 1 : 2, date, "/") + NthField(3, date, "/");
+    const LoginParts lp = BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group);
+    storePerson(s, index, surname, firstName, password, lp, cls.stored);
+
+    std::string old, entry;
+    bool filed = true;
+    if (!s.win.version3) {
+        entry = commaForm(surname, lp.firstPart, cls.group, password);
+    } else {
+        old = serverAccount(s, lp.nameKey);
+        if (isNewAccount(s, old)) {
+            entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password,
+                                "", "", "", "", "", ""});
+        } else {
+            std::string oldGroup = old;
+            if (Lower(FirstField(oldGroup, " ")) == "profs") {
+                filed = false;
+                if (s.ui) s.ui->message(ansi("Le compte élève ") + surname + " " + lp.firstPart +
+                              ansi(" n'est pas créé car il existe un compte professeur sous le "
+                                   "même identifiant."));
+            }
+            const ServerAccount a = splitServerAccount(old);
+            entry = joinFields({surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "",
+                                "", "", ""});
+        }
+    }
+    finishPerson(s, lp, filed ? &entry : nullptr, old, index, surname, cls.group);
+}
+
+void BuildCsvTeacher(Session& s, std::string& line, long& index) {
+    FoldRecord(line, RecordKind::CsvTeacher);
+    const std::string surname = CleanTeacherSurname(NthField(1, line, ";"));
+    const std::string firstName = CleanTeacherFirstName(NthField(2, line, ";"));
+    const std::string password = Lower(Trim(NthField(4, line, ";")));
+    if (password.empty() || surname.empty() || firstName.empty()) return;
+
+    const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");
+    storePerson(s, index, surname, firstName, password, lp, "profs");
+
+    std::string old, entry;
+    if (!s.win.version3) {
+        entry = commaForm(surname, lp.firstPart, "profs", password);
+    } else {
+        s.job.kwartzSuffix = ";;;;";
+        old = serverAccount(s, lp.nameKey);
+        if (isNewAccount(s, old)) {
+            entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "",
+                                "", "", "", "", ""}) + kwartzSuffix(s);
+        } else {
+            const ServerAccount a = splitServerAccount(old);
+            entry = joinFields({surname, lp.firstPart, a.group, a.login, lp.login, "", "", "", "",
+                                "", "", ""}) + kwartzSuffix(s);
+        }
+    }
+    finishPerson(s, lp, &entry, old, index, surname, "profs");
+}
+
+} // namespace modvesk

@@ -1,0 +1,44 @@
+// The four account builders. Each turns one person's source record into one entry
+// of the window's hidden sorted lists (lstTri: new accounts during an update;
+// LstTri2: every other entry), registers the person's name key in the library's
+// registry, fills the person tables at `index` and writes the report lines of
+// doublons.txt and troncatures.txt.
+//
+// Code pages: every record handed to a builder is Windows-1252 ("ANSI"). The GEP
+// records (F_ELE*.DBF, F_IND*.DBF) are converted from code page 850 by the dBase
+// reader right after they are read, once; the builders never convert anything
+// again, neither the record, nor the finished entry, nor a report line. CSV lines
+// are Windows-1252 already.
+//
+// The record is changed in place by the folding of accented letters, apostrophes
+// and double quotes. `index` advances by one for every person that is not skipped
+// (a skipped person leaves no entry, no registry key and no report line).
+// The library's registry must be open (creationCarnet); during an update
+// (job.UpdateMode) the server's EXPORT file must have been loaded.
+#pragma once
+
+#include "model.h"
+
+#include <string>
+
+namespace modvesk {
+
+// Field k (counted from 1) of a GEP record cut with the job's field table: a
+// record of the pupil family ends with the deletion byte (field k starts at
+// character end(k-1) + 1); records of the other families begin with it
+// (end(k-1) + 2). Not trimmed; "" when k lies outside the table.
+std::string GepField(const FieldTable& table, Family family, const std::string& record, long k);
+
+// A record of F_ELE.DBF / F_ELE2.DBF: identifier (field 1), surname (2), first
+// name (3), birth date AAAAMMJJ (5), class (40).
+void BuildGepPupil(Session& s, std::string& record, long& index);
+// A record of F_IND.DBF / F_IND2.DBF: identifier (field 2), staff number (3),
+// surname (4), first name (5). Skipped when txtrne1 is set and the identifier is
+// not a teacher in service (presentID).
+void BuildGepTeacher(Session& s, std::string& record, long& index);
+// A line "nom;prénom;groupe;JJ/MM/AAAA" of ELEVES.CSV.
+void BuildCsvPupil(Session& s, std::string& line, long& index);
+// A line "nom;prénom;groupe profs;mot de passe" of PROFS.CSV.
+void BuildCsvTeacher(Session& s, std::string& line, long& index);
+
+} // namespace modvesk

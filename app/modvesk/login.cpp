@@ -1,0 +1,114 @@
+#include "login.h"
+
+#include "files.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+#include <array>
+
+namespace modvesk {
+
+namespace {
+
+// Letters folded to a plain letter, as (letters, plain letter) rows: first the
+// lower-case letters French names use, then every other accented letter of the
+// code page, so that a login only ever holds plain letters.
+struct FoldRow {
+    const char* letters; // UTF-8 in the source, converted once
+    char plain;
+};
+constexpr FoldRow kFoldRows[] = {
+    {"ëéêè", 'e'}, {"ç", 'c'},      {"âà", 'a'},     {"ô", 'o'},     {"û", 'u'},
+    {"ïî", 'i'},   {"ÀÁÂÃÄÅ", 'A'}, {"áãäå", 'a'},   {"Ç", 'C'},     {"ÈÉÊË", 'E'},
+    {"ÌÍÎÏ", 'I'}, {"ìí", 'i'},     {"Ñ", 'N'},      {"ñ", 'n'},     {"ÒÓÔÕÖØ", 'O'},
+    {"òóõöø", 'o'}, {"ÙÚÛÜ", 'U'},  {"ùúü", 'u'},    {"ÝŸ", 'Y'},    {"ýÿ", 'y'},
+    {"Š", 'S'},    {"š", 's'},      {"Ž", 'Z'},      {"ž", 'z'},
+};
+
+const std::array<char, 256>& foldTable() {
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> t{};
+        for (unsigned i = 0; i < 256; ++i) t[i] = static_cast<char>(i);
+        for (const auto& row : kFoldRows)
+            for (char c : ansi(row.letters)) t[static_cast<unsigned char>(c)] = row.plain;
+        return t;
+    }();
+    return table;
+}
+
+std::string cleaned(const std::string& field, bool upper, std::string_view dropped) {
+    std::string s = upper ? Upper(Trim(field)) : Lower(Trim(field));
+    ReplaceChars(s, dropped, "");
+    return s;
+}
+
+void appendReport(Session& s, const std::string& name, const std::string& line) {
+    if (!WriteLine(true, s.file(name), line)) s.writeFailed(name);
+}
+
+} // namespace
+
+void FoldRecord(std::string& record, RecordKind kind) {
+    const auto& table = foldTable();
+    for (char& c : record) c = table[static_cast<unsigned char>(c)];
+    if (kind != RecordKind::GepTeacher) ReplaceChars(record, "'", " ");
+    ReplaceChars(record, "\"", "");
+}
+
+std::string CleanTeacherSurname(const std::string& field) { return cleaned(field, true, " '-_"); }
+std::string CleanTeacherFirstName(const std::string& field) { return cleaned(field, false, "_-'"); }
+std::string CleanPupilSurname(const std::string& field) { return cleaned(field, true, " _-"); }
+std::string CleanPupilFirstName(const std::string& field) { return cleaned(field, true, "_-"); }
+
+PupilClass CleanPupilClass(const std::string& field) {
+    PupilClass c;
+    c.stored = cleaned(field, false, " _-");
+    c.group = StartsWithDigit(c.stored) ? "c" + c.stored : c.stored;
+    return c;
+}
+
+std::string LoginFor(LoginFormat format, const std::string& surname, const std::string& firstPart) {
+    if (format == LoginFormat::NomDabord) return Lower(surname + "." + firstPart);
+    return Lower(firstPart + "." + surname);
+}
+
+LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
+                      const std::string& firstName, const std::string& group) {
+    LoginParts r;
+    std::string rest = firstName;
+    r.firstWord = FirstField(rest, " ");
+
+    long length = 1;
+    if (s.win.loginFormat != LoginFormat::Abrev) {
+        length = LoginMax - static_cast<long>(surname.size());
+        if (length < 1) length = 1;
+    }
+    r.firstPart = Left(r.firstWord, length);
+    r.nameKey = kind == PersonKind::Pupil ? surname + " " + r.firstPart
+                                          : Trim(surname + " " + Upper(r.firstPart));
+
+    // A teacher's renumbered key keeps the first-name part's lower case ("DUPONT c1").
+    while (vandrel::present(r.nameKey) == vandrel::kTrue) {
+        ++r.clashNumber;
+        r.firstPart = Left(r.firstWord, length) + Str(r.clashNumber);
+        r.nameKey = surname + " " + r.firstPart;
+    }
+    if (r.clashNumber > 0) {
+        const std::string shownGroup = kind == PersonKind::Pupil ? group : "";
+        appendReport(s, "doublons.txt",
+                     surname + " " + r.firstPart + "  ->  " + surname + "  " + firstName + "  " +
+                         shownGroup);
+    }
+    r.login = LoginFor(s.win.loginFormat, surname, r.firstPart);
+    return r;
+}
+
+void ReportTruncation(Session& s, const std::string& surname, const std::string& firstPart,
+                      const std::string& group) {
+    if (static_cast<long>(surname.size() + firstPart.size()) <= LoginMax + 1) return;
+    appendReport(s, "troncatures.txt",
+                 surname + " " + firstPart + " -> troncature ->  " +
+                     Left(firstPart + "." + surname, LoginMax) + "  " + group);
+}
+
+} // namespace modvesk

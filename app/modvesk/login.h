@@ -1,0 +1,67 @@
+// Name normalisation and login building, shared by the four account builders.
+//
+// A builder folds the whole raw record (FoldRecord), cuts and cleans its fields
+// (the Clean* functions), then asks BuildLogin for the first-name part, the name
+// key under which the library's registry knows the person and the login. Records
+// reach FoldRecord in Windows-1252: GEP records are converted from code page 850
+// once, by the dBase reader, and never again.
+#pragma once
+
+#include "model.h"
+
+#include <string>
+
+namespace modvesk {
+
+// Longest first-name part plus surname a login is built for.
+inline constexpr long LoginMax = 19;
+
+// The four kinds of source record.
+enum class RecordKind { GepPupil, GepTeacher, CsvPupil, CsvTeacher };
+// Pupils and teachers differ in their clean-up, name key and report lines.
+enum class PersonKind { Pupil, Teacher };
+
+// Folds the record in place: the lower-case letters ë é ê è ç â à ô û ï î to their
+// plain letter, then every other accented letter of Windows-1252, small or capital,
+// to its plain letter (œ Œ æ Æ ß stay); "'" becomes a blank in every kind of record
+// but the GEP teacher's (whose fields drop it themselves); every '"' is removed.
+void FoldRecord(std::string& record, RecordKind kind);
+
+// Field clean-up. Surnames become one upper-case word; first names keep their blanks.
+std::string CleanTeacherSurname(const std::string& field);   // trim, upper, drop " '-_"
+std::string CleanTeacherFirstName(const std::string& field); // trim, lower, drop "_-'"
+std::string CleanPupilSurname(const std::string& field);     // trim, upper, drop " _-"
+std::string CleanPupilFirstName(const std::string& field);   // trim, upper, drop "_-"
+// A pupil's class: trimmed, lower case, " _-" dropped (`stored`, e.g. "3a"), and the
+// group the accounts carry: "c" + stored when it begins with a digit ("c3a").
+struct PupilClass {
+    std::string stored;
+    std::string group;
+};
+PupilClass CleanPupilClass(const std::string& field);
+
+// The login of a surname and first-name part in the chosen format.
+std::string LoginFor(LoginFormat format, const std::string& surname, const std::string& firstPart);
+
+// The result of BuildLogin.
+struct LoginParts {
+    std::string firstWord; // the first name up to its first blank
+    std::string firstPart; // Left(firstWord, L), plus the clash number if any
+    std::string nameKey;   // the final key, to register with inserenom once the entry is built
+    std::string login;
+    long clashNumber = 0;  // 0 when the first key was free
+};
+
+// The first-name part (LoginMax, the chosen format), the name key, the clash
+// numbering against the registry (present) and the login. When the key had to be
+// numbered, one line is appended to doublons.txt in the session's directory; its
+// group is `group` for pupils and empty for teachers. Nothing is registered here.
+LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
+                      const std::string& firstName, const std::string& group);
+
+// Appends the troncatures.txt line when surname + firstPart is longer than
+// LoginMax + 1 characters. `group`: the class of a pupil, "profs" for a teacher.
+void ReportTruncation(Session& s, const std::string& surname, const std::string& firstPart,
+                      const std::string& group);
+
+} // namespace modvesk
