@@ -1,0 +1,195 @@
+#include "dbase_reader.h"
+
+#include "files.h"
+#include "text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace modvesk {
+
+namespace {
+
+constexpr long kMaxFields = 256;       // rows 1 to 256 of the field table
+constexpr long kPupilEnds = 115;       // pupil ends are computed at least this far
+constexpr unsigned char kEndOfFile = 0x1A;
+constexpr unsigned char kHeaderEnd = 0x0D;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File openBinary(const fs::path& path) { return File(std::fopen(path.c_str(), "rb")); }
+
+long fileLength(std::FILE* f) {
+    if (std::fseek(f, 0, SEEK_END) != 0) return 0;
+    const long length = std::ftell(f);
+    return length < 0 ? 0 : length;
+}
+
+// The byte at `offset` (from 0), or 0 when the file is shorter.
+unsigned char byteAt(std::FILE* f, long offset) {
+    if (std::fseek(f, offset, SEEK_SET) != 0) return 0;
+    const int c = std::fgetc(f);
+    return c == EOF ? 0 : static_cast<unsigned char>(c);
+}
+
+long headerLength(std::FILE* f) { return byteAt(f, 8) | (byteAt(f, 9) << 8); }
+
+// The widths of the literal rule: the first length byte always, then one every
+// 32 bytes while its offset counted from 1 stays below H - 2.
+std::vector<long> widthsOf(std::FILE* f) {
+    const long h = headerLength(f);
+    std::vector<long> widths;
+    for (long offset = 48; widths.empty() || offset + 1 < h - 2; offset += 32)
+        widths.push_back(byteAt(f, offset));
+    return widths;
+}
+
+// Reads up to n bytes into `record`, padded with blanks to n characters, and
+// converted from OEM to Windows-1252. Returns the number of bytes really read.
+size_t readRecord(std::FILE* f, size_t n, std::string& record) {
+    record.assign(n, ' ');
+    const size_t got = n == 0 ? 0 : std::fread(record.data(), 1, n, f);
+    if (got > 0) record.replace(0, got, OemToAnsi(std::string_view(record.data(), got)));
+    return got;
+}
+
+// Reports progress now and then during a loop.
+void tick(Session& s, long done, long total) {
+    if (s.ui && done % 200 == 0) s.ui->progress(done, total);
+}
+
+} // namespace
+
+long longueurEntete(const fs::path& table) {
+    File f = openBinary(table);
+    return f ? headerLength(f.get()) : 0;
+}
+
+std::string largeursChamps(const fs::path& table) {
+    File f = openBinary(table);
+    if (!f) return "";
+    std::string text;
+    for (long w : widthsOf(f.get())) text += " " + Str(w);
+    return text;
+}
+
+TableLayout readLayout(const fs::path& table) {
+    TableLayout layout;
+    layout.headerLength = longueurEntete(table);
+    std::string text = largeursChamps(table);
+    layout.recordLength = SumOfNumbers(text) + 1;
+    while (!Trim(text).empty()) {
+        layout.widths.push_back(static_cast<long>(LeadingNumber(FirstField(text, " "))));
+        text = RestAfter(text, " ");
+    }
+    return layout;
+}
+
+TableCheck checkLayout(const fs::path& table, const TableLayout& layout) {
+    File f = openBinary(table);
+    if (!f) return TableCheck::NotDbase3;
+    const long n = static_cast<long>(layout.widths.size());
+    const long terminator = 32 + 32 * n;
+    if (terminator >= layout.headerLength) return TableCheck::NotDbase3;
+    if (fileLength(f.get()) < layout.headerLength) return TableCheck::NotDbase3;
+    if (byteAt(f.get(), terminator) != kHeaderEnd) return TableCheck::NotDbase3;
+    if (n > kMaxFields) return TableCheck::TooManyFields;
+    return TableCheck::Ok;
+}
+
+void fillFieldTable(FieldTable& table, Family family, const std::vector<long>& widths) {
+    if (table.size() < kMaxFields + 1) table.resize(kMaxFields + 1);
+    for (auto& row : table) row[family] = FieldCell{};
+    const long n = std::min<long>(static_cast<long>(widths.size()), kMaxFields);
+    for (long k = 1; k <= n; ++k) table[k][family].width = widths[k - 1];
+    const long last = family == Pupils ? std::max(n, kPupilEnds) : n;
+    for (long k = 1; k <= last; ++k)
+        table[k][family].end = table[k - 1][family].end + table[k][family].width;
+}
+
+bool prepareTable(Session& s, const std::string& name, Family family, TableLayout& layout) {
+    const fs::path path = s.file(name);
+    if (!FileExists(path)) return false;
+    layout = readLayout(path);
+    const std::string shown = path.filename().string();
+    switch (checkLayout(path, layout)) {
+    case TableCheck::Ok:
+        break;
+    case TableCheck::TooManyFields:
+        s.log(std::string(CRLF) + ansi("Table ") + shown +
+              ansi(" ignorée : plus de 256 champs, aucun enregistrement n'a été lu."));
+        return false;
+    case TableCheck::NotDbase3:
+        s.log(std::string(CRLF) + ansi("Table ") + shown +
+              ansi(" ignorée : en-tête dBase III non reconnu, aucun enregistrement n'a été lu."));
+        return false;
+    }
+    fillFieldTable(s.job.fieldTable, family, layout.widths);
+    return true;
+}
+
+void recordLoopA(Session& s, const std::string& name, const TableLayout& layout,
+                 const RecordHandler& handler) {
+    File f = openBinary(s.file(name));
+    if (!f) return;
+    const size_t r = static_cast<size_t>(layout.recordLength);
+    const long total = (fileLength(f.get()) - layout.headerLength) / layout.recordLength;
+    if (std::fseek(f.get(), layout.headerLength, SEEK_SET) != 0) return;
+    std::string record;
+    for (long done = 1; readRecord(f.get(), r, record) == r; ++done) {
+        handler(record);
+        tick(s, done, total);
+    }
+}
+
+void recordLoopB(Session& s, const std::string& name, const TableLayout& layout,
+                 const RecordHandler& handler) {
+    File f = openBinary(s.file(name));
+    if (!f) return;
+    const long h = layout.headerLength;
+    const long r = layout.recordLength;
+    const long length = fileLength(f.get());
+    // A table without its end-of-file byte is counted as if it had it.
+    const bool endByte = length > 0 && byteAt(f.get(), length - 1) == kEndOfFile;
+    const long d = length - (h + 1) + (endByte ? 0 : 1);
+    std::string record;
+    if (std::fseek(f.get(), 0, SEEK_SET) != 0) return;
+    readRecord(f.get(), static_cast<size_t>(h + 1), record); // header + first deletion byte
+    if (s.ui) s.ui->attente(0);
+    const long total = d / r;
+    for (long consumed = r, done = 1;; consumed += r, ++done) {
+        if (d - consumed < 2 * r) {
+            readRecord(f.get(), static_cast<size_t>(r), record);
+            handler(record);
+            readRecord(f.get(), static_cast<size_t>(r), record);
+            handler(record);
+            return;
+        }
+        if (readRecord(f.get(), static_cast<size_t>(r), record) < static_cast<size_t>(r)) return;
+        handler(record);
+        tick(s, done, total);
+    }
+}
+
+void recordLoopC(Session& s, const std::string& name, const TableLayout& layout,
+                 const RecordHandler& handler) {
+    File f = openBinary(s.file(name));
+    if (!f) return;
+    const size_t r = static_cast<size_t>(layout.recordLength);
+    const long total = (fileLength(f.get()) - layout.headerLength) / layout.recordLength;
+    std::string record;
+    if (std::fseek(f.get(), 0, SEEK_SET) != 0) return;
+    bool past = readRecord(f.get(), static_cast<size_t>(layout.headerLength + 1), record) <
+                static_cast<size_t>(layout.headerLength + 1);
+    for (long done = 1; !past; ++done) {
+        past = readRecord(f.get(), r, record) < r;
+        handler(record);
+        tick(s, done, total);
+    }
+}
+
+} // namespace modvesk

@@ -1,0 +1,18 @@
+// The server's EXPORT file of last year's accounts, read into the library's
+// store of old accounts so that the builders can tell known persons from new ones.
+#pragma once
+
+#include "model.h"
+
+#include <string>
+
+namespace modvesk {
+
+// Reads the EXPORT file at `path` (Windows-1252, first line a header). For every
+// further line "surname;firstName;group;login;...": registers the name key with
+// "group login", and the surname with the first name. Nothing happens when the
+// path is empty or the file cannot be read; with `readOnly` the lines are read
+// and nothing is registered.
+void LoadExport(Session& s, const std::string& path, bool readOnly);
+
+} // namespace modvesk
