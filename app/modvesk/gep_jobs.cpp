@@ -1,0 +1,166 @@
+// The menu commands of the GEP jobs: account creation, its B2I form, the update
+// against the server's EXPORT file, and the button that runs the worker alone.
+#include "gep_worker.h"
+
+#include "export_reader.h"
+#include "files.h"
+#include "jobs.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+namespace modvesk {
+
+namespace {
+
+const std::string kTitle = "GEP / KWARTZ";
+
+// The program's directory becomes the current directory again: the library
+// writes its files there.
+void enterProgramDirectory(Session& s) {
+    std::error_code ec;
+    fs::current_path(s.dir, ec);
+}
+
+// Asks for the missing pupil table and, unless the B2I flag is set, the missing
+// teacher table. False when the command must end.
+bool offerGepSources(Session& s) {
+    const SourceOffer pupils = offerMissingSource(
+        s, "F_ele.dbf", "F_ELE.DBF",
+        ansi("Le fichier 'F_ELE.DBF' n'est pas dans le répertoire de l'application. Voulez "
+             "vous le rechercher et le copier dans le répertoire de l'application?"));
+    if (pupils == SourceOffer::Declined || pupils == SourceOffer::Cancelled) return false;
+    if (s.job.b2i) return true;
+    const SourceOffer teachers = offerMissingSource(
+        s, "F_ind.dbf", "F_IND.DBF",
+        ansi("Le fichier des professeurs 'F_IND.DBF' n'est pas dans le répertoire de "
+             "l'application. Voulez vous le rechercher et le copier dans le répertoire de "
+             "l'application?"));
+    return teachers != SourceOffer::Cancelled; // No goes on without teachers
+}
+
+// The RNE questions of the creation command. False when the command must end.
+bool askRneNumbers(Session& s) {
+    s.win.txtrne1 = Upper(Trim(s.win.txtrne1));
+    s.win.txtrne2 = Upper(Trim(s.win.txtrne2));
+    const std::string lost =
+        ansi("Sans le N° RNE, le logiciel ne peut pas repérer dans la base GEP les noms des "
+             "enseignants qui ont quitté l'établissement. Voulez vous poursuivre?");
+    if (FileExists(s.file("F_ind.dbf")) && s.win.txtrne1.empty() && !s.ui->question(lost))
+        return false;
+    if (FileExists(s.file("F_ind2.dbf")) && s.win.txtrne2.empty()) {
+        if (!s.ui->question(
+                ansi("Rolvane a repéré 2 bases GEP différentes pour les professeurs. ") + lost))
+            return false;
+        if (s.win.txtrne1.empty()) {
+            s.ui->message(ansi("Vous devez donner le N° RNE du premier établissement."));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The worker between the opening and the closing of the name registry.
+void runWorker(Session& s) {
+    vandrel::creationCarnet();
+    Command1_Click(s);
+    vandrel::fermercarnet();
+}
+
+} // namespace
+
+SourceOffer offerMissingSource(Session& s, const std::string& name, const std::string& copyName,
+                               const std::string& question) {
+    if (FileExists(s.file(name))) return SourceOffer::Present;
+    if (!s.ui->question(question, kTitle, Icon::Exclamation)) return SourceOffer::Declined;
+    const std::string chosen =
+        s.ui->openFile(Session::dialogTitle, "Fichier GEP (" + copyName + ")|" + copyName);
+    s.win.commonDialogFileName = chosen;
+    if (Trim(chosen).empty()) return SourceOffer::Cancelled;
+    if (!CopyFileOver(chosen, s.file(copyName))) s.writeFailed(copyName);
+    s.ui->attente(10);
+    s.ui->refreshFileLists();
+    s.ui->attente(10);
+    enterProgramDirectory(s);
+    return SourceOffer::Copied;
+}
+
+void Genfich_M_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    enterProgramDirectory(s);
+    s.job.UpdateMode = false;
+    if (!offerGepSources(s) || (!s.job.b2i && !askRneNumbers(s))) {
+        s.job.endedEarly = true;
+        return;
+    }
+    s.job.UpdateMode = false;
+    s.win.Text1.clear();
+    runWorker(s);
+    s.ui->refreshFileLists();
+    s.win.Text1 += std::string(CRLF) +
+                   closingLine(s, ansi("Tous les fichiers textes ont été créés.")) +
+                   std::string(CRLF) + currentTime();
+    s.ui->redraw();
+    vandrel::raz();
+    s.win.lstTri.clear();
+}
+
+void gep_b2i_m_Click(Session& s) {
+    s.job.b2i = true;
+    s.win.Text1.clear();
+    Genfich_M_Click(s);
+    s.job.b2i = false;
+}
+
+void Command1_Button(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    enterProgramDirectory(s);
+    runWorker(s);
+}
+
+void miseAjour_M_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    enterProgramDirectory(s);
+    s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "
+                       "IMPERATIVEMENT sélectionner le format de login (NOM.PRENOM ou "
+                       "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
+    s.job.UpdateMode = true;
+    s.win.Text1.clear();
+    if (!offerGepSources(s)) {
+        s.job.endedEarly = true;
+        return;
+    }
+    s.win.framemsjEnabled = s.win.rechercherEnabled = true;
+    s.win.version3 = true;
+    s.ui->redraw();
+    s.ui->attente(0);
+    rechercher_Click(s);
+    const std::string exportPath = s.win.commonDialogFileName;
+    if (Trim(exportPath).empty()) {
+        s.job.endedEarly = true; // UpdateMode stays set until the next job
+        return;
+    }
+    vandrel::creationCarnet();
+    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
+                  ansi("Traitement du fichier EXPORT.....");
+    s.ui->redraw();
+    LoadExport(s, exportPath, false);
+    Command1_Click(s);
+    s.win.Text1 += std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
+                   std::string(CRLF);
+    s.ui->redraw();
+    s.ui->attente(100);
+    enterProgramDirectory(s);
+    vandrel::elevessortis(s.job.classList);
+    vandrel::fermercarnet();
+    s.ui->refreshFileLists();
+    s.ui->refreshFileLists();
+    s.win.Text1 += std::string(CRLF) + closingLine(s, ansi("Tous les fichiers ont été créés.")) +
+                   std::string(CRLF) + currentTime();
+    s.ui->redraw();
+    s.job.UpdateMode = false;
+}
+
+} // namespace modvesk

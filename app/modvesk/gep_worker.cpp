@@ -1,0 +1,157 @@
+// The GEP worker: reads the GEP tables of one or two establishments, hands every
+// record to its handler or builder, writes the import files, the class list, the
+// per-class files and GROUPES.TXT.
+#include "gep_worker.h"
+
+#include "builders.h"
+#include "dbase_reader.h"
+#include "files.h"
+#include "import_writer.h"
+#include "jobs.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+#include <unordered_set>
+
+namespace modvesk {
+
+namespace {
+
+std::string value(const std::string& raw) { return Upper(Trim(raw)); }
+
+std::string recordField(const Session& s, const std::string& record, Family family, long k) {
+    return GepField(s.job.fieldTable, family, record, k);
+}
+
+} // namespace
+
+void memoriseEnService(Session& s, std::string& record, const std::string& rne) {
+    const std::string identifier = value(recordField(s, record, Assignments, 3));
+    const std::string year = Left(value(recordField(s, record, Assignments, 7)), 4);
+    if (year == "2099" && value(recordField(s, record, Assignments, 4)) == rne)
+        vandrel::memoriseProfEnService(identifier);
+}
+
+void associeGroupe(Session& s, std::string& record) {
+    const std::string code = value(Left(recordField(s, record, Groups, 2), 8));
+    const std::string className = value(Mid(record, 10, 6));
+    vandrel::associecodegroupe(code, className);
+}
+
+void associeResponsable(Session& s, std::string& record) {
+    const std::string codeOrClass = value(Left(recordField(s, record, GroupLinks, 6), 8));
+    const std::string kind = value(Left(recordField(s, record, GroupLinks, 7), 2));
+    const std::string teacher = value(Left(recordField(s, record, GroupLinks, 11), 10));
+    vandrel::associeProfsGroupes(codeOrClass, kind, teacher);
+}
+
+void writeGroupsFile(Session& s) {
+    std::string text;
+    s.win.classes.forEach([&](const std::string& entry) {
+        text += StartsWithDigit(entry) ? "c" + entry : entry;
+        text += CRLF;
+    });
+    if (!WriteBytes(s.file("GROUPES.TXT"), text, true)) s.writeFailed("GROUPES.TXT");
+}
+
+void remplitClasses(Session& s) {
+    s.win.classes.clear();
+    std::string seen;
+    // Classes already found in `seen`: seen only grows, so the answer stays true.
+    std::unordered_set<std::string> inSeen;
+    for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
+        const std::string& cls = s.job.person(i).text;
+        if (Trim(cls).empty() || inSeen.count(cls)) continue;
+        inSeen.insert(cls);
+        if (seen.find(cls) != std::string::npos) continue;
+        seen += " " + cls;
+        s.win.classes.add(Upper(cls));
+    }
+    s.ui->redraw();
+    s.win.command3Enabled = true;
+}
+
+namespace {
+
+// Prepares a table and runs loop A over it. Preparing a table restarts the
+// person count, as the count doubles as the row counter of the field table.
+void readTable(Session& s, const std::string& name, Family family, long& count,
+               const RecordHandler& handler) {
+    TableLayout layout;
+    if (!prepareTable(s, name, family, layout)) return;
+    count = 0;
+    recordLoopA(s, name, layout, handler);
+}
+
+// Assignments, groups, group links and teachers of both establishments.
+void readStaffTables(Session& s, long& count) {
+    if (!Trim(s.win.txtrne1).empty()) s.win.txtrne1 = Upper(Trim(s.win.txtrne1));
+    if (!Trim(s.win.txtrne2).empty()) s.win.txtrne2 = Upper(Trim(s.win.txtrne2));
+    const bool rne1 = !s.win.txtrne1.empty();
+    const bool rne2 = !s.win.txtrne2.empty();
+    if (rne1)
+        readTable(s, "f_aff.dbf", Assignments, count,
+                  [&](std::string& r) { memoriseEnService(s, r, s.win.txtrne1); });
+    if (rne2)
+        readTable(s, "f_aff2.dbf", Assignments, count,
+                  [&](std::string& r) { memoriseEnService(s, r, s.win.txtrne2); });
+    if (rne1) {
+        for (const char* name : {"f_gpd.dbf", "f_gpd2.dbf"})
+            readTable(s, name, Groups, count, [&](std::string& r) { associeGroupe(s, r); });
+        for (const char* name : {"f_men.dbf", "f_men2.dbf"})
+            readTable(s, name, GroupLinks, count,
+                      [&](std::string& r) { associeResponsable(s, r); });
+    }
+    for (const char* name : {"F_ind.dbf", "F_ind2.dbf"})
+        readTable(s, name, Teachers, count,
+                  [&](std::string& r) { BuildGepTeacher(s, r, count); });
+}
+
+// The pupils: F_ele.dbf, then F_ele2.dbf cut with its own layout, its persons
+// counted on after those of F_ele.dbf. The pupils fill the person table from
+// its start.
+void readPupilTables(Session& s, long& count) {
+    count = 0;
+    const RecordHandler build = [&](std::string& r) { BuildGepPupil(s, r, count); };
+    TableLayout layout;
+    if (prepareTable(s, "F_ele.dbf", Pupils, layout)) recordLoopB(s, "F_ele.dbf", layout, build);
+    if (prepareTable(s, "F_ele2.dbf", Pupils, layout)) recordLoopC(s, "F_ele2.dbf", layout, build);
+}
+
+void resetJobState(Session& s) {
+    s.job.fieldTable = FieldTable(257);
+    s.job.persons.clear();
+    s.job.nameKeys.clear();
+    s.job.classList.clear();
+    s.job.lastPersonIndex = -1;
+    s.win.classes.clear();
+}
+
+} // namespace
+
+void Command1_Click(Session& s) {
+    resetJobState(s);
+    long count = 0;
+    deleteLastRunOutputs(s);
+    s.ui->refreshFileLists();
+    s.ui->attente(0);
+    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
+                  ansi("Conversion de la base GEP en cours........");
+    s.ui->redraw();
+
+    if (!s.job.b2i) readStaffTables(s, count);
+    readPupilTables(s, count);
+    WriteImportFiles(s, count, "f_ele.dbf", "f_ind.dbf", false);
+    if (!s.job.b2i) remplitClasses(s);
+
+    s.win.save1Enabled = s.win.command3Enabled = s.win.classesEnabled = true;
+    s.ui->refreshFileLists();
+    if (!s.job.b2i) {
+        Command3_Click(s);
+        writeGroupsFile(s);
+        vandrel::razProfEnService();
+    }
+    s.ui->refreshFileLists();
+}
+
+} // namespace modvesk

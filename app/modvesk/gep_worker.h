@@ -1,0 +1,36 @@
+// The pieces of the GEP worker that the jobs and the tests reach directly: the
+// record handlers of the assignment, group and group-link tables, and the
+// look-for-and-copy offer for a missing GEP table.
+#pragma once
+
+#include "model.h"
+
+#include <string>
+
+namespace modvesk {
+
+// An assignment record: the teacher (field 3) is in service when the end year
+// (first 4 characters of field 7) is "2099" and the establishment (field 4)
+// equals `rne` exactly.
+void memoriseEnService(Session& s, std::string& record, const std::string& rne);
+// A group record: group code (first 8 characters of field 2) and class
+// (characters 10 to 15 of the record).
+void associeGroupe(Session& s, std::string& record);
+// A group-link record: code or class (field 6), kind (field 7) and teacher (field 11).
+void associeResponsable(Session& s, std::string& record);
+
+// Writes GROUPES.TXT from the list `classes` ("c" in front of a class that
+// begins with a digit), appending to the file.
+void writeGroupsFile(Session& s);
+
+// What became of the offer to look for a missing source table.
+enum class SourceOffer { Present, Copied, Declined, Cancelled };
+
+// When `name` is not in the program's directory: asks `question` (title
+// "GEP / KWARTZ", Yes/No, exclamation icon); on Yes shows the open-file dialog with
+// "Fichier GEP (" + copyName + ")|" + copyName and copies the chosen file to the
+// directory under copyName.
+SourceOffer offerMissingSource(Session& s, const std::string& name, const std::string& copyName,
+                               const std::string& question);
+
+} // namespace modvesk
