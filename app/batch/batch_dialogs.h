@@ -1,0 +1,48 @@
+// The dialogs of a batch run: every message box and question is written to
+// standard error in UTF-8 ("[message] TEXT", "[question] TEXT -> Oui|Non");
+// questions are answered from --yes, except the offers to look for a missing
+// source file, which are always answered No; file dialogs are answered from the
+// options the job registered.
+#pragma once
+
+#include "model.h"
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace batch {
+
+class BatchDialogs : public modvesk::Dialogs {
+public:
+    BatchDialogs(std::ostream& err, bool yes) : err_(err), yes_(yes) {}
+
+    // The path the open-file dialog returns when its filter's pattern (the text
+    // after the last "|") equals `pattern` without regard to case. No answer: "".
+    void answerFile(const std::string& pattern, const std::string& path);
+    // Plays the part of the user in a modal form the job opens.
+    std::function<void(modvesk::Form)> onForm;
+
+    void message(const std::string& text, const std::string& title,
+                 modvesk::Icon icon) override;
+    bool question(const std::string& text, const std::string& title,
+                  modvesk::Icon icon) override;
+    std::string openFile(const std::string& title, const std::string& filter,
+                         const std::string& initialName) override;
+    void attente(long) override {}
+    void showForm(modvesk::Form form) override;
+
+    // A line of standard error (UTF-8 given).
+    void note(const std::string& utf8Line);
+
+private:
+    std::ostream& err_;
+    bool yes_;
+    std::vector<std::pair<std::string, std::string>> files_;
+};
+
+// The text on one terminal line: Windows-1252 to UTF-8, line ends as blanks.
+std::string terminalLine(const std::string& ansiText);
+
+} // namespace batch

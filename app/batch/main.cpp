@@ -1,0 +1,69 @@
+// rolvane-batch JOB [options]: runs one command of the main window without a
+// window, on the sources of --dir, and writes its files there.
+#include "batch_dialogs.h"
+#include "job_registry.h"
+#include "options.h"
+
+#include "model.h"
+#include "text.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int usage(const std::string& problem) {
+    std::cerr << "rolvane-batch : " << problem << "\n\n" << batch::usageText();
+    return 2;
+}
+
+void setSession(modvesk::Session& s, const batch::Options& o) {
+    s.dir = o.value("--dir");
+    const std::string format = o.value("--format");
+    if (format == "initiale.nom") s.win.loginFormat = modvesk::LoginFormat::Abrev;
+    else if (format == "prenom.nom") s.win.loginFormat = modvesk::LoginFormat::Entier;
+    else s.win.loginFormat = modvesk::LoginFormat::NomDabord;
+    s.win.kwartz17 = !o.flag("--no-kwartz17");
+    s.win.txtrne1 = modvesk::ansi(o.value("--rne1"));
+    s.win.txtrne2 = modvesk::ansi(o.value("--rne2"));
+}
+
+// 3: a file could not be written or the library is missing; 1: the job ended
+// early; 0: it ran to its end.
+int exitStatus(const modvesk::Session& s) {
+    if (s.job.libraryMissing || !s.job.writeErrors.empty()) return 3;
+    return s.job.endedEarly ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    batch::Options options;
+    try {
+        options = batch::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const batch::UsageError& e) {
+        return usage(e.what());
+    }
+    const batch::BatchJob* job = batch::findJob(options.job);
+    for (const auto& required : job->required)
+        if (!options.has(required))
+            return usage("la tâche " + job->name + " demande l'option " + required + ".");
+
+    // The program's directory is the current directory: the library writes there.
+    std::error_code ec;
+    fs::current_path(options.value("--dir"), ec);
+
+    batch::BatchDialogs dialogs(std::cerr, options.flag("--yes"));
+    modvesk::Session session;
+    session.ui = &dialogs;
+    setSession(session, options);
+    job->run(session, dialogs, options);
+
+    std::string log = modvesk::utf8(modvesk::ReplaceAll(session.win.Text1, "\r\n", "\n"));
+    std::cout << log;
+    if (!log.empty() && log.back() != '\n') std::cout << '\n';
+    std::cout.flush();
+    return exitStatus(session);
+}
