@@ -117,7 +117,7 @@ EXPORT_LINES = [
     "GAUTIER;EMMA;c3b;gautier.emma;gautier.emma;;;;;;;",
     # teachers
     "BERARD;sebastien;profs;berard.sebastien;berard.sebastien;;;;;;;",
-    "ROUX;anne sophie;profs;roux.anne;roux.anne;;;;;;;",
+    "ROUX;annesophie;profs;roux.anne;roux.anne;;;;;;;",   # kept, old login
     "FAURE;gerard;profs;faure.gerard;faure.gerard;;;;;;;",
 ]
 
