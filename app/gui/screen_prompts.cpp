@@ -1,0 +1,87 @@
+#include "screen_prompts.h"
+
+#include "qt_text.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+
+namespace gui {
+
+namespace {
+
+QMessageBox::Icon qtIcon(modvesk::Icon icon) {
+    switch (icon) {
+    case modvesk::Icon::Exclamation:
+    case modvesk::Icon::Warning: return QMessageBox::Warning;
+    case modvesk::Icon::Information: return QMessageBox::Information;
+    case modvesk::Icon::Question: return QMessageBox::Question;
+    case modvesk::Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString boxTitle(const std::string& title) {
+    return title.empty() ? QString::fromUtf8(kApplicationTitle) : toQt(title);
+}
+
+} // namespace
+
+QStringList qtNameFilters(const std::string& filter) {
+    const QStringList parts = toQt(filter).split(QChar('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QChar(';'), Qt::SkipEmptyParts)) {
+            for (const QString& v : {p.trimmed(), p.trimmed().toLower(), p.trimmed().toUpper()})
+                if (!patterns.contains(v)) patterns << v;
+        }
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QChar(' ')));
+    }
+    return filters;
+}
+
+ScreenPrompts::ScreenPrompts(QWidget* parent, QString startDir)
+    : parent_(parent), startDir_(std::move(startDir)) {}
+
+void ScreenPrompts::message(const std::string& text, const std::string& title,
+                            modvesk::Icon icon) {
+    QMessageBox box(qtIcon(icon), boxTitle(title), toQt(text), QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool ScreenPrompts::question(const std::string& text, const std::string& title,
+                             modvesk::Icon icon) {
+    QMessageBox box(qtIcon(icon), boxTitle(title), toQt(text),
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::string ScreenPrompts::openFile(const std::string& title, const std::string& filter,
+                                    const std::string& initialName) {
+    QFileDialog dialog(parent_, toQt(title), startDir_);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    const QStringList filters = qtNameFilters(filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (!initialName.empty()) dialog.selectFile(pathToQt(initialName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return "";
+    return pathFromQt(dialog.selectedFiles().first());
+}
+
+void ScreenPrompts::openInEditor(const std::string& path) {
+#ifdef _WIN32
+    QProcess::startDetached(QStringLiteral("notepad.exe"), {pathToQt(path)});
+#else
+    QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(path)));
+#endif
+}
+
+} // namespace gui

@@ -1,0 +1,141 @@
+// The main window Vesklin: the options, the RNE numbers, the EXPORT file, the log
+// box, the file lists and the menus. It shows the session's window model, runs
+// every command on it, and answers the job code's Dialogs calls.
+#pragma once
+
+#include "component_client.h"
+#include "model.h"
+
+#include <QMainWindow>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace gui {
+
+class Vesklin : public QMainWindow, public modvesk::Dialogs {
+    Q_OBJECT
+
+public:
+    // `dir` is the program's directory: every file the jobs read and write lies there.
+    explicit Vesklin(std::filesystem::path dir, QWidget* parent = nullptr);
+    ~Vesklin() override;
+
+    modvesk::Session& session() { return session_; }
+
+    // Start-up: creates the scripting component, lets pending events run `count`+1
+    // times, centres and shows the window, then shows the help message.
+    void Form_Load(long count = 200000);
+    // Creates the scripting component and keeps it until the window goes.
+    void createComponent();
+
+    // Who answers message boxes, questions, the open-file dialog and opens files in
+    // the text editor (the screen unless replaced, e.g. by a test's answers).
+    void setPrompts(modvesk::Dialogs* prompts);
+    // Called with each modal form once it is on the screen.
+    void setFormDriver(std::function<void(QDialog*)> driver);
+    // What the two quit items do (default: end the program at once).
+    void setQuitHandler(std::function<void()> handler);
+    // The address the update item opens.
+    void setUpdateAddress(std::string address) { updateAddress_ = std::move(address); }
+
+    // Runs one command of the window on the session: the controls are read into
+    // the model first and shown again from it at the end.
+    void runCommand(const std::function<void(modvesk::Session&)>& command);
+
+    // Places a window in the middle of its screen.
+    static void centreFenetre(QWidget* window);
+
+    // Dialogs of the job code.
+    void message(const std::string& text, const std::string& title,
+                 modvesk::Icon icon) override;
+    bool question(const std::string& text, const std::string& title,
+                  modvesk::Icon icon) override;
+    std::string openFile(const std::string& title, const std::string& filter,
+                         const std::string& initialName) override;
+    void attente(long count) override;
+    void progress(long done, long total) override;
+    void refreshFileLists() override;
+    void redraw() override;
+    void busy(bool on) override;
+    void showForm(modvesk::Form form) override;
+    void openInEditor(const std::string& path) override;
+
+protected:
+    // Form_QueryUnload: the library's registry is closed whenever the window closes.
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildRneFrame();
+    QWidget* buildFormatFrame();
+    QWidget* buildServerFrame();
+    QWidget* buildExportFrame();
+    QWidget* buildLogArea();
+    QWidget* buildFileFrames();
+    void buildMenus();
+    void buildStatusBar();
+    void connectControls();
+
+    void pullFromWidgets();
+    void pushToWidgets();
+    void setCommandsEnabled(bool on);
+    void runForm(QDialog& form);
+    void refreshList(QListWidget* list, const char* patterns);
+    void File1_Click();
+    void File2_Click();
+    void csvaccess_m_Click();
+    void msj_M_Click();
+
+    modvesk::Session session_;
+    std::unique_ptr<component::Component> component_;
+    std::unique_ptr<modvesk::Dialogs> screen_;
+    modvesk::Dialogs* prompts_ = nullptr;
+    std::function<void(QDialog*)> formDriver_;
+    std::function<void()> quit_;
+    std::string updateAddress_;
+    bool running_ = false;
+    int busyDepth_ = 0;
+
+    QLineEdit* txtrne1_ = nullptr;
+    QLineEdit* txtrne2_ = nullptr;
+    QRadioButton* optionNomDabord_ = nullptr;
+    QRadioButton* optionAbrev_ = nullptr;
+    QRadioButton* optionEntier_ = nullptr;
+    QCheckBox* kwartz17_ = nullptr;
+    QRadioButton* version3_ = nullptr;
+    QGroupBox* framemsj_ = nullptr;
+    QPushButton* rechercher_ = nullptr;
+    QLabel* placeexport_ = nullptr;
+    QListWidget* classes_ = nullptr;
+    QPlainTextEdit* text1_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QPushButton* command3_ = nullptr;
+    QPushButton* save1_ = nullptr;
+    QListWidget* file1_ = nullptr;
+    QListWidget* file2_ = nullptr;
+    QLabel* directoryLabel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QAction* miseAjour_ = nullptr;
+    std::vector<QAction*> commandActions_;
+    std::string shownLog_;
+    std::vector<std::string> shownClasses_;
+};
+
+} // namespace gui

@@ -1,0 +1,134 @@
+// How the main window answers the job code: message boxes and file dialogs go to
+// its prompts, the rest (pending events, progress, file lists, forms) it does
+// itself.
+#include "vesklin.h"
+
+#include "files.h"
+#include "forms.h"
+#include "qt_text.h"
+#include "screen_prompts.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTimer>
+
+namespace gui {
+
+void Vesklin::setPrompts(modvesk::Dialogs* prompts) { prompts_ = prompts ? prompts : screen_.get(); }
+
+void Vesklin::setFormDriver(std::function<void(QDialog*)> driver) { formDriver_ = std::move(driver); }
+
+void Vesklin::setQuitHandler(std::function<void()> handler) { quit_ = std::move(handler); }
+
+void Vesklin::message(const std::string& text, const std::string& title, modvesk::Icon icon) {
+    prompts_->message(text, title, icon);
+}
+
+bool Vesklin::question(const std::string& text, const std::string& title, modvesk::Icon icon) {
+    return prompts_->question(text, title, icon);
+}
+
+std::string Vesklin::openFile(const std::string& title, const std::string& filter,
+                              const std::string& initialName) {
+    return prompts_->openFile(title, filter, initialName);
+}
+
+void Vesklin::openInEditor(const std::string& path) { prompts_->openInEditor(path); }
+
+void Vesklin::attente(long count) {
+    for (long i = 0; i <= count; ++i) QCoreApplication::processEvents();
+}
+
+void Vesklin::progress(long done, long total) {
+    if (total > 0) {
+        progressBar_->setRange(0, static_cast<int>(std::min<long>(total, INT_MAX)));
+        progressBar_->setValue(static_cast<int>(std::min(done, total)));
+    } else {
+        progressBar_->setRange(0, 0);
+    }
+}
+
+void Vesklin::refreshList(QListWidget* list, const char* patterns) {
+    const QListWidgetItem* current = list->currentItem();
+    const QString selected = current ? current->text() : QString();
+    list->clear();
+    for (const auto& name : modvesk::ListFiles(session_.dir, patterns)) {
+        list->addItem(pathToQt(name));
+        if (list->item(list->count() - 1)->text() == selected)
+            list->setCurrentRow(list->count() - 1);
+    }
+}
+
+void Vesklin::refreshFileLists() {
+    refreshList(file1_, "*.txt");
+    refreshList(file2_, "*.dbf;*.csv");
+}
+
+void Vesklin::redraw() {
+    pushToWidgets();
+    if (text1_->isVisible()) text1_->viewport()->repaint();
+}
+
+void Vesklin::busy(bool on) {
+    if (on) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++busyDepth_;
+    } else if (busyDepth_ > 0) {
+        QApplication::restoreOverrideCursor();
+        --busyDepth_;
+    }
+}
+
+void Vesklin::centreFenetre(QWidget* window) {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->geometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(area.x() + (area.width() - size.width()) / 2,
+                 area.y() + (area.height() - size.height()) / 2);
+}
+
+void Vesklin::runForm(QDialog& form) {
+    form.adjustSize();
+    centreFenetre(&form);
+    if (formDriver_) {
+        QDialog* shown = &form;
+        QTimer::singleShot(0, shown, [this, shown] { formDriver_(shown); });
+    }
+    form.exec();
+}
+
+void Vesklin::showForm(modvesk::Form form) {
+    switch (form) {
+    case modvesk::Form::ProfsResp: {
+        ProfsRespDialog dialog(session_, this);
+        dialog.load();
+        runForm(dialog);
+        break;
+    }
+    case modvesk::Form::FrCmptesProfs: {
+        FrCmptesProfsDialog dialog(session_, this);
+        dialog.load();
+        runForm(dialog);
+        break;
+    }
+    case modvesk::Form::SaisieGroupes: {
+        SaisieGroupesDialog dialog(session_, this);
+        runForm(dialog);
+        break;
+    }
+    case modvesk::Form::FrmAccess:
+        // The Access export window is not part of this version yet.
+        prompts_->message(modvesk::ansi("La création d'un fichier CSV à partir d'une base "
+                                        "Access n'est pas encore disponible dans cette "
+                                        "version de Rolvane."),
+                          "", modvesk::Icon::Information);
+        break;
+    }
+}
+
+} // namespace gui

@@ -1,0 +1,173 @@
+// The teacher tools: group responsibilities and deletion of teacher accounts.
+#include "teacher_tools.h"
+
+#include "files.h"
+#include "jobs.h"
+#include "remplit_liste.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+#include <system_error>
+
+namespace modvesk {
+
+namespace {
+
+// The library writes its files into the current directory: make it the program's
+// directory for the call, and go back afterwards.
+class InProgramDir {
+public:
+    explicit InProgramDir(const Session& s) {
+        std::error_code ec;
+        previous_ = fs::current_path(ec);
+        if (!s.dir.empty()) fs::current_path(s.dir, ec);
+    }
+    ~InProgramDir() {
+        std::error_code ec;
+        if (!previous_.empty()) fs::current_path(previous_, ec);
+    }
+    InProgramDir(const InProgramDir&) = delete;
+    InProgramDir& operator=(const InProgramDir&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+// Shows the notice and the dialog for the EXPORT file; false when it was cancelled.
+bool exportChosen(Session& s) {
+    choisitExport(s);
+    if (Trim(s.win.commonDialogFileName).empty()) {
+        s.job.endedEarly = true;
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> teachersOfLibrary() {
+    std::string buffer = vandrel::blanks(50000);
+    vandrel::tableauProfs(buffer);
+    return remplitListe(buffer);
+}
+
+std::string selectedTeacher(const ProfsRespForm& f) {
+    if (f.ListprofsIndex < 0 || static_cast<size_t>(f.ListprofsIndex) >= f.Listprofs.size())
+        return "";
+    return f.Listprofs[static_cast<size_t>(f.ListprofsIndex)];
+}
+
+} // namespace
+
+void splitTeacherEntry(const std::string& entry, std::string& surname, std::string& firstName) {
+    std::string text = entry;
+    surname = FirstField(text, ";");
+    std::string rest = RestAfter(text, ";");
+    firstName = FirstField(rest, ";");
+}
+
+void chargeExportProfs(Session& s) {
+    if (s.win.placeexport.empty()) return;
+    const fs::path path = resolvePath(fs::path(s.win.placeexport));
+    if (!FileExists(path)) return;
+    LineReader reader(path);
+    std::string line;
+    if (!reader.next(line)) return;   // the header
+    while (reader.next(line)) vandrel::memligneprof(line);
+}
+
+// ---- Group responsibilities --------------------------------------------------
+
+void defrespgroupes_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    s.ui->message(ansi("Après modification des responsabilités de groupes un fichier "
+                       "comptesProfsResponsablesAModifier.txt est créé dans le répertoire "
+                       "d'installation."));
+    s.ui->showForm(Form::ProfsResp);
+    s.ui->refreshFileLists();
+}
+
+void profsresp_Form_Load(Session& s, ProfsRespForm& f) {
+    s.job.UpdateMode = true;
+    s.win.version3 = true;
+    s.ui->redraw();
+    s.ui->attente(0);
+    if (!exportChosen(s)) return;
+    vandrel::creationCarnet();
+    chargeExportProfs(s);
+    f.Listprofs = teachersOfLibrary();
+    f.ListprofsIndex = -1;
+    std::string buffer = vandrel::blanks(50000);
+    vandrel::tableauGroupes(buffer);
+    f.Listgroupes = remplitListe(buffer);
+    f.ListgroupesSelected.assign(f.Listgroupes.size(), false);
+    vandrel::fermercarnet();
+}
+
+void profsresp_Listprofs_Click(Session&, ProfsRespForm& f) {
+    std::string surname, firstName;
+    splitTeacherEntry(selectedTeacher(f), surname, firstName);
+    std::string buffer = vandrel::blanks(1024);
+    vandrel::retrouveDonneesProf(surname, firstName, buffer);
+    f.Textassoc = Trim(buffer);
+}
+
+void profsresp_Command1_Click(Session& s, ProfsRespForm& f) {
+    for (size_t i = 0; i < f.Listgroupes.size(); ++i) {
+        const bool selected = i < f.ListgroupesSelected.size() && f.ListgroupesSelected[i];
+        // A substring test: a group already named inside a longer one is not added.
+        if (selected && f.Textassoc.find(f.Listgroupes[i]) == std::string::npos)
+            f.Textassoc = f.Listgroupes[i] + " " + f.Textassoc;
+    }
+    if (s.ui) s.ui->redraw();
+    std::string surname, firstName;
+    splitTeacherEntry(selectedTeacher(f), surname, firstName);
+    vandrel::msjourbaseresp(1, surname, firstName, f.Textassoc);
+}
+
+void profsresp_Command2_Click(Session& s, ProfsRespForm& f) {
+    {
+        InProgramDir here(s);
+        vandrel::msjourbasekwartz(1);
+    }
+    f.unloaded = true;
+}
+
+void profsresp_Command3_Click(Session&, ProfsRespForm& f) { f.unloaded = true; }
+
+// ---- Deletion of teacher accounts --------------------------------------------
+
+void supcpteProfs_m_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    s.ui->showForm(Form::FrCmptesProfs);
+}
+
+void frcmptesprofs_Form_Load(Session& s, FrCmptesProfsForm& f) {
+    s.win.version3 = true;
+    s.ui->redraw();
+    s.ui->attente(0);
+    if (!exportChosen(s)) return;
+    vandrel::creationCarnet();
+    chargeExportProfs(s);
+    f.Listprofs = teachersOfLibrary();
+    f.ListprofsSelected.assign(f.Listprofs.size(), false);
+    vandrel::fermercarnet();
+}
+
+void frcmptesprofs_Command4_Click(Session& s, FrCmptesProfsForm& f) {
+    for (size_t i = 0; i < f.Listprofs.size(); ++i) {
+        if (i >= f.ListprofsSelected.size() || !f.ListprofsSelected[i]) continue;
+        std::string surname, firstName;
+        splitTeacherEntry(f.Listprofs[i], surname, firstName);
+        vandrel::msjourbaseresp(2, surname, firstName, " ");
+    }
+    {
+        InProgramDir here(s);
+        vandrel::msjourbasekwartz(2);
+    }
+    f.unloaded = true;
+}
+
+void frcmptesprofs_quitter_m_Click(Session&, FrCmptesProfsForm& f) { f.unloaded = true; }
+
+} // namespace modvesk
