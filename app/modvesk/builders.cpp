@@ -217,7 +217,9 @@ void BuildCsvTeacher(Session& s, std::string& line, long& index) {
         entry = commaForm(surname, lp.firstPart, "profs", password);
     } else {
         s.job.kwartzSuffix = ";;;;";
-        old = serverAccount(s, lp.nameKey);
+        // The server's keys are upper case; a renumbered teacher's key ("DUPONT c1")
+        // is only found upper-cased, as for GEP teachers.
+        old = serverAccount(s, Upper(lp.nameKey));
         if (isNewAccount(s, old)) {
             entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "",
                                 "", "", "", "", ""}) + kwartzSuffix(s);

@@ -1,0 +1,69 @@
+#include "session_fixture.h"
+
+#include "files.h"
+#include "vandrel_client.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "rolvane-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+void SessionTest::SetUp() {
+    temp = std::make_unique<TempDir>();
+    dir = temp->path();
+    previousDir = fs::current_path();
+    fs::current_path(dir);
+    s.dir = dir;
+    s.ui = &ui;
+    vandrel::reloadFrom(ROLVANE_BIN_DIR);
+    ASSERT_TRUE(vandrel::available()) << "vandrel1.dlp not found in " << ROLVANE_BIN_DIR;
+    if (openRegistry) vandrel::creationCarnet();
+}
+
+void SessionTest::TearDown() {
+    // The group tables and the teachers in service outlive the registry: empty them too.
+    vandrel::razProfEnService();
+    vandrel::fermercarnet();
+    std::error_code ec;
+    fs::current_path(previousDir, ec);
+    temp.reset();
+}
+
+std::string SessionTest::readFile(const std::string& name) const {
+    std::string bytes;
+    modvesk::ReadAll(modvesk::resolveName(dir, name), bytes);
+    return bytes;
+}
+
+bool SessionTest::hasFile(const std::string& name) const {
+    return modvesk::FileExists(modvesk::resolveName(dir, name));
+}
+
+void SessionTest::writeFile(const std::string& name, const std::string& bytes) const {
+    ASSERT_TRUE(modvesk::WriteBytes(modvesk::resolveName(dir, name), bytes)) << name;
+}
+
+std::vector<std::string> SessionTest::fileLines(const std::string& name) const {
+    std::vector<std::string> lines;
+    std::string bytes = readFile(name);
+    size_t from = 0;
+    for (size_t p = bytes.find("\r\n"); p != std::string::npos; p = bytes.find("\r\n", from)) {
+        lines.push_back(bytes.substr(from, p - from));
+        from = p + 2;
+    }
+    if (from < bytes.size()) lines.push_back(bytes.substr(from));
+    return lines;
+}
+
+} // namespace testsupport

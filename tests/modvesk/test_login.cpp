@@ -1,0 +1,175 @@
+#include "login.h"
+
+#include "session_fixture.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+#include <gtest/gtest.h>
+
+using namespace modvesk;
+using testsupport::SessionTest;
+
+namespace {
+
+class LoginTest : public SessionTest {
+protected:
+    // Runs BuildLogin and registers the key, as a builder does once its entry is built.
+    LoginParts build(PersonKind kind, const std::string& surname, const std::string& firstName,
+                     const std::string& group = "c3a") {
+        LoginParts lp = BuildLogin(s, kind, surname, firstName, group);
+        vandrel::inserenom(lp.nameKey);
+        return lp;
+    }
+};
+
+} // namespace
+
+TEST(Folding, TableLettersThenEveryOtherAccentedLetter) {
+    std::string r = ansi("ëéêèçâàôûïî");
+    FoldRecord(r, RecordKind::CsvPupil);
+    EXPECT_EQ(r, "eeeecaaouii");
+
+    std::string all = ansi("ÀÁÂÃÄÅÇÈÉÊËÌÍÎÏÑÒÓÔÕÖØÙÚÛÜÝŸŠŽ");
+    FoldRecord(all, RecordKind::GepPupil);
+    EXPECT_EQ(all, "AAAAAACEEEEIIIINOOOOOOUUUUYYSZ");
+    std::string small = ansi("áãäåìíñòóõöøùúüýÿšž");
+    FoldRecord(small, RecordKind::GepTeacher);
+    EXPECT_EQ(small, "aaaaiinooooouuuyysz");
+
+    // Ligatures, sharp s and other letters without a plain form stay.
+    std::string kept = ansi("œŒæÆßðÞµ");
+    FoldRecord(kept, RecordKind::CsvTeacher);
+    EXPECT_EQ(kept, ansi("œŒæÆßðÞµ"));
+}
+
+TEST(Folding, ApostrophesAndQuotesByKind) {
+    for (RecordKind kind : {RecordKind::GepPupil, RecordKind::CsvPupil, RecordKind::CsvTeacher}) {
+        std::string r = ansi("D'ARTAGNAN;\"Élodie\"");
+        FoldRecord(r, kind);
+        EXPECT_EQ(r, "D ARTAGNAN;Elodie");
+    }
+    std::string teacher = ansi("D'ARTAGNAN;\"Élodie\"");
+    FoldRecord(teacher, RecordKind::GepTeacher);
+    EXPECT_EQ(teacher, "D'ARTAGNAN;Elodie");
+}
+
+TEST(Folding, FieldCleanUp) {
+    EXPECT_EQ(CleanTeacherSurname(" le goff-d'arc_x "), "LEGOFFDARCX");
+    EXPECT_EQ(CleanTeacherFirstName(" Jean-Luc O'Neil_ "), "jeanluc oneil");
+    EXPECT_EQ(CleanPupilSurname(" Martin-Durand le_Goff "), "MARTINDURANDLEGOFF");
+    EXPECT_EQ(CleanPupilFirstName(" Jean-Pierre Paul_ "), "JEANPIERRE PAUL");
+    EXPECT_EQ(CleanPupilSurname(ansi("cœur")), ansi("CŒUR"));
+    auto c = CleanPupilClass(" 6A ");
+    EXPECT_EQ(c.stored, "6a");
+    EXPECT_EQ(c.group, "c6a");
+    c = CleanPupilClass("ULIS");
+    EXPECT_EQ(c.stored, "ulis");
+    EXPECT_EQ(c.group, "ulis");
+    c = CleanPupilClass(" 3 A-1_b ");
+    EXPECT_EQ(c.stored, "3a1b");
+    EXPECT_EQ(c.group, "c3a1b");
+}
+
+TEST_F(LoginTest, TeacherClashesAreNumberedAndReported) {
+    s.win.loginFormat = LoginFormat::Abrev;
+    auto a = build(PersonKind::Teacher, "DUPONT", "catherine");
+    auto b = build(PersonKind::Teacher, "DUPONT", "claude");
+    auto c = build(PersonKind::Teacher, "DUPONT", "cecile marie");
+    EXPECT_EQ(a.login, "c.dupont");
+    EXPECT_EQ(b.login, "c1.dupont");
+    EXPECT_EQ(c.login, "c2.dupont");
+    EXPECT_EQ(a.nameKey, "DUPONT C");
+    // A renumbered teacher's key keeps the lower-case first-name part.
+    EXPECT_EQ(b.nameKey, "DUPONT c1");
+    EXPECT_EQ(c.nameKey, "DUPONT c2");
+    EXPECT_EQ(c.firstPart, "c2");
+    EXPECT_EQ(c.clashNumber, 2);
+    EXPECT_EQ(vandrel::present("DUPONT c1"), vandrel::kTrue);
+    EXPECT_EQ(vandrel::present("DUPONT C1"), vandrel::kFalse);
+    // Teachers' lines carry an empty group: they end with two blanks.
+    EXPECT_EQ(readFile("doublons.txt"),
+              "DUPONT c1  ->  DUPONT  claude  \r\nDUPONT c2  ->  DUPONT  cecile marie  \r\n");
+    EXPECT_FALSE(hasFile("troncatures.txt"));
+}
+
+TEST_F(LoginTest, PupilClashesUseUpperCaseKeysAndTheClass) {
+    s.win.loginFormat = LoginFormat::Abrev;
+    build(PersonKind::Pupil, "DUPONT", "CATHERINE");
+    auto b = build(PersonKind::Pupil, "DUPONT", "CLAUDE", "c6a");
+    EXPECT_EQ(b.nameKey, "DUPONT C1");
+    EXPECT_EQ(b.login, "c1.dupont");
+    EXPECT_EQ(readFile("doublons.txt"), "DUPONT C1  ->  DUPONT  CLAUDE  c6a\r\n");
+}
+
+TEST_F(LoginTest, ThreeFormats) {
+    struct Case {
+        LoginFormat format;
+        const char* martin;
+        const char* long12;
+    };
+    for (Case c : {Case{LoginFormat::NomDabord, "martin.jean", "dupontel.maximilienn"},
+                   Case{LoginFormat::Entier, "jean.martin", "maximilienn.dupontel"},
+                   Case{LoginFormat::Abrev, "j.martin", "m.dupontel"}}) {
+        vandrel::fermercarnet();
+        vandrel::creationCarnet();
+        s.win.loginFormat = c.format;
+        auto m = build(PersonKind::Pupil, "MARTIN", "JEAN PIERRE");
+        EXPECT_EQ(m.login, c.martin);
+        EXPECT_EQ(m.firstWord, "JEAN");
+        // L = LoginMax - Len(surname) = 11, except in the abbreviated format.
+        auto d = build(PersonKind::Teacher, "DUPONTEL", "maximilienne");
+        EXPECT_EQ(d.login, c.long12);
+    }
+}
+
+TEST_F(LoginTest, ClashNumbersHaveNoUpperBound) {
+    s.win.loginFormat = LoginFormat::Abrev;
+    vandrel::inserenom("DUPONT C");
+    for (int i = 1; i <= 11; ++i) vandrel::inserenom("DUPONT C" + std::to_string(i));
+    auto p = build(PersonKind::Pupil, "DUPONT", "CLAUDE");
+    EXPECT_EQ(p.firstPart, "C12");
+    EXPECT_EQ(p.login, "c12.dupont");
+    EXPECT_EQ(readFile("doublons.txt"), "DUPONT C12  ->  DUPONT  CLAUDE  c3a\r\n");
+}
+
+TEST_F(LoginTest, LongSurnamesKeepOneLetterAndAreReported) {
+    s.win.loginFormat = LoginFormat::NomDabord;
+    auto p = build(PersonKind::Pupil, "DELACROIXDESAINTEMARIE", "JEAN");
+    EXPECT_EQ(p.firstPart, "J");
+    EXPECT_EQ(p.login, "delacroixdesaintemarie.j");
+    ReportTruncation(s, "DELACROIXDESAINTEMARIE", p.firstPart, "c3a");
+
+    // 18 and 19 letters plus one: not over 20 characters, no line.
+    auto q = build(PersonKind::Pupil, "ABCDEFGHIJKLMNOPQRS", "JEAN");
+    EXPECT_EQ(q.firstPart, "J");
+    ReportTruncation(s, "ABCDEFGHIJKLMNOPQRS", q.firstPart, "c3a");
+    ReportTruncation(s, "ABCDEFGHIJKLMNOPQR", "J", "c3a");
+    // The same name again: the clash number makes 21 characters.
+    auto r = build(PersonKind::Pupil, "ABCDEFGHIJKLMNOPQRS", "JULES");
+    EXPECT_EQ(r.firstPart, "J1");
+    ReportTruncation(s, "ABCDEFGHIJKLMNOPQRS", r.firstPart, "profs");
+
+    EXPECT_EQ(readFile("troncatures.txt"),
+              "DELACROIXDESAINTEMARIE J -> troncature ->  J.DELACROIXDESAINTE  c3a\r\n"
+              "ABCDEFGHIJKLMNOPQRS J1 -> troncature ->  J1.ABCDEFGHIJKLMNOP  profs\r\n");
+}
+
+TEST_F(LoginTest, ReportLinesKeepTheirBytes) {
+    // Letters without a plain form reach the report lines and logins unchanged.
+    s.win.loginFormat = LoginFormat::Abrev;
+    const std::string surname = CleanTeacherSurname(ansi("cœur"));
+    build(PersonKind::Teacher, surname, "anne");
+    auto b = build(PersonKind::Teacher, surname, ansi("agnès"));
+    EXPECT_EQ(b.login, ansi("a1.cœur"));
+    EXPECT_EQ(readFile("doublons.txt"), ansi("CŒUR a1  ->  CŒUR  agnès  \r\n"));
+}
+
+TEST_F(LoginTest, AFailedReportLineIsLogged) {
+    s.win.loginFormat = LoginFormat::Abrev;
+    std::filesystem::create_directory(dir / "doublons.txt"); // cannot be written
+    build(PersonKind::Pupil, "DUPONT", "CATHERINE");
+    build(PersonKind::Pupil, "DUPONT", "CLAUDE");
+    ASSERT_EQ(s.job.writeErrors.size(), 1u);
+    EXPECT_EQ(s.job.writeErrors[0], "doublons.txt");
+    EXPECT_NE(s.win.Text1.find(ansi("Erreur : impossible d'écrire doublons.txt")), std::string::npos);
+}
