@@ -16,12 +16,12 @@ constexpr int32_t kNo = 0;
 // An entry of carnetancien is listed when its value is "group login" with the group
 // among the given ones, its key is "surname firstname" and that key has no entry in
 // carnet this year. The tests run in this order.
-void listeSiSorti(const Entry& entry, const StringList& groups) {
-  const StringList value = chaine_list(entry.value, " ");
+void listeSiSorti(std::string_view k, std::string_view v, const StringList& groups) {
+  const StringList value = chaine_list(v, " ");
   if (value.size() != 2) return;
   if (!appartient(value[0], groups)) return;
-  if (present_b(bpluscarnet, entry.key)) return;
-  const StringList key = chaine_list(entry.key, " ");
+  if (present_b(bpluscarnet, k)) return;
+  const StringList key = chaine_list(k, " ");
   if (key.size() != 2) return;
   ajouteCompteSorti('e', long_concat({key[0], key[1], value[0], value[1]}, ";") + "\n");
 }
@@ -68,8 +68,8 @@ VANDREL_API void VANDREL_CALL inserenomancien(const char* key, const char* value
 
 VANDREL_API void VANDREL_CALL presentancien(const char* key, char* buffer) {
   guarded([&] {
-    const Entry* found = bpluscarnetancien ? bpluscarnetancien->find(arg(key)) : nullptr;
-    RecouvrePhysique(buffer, found ? std::string_view(found->value) : std::string_view("n"));
+    const auto found = bpluscarnetancien ? bpluscarnetancien->firstValue(arg(key)) : std::nullopt;
+    RecouvrePhysique(buffer, found.value_or("n"));
   });
 }
 
@@ -78,7 +78,8 @@ VANDREL_API void VANDREL_CALL elevessortis(const char* groupList) {
     videComptesSortis();
     const StringList groups = chaine_list(arg(groupList), " ");
     if (bpluscarnet && bpluscarnetancien)
-      bpluscarnetancien->walk([&](const Entry& entry) { listeSiSorti(entry, groups); });
+      bpluscarnetancien->walk(
+          [&](std::string_view key, std::string_view value) { listeSiSorti(key, value, groups); });
     // The queue is left as it is: the next elevessortis or msjourbasekwartz empties it.
     ecritComptesSortis('e', "comptesAsupprimer.txt");
   });

@@ -1,6 +1,9 @@
 #include "stores.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
 
 namespace vandrel1 {
 
@@ -9,34 +12,259 @@ StoreHandle bpluscarnetancien;
 StoreHandle bpluscarnetid;
 
 namespace {
+
+constexpr int kFanout = 64; // entries per leaf, children per inner node
+
 std::string_view cut(std::string_view key) { return key.substr(0, std::min(key.size(), kKeyLength)); }
+
+// The first 8 bytes, big-endian, zero-padded: integer order is byte order, and a
+// key shorter than 8 bytes (keys hold no NUL) is the only one with a zero low byte.
+uint64_t prefixOf(std::string_view cutKey) {
+  uint64_t prefix = 0;
+  for (size_t i = 0; i < 8; ++i)
+    prefix = (prefix << 8) | (i < cutKey.size() ? static_cast<unsigned char>(cutKey[i]) : 0u);
+  return prefix;
+}
+
+// Room for `extra` more elements, growing geometrically (a plain reserve of
+// size + 1 would reallocate at every insert).
+template <typename Vector>
+void makeRoom(Vector& vector, size_t extra) {
+  const size_t needed = vector.size() + extra;
+  if (needed > vector.capacity()) vector.reserve(std::max(needed, 2 * vector.capacity()));
+}
+
 } // namespace
 
-IndexKey::IndexKey(std::string_view key) {
-  const std::string_view kept = cut(key);
-  length_ = static_cast<uint8_t>(kept.size());
-  std::memcpy(bytes_, kept.data(), kept.size());
+struct Store::Probe {
+  std::string_view key; // cut to 52
+  uint64_t prefix;
+};
+
+struct Store::Node {
+  bool leaf;
+  int count = 0; // entries of a leaf, separators of an inner node
+};
+
+struct Store::Leaf : Node {
+  Leaf() : Node{true} {}
+  uint64_t prefix[kFanout];
+  uint32_t entry[kFanout]; // place of the entry in the arena
+  Leaf* next = nullptr;
+};
+
+// Separator i is the first entry of child i + 1; every entry of child i is not
+// greater than it and every entry of child i + 1 not smaller.
+struct Store::Inner : Node {
+  Inner() : Node{false} {}
+  uint64_t prefix[kFanout - 1];
+  uint32_t entry[kFanout - 1];
+  Node* child[kFanout];
+};
+
+struct Store::Split {
+  uint64_t prefix;
+  uint32_t entry;
+  Node* right;
+};
+
+Store::Store() {
+  prepareNodes();
+  root_ = firstLeaf_ = takeLeaf();
+}
+
+Store::~Store() = default;
+
+namespace {
+constexpr size_t kHeader = 2 * sizeof(uint32_t); // key length, value length
+uint32_t lengthAt(const std::string& arena, size_t at) {
+  uint32_t length;
+  std::memcpy(&length, arena.data() + at, sizeof length);
+  return length;
+}
+} // namespace
+
+std::string_view Store::key(uint32_t entry) const {
+  return std::string_view(arena_).substr(entry + kHeader, lengthAt(arena_, entry));
+}
+
+std::string_view Store::value(uint32_t entry) const {
+  const uint32_t keyLength = lengthAt(arena_, entry);
+  return std::string_view(arena_).substr(entry + kHeader + keyLength,
+                                         lengthAt(arena_, entry + sizeof(uint32_t)));
+}
+
+// <0, 0, >0 as the probe sorts before, with, or after the entry.
+int Store::compare(const Probe& probe, uint64_t prefix, uint32_t entry) const {
+  if (probe.prefix != prefix) return probe.prefix < prefix ? -1 : 1;
+  if ((prefix & 0xFF) == 0) return 0; // both shorter than 8 bytes: the same key
+  const int rest = probe.key.substr(8).compare(cut(key(entry)).substr(8));
+  return rest < 0 ? -1 : rest > 0 ? 1 : 0;
+}
+
+// The first slot whose entry sorts after the probe (AfterEqual) or not before it.
+template <bool AfterEqual>
+int Store::position(const Probe& probe, const uint64_t* prefixes, const uint32_t* entries,
+                    int count) const {
+  int low = 0, high = count;
+  while (low < high) {
+    const int middle = (low + high) / 2;
+    const int order = compare(probe, prefixes[middle], entries[middle]);
+    if (AfterEqual ? order >= 0 : order > 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low;
+}
+
+std::optional<std::string_view> Store::firstValue(std::string_view key) const {
+  const Probe probe{cut(key), prefixOf(cut(key))};
+  const Node* node = root_;
+  while (!node->leaf) {
+    const auto* inner = static_cast<const Inner*>(node);
+    node = inner->child[position<false>(probe, inner->prefix, inner->entry, inner->count)];
+  }
+  const auto* leaf = static_cast<const Leaf*>(node);
+  int slot = position<false>(probe, leaf->prefix, leaf->entry, leaf->count);
+  if (slot == leaf->count) { // the first equal entry may open the next leaf
+    leaf = leaf->next;
+    slot = 0;
+  }
+  if (!leaf || slot >= leaf->count) return std::nullopt;
+  if (compare(probe, leaf->prefix[slot], leaf->entry[slot]) != 0) return std::nullopt;
+  return value(leaf->entry[slot]);
+}
+
+void Store::walk(const std::function<void(std::string_view, std::string_view)>& visit) const {
+  for (const Leaf* leaf = firstLeaf_; leaf; leaf = leaf->next)
+    for (int i = 0; i < leaf->count; ++i) visit(key(leaf->entry[i]), value(leaf->entry[i]));
 }
 
 void Store::insert(std::string_view key, std::string_view value) {
-  records_.push_back(Entry{std::string(key), std::string(value)});
-  try {
-    // A multimap puts a new key after the equal ones: insertion order is kept.
-    index_.emplace(IndexKey(key), records_.size() - 1);
-  } catch (...) {
-    records_.pop_back();
-    throw;
+  // An entry's place in the arena is a 32-bit number: the arena stays under 4 GiB.
+  constexpr size_t kMax = std::numeric_limits<uint32_t>::max();
+  const size_t place = arena_.size();
+  if (key.size() + value.size() + kHeader > kMax - place) throw std::length_error("store full");
+  // Everything that can fail happens before the index changes.
+  prepareNodes();
+  const uint32_t lengths[2] = {static_cast<uint32_t>(key.size()),
+                               static_cast<uint32_t>(value.size())};
+  makeRoom(arena_, kHeader + key.size() + value.size());
+  arena_.append(reinterpret_cast<const char*>(lengths), kHeader).append(key).append(value);
+  const uint32_t entry = static_cast<uint32_t>(place);
+  ++size_;
+  const Probe probe{cut(key), prefixOf(cut(key))};
+  if (const auto split = insertInto(root_, probe, entry)) {
+    Inner* root = takeInner();
+    root->prefix[0] = split->prefix;
+    root->entry[0] = split->entry;
+    root->child[0] = root_;
+    root->child[1] = split->right;
+    root->count = 1;
+    root_ = root;
+    ++height_;
   }
 }
 
-const Entry* Store::find(std::string_view key) const {
-  const auto first = index_.lower_bound(cut(key));
-  if (first == index_.end() || first->first.view() != cut(key)) return nullptr;
-  return &records_[first->second];
+std::optional<Store::Split> Store::insertInto(Node* node, const Probe& probe,
+                                              uint32_t entry) noexcept {
+  return node->leaf ? insertIntoLeaf(static_cast<Leaf*>(node), probe, entry)
+                    : insertIntoInner(static_cast<Inner*>(node), probe, entry);
 }
 
-void Store::walk(const std::function<void(const Entry&)>& visit) const {
-  for (const auto& [key, record] : index_) visit(records_[record]);
+// A new entry goes after the entries with an equal key: insertion order is kept.
+std::optional<Store::Split> Store::insertIntoLeaf(Leaf* leaf, const Probe& probe,
+                                                  uint32_t entry) noexcept {
+  int slot = position<true>(probe, leaf->prefix, leaf->entry, leaf->count);
+  Leaf* target = leaf;
+  Leaf* right = nullptr;
+  if (leaf->count == kFanout) {
+    right = takeLeaf();
+    constexpr int half = kFanout / 2;
+    std::copy(leaf->prefix + half, leaf->prefix + kFanout, right->prefix);
+    std::copy(leaf->entry + half, leaf->entry + kFanout, right->entry);
+    right->count = kFanout - half;
+    leaf->count = half;
+    right->next = leaf->next;
+    leaf->next = right;
+    if (slot > half) {
+      target = right;
+      slot -= half;
+    }
+  }
+  std::copy_backward(target->prefix + slot, target->prefix + target->count,
+                     target->prefix + target->count + 1);
+  std::copy_backward(target->entry + slot, target->entry + target->count,
+                     target->entry + target->count + 1);
+  target->prefix[slot] = probe.prefix;
+  target->entry[slot] = entry;
+  ++target->count;
+  if (!right) return std::nullopt;
+  return Split{right->prefix[0], right->entry[0], right};
+}
+
+std::optional<Store::Split> Store::insertIntoInner(Inner* inner, const Probe& probe,
+                                                   uint32_t entry) noexcept {
+  const int slot = position<true>(probe, inner->prefix, inner->entry, inner->count);
+  const auto below = insertInto(inner->child[slot], probe, entry);
+  if (!below) return std::nullopt;
+  // Lay the node out with the new separator, then keep it or cut it in two.
+  uint64_t prefixes[kFanout];
+  uint32_t entries[kFanout];
+  Node* children[kFanout + 1];
+  const int n = inner->count;
+  std::copy(inner->prefix, inner->prefix + slot, prefixes);
+  std::copy(inner->entry, inner->entry + slot, entries);
+  std::copy(inner->child, inner->child + slot + 1, children);
+  prefixes[slot] = below->prefix;
+  entries[slot] = below->entry;
+  children[slot + 1] = below->right;
+  std::copy(inner->prefix + slot, inner->prefix + n, prefixes + slot + 1);
+  std::copy(inner->entry + slot, inner->entry + n, entries + slot + 1);
+  std::copy(inner->child + slot + 1, inner->child + n + 1, children + slot + 2);
+  const int total = n + 1;
+  if (total <= kFanout - 1) {
+    std::copy(prefixes, prefixes + total, inner->prefix);
+    std::copy(entries, entries + total, inner->entry);
+    std::copy(children, children + total + 1, inner->child);
+    inner->count = total;
+    return std::nullopt;
+  }
+  // The middle separator moves up; the left half stays, the right half moves out.
+  const int middle = total / 2;
+  Inner* right = takeInner();
+  std::copy(prefixes, prefixes + middle, inner->prefix);
+  std::copy(entries, entries + middle, inner->entry);
+  std::copy(children, children + middle + 1, inner->child);
+  inner->count = middle;
+  std::copy(prefixes + middle + 1, prefixes + total, right->prefix);
+  std::copy(entries + middle + 1, entries + total, right->entry);
+  std::copy(children + middle + 1, children + total + 1, right->child);
+  right->count = total - middle - 1;
+  return Split{prefixes[middle], entries[middle], right};
+}
+
+// An insert splits at most one leaf and one inner node per level above it, and may
+// add a root: that many spare nodes, and room to own them, are made ready first.
+void Store::prepareNodes() {
+  while (spareLeaves_.size() < 1) spareLeaves_.push_back(std::make_unique<Leaf>());
+  while (spareInners_.size() < static_cast<size_t>(height_))
+    spareInners_.push_back(std::make_unique<Inner>());
+  makeRoom(leaves_, spareLeaves_.size());
+  makeRoom(inners_, spareInners_.size());
+}
+
+Store::Leaf* Store::takeLeaf() noexcept {
+  leaves_.push_back(std::move(spareLeaves_.back()));
+  spareLeaves_.pop_back();
+  return leaves_.back().get();
+}
+
+Store::Inner* Store::takeInner() noexcept {
+  inners_.push_back(std::move(spareInners_.back()));
+  spareInners_.pop_back();
+  return inners_.back().get();
 }
 
 void creatcar(StoreHandle& handle) {

@@ -2,6 +2,12 @@
 // comptesAsupprimer.txt, in which order, and when the file is written.
 #include "library_test.h"
 
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <random>
+#include <vector>
+
 using namespace libtest;
 
 namespace {
@@ -111,4 +117,47 @@ TEST_F(PupilsWhoLeft, anAccountRegisteredTwiceIsListedTwice) {
   vandrel::inserenomancien("DUPONT CATHERINE", "3A dupont.c");
   sortis("3A");
   EXPECT_EQ(read(kFile), "DUPONT;CATHERINE;3A;dupont.c\r\nDUPONT;CATHERINE;3A;dupont.c\r\n");
+}
+
+// Thousands of entries in random order, with many equal keys, keys shorter than 8
+// bytes, keys sharing long beginnings and keys equal only in their first 52
+// characters: the walk must match a stable sort on the cut keys, and every lookup
+// must find the first entry inserted under its key.
+TEST_F(PupilsWhoLeft, largeStoreKeepsKeyOrderAndInsertionOrder) {
+  std::mt19937 random(7);
+  const std::vector<std::string> surnames = {
+      "A", "B\xC9", "DUPONT", "DUPONTEL", "DUPONTELLE", "Z", std::string(50, 'L'),
+      "\xE9T\xC9", "MARTIN"};
+  std::vector<std::pair<std::string, std::string>> entries; // key, value
+  for (int i = 0; i < 6000; ++i) {
+    const std::string& surname = surnames[random() % surnames.size()];
+    const std::string key = surname + " F" + std::to_string(random() % 40);
+    const std::string value = "3A v" + std::to_string(i);
+    vandrel::inserenomancien(key, value);
+    entries.emplace_back(key, value);
+  }
+  std::vector<size_t> order(entries.size());
+  std::iota(order.begin(), order.end(), 0);
+  const auto cut = [](const std::string& key) { return key.substr(0, 52); };
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return cut(entries[a].first) < cut(entries[b].first);
+  });
+  std::string expected;
+  std::map<std::string, std::string> firstValue;
+  for (size_t i : order) {
+    const auto& [key, value] = entries[i];
+    const size_t blank = key.find(' ');
+    expected += key.substr(0, blank) + ";" + key.substr(blank + 1) + ";3A;" + value.substr(3) + "\r\n";
+    firstValue.emplace(cut(key), value);
+  }
+  sortis("3A");
+  EXPECT_TRUE(read(kFile) == expected) << "walk order differs";
+  for (const auto& [key, value] : firstValue) {
+    std::string buffer = vandrel::blanks(64);
+    vandrel::presentancien(key, buffer);
+    ASSERT_EQ(vandrel::trimmed(buffer), value) << key;
+    buffer = vandrel::blanks(64);
+    vandrel::presentancien(key + "?", buffer);
+    ASSERT_EQ(vandrel::trimmed(buffer), key.size() >= 52 ? value : "n") << key;
+  }
 }
