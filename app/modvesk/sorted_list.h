@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace modvesk {
@@ -14,19 +14,22 @@ class SortedList {
 public:
     void add(const std::string& entry);
     void clear();
-    size_t size() const { return count_; }
-    bool empty() const { return count_ == 0; }
+    size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
     // The entries in list order (first to last).
     std::vector<std::string> items() const;
 
     template <class F> void forEach(F&& f) const {
-        for (const auto& [key, bucket] : entries_)
-            for (const auto& e : bucket) f(e);
+        settle();
+        for (const auto& e : entries_) f(e.second);
     }
 
 private:
-    std::map<std::string, std::vector<std::string>> entries_; // lower-cased key -> entries
-    size_t count_ = 0;
+    // Entries are appended as they come and put in order when the list is next
+    // read: adding costs no search and no shifting, reading sorts only the new ones.
+    void settle() const;
+    mutable std::vector<std::pair<std::string, std::string>> entries_; // (lower-cased key, entry)
+    mutable size_t settled_ = 0; // entries_[0, settled_) are in list order
 };
 
 } // namespace modvesk

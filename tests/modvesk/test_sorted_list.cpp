@@ -31,3 +31,19 @@ TEST(SortedList, AccentedLettersSortAfterLowerCasingAsBytes) {
     std::vector<std::string> want = {"Eric", "zoe", ansi("élodie"), ansi("Émile")};
     EXPECT_EQ(l.items(), want);
 }
+
+TEST(SortedList, AddingAfterReadingKeepsOrderAndInsertionOrder) {
+    SortedList l;
+    l.add("b");
+    l.add("a1");
+    EXPECT_EQ(l.items(), (std::vector<std::string>{"a1", "b"}));
+    l.add("B");
+    l.add("A1");
+    l.add("0");
+    std::vector<std::string> seen;
+    l.forEach([&seen](const std::string& e) { seen.push_back(e); });
+    EXPECT_EQ(seen, (std::vector<std::string>{"0", "a1", "A1", "b", "B"}));
+    l.clear();
+    l.add("x");
+    EXPECT_EQ(l.items(), std::vector<std::string>{"x"});
+}
