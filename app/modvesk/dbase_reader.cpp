@@ -14,7 +14,9 @@ namespace {
 constexpr long kMaxFields = 256;       // rows 1 to 256 of the field table
 constexpr long kPupilEnds = 115;       // pupil ends are computed at least this far
 constexpr unsigned char kEndOfFile = 0x1A;
+// The byte that ends the field descriptors: 0x0D, or 0x0A from a few writers.
 constexpr unsigned char kHeaderEnd = 0x0D;
+constexpr unsigned char kHeaderEndLf = 0x0A;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -96,7 +98,8 @@ TableCheck checkLayout(const fs::path& table, const TableLayout& layout) {
     const long terminator = 32 + 32 * n;
     if (terminator >= layout.headerLength) return TableCheck::NotDbase3;
     if (fileLength(f.get()) < layout.headerLength) return TableCheck::NotDbase3;
-    if (byteAt(f.get(), terminator) != kHeaderEnd) return TableCheck::NotDbase3;
+    const unsigned char end = byteAt(f.get(), terminator);
+    if (end != kHeaderEnd && end != kHeaderEndLf) return TableCheck::NotDbase3;
     if (n > kMaxFields) return TableCheck::TooManyFields;
     return TableCheck::Ok;
 }

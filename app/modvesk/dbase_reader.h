@@ -33,8 +33,9 @@ struct TableLayout {
 enum class TableCheck { Ok, TooManyFields, NotDbase3 };
 
 // Checks the header against the dBase III shape: the field descriptors counted
-// from H are followed by the 0x0D terminator, the header fits in the file, and
-// there are at most 256 fields (the rows of the field table).
+// from H are followed by the terminator byte (0x0D, or 0x0A), so no bytes but
+// padding lie between the descriptors and the records; the header fits in the
+// file; and there are at most 256 fields (the rows of the field table).
 TableCheck checkLayout(const std::filesystem::path& table, const TableLayout& layout);
 
 // Reads H and the widths of the table (no check).
