@@ -1,0 +1,142 @@
+#include "import_writer.h"
+
+#include "session_fixture.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+using namespace modvesk;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ImportWriter : public testsupport::SessionTest {
+protected:
+    ImportWriter() { openRegistry = false; }
+    void SetUp() override {
+        SessionTest::SetUp();
+        writeFile("f_ele.dbf", "x");
+    }
+    void write(long count = 3) { WriteImportFiles(s, count, "f_ele.dbf", "f_ind.dbf", false); }
+    std::string header() const { return importHeader() + "\r\n"; }
+};
+
+const std::string kPupilA = "ALPHA;ANNE;c3a;alpha.anne;alpha.anne;010203;;;;;;|ALPHA ANNE ; alpha.anne";
+const std::string kPupilB = "BETA;BOB;c4b;beta.bob;beta.bob;040506;;;;;;|BETA BOB ; beta.bob";
+const std::string kTeacher = "CARRE;c;profs;carre.c;carre.c;1234567;;;c3A;;;carre.c|CARRE c ; carre.c";
+
+} // namespace
+
+TEST_F(ImportWriter, HeaderIsExact) {
+    EXPECT_EQ(importHeader(),
+              ansi("#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;"
+                   "droits;groupes invités;groupes responsable;serveur mail externe; login "
+                   "mail externe; mot de passe mail externe"));
+}
+
+TEST_F(ImportWriter, CreationWritesPupilsAfterTheHeaderInReverseOrderAndTeachersAlone) {
+    s.win.LstTri2.add(kPupilB);
+    s.win.LstTri2.add(kTeacher);
+    s.win.LstTri2.add(kPupilA);
+    write(3);
+    EXPECT_EQ(s.job.lastPersonIndex, 2);
+    EXPECT_EQ(readFile("ComptesAajouter.txt"),
+              header() + importPart(kPupilB) + "\r\n" + importPart(kPupilA) + "\r\n\r\n");
+    EXPECT_EQ(readFile("ComptesProfsAajouter.txt"), importPart(kTeacher) + "\r\n\r\n");
+    EXPECT_FALSE(hasFile("ComptesAmodifier.txt"));
+    EXPECT_NE(s.win.Text1.find(ansi("\r\nCréation du fichier des comptes........")),
+              std::string::npos);
+}
+
+TEST_F(ImportWriter, UpdateRoutesBothListsToFourFiles) {
+    s.job.UpdateMode = true;
+    s.win.lstTri.add(kPupilA);
+    s.win.lstTri.add(kTeacher);
+    s.win.LstTri2.add(kPupilB);
+    s.win.LstTri2.add(ReplaceAll(kTeacher, "CARRE", "DORE"));
+    write();
+    EXPECT_EQ(readFile("ComptesAajouter.txt"), header() + importPart(kPupilA) + "\r\n\r\n");
+    EXPECT_EQ(readFile("ComptesProfsAajouter.txt"), importPart(kTeacher) + "\r\n\r\n");
+    EXPECT_EQ(readFile("ComptesAmodifier.txt"), header() + importPart(kPupilB) + "\r\n\r\n");
+    EXPECT_EQ(readFile("ComptesProfsAmodifier.txt"),
+              importPart(ReplaceAll(kTeacher, "CARRE", "DORE")) + "\r\n\r\n");
+}
+
+TEST_F(ImportWriter, EmptyListsGiveTheHeaderAloneAndNoTeacherFile) {
+    s.job.UpdateMode = true;
+    write(0);
+    EXPECT_EQ(readFile("ComptesAajouter.txt"), header());
+    EXPECT_EQ(readFile("ComptesAmodifier.txt"), header());
+    EXPECT_FALSE(hasFile("ComptesProfsAajouter.txt"));
+    EXPECT_FALSE(hasFile("ComptesProfsAmodifier.txt"));
+    EXPECT_EQ(s.job.lastPersonIndex, -1);
+}
+
+TEST_F(ImportWriter, RoutingLooksForLowerCaseProfsOnly) {
+    const std::string upper = "GAMMA;GUY;PROFS;gamma.guy;gamma.guy;1;;;;;;";
+    const std::string pupilInProfs = "DELTA;DAN;profs;delta.dan;delta.dan;050505;;;;;;";
+    s.win.LstTri2.add(upper);
+    s.win.LstTri2.add(pupilInProfs);
+    write();
+    EXPECT_EQ(readFile("ComptesAajouter.txt"), header() + upper + "\r\n\r\n");
+    EXPECT_EQ(readFile("ComptesProfsAajouter.txt"), pupilInProfs + "\r\n\r\n");
+}
+
+TEST_F(ImportWriter, B2iWritesPupilsToElevesAndLeavesTeachersOut) {
+    s.job.b2i = true;
+    s.win.LstTri2.add(kPupilA);
+    s.win.LstTri2.add(kTeacher);
+    write();
+    EXPECT_EQ(readFile("eleves.txt"), header() + importPart(kPupilA) + "\r\n\r\n");
+    EXPECT_FALSE(hasFile("ComptesAajouter.txt"));
+    EXPECT_FALSE(hasFile("ComptesProfsAajouter.txt"));
+}
+
+TEST_F(ImportWriter, CommaFormGoesToElevesOrStagiairesAndProfs) {
+    s.win.version3 = false;
+    s.win.LstTri2.add("BETA,BOB,c4b,040506");
+    s.win.LstTri2.add("ALPHA,ANNE,c3a,010203");
+    s.win.LstTri2.add("CARRE,c,profs,1234567");
+    write();
+    EXPECT_EQ(readFile("eleves.txt"),
+              header() + "ALPHA,ANNE,c3a,010203\r\nBETA,BOB,c4b,040506\r\n");
+    EXPECT_EQ(readFile("PROFS.TXT"), "CARRE,c,profs,1234567\r\n");
+    long count = 1;
+    WriteImportFiles(s, count, "f_ele.dbf", "", true);
+    EXPECT_EQ(readFile("stagiaires.txt"),
+              header() + "ALPHA,ANNE,c3a,010203\r\nBETA,BOB,c4b,040506\r\n");
+}
+
+TEST_F(ImportWriter, NothingIsWrittenWithoutEitherSource) {
+    fs::remove(dir / "f_ele.dbf");
+    s.win.LstTri2.add(kPupilA);
+    s.job.lastPersonIndex = 7;
+    write(3);
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_EQ(s.job.lastPersonIndex, 7);
+    writeFile("F_IND.DBF", "x"); // the second source, in another case, is enough
+    write(3);
+    EXPECT_TRUE(hasFile("ComptesAajouter.txt"));
+}
+
+TEST_F(ImportWriter, AFileThatCannotBeWrittenIsRecorded) {
+    fs::create_directory(dir / "ComptesAajouter.txt");
+    s.win.LstTri2.add(kPupilA);
+    s.win.LstTri2.add(kTeacher);
+    write();
+    ASSERT_EQ(s.job.writeErrors.size(), 1u);
+    EXPECT_EQ(s.job.writeErrors[0], "ComptesAajouter.txt");
+    EXPECT_NE(s.win.Text1.find(ansi("Erreur : impossible d'écrire ComptesAajouter.txt")),
+              std::string::npos);
+    EXPECT_EQ(readFile("ComptesProfsAajouter.txt"), importPart(kTeacher) + "\r\n\r\n");
+}
+
+TEST_F(ImportWriter, ReverseOrderStaysLinearOnALargeList) {
+    for (int i = 0; i < 50000; ++i) s.win.LstTri2.add("P" + std::to_string(100000 + i) + ";x;c1;a;a;1;;;;;;");
+    write(50000);
+    const auto lines = fileLines("ComptesAajouter.txt");
+    ASSERT_EQ(lines.size(), 50002u);
+    EXPECT_EQ(lines[1].substr(0, 7), "P149999");
+    EXPECT_EQ(lines[50000].substr(0, 7), "P100000");
+    EXPECT_EQ(lines[50001], "");
+}
