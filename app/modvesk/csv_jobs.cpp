@@ -1,0 +1,128 @@
+// The two CSV account jobs of the file menu: first creation of the accounts from
+// ELEVES.CSV and PROFS.CSV, and the yearly update against the server's EXPORT file.
+#include "csv_sources.h"
+#include "export_reader.h"
+#include "files.h"
+#include "jobs.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+#include <system_error>
+
+namespace modvesk {
+
+namespace {
+
+const char* const kTitle = "GEP / KWARTZ";
+
+struct SourceFile {
+    const char* name;      // the name it gets in the program's directory
+    const char* lookedUp;  // the name the presence test looks for
+    const char* question;  // the offer to look for it
+    const char* filter;
+};
+
+const SourceFile kPupilFile{
+    "ELEVES.CSV", "eleves.csv",
+    "Le fichier 'ELEVES.CSV' n'est pas dans le répertoire de l'application. Voulez vous "
+    "le rechercher et le copier dans le répertoire de l'application?",
+    "Fichier CSV (ELEVES.CSV)|ELEVES.CSV"};
+
+const SourceFile kTeacherFile{
+    "PROFS.CSV", "PROFS.CSV",
+    "Le fichier des professeurs 'PROFS.CSV' n'est pas dans le répertoire de "
+    "l'application. Voulez vous le rechercher et le copier dans le répertoire de "
+    "l'application?",
+    "Fichier CSV (PROFS.CSV)|PROFS.CSV"};
+
+// Makes sure a source file lies in the program's directory, offering to look for
+// it. False when the user cancelled the file dialog: the whole job ends then.
+bool fetchSourceFile(Session& s, const SourceFile& f) {
+    if (FileExists(s.file(f.lookedUp))) return true;
+    if (!s.ui->question(ansi(f.question), ansi(kTitle), Icon::Exclamation)) return true;
+    const std::string chosen = s.ui->openFile(Session::dialogTitle, ansi(f.filter));
+    s.win.commonDialogFileName = chosen;
+    if (Trim(chosen).empty()) {
+        s.job.endedEarly = true;
+        return false;
+    }
+    copySourceFile(s, chosen, f.name);
+    return true;
+}
+
+bool fetchSourceFiles(Session& s) {
+    return fetchSourceFile(s, kPupilFile) && fetchSourceFile(s, kTeacherFile);
+}
+
+// The library writes the list of pupils who left into the current directory:
+// make it the program's directory for that call.
+void listPupilsWhoLeft(Session& s) {
+    std::error_code ec;
+    const auto previous = std::filesystem::current_path(ec);
+    std::filesystem::current_path(s.dir, ec);
+    vandrel::elevessortis(s.job.classList);
+    if (!previous.empty()) std::filesystem::current_path(previous, ec);
+}
+
+// The end shared by both jobs: the closing line of the log box and the clean-up.
+void finishCsvJob(Session& s) {
+    s.ui->refreshFileLists();
+    s.log(std::string(CRLF) + closingLine(s, ansi("Tous les fichiers textes ont été créés.")) +
+          std::string(CRLF) + currentTime());
+    vandrel::raz();
+    s.win.lstTri.clear();
+    s.ui->redraw();
+}
+
+} // namespace
+
+void creercompteCSV_m_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    s.job.UpdateMode = false;
+    if (!fetchSourceFiles(s)) return;
+    s.job.UpdateMode = false;
+    s.win.Text1.clear();
+    s.ui->redraw();
+    vandrel::creationCarnet();
+    convertirBaseCSV(s);
+    vandrel::fermercarnet();
+    finishCsvJob(s);
+}
+
+void msjcmptcsv_m_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    s.job.UpdateMode = false;
+    s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "
+                       "IMPERATIVEMENT sélectionner le format de login (NOM.PRENOM ou "
+                       "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
+    if (!fetchSourceFiles(s)) return;
+    s.job.UpdateMode = true;
+    s.win.Text1.clear();
+    s.win.framemsjEnabled = true;
+    s.win.rechercherEnabled = true;
+    version3_Click(s);
+    s.ui->redraw();
+
+    rechercher_Click(s);
+    const std::string exportPath = Trim(s.win.commonDialogFileName);
+    if (exportPath.empty()) {
+        s.job.endedEarly = true;
+        return;
+    }
+    vandrel::creationCarnet();
+    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
+                  ansi("Traitement du fichier EXPORT.....");
+    s.ui->redraw();
+    LoadExport(s, exportPath, false);
+    convertirBaseCSV(s);
+    s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
+          std::string(CRLF));
+    s.ui->attente(100);
+    listPupilsWhoLeft(s);
+    vandrel::fermercarnet();
+    finishCsvJob(s);
+}
+
+} // namespace modvesk

@@ -1,0 +1,147 @@
+// The CSV sources and their conversion into accounts: ELEVES.CSV (plain or SCONET)
+// and PROFS.CSV are read row by row and handed to the CSV builders, then the
+// import files are written.
+#include "csv_sources.h"
+
+#include "builders.h"
+#include "component_client.h"
+#include "files.h"
+#include "import_writer.h"
+#include "jobs.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+namespace modvesk {
+
+namespace {
+
+// The shared account tables are sized afresh for indexes 0 to 4000 (they still
+// grow beyond that with the data).
+constexpr size_t kTableSize = 4001;
+
+void resetAccountTables(Session& s) {
+    s.job.persons.assign(kTableSize, Person{});
+    s.job.nameKeys.assign(kTableSize, std::string{});
+}
+
+// The replacement could not be made: the log box says why, once, and the source
+// counts as not written in its mended form.
+void replacementFailed(Session& s, const std::string& why, const std::string& name) {
+    if (s.win.Text1.find(why) == std::string::npos) s.log(std::string(CRLF) + why);
+    for (const auto& n : s.job.writeErrors)
+        if (Lower(n) == Lower(name)) return;
+    s.job.writeErrors.push_back(name);
+}
+
+void readTeachers(Session& s, const fs::path& path, long& index) {
+    LineReader in(path);
+    std::string line;
+    while (in.next(line)) {
+        BuildCsvTeacher(s, line, index);
+    }
+}
+
+void readPupils(Session& s, const fs::path& path, bool sconet, long& index) {
+    LineReader in(path);
+    std::string line;
+    while (in.next(line)) {
+        if (sconet) line = sconetToPlainRow(line);
+        BuildCsvPupil(s, line, index);
+    }
+}
+
+} // namespace
+
+std::string lireFichier(const fs::path& path) {
+    std::string text;
+    LineReader in(path);
+    std::string line;
+    while (in.next(line)) {
+        text += line;
+        text += CRLF;
+    }
+    return text;
+}
+
+bool rewriteSource(Session& s, const fs::path& path, const std::string& text) {
+    if (ReplaceFileContents(path, text + std::string(CRLF))) return true;
+    s.writeFailed(resolvePath(path).filename().string());
+    return false;
+}
+
+bool componentReplace(Session& s, std::string& text, const std::string& what,
+                      const std::string& by, const std::string& name) {
+    if (what.empty() || text.find(what) == std::string::npos) return true;
+    if (!s.component) {
+        replacementFailed(s, component::absentMessage(), name);
+        return false;
+    }
+    try {
+        text = s.component->call("remplacechainepar", {text, what, by});
+        return true;
+    } catch (const component::ComponentError& e) {
+        replacementFailed(s, e.what(), name);
+        return false;
+    }
+}
+
+bool testSconet(Session& s, const fs::path& path) {
+    std::string text = lireFichier(path);
+    const std::string field5 = Lower(NthField(5, text, ";"));
+    if (Left(field5, 4) != "div." && Left(field5, 8) != "division") return false;
+    const size_t lf = text.find('\n');
+    // A file with LF-only line ends was read as one single line: mend its line ends.
+    if (lf != std::string::npos && (lf == 0 || text[lf - 1] != '\r'))
+        componentReplace(s, text, "\n", "\r\n", resolvePath(path).filename().string());
+    rewriteSource(s, path, text);
+    return true;
+}
+
+void copySourceFile(Session& s, const std::string& chosen, const std::string& name) {
+    if (!CopyFileOver(chosen, s.file(name))) s.writeFailed(name);
+    s.ui->attente(10);
+    s.ui->refreshFileLists();
+    s.ui->attente(10);
+}
+
+std::string sconetToPlainRow(const std::string& line) {
+    return NthField(1, line, ";") + ";" + NthField(2, line, ";") + ";" +
+           NthField(5, line, ";") + ";" + NthField(3, line, ";");
+}
+
+void convertirBaseCSV(Session& s) {
+    resetAccountTables(s);
+    s.win.classes.clear();
+    deleteLastRunOutputs(s);
+    s.ui->refreshFileLists();
+    s.ui->attente(0);
+    s.win.Text1 = currentTime() + std::string(CRLF) +
+                  ansi("Conversion de la base CSV en cours........");
+    s.ui->redraw();
+
+    long index = 0;
+    bool sconet = false;
+    const fs::path profs = s.file("PROFS.CSV");
+    if (FileExists(profs)) {
+        sconet = testSconet(s, profs);
+        readTeachers(s, profs, index);
+    }
+    index = 0;
+    const fs::path eleves = s.file("ELEVES.CSV");
+    if (FileExists(eleves)) {
+        std::string text = lireFichier(eleves);
+        componentReplace(s, text, "=", "", eleves.filename().string());
+        rewriteSource(s, eleves, text);
+        // A teacher file that passed the check makes the pupil file SCONET too.
+        if (!sconet) sconet = testSconet(s, eleves);
+        readPupils(s, eleves, sconet, index);
+    }
+    WriteImportFiles(s, index, "ELEVES.CSV", "PROFS.CSV", false);
+    remplitClasses(s);
+    s.win.save1Enabled = true;
+    s.win.classesEnabled = true;
+    s.win.command3Enabled = true;
+    s.ui->refreshFileLists();
+}
+
+} // namespace modvesk

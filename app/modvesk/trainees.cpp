@@ -1,0 +1,150 @@
+// The trainee job: a list of names copied in as STAGIAIRES.CSV, the group form
+// saisiegroupes, and one account per name in the group typed there.
+#include "trainees.h"
+
+#include "csv_sources.h"
+#include "export_reader.h"
+#include "files.h"
+#include "import_writer.h"
+#include "jobs.h"
+#include "login.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+#include <algorithm>
+
+namespace modvesk {
+
+namespace {
+
+constexpr size_t kTableSize = 4001;
+
+// The first-name part: the first word of the first name, cut so that surname and
+// first-name part hold at most LoginMax characters (one letter when abbreviated).
+std::string traineeFirstPart(LoginFormat format, const std::string& surname,
+                             const std::string& firstWord) {
+    long length = 1;
+    if (format != LoginFormat::Abrev)
+        length = std::max(1L, LoginMax - static_cast<long>(surname.size()));
+    return Left(firstWord, length);
+}
+
+// The 16 fields of a trainee's account line.
+std::string traineeLine(const Session& s, const std::string& surname,
+                        const std::string& firstPart, const std::string& group,
+                        const std::string& login) {
+    return surname + ";" + firstPart + ";" + group + ";" + login + ";" + login + ";" +
+           kTraineePassword + ";intranet privatespace;;" + s.job.respStage + ";;;;;;;";
+}
+
+} // namespace
+
+void BuildTrainee(Session& s, std::string& line, long& index) {
+    FoldRecord(line, RecordKind::CsvPupil);
+    std::string surname = Upper(NthField(1, line, ";"));
+    std::string firstName = Upper(NthField(2, line, ";"));
+    std::string group = s.job.groupeStage;
+    ReplaceChars(group, " _-", "");
+    ReplaceChars(surname, " _-", "");
+    ReplaceChars(firstName, "_-", "");
+    if (surname.empty() || firstName.empty() || group.empty()) return;
+
+    Person& p = s.job.person(index);
+    p.text = group;
+    if (StartsWithDigit(group)) group = "c" + group;
+    if (s.job.classList.find(group) == std::string::npos)
+        s.job.classList = group + " " + s.job.classList;
+
+    std::string rest = firstName;
+    const std::string firstWord = FirstField(rest, " ");
+    const std::string firstPart = traineeFirstPart(s.win.loginFormat, surname, firstWord);
+    const std::string login = LoginFor(s.win.loginFormat, surname, firstPart);
+    p.surname = surname;
+    p.firstPart = firstPart;
+    p.password = kTraineePassword;
+    p.firstWord = firstWord;
+    p.firstName = firstName;
+
+    const std::string nameKey = surname + " " + firstPart;
+    s.job.nameKey(index) = nameKey;
+    vandrel::inserenom(nameKey);
+    s.win.LstTri2.add(traineeLine(s, surname, firstPart, group, login));
+    ++index;
+    ReportTruncation(s, surname, firstPart, group);
+}
+
+bool saisiegroupes_Command1_Click(Session& s, const std::string& text2,
+                                  const std::string& text1) {
+    s.job.groupeStage = Trim(text2);
+    if (s.job.groupeStage.empty()) {
+        s.ui->message(ansi("Vous devez donner un nom de groupe Kwartz"));
+        return false;
+    }
+    s.job.respStage = Trim(text1);
+    return true;
+}
+
+void creercomptesCSVstage(Session& s) {
+    s.job.persons.assign(kTableSize, Person{});
+    s.job.nameKeys.assign(kTableSize, std::string{});
+    s.win.classes.clear();
+    deleteLastRunOutputs(s);
+    s.ui->refreshFileLists();
+    s.ui->attente(0);
+    s.win.Text1 = currentTime() + std::string(CRLF) +
+                  ansi("Conversion de la base CSV en cours........");
+    s.ui->redraw();
+
+    long index = 0;
+    const fs::path list = s.file("STAGIAIRES.CSV");
+    if (FileExists(list)) {
+        LineReader in(list);
+        std::string line;
+        while (in.next(line)) BuildTrainee(s, line, index);
+    }
+    WriteImportFiles(s, index, "STAGIAIRES.CSV", "PROFS.CSV", true);
+    remplitClasses(s);
+    s.win.save1Enabled = true;
+    s.win.classesEnabled = true;
+    s.win.command3Enabled = true;
+    s.ui->refreshFileLists();
+}
+
+void stage_m_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    s.job.UpdateMode = false;
+    s.ui->message(ansi("Veuillez sélectionner le fichier .txt contenant la liste des noms "
+                       "(sous le format nom1;prénom1 <à la ligne> nom2.prénom2 <à la "
+                       "ligne>....."));
+    const std::string chosen = s.ui->openFile(Session::dialogTitle, "Fichier TXT (*.TXT)|*.TXT");
+    s.win.commonDialogFileName = chosen;
+    if (Trim(chosen).empty()) {
+        s.job.endedEarly = true;
+        return;
+    }
+    copySourceFile(s, chosen, "STAGIAIRES.CSV");
+    s.ui->showForm(Form::SaisieGroupes);
+
+    s.win.Text1.clear();
+    s.win.framemsjEnabled = true;
+    s.win.rechercherEnabled = true;
+    version3_Click(s);
+    s.ui->redraw();
+    vandrel::creationCarnet();
+    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
+                  ansi("Traitement du fichier EXPORT.....");
+    s.ui->redraw();
+    s.job.UpdateMode = false;
+    // The trainee list itself, read to its end; nothing is registered.
+    LoadExport(s, s.win.commonDialogFileName, true);
+    creercomptesCSVstage(s);
+    vandrel::fermercarnet();
+    s.ui->refreshFileLists();
+    s.log(std::string(CRLF) + closingLine(s, ansi("Tous les fichiers textes ont été créés.")) +
+          std::string(CRLF) + currentTime());
+    vandrel::raz();
+    s.win.lstTri.clear();
+}
+
+} // namespace modvesk
