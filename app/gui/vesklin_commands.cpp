@@ -228,6 +228,9 @@ void Vesklin::createComponent() {
 void Vesklin::Form_Load(long count) {
     createComponent();
     attente(count);
+    // The size the layout gives the window, so that it is centred as it will show.
+    ensurePolished();
+    resize(size().expandedTo(minimumSizeHint()));
     centreFenetre(this);
     show();
     repaint();
