@@ -1,0 +1,122 @@
+// The program's side of the scripting component: the identifier is mapped to the
+// component's file, which is loaded with dlopen and called through the functions
+// of component/pythrolvane.h, resolved by name.
+#include "component_client.h"
+
+#include "../../component/pythrolvane.h"
+#include "text.h"
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <strings.h>
+#include <system_error>
+
+namespace component {
+namespace {
+
+constexpr const char* kProgId = "Python.pythrolvane";
+constexpr const char* kFileName = "libpythrolvane.so";
+
+using AbiVersionFn = int (*)();
+using CreateFn = pythrolvane_component* (*)();
+using InvokeFn = int (*)(pythrolvane_component*, const char*, int, const char* const*,
+                         const size_t*, char**, size_t*);
+using FreeFn = void (*)(char*);
+using DestroyFn = void (*)(pythrolvane_component*);
+
+// The folders searched for the component's file, in order: the running
+// executable's folder, the folders named by ROLVANE_COMPONENT_DIR and
+// ROLVANE_LIBRARY_DIR, then the install's library folder.
+std::vector<std::filesystem::path> searchFolders() {
+    std::vector<std::filesystem::path> folders;
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) folders.push_back(exe.parent_path());
+    for (const char* name : {"ROLVANE_COMPONENT_DIR", "ROLVANE_LIBRARY_DIR"})
+        if (const char* dir = std::getenv(name); dir && *dir) folders.emplace_back(dir);
+#ifdef ROLVANE_INSTALL_LIBDIR
+    folders.emplace_back(ROLVANE_INSTALL_LIBDIR);
+#endif
+    return folders;
+}
+
+template <typename Fn> Fn resolve(void* library, const char* name) {
+    return reinterpret_cast<Fn>(::dlsym(library, name));
+}
+
+} // namespace
+
+struct Component::Impl {
+    void* library = nullptr;
+    pythrolvane_component* handle = nullptr;
+    InvokeFn invoke = nullptr;
+    FreeFn free = nullptr;
+    DestroyFn destroy = nullptr;
+
+    ~Impl() {
+        if (handle && destroy) destroy(handle);
+        if (library) ::dlclose(library);
+    }
+
+    // Loads the file and creates the component; false when the file is not a
+    // component of this interface's version.
+    bool open(const std::filesystem::path& file) {
+        library = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!library) return false;
+        auto version = resolve<AbiVersionFn>(library, "pythrolvane_abi_version");
+        auto create = resolve<CreateFn>(library, "pythrolvane_create");
+        invoke = resolve<InvokeFn>(library, "pythrolvane_invoke");
+        free = resolve<FreeFn>(library, "pythrolvane_free");
+        destroy = resolve<DestroyFn>(library, "pythrolvane_destroy");
+        if (!version || !create || !invoke || !free || !destroy) return false;
+        if (version() != PYTHROLVANE_ABI_VERSION) return false;
+        handle = create();
+        return handle != nullptr;
+    }
+};
+
+std::unique_ptr<Component> Component::create(const std::string& progId) {
+    if (::strcasecmp(progId.c_str(), kProgId) != 0) return nullptr;
+    for (const auto& folder : searchFolders()) {
+        const auto file = folder / kFileName;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(file, error)) continue;
+        auto impl = std::make_unique<Impl>();
+        if (impl->open(file)) return std::unique_ptr<Component>(new Component(impl.release()));
+    }
+    return nullptr;
+}
+
+Component::Component(Impl* impl) : impl_(impl) {}
+
+Component::~Component() { delete impl_; }
+
+std::string Component::call(const std::string& method, const std::vector<std::string>& args) {
+    std::vector<const char*> argv;
+    std::vector<size_t> argl;
+    for (const auto& a : args) {
+        argv.push_back(a.c_str());
+        argl.push_back(a.size());
+    }
+    char* result = nullptr;
+    size_t length = 0;
+    const int status = impl_->invoke(impl_->handle, method.c_str(), static_cast<int>(args.size()),
+                                     argv.data(), argl.data(), &result, &length);
+    std::string text = result ? std::string(result, length) : std::string();
+    impl_->free(result);
+    if (status != 0) {
+        if (text.empty())
+            text = modvesk::ansi("Le composant Python.pythrolvane n'a pas pu répondre à " +
+                                 method + ".");
+        throw ComponentError(text);
+    }
+    return text;
+}
+
+std::string absentMessage() {
+    return modvesk::ansi("Le composant Python.pythrolvane est introuvable (libpythrolvane.so) : "
+                         "cette opération est impossible.");
+}
+
+} // namespace component
