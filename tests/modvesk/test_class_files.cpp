@@ -1,0 +1,89 @@
+#include "files.h"
+#include "jobs.h"
+#include "session_fixture.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+using namespace modvesk;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ClassFiles : public testsupport::SessionTest {
+protected:
+    ClassFiles() { openRegistry = false; }
+    void addPupil(const std::string& surname, const std::string& firstName,
+                  const std::string& cls, const std::string& password) {
+        Person& p = s.job.person(++s.job.lastPersonIndex);
+        p.surname = surname;
+        p.firstName = firstName;
+        p.firstPart = Left(firstName, 1);
+        p.password = password;
+        p.text = cls;
+    }
+};
+
+} // namespace
+
+TEST_F(ClassFiles, OneSortedFilePerClassWithTheFullFirstName) {
+    addPupil("ZOLA", "EMILE", "3a", "010101");
+    addPupil(ansi("BÉRARD"), "JEAN PIERRE", "3a", "020202");
+    addPupil("MARTIN", "LEA", "ulis", "030303");
+    addPupil("ALPHA", "ANNE", "4b", "040404");
+    s.win.classes.add("3A");
+    s.win.classes.add("ULIS");
+    writeFile("CLASSES.TXT", "old");
+    Command3_Click(s);
+    EXPECT_EQ(readFile("3a.TXT"), ansi("BÉRARD,JEAN PIERRE,c3a,020202\r\nZOLA,EMILE,c3a,010101\r\n"));
+    EXPECT_EQ(readFile("ulis.TXT"), "MARTIN,LEA,ulis,030303\r\n");
+    EXPECT_FALSE(hasFile("4b.TXT"));
+    EXPECT_FALSE(hasFile("CLASSES.TXT"));
+    EXPECT_NE(s.win.Text1.find(ansi("\r\nCréation des fichiers des comptes pour chaque classe........")),
+              std::string::npos);
+    // The account lists now hold the last class saved.
+    EXPECT_EQ(s.win.lstTri.items(), std::vector<std::string>{"MARTIN,LEA,ulis,030303"});
+    EXPECT_TRUE(s.win.LstTri2.empty());
+    EXPECT_EQ(s.win.classes.items(), (std::vector<std::string>{"3A", "ULIS"}));
+}
+
+TEST_F(ClassFiles, SaveOneClassEmptyNamesAndClassesWithoutPupils) {
+    addPupil("ZOLA", "EMILE", "3a", "010101");
+    writeFile("3A.TXT", "stale\r\n");
+    std::string name = "  3A ";
+    sauveClasse(s, name);
+    EXPECT_EQ(name, "3a");
+    EXPECT_EQ(readFile("3a.txt"), "ZOLA,EMILE,c3a,010101\r\n");
+    save1_Click(s, "5C");
+    EXPECT_TRUE(hasFile("5c.TXT"));
+    EXPECT_EQ(readFile("5c.TXT"), "");
+    const auto before = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+    save1_Click(s, "   ");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), before);
+}
+
+TEST_F(ClassFiles, ImpossibleNamesAreLoggedAndAFailedFileDoesNotStopTheOthers) {
+    addPupil("ZOLA", "EMILE", "a/b", "010101");
+    addPupil("ALPHA", "ANNE", "6a", "040404");
+    addPupil("BETA", "BOB", "6b", "050505");
+    for (const char* c : {"A/B", "..", "C:D", "6A", "6B"}) s.win.classes.add(c);
+    fs::create_directory(dir / "6a.TXT"); // a folder in the way: cannot be written
+    writeFile("6a.TXT/inside", "x");
+    Command3_Click(s);
+    for (const char* bad : {"a/b", "..", "c:d"})
+        EXPECT_NE(s.win.Text1.find(ansi("Classe ignorée (nom de fichier impossible) : ") + bad),
+                  std::string::npos) << bad;
+    EXPECT_EQ(s.job.writeErrors, std::vector<std::string>{"6a.TXT"});
+    EXPECT_EQ(readFile("6b.TXT"), "BETA,BOB,c6b,050505\r\n");
+    EXPECT_FALSE(fs::exists(dir / "a"));
+}
+
+TEST_F(ClassFiles, ClassListStartsAtTheFirstPersonAndSkipsContainedNames) {
+    addPupil("ZOLA", "EMILE", "3ab", "010101");
+    addPupil("ALPHA", "ANNE", "3a", "040404");
+    addPupil("BETA", "BOB", "ulis", "050505");
+    addPupil("GAMMA", "GUY", " ", "060606");
+    remplitClasses(s);
+    EXPECT_EQ(s.win.classes.items(), (std::vector<std::string>{"3AB", "ULIS"}));
+    EXPECT_TRUE(s.win.command3Enabled);
+}
