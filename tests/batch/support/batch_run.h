@@ -1,0 +1,38 @@
+// Runs rolvane-batch as a child process in a temporary folder and keeps what it
+// printed and its exit status.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace batchtest {
+
+namespace fs = std::filesystem;
+
+struct BatchRun {
+    int status = -1;
+    std::string out;               // standard output (UTF-8)
+    std::vector<std::string> err;  // standard error, line by line (UTF-8)
+};
+
+// Runs the program with the arguments, from the folder `cwd`.
+BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd);
+
+// A fresh temporary folder holding a copy of samples/gep (or nothing), removed at the end.
+class Folder {
+public:
+    explicit Folder(bool withSamples = true);
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    const fs::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    // The bytes of a file, "" when absent.
+    std::string read(const std::string& name) const;
+
+private:
+    fs::path path_;
+};
+
+} // namespace batchtest
