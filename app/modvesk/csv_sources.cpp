@@ -112,6 +112,9 @@ std::string sconetToPlainRow(const std::string& line) {
 void convertirBaseCSV(Session& s) {
     resetAccountTables(s);
     s.win.classes.clear();
+    // The builders file into lists that the last job left full.
+    s.win.lstTri.clear();
+    s.win.LstTri2.clear();
     deleteLastRunOutputs(s);
     s.ui->refreshFileLists();
     s.ui->attente(0);

@@ -88,6 +88,9 @@ void creercomptesCSVstage(Session& s) {
     s.job.persons.assign(kTableSize, Person{});
     s.job.nameKeys.assign(kTableSize, std::string{});
     s.win.classes.clear();
+    // The builders file into lists that the last job left full.
+    s.win.lstTri.clear();
+    s.win.LstTri2.clear();
     deleteLastRunOutputs(s);
     s.ui->refreshFileLists();
     s.ui->attente(0);
