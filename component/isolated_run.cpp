@@ -9,7 +9,9 @@
 #include <cstring>
 #include <exception>
 #include <utility>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,7 +58,39 @@ bool writeAll(int fd, const std::string& data) {
     return true;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ROLVANE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ROLVANE_ASAN 1
+#endif
+#endif
+
+// Memory the child may take beyond what it inherits from the program.
+constexpr rlim_t kChildMemory = rlim_t{256} << 20;
+
+// Bounds the child: libmdb loops on some damaged files while allocating without
+// end, and prints dumps on its standard output, which belongs to the program.
+void confineChild() {
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
+    }
+#ifndef ROLVANE_ASAN // the address sanitizer reserves more address space than any limit
+    unsigned long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
+        std::fclose(statm);
+    }
+    const rlim_t inherited = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+    const rlimit limit{inherited + kChildMemory, inherited + kChildMemory};
+    ::setrlimit(RLIMIT_AS, &limit);
+#endif
+}
+
 [[noreturn]] void runChild(int fd, const std::function<IsolatedAnswer()>& work) {
+    confineChild();
     std::string message;
     try {
         IsolatedAnswer answer = work();
@@ -102,8 +136,8 @@ int reap(pid_t pid) {
 
 std::string deathText(int status) {
     if (status != -1 && WIFSIGNALED(status))
-        return "La lecture de la base Access a échoué : le lecteur s'est arrêté brutalement "
-               "(signal " + std::to_string(WTERMSIG(status)) + ").";
+        return "La lecture de la base Access a échoué : le fichier est peut-être endommagé "
+               "(le lecteur s'est arrêté sur le signal " + std::to_string(WTERMSIG(status)) + ").";
     return "La lecture de la base Access a échoué : le lecteur s'est arrêté sans répondre.";
 }
 

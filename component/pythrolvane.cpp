@@ -17,8 +17,10 @@
 #include <vector>
 
 struct pythrolvane_component {
-    // Longest wait for an Access read before its child process is killed.
-    int accessTimeoutSeconds = 120;
+    // Longest wait for an Access read before its child process is killed; the
+    // environment variable ROLVANE_COMPONENT_TIMEOUT (seconds) may shorten or
+    // lengthen it.
+    int accessTimeoutSeconds = 60;
 };
 
 namespace pythrolvane {
@@ -104,7 +106,12 @@ PYTHROLVANE_API int pythrolvane_abi_version(void) { return PYTHROLVANE_ABI_VERSI
 
 PYTHROLVANE_API pythrolvane_component* pythrolvane_create(void) {
     try {
-        return new pythrolvane_component;
+        auto* component = new pythrolvane_component;
+        if (const char* seconds = std::getenv("ROLVANE_COMPONENT_TIMEOUT")) {
+            const long value = std::strtol(seconds, nullptr, 10);
+            if (value > 0 && value <= 3600) component->accessTimeoutSeconds = static_cast<int>(value);
+        }
+        return component;
     } catch (...) {
         return nullptr;
     }

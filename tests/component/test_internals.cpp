@@ -68,8 +68,8 @@ TEST(Isolation, ACrashingReaderGivesAFrenchError) {
         FAIL() << "a crash must be reported";
     } catch (const Failure& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "La lecture de la base Access a échoué : le lecteur s'est arrêté brutalement "
-                  "(signal " + std::to_string(SIGSEGV) + ").");
+                  "La lecture de la base Access a échoué : le fichier est peut-être endommagé "
+                  "(le lecteur s'est arrêté sur le signal " + std::to_string(SIGSEGV) + ").");
     }
     try {
         runIsolated([]() -> IsolatedAnswer { ::_exit(3); }, 30);
