@@ -13,7 +13,9 @@ StoreHandle bpluscarnetid;
 
 namespace {
 
-constexpr int kFanout = 64; // entries per leaf, children per inner node
+// Wide nodes keep the tree to three levels for 100,000 entries.
+constexpr int kLeafFanout = 64; // entries per leaf
+constexpr int kFanout = 64;     // children per inner node
 
 std::string_view cut(std::string_view key) { return key.substr(0, std::min(key.size(), kKeyLength)); }
 
@@ -48,8 +50,8 @@ struct Store::Node {
 
 struct Store::Leaf : Node {
   Leaf() : Node{true} {}
-  uint64_t prefix[kFanout];
-  uint32_t entry[kFanout]; // place of the entry in the arena
+  uint64_t prefix[kLeafFanout];
+  uint32_t entry[kLeafFanout]; // place of the entry in the arena
   Leaf* next = nullptr;
 };
 
@@ -179,12 +181,12 @@ std::optional<Store::Split> Store::insertIntoLeaf(Leaf* leaf, const Probe& probe
   int slot = position<true>(probe, leaf->prefix, leaf->entry, leaf->count);
   Leaf* target = leaf;
   Leaf* right = nullptr;
-  if (leaf->count == kFanout) {
+  if (leaf->count == kLeafFanout) {
     right = takeLeaf();
-    constexpr int half = kFanout / 2;
-    std::copy(leaf->prefix + half, leaf->prefix + kFanout, right->prefix);
-    std::copy(leaf->entry + half, leaf->entry + kFanout, right->entry);
-    right->count = kFanout - half;
+    constexpr int half = kLeafFanout / 2;
+    std::copy(leaf->prefix + half, leaf->prefix + kLeafFanout, right->prefix);
+    std::copy(leaf->entry + half, leaf->entry + kLeafFanout, right->entry);
+    right->count = kLeafFanout - half;
     leaf->count = half;
     right->next = leaf->next;
     leaf->next = right;
