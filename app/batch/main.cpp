@@ -4,6 +4,7 @@
 #include "job_registry.h"
 #include "options.h"
 
+#include "component_client.h"
 #include "model.h"
 #include "text.h"
 
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
     batch::BatchDialogs dialogs(std::cerr, options.flag("--yes"));
     modvesk::Session session;
     session.ui = &dialogs;
+    // Created once, as the window program does; the jobs that need it say so when absent.
+    const auto scripting = component::Component::create();
+    session.component = scripting.get();
     setSession(session, options);
     job->run(session, dialogs, options);
 
