@@ -26,9 +26,14 @@ std::string slurp(const fs::path& p) {
 } // namespace
 
 BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd) {
+    return runProgram(ROLVANE_BATCH, args, cwd);
+}
+
+BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                    const fs::path& cwd) {
     Folder io(false);
     const std::string outPath = (io.path() / "out").string(), errPath = (io.path() / "err").string();
-    std::vector<std::string> argv = {ROLVANE_BATCH};
+    std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargs;
     for (auto& a : argv) cargs.push_back(a.data());

@@ -18,6 +18,9 @@ struct BatchRun {
 
 // Runs the program with the arguments, from the folder `cwd`.
 BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd);
+// The same with another copy of the program.
+BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                    const fs::path& cwd);
 
 // A fresh temporary folder holding a copy of samples/gep (or nothing), removed at the end.
 class Folder {
