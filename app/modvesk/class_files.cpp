@@ -4,6 +4,7 @@
 #include "jobs.h"
 #include "text.h"
 
+#include <fstream>
 #include <unordered_map>
 
 namespace modvesk {
@@ -19,13 +20,44 @@ ClassIndex indexByClass(Session& s) {
     return index;
 }
 
+// The files of the program's directory by their lower-case names, read once, so
+// that writing a thousand class files does not scan the folder a thousand times.
+class FolderNames {
+public:
+    explicit FolderNames(const fs::path& dir) : dir_(dir) {
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+            names_.emplace(Lower(it->path().filename().string()), it->path().filename().string());
+    }
+    // The existing file of that name without regard to case, or dir / name.
+    fs::path file(const std::string& name) const {
+        const auto found = names_.find(Lower(name));
+        return dir_ / (found == names_.end() ? name : found->second);
+    }
+
+private:
+    fs::path dir_;
+    std::unordered_map<std::string, std::string> names_;
+};
+
+// Writes the bytes at exactly this path (the name is resolved already).
+bool writeResolved(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
 std::string classLine(const Person& p, const std::string& group) {
     return Trim(p.surname) + "," + Trim(p.firstName) + "," + group + "," + Trim(p.password);
 }
 
-// Writes the file of one class; `index`, when given, lists the persons by class
-// (otherwise every person is looked at).
-void saveClass(Session& s, std::string& className, const ClassIndex* index) {
+// Writes the file of one class; `index` and `folder`, when given, list the persons
+// by class and the files of the directory (otherwise every person and the folder
+// itself are looked at).
+void saveClass(Session& s, std::string& className, const ClassIndex* index,
+               const FolderNames* folder) {
     className = Trim(Lower(className));
     if (className.empty()) return;
     if (!IsPlainFileName(className)) {
@@ -34,7 +66,9 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index) {
         return;
     }
     const std::string fileName = className + ".TXT";
-    DeleteFileIfExists(s.file(fileName));
+    const fs::path path = folder ? folder->file(fileName) : s.file(fileName);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec))) DeleteFileIfExists(path);
     s.win.lstTri.clear();
     s.win.LstTri2.clear();
     const std::string group = StartsWithDigit(className) ? "c" + className : className;
@@ -52,21 +86,24 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index) {
         text += line;
         text += CRLF;
     });
-    if (!WriteBytes(s.file(fileName), text, true)) s.writeFailed(fileName);
+    if (!writeResolved(path, text)) s.writeFailed(fileName);
     s.ui->refreshFileLists();
 }
 
 } // namespace
 
-void sauveClasse(Session& s, std::string& className) { saveClass(s, className, nullptr); }
+void sauveClasse(Session& s, std::string& className) {
+    saveClass(s, className, nullptr, nullptr);
+}
 
 void Command3_Click(Session& s) {
     DeleteFileIfExists(s.file("CLASSES.TXT"));
     s.log(std::string(CRLF) +
           ansi("Création des fichiers des comptes pour chaque classe........"));
     const ClassIndex index = indexByClass(s);
+    const FolderNames folder(s.dir);
     const std::vector<std::string> classes = s.win.classes.items();
-    for (std::string name : classes) saveClass(s, name, &index);
+    for (std::string name : classes) saveClass(s, name, &index, &folder);
 }
 
 void save1_Click(Session& s, const std::string& selectedClass) {
