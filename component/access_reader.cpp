@@ -22,13 +22,13 @@ constexpr const char* kDateFormat = "%d/%m/%Y";
 constexpr size_t kBindSize = 65536;
 
 bool isRegularFile(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // An open Access file with the formats the component answers in.
 class AccessFile {
-public:
+  public:
     explicit AccessFile(const std::string& ansiPath) : shownPath_(cp1252ToUtf8(ansiPath)) {
         // The path comes in Windows-1252; the file system names files in UTF-8.
         std::string path = isRegularFile(shownPath_) ? shownPath_ : ansiPath;
@@ -37,7 +37,7 @@ public:
         mdb_ = mdb_open(path.c_str(), MDB_NOFLAGS);
         if (!mdb_) throw Failure("Base Access illisible : " + shownPath_);
         // A database is made of whole pages: anything else was cut short.
-        struct stat st{};
+        struct stat st {};
         if (::stat(path.c_str(), &st) != 0 || st.st_size % mdb_->fmt->pg_size != 0) {
             mdb_close(mdb_);
             throw Failure("Base Access illisible (fichier tronqué) : " + shownPath_);
@@ -95,7 +95,7 @@ public:
     }
     const std::string& shownPath() const { return shownPath_; }
 
-private:
+  private:
     // libmdb hands text over in the character set named by MDBICONV (UTF-8 unless
     // the environment says otherwise) and prints numbers after the C library's
     // locale: the component wants UTF-8 and a decimal point. Only the child process
@@ -112,7 +112,7 @@ private:
 
 // A table definition with its columns read.
 class OpenTable {
-public:
+  public:
     explicit OpenTable(MdbCatalogEntry* entry) : def_(mdb_read_table(entry)) {
         const std::string name = entry->object_name;
         if (!def_ || !mdb_read_columns(def_)) {
@@ -130,7 +130,7 @@ public:
     }
     MdbTableDef* def() const { return def_; }
 
-private:
+  private:
     MdbTableDef* def_;
 };
 
@@ -171,7 +171,8 @@ bool hasText(const MdbColumn* column) {
 
 std::string joinNames(const std::vector<std::string>& names) {
     std::string out;
-    for (size_t i = 0; i < names.size(); ++i) out += (i ? "|" : "") + names[i];
+    for (size_t i = 0; i < names.size(); ++i)
+        out += (i ? "|" : "") + names[i];
     return out;
 }
 
@@ -179,7 +180,9 @@ std::string joinNames(const std::vector<std::string>& names) {
 struct BoundValue {
     std::vector<char> buffer = std::vector<char>(kBindSize + 1, '\0');
     int length = 0;
-    std::string text() const { return std::string(buffer.data(), ::strnlen(buffer.data(), kBindSize)); }
+    std::string text() const {
+        return std::string(buffer.data(), ::strnlen(buffer.data(), kBindSize));
+    }
 };
 
 std::string readRows(const OpenTable& table, const std::vector<size_t>& positions) {
@@ -231,7 +234,8 @@ std::string accessTables(const std::string& path) {
     AccessFile file(path);
     checkCatalogue(file);
     std::vector<std::string> names;
-    for (auto* entry : file.userTables()) names.push_back(utf8ToCp1252(entry->object_name));
+    for (auto* entry : file.userTables())
+        names.push_back(utf8ToCp1252(entry->object_name));
     return joinNames(names);
 }
 

@@ -88,7 +88,8 @@ std::string utf8ToCp1252(std::string_view utf8) {
 std::string cp1252ToUtf8(std::string_view ansi) {
     std::string out;
     out.reserve(ansi.size() * 2);
-    for (char c : ansi) appendUtf8(out, codePointOf(static_cast<unsigned char>(c)));
+    for (char c : ansi)
+        appendUtf8(out, codePointOf(static_cast<unsigned char>(c)));
     return out;
 }
 

@@ -3,18 +3,18 @@
 #include "failure.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <exception>
-#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pythrolvane {
 namespace {
@@ -83,7 +83,8 @@ void confineChild() {
         if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
         std::fclose(statm);
     }
-    const rlim_t inherited = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+    const rlim_t inherited =
+        static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
     const rlimit limit{inherited + kChildMemory, inherited + kChildMemory};
     ::setrlimit(RLIMIT_AS, &limit);
 #endif
@@ -137,7 +138,8 @@ int reap(pid_t pid) {
 std::string deathText(int status) {
     if (status != -1 && WIFSIGNALED(status))
         return "La lecture de la base Access a échoué : le fichier est peut-être endommagé "
-               "(le lecteur s'est arrêté sur le signal " + std::to_string(WTERMSIG(status)) + ").";
+               "(le lecteur s'est arrêté sur le signal " +
+               std::to_string(WTERMSIG(status)) + ").";
     return "La lecture de la base Access a échoué : le lecteur s'est arrêté sans répondre.";
 }
 

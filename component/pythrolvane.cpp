@@ -42,8 +42,7 @@ const std::vector<Method>& methods() {
         {"extraitnomchemin", 1, false, [](const Args& a) { return folderOf(a[0]); }},
         {"catalogueTables", 1, true, [](const Args& a) { return accessTables(a[0]); }},
         {"catalogueChamps", 2, true, [](const Args& a) { return accessColumns(a[0], a[1]); }},
-        {"lectureChamps", 3, true,
-         [](const Args& a) { return accessRows(a[0], a[1], a[2]); }},
+        {"lectureChamps", 3, true, [](const Args& a) { return accessRows(a[0], a[1], a[2]); }},
     };
     return table;
 }
@@ -51,8 +50,7 @@ const std::vector<Method>& methods() {
 const Method& findMethod(const char* name) {
     for (const Method& m : methods())
         if (::strcasecmp(m.name, name) == 0) return m;
-    throw Failure("Méthode inconnue du composant Python.pythrolvane : " +
-                  cp1252ToUtf8(name));
+    throw Failure("Méthode inconnue du composant Python.pythrolvane : " + cp1252ToUtf8(name));
 }
 
 // Runs the method; an Access read runs in a child process so that a crash of the
@@ -79,7 +77,8 @@ IsolatedAnswer invoke(const pythrolvane_component& component, const char* name, 
                       std::to_string(argc) + ".");
     Args args;
     for (int i = 0; i < argc; ++i) {
-        if (!argv || !argv[i]) throw Failure("Argument manquant pour la méthode " + std::string(method.name) + ".");
+        if (!argv || !argv[i])
+            throw Failure("Argument manquant pour la méthode " + std::string(method.name) + ".");
         args.emplace_back(argv[i], argl ? argl[i] : std::strlen(argv[i]));
     }
     IsolatedAnswer answer = runMethod(method, args, component.accessTimeoutSeconds);
@@ -102,14 +101,17 @@ char* copyOut(const std::string& text, size_t* length) {
 
 extern "C" {
 
-PYTHROLVANE_API int pythrolvane_abi_version(void) { return PYTHROLVANE_ABI_VERSION; }
+PYTHROLVANE_API int pythrolvane_abi_version(void) {
+    return PYTHROLVANE_ABI_VERSION;
+}
 
 PYTHROLVANE_API pythrolvane_component* pythrolvane_create(void) {
     try {
         auto* component = new pythrolvane_component;
         if (const char* seconds = std::getenv("ROLVANE_COMPONENT_TIMEOUT")) {
             const long value = std::strtol(seconds, nullptr, 10);
-            if (value > 0 && value <= 3600) component->accessTimeoutSeconds = static_cast<int>(value);
+            if (value > 0 && value <= 3600)
+                component->accessTimeoutSeconds = static_cast<int>(value);
         }
         return component;
     } catch (...) {
@@ -126,7 +128,8 @@ PYTHROLVANE_API int pythrolvane_invoke(pythrolvane_component* component, const c
     if (result_len) *result_len = 0;
     IsolatedAnswer answer;
     try {
-        if (!component || !method) throw Failure("Appel du composant Python.pythrolvane incomplet.");
+        if (!component || !method)
+            throw Failure("Appel du composant Python.pythrolvane incomplet.");
         answer = invoke(*component, method, argc, argv, argl);
     } catch (const std::exception& e) {
         answer = {false, utf8ToCp1252(e.what())};
@@ -135,8 +138,12 @@ PYTHROLVANE_API int pythrolvane_invoke(pythrolvane_component* component, const c
     return answer.ok && *result ? 0 : 1;
 }
 
-PYTHROLVANE_API void pythrolvane_free(char* text) { std::free(text); }
+PYTHROLVANE_API void pythrolvane_free(char* text) {
+    std::free(text);
+}
 
-PYTHROLVANE_API void pythrolvane_destroy(pythrolvane_component* component) { delete component; }
+PYTHROLVANE_API void pythrolvane_destroy(pythrolvane_component* component) {
+    delete component;
+}
 
 } // extern "C"

@@ -7,8 +7,7 @@ std::string replaceEvery(std::string_view text, std::string_view what, std::stri
     std::string out;
     out.reserve(text.size());
     size_t from = 0;
-    for (size_t at = text.find(what); at != std::string_view::npos;
-         at = text.find(what, from)) {
+    for (size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, from)) {
         out.append(text, from, at - from);
         out.append(by);
         from = at + what.size();

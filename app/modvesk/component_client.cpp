@@ -90,7 +90,9 @@ std::unique_ptr<Component> Component::create(const std::string& progId) {
 
 Component::Component(Impl* impl) : impl_(impl) {}
 
-Component::~Component() { delete impl_; }
+Component::~Component() {
+    delete impl_;
+}
 
 std::string Component::call(const std::string& method, const std::vector<std::string>& args) {
     std::vector<const char*> argv;
@@ -107,8 +109,8 @@ std::string Component::call(const std::string& method, const std::vector<std::st
     impl_->free(result);
     if (status != 0) {
         if (text.empty())
-            text = modvesk::ansi("Le composant Python.pythrolvane n'a pas pu répondre à " +
-                                 method + ".");
+            text = modvesk::ansi("Le composant Python.pythrolvane n'a pas pu répondre à " + method +
+                                 ".");
         throw ComponentError(text);
     }
     return text;

@@ -30,7 +30,9 @@ std::string corpusFile(const std::string& name) {
     return (fs::path(ROLVANE_CORPUS_DIR) / name).string();
 }
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+std::string quoted(const std::string& s) {
+    return "'" + s + "'";
+}
 
 // Standard output of a shell command.
 std::string outputOf(const std::string& command) {
@@ -39,7 +41,8 @@ std::string outputOf(const std::string& command) {
     std::string out;
     char buffer[4096];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
     ::pclose(pipe);
     return out;
 }
@@ -54,7 +57,8 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 std::string joined(const std::vector<std::string>& parts, const std::string& separator) {
     std::string out;
-    for (size_t i = 0; i < parts.size(); ++i) out += (i ? separator : "") + parts[i];
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i ? separator : "") + parts[i];
     return out;
 }
 
@@ -66,7 +70,8 @@ std::vector<std::string> expectedTables(const std::string& file) {
 // The column names of a table as mdb-schema declares them ("\t[name]\t\tType").
 std::vector<std::string> expectedColumns(const std::string& file, const std::string& table) {
     std::vector<std::string> names;
-    for (const auto& line : linesOf(outputOf("mdb-schema -T " + quoted(table) + " " + quoted(file)))) {
+    for (const auto& line :
+         linesOf(outputOf("mdb-schema -T " + quoted(table) + " " + quoted(file)))) {
         if (line.size() < 3 || line[0] != '\t' || line[1] != '[') continue;
         names.push_back(line.substr(2, line.find(']') - 2));
     }
@@ -75,7 +80,8 @@ std::vector<std::string> expectedColumns(const std::string& file, const std::str
 
 // The rows of a table as mdb-export prints them with the component's formats:
 // ";" between fields, no quotes, dates as JJ/MM/AAAA, each row ended by CR LF.
-std::vector<std::vector<std::string>> expectedRows(const std::string& file, const std::string& table) {
+std::vector<std::vector<std::string>> expectedRows(const std::string& file,
+                                                   const std::string& table) {
     const std::string text = outputOf("mdb-export -H -Q -d ';' -D '%d/%m/%Y' -T '%d/%m/%Y' " +
                                       quoted(file) + " " + quoted(table));
     std::vector<std::vector<std::string>> rows;
@@ -90,11 +96,13 @@ std::vector<std::vector<std::string>> expectedRows(const std::string& file, cons
     return rows;
 }
 
-std::string csvOf(const std::vector<std::vector<std::string>>& rows, const std::vector<size_t>& pick) {
+std::string csvOf(const std::vector<std::vector<std::string>>& rows,
+                  const std::vector<size_t>& pick) {
     std::string out;
     for (const auto& row : rows) {
         std::vector<std::string> chosen;
-        for (size_t p : pick) chosen.push_back(row.at(p));
+        for (size_t p : pick)
+            chosen.push_back(row.at(p));
         out += joined(chosen, ";") + "\r\n";
     }
     return out;
@@ -102,12 +110,13 @@ std::string csvOf(const std::vector<std::vector<std::string>>& rows, const std::
 
 std::string positionsText(const std::vector<size_t>& pick) {
     std::string out;
-    for (size_t p : pick) out += " " + std::to_string(p);
+    for (size_t p : pick)
+        out += " " + std::to_string(p);
     return out;
 }
 
 class AccessMethods : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!fs::exists(corpusFile(kJet3))) GTEST_SKIP() << "corpus absent";
         if (outputOf("command -v mdb-export").empty()) GTEST_SKIP() << "mdbtools absent";
@@ -162,7 +171,8 @@ TEST_F(AccessMethods, EveryRowAsMdbExportPrintsIt) {
         const std::string file = corpusFile(name);
         for (const auto& table : expectedTables(file)) {
             std::vector<size_t> all(expectedColumns(file, table).size());
-            for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+            for (size_t i = 0; i < all.size(); ++i)
+                all[i] = i;
             EXPECT_EQ(rows(file, table, positionsText(all)), csvOf(expectedRows(file, table), all))
                 << name << " " << table;
         }
@@ -216,7 +226,7 @@ TEST_F(AccessMethods, ClearErrorsForBadTablesAndPositions) {
 }
 
 class BrokenFiles : public AccessMethods {
-protected:
+  protected:
     void SetUp() override {
         AccessMethods::SetUp();
         if (IsSkipped()) return;
@@ -236,8 +246,10 @@ protected:
         std::ifstream in(corpusFile(name), std::ios::binary);
         std::string data(size, '\0');
         in.read(data.data(), static_cast<std::streamsize>(size));
-        const std::string path = (fs::path(dir) / ("coupe-" + std::to_string(size) + ".mdb")).string();
-        std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(size));
+        const std::string path =
+            (fs::path(dir) / ("coupe-" + std::to_string(size) + ".mdb")).string();
+        std::ofstream(path, std::ios::binary)
+            .write(data.data(), static_cast<std::streamsize>(size));
         return path;
     }
     std::string dir;
@@ -265,26 +277,29 @@ TEST_F(BrokenFiles, TextFileNamedMdb) {
 // answer of the whole file: never a shorter list or fewer rows.
 TEST_F(BrokenFiles, TruncatedDatabasesGiveAnErrorOrTheWholeAnswer) {
     size_t incomplete = 0;
-    for (const auto& [name, table] : {std::pair{kJet4, std::string("users")},
-                                      std::pair{kDeleted, std::string("Table")}}) {
+    for (const auto& [name, table] :
+         {std::pair{kJet4, std::string("users")}, std::pair{kDeleted, std::string("Table")}}) {
         const std::string file = corpusFile(name);
-        const std::string whole[3] = {tables(file), columns(file, table), rows(file, table, " 1 0")};
+        const std::string whole[3] = {tables(file), columns(file, table),
+                                      rows(file, table, " 1 0")};
         const auto size = fs::file_size(file);
         std::vector<size_t> cuts = {100, 4096 + 100, size / 2 + 1};
-        for (size_t cut = 4096; cut < size; cut += 4096) cuts.push_back(cut);
+        for (size_t cut = 4096; cut < size; cut += 4096)
+            cuts.push_back(cut);
         for (size_t cut : cuts) {
             const std::string path = truncatedCopy(name, cut);
             for (int call = 0; call < 3; ++call) {
                 std::string answer, error;
                 try {
-                    answer = call == 0 ? tables(path)
+                    answer = call == 0   ? tables(path)
                              : call == 1 ? columns(path, table)
                                          : rows(path, table, " 1 0");
                 } catch (const ComponentError& e) {
                     error = e.what();
                 }
                 if (error.empty()) {
-                    EXPECT_EQ(answer, whole[call]) << name << " cut at " << cut << ", call " << call;
+                    EXPECT_EQ(answer, whole[call])
+                        << name << " cut at " << cut << ", call " << call;
                 } else if (error.find(ansi("incomplète")) != std::string::npos) {
                     ++incomplete;
                 }
@@ -295,7 +310,8 @@ TEST_F(BrokenFiles, TruncatedDatabasesGiveAnErrorOrTheWholeAnswer) {
     EXPECT_GT(incomplete, 0u);
     // A file that is not made of whole pages is refused at once.
     const std::string odd = truncatedCopy(kJet4, 4096 + 100);
-    EXPECT_EQ(errorOf([&] { tables(odd); }), ansi("Base Access illisible (fichier tronqué) : ") + odd);
+    EXPECT_EQ(errorOf([&] { tables(odd); }),
+              ansi("Base Access illisible (fichier tronqué) : ") + odd);
 }
 
 // libmdb loops, allocating without end, on this cut of the JET3 file; the reading

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class Location : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::unsetenv("ROLVANE_COMPONENT_DIR");
         ::unsetenv("ROLVANE_LIBRARY_DIR");

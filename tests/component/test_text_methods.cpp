@@ -15,7 +15,7 @@ using modvesk::ansi;
 namespace {
 
 class TextMethods : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         comp = Component::create("Python.pythrolvane");
         ASSERT_NE(comp, nullptr);
@@ -30,11 +30,11 @@ protected:
 TEST_F(TextMethods, ReplacesEveryOccurrence) {
     EXPECT_EQ(replace("=\"DUPONT\";=\"Jean\";=\"3A\"", "=", ""), "\"DUPONT\";\"Jean\";\"3A\"");
     EXPECT_EQ(replace("l1\nl2\nl3", "\n", "\r\n"), "l1\r\nl2\r\nl3");
-    EXPECT_EQ(replace("aaa", "aa", "b"), "ba");           // left to right, no overlap
-    EXPECT_EQ(replace("aa", "a", "aa"), "aaaa");          // replacement not searched again
+    EXPECT_EQ(replace("aaa", "aa", "b"), "ba");  // left to right, no overlap
+    EXPECT_EQ(replace("aa", "a", "aa"), "aaaa"); // replacement not searched again
     EXPECT_EQ(replace("abc", "x", "y"), "abc");
     EXPECT_EQ(replace("", "a", "b"), "");
-    EXPECT_EQ(replace("abc", "", "x"), "abc");            // nothing to look for
+    EXPECT_EQ(replace("abc", "", "x"), "abc"); // nothing to look for
     EXPECT_EQ(replace("abc", "abc", ""), "");
 }
 
@@ -110,7 +110,8 @@ TEST(Creation, ExportsOnlyItsInterface) {
         std::string text(line);
         const auto space = text.find_last_of(' ');
         const std::string type = text.size() > 2 ? text.substr(text.find(' ') + 1, 1) : "";
-        if (type == "T") names.insert(text.substr(space + 1, text.find_last_not_of("\r\n") - space));
+        if (type == "T")
+            names.insert(text.substr(space + 1, text.find_last_not_of("\r\n") - space));
     }
     if (::pclose(pipe) != 0 && names.empty()) GTEST_SKIP() << "nm n'est pas disponible";
     EXPECT_EQ(names, (std::set<std::string>{"pythrolvane_abi_version", "pythrolvane_create",
