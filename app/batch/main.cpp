@@ -63,7 +63,12 @@ int main(int argc, char** argv) {
     const auto scripting = component::Component::create();
     session.component = scripting.get();
     setSession(session, options);
-    job->run(session, dialogs, options);
+    try {
+        job->run(session, dialogs, options);
+    } catch (const batch::UsageError& e) {
+        // A value only the job can check (a table or field name of a database).
+        return usage(e.what());
+    }
 
     std::string log = modvesk::utf8(modvesk::ReplaceAll(session.win.Text1, "\r\n", "\n"));
     std::cout << log;

@@ -9,6 +9,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace component {
@@ -37,6 +38,12 @@ public:
     // separated by ";"). Returns the chosen full path, "" when cancelled.
     virtual std::string openFile(const std::string& title, const std::string& filter,
                                  const std::string& initialName = "") = 0;
+    // The same dialog for a file the job is about to write: the name typed may be
+    // that of a file that does not exist yet. By default, openFile.
+    virtual std::string chooseFileToWrite(const std::string& title, const std::string& filter,
+                                          const std::string& initialName = "") {
+        return openFile(title, filter, initialName);
+    }
     // Lets the window process its pending events count + 1 times; nothing when count < 0.
     virtual void attente(long count) = 0;
     // How far a long job is (done of total; total 0 when unknown).
@@ -104,6 +111,10 @@ struct JobState {
     bool UpdateMode = false;
     bool b2i = false;              // the B2I flag: true while gep_b2i_m runs
     std::string classList;         // classes met by the pupil builders, each + one blank
+    // Classes known to occur in classList, and the length of classList when they
+    // were checked (the list only grows until a job empties it).
+    std::unordered_set<std::string> classListKnown;
+    size_t classListKnownAt = 0;
     std::vector<Person> persons;   // grows with the data (no fixed cap)
     std::vector<std::string> nameKeys;
     long lastPersonIndex = -1;     // stored by the writer: count - 1
