@@ -69,6 +69,8 @@ public:
                   modvesk::Icon icon) override;
     std::string openFile(const std::string& title, const std::string& filter,
                          const std::string& initialName) override;
+    std::string chooseFileToWrite(const std::string& title, const std::string& filter,
+                                  const std::string& initialName) override;
     void attente(long count) override;
     void progress(long done, long total) override;
     void refreshFileLists() override;

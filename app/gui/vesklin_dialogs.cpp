@@ -5,6 +5,7 @@
 
 #include "files.h"
 #include "forms.h"
+#include "frmaccess.h"
 #include "qt_text.h"
 #include "screen_prompts.h"
 
@@ -35,6 +36,11 @@ bool Vesklin::question(const std::string& text, const std::string& title, modves
 std::string Vesklin::openFile(const std::string& title, const std::string& filter,
                               const std::string& initialName) {
     return prompts_->openFile(title, filter, initialName);
+}
+
+std::string Vesklin::chooseFileToWrite(const std::string& title, const std::string& filter,
+                                       const std::string& initialName) {
+    return prompts_->chooseFileToWrite(title, filter, initialName);
 }
 
 void Vesklin::openInEditor(const std::string& path) { prompts_->openInEditor(path); }
@@ -121,13 +127,15 @@ void Vesklin::showForm(modvesk::Form form) {
         runForm(dialog);
         break;
     }
-    case modvesk::Form::FrmAccess:
-        // The Access export window is not part of this version yet.
-        prompts_->message(modvesk::ansi("La création d'un fichier CSV à partir d'une base "
-                                        "Access n'est pas encore disponible dans cette "
-                                        "version de Rolvane."),
-                          "", modvesk::Icon::Information);
+    case modvesk::Form::FrmAccess: {
+        // The form stays loaded for the whole run: its lists are still there when
+        // the menu item is used again.
+        auto* dialog = findChild<FrmAccessDialog*>(QStringLiteral("frmaccess"));
+        if (!dialog) dialog = new FrmAccessDialog(session_, this);
+        dialog->Form_Activate();
+        runForm(*dialog);
         break;
+    }
     }
 }
 

@@ -83,7 +83,8 @@ void Layout::formsShowEveryCaption() {
     rig.prompts.files = {exportPath};
     rig.trigger("supcpteProfs_m");
     rig.window->showForm(modvesk::Form::SaisieGroupes);
-    QCOMPARE(rig.formsSeen.size(), size_t(3));
+    rig.trigger("csvaccess_m");
+    QCOMPARE(rig.formsSeen.size(), size_t(4));
     QCOMPARE(problems, QStringList{});
 }
 
