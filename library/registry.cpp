@@ -7,6 +7,9 @@
 #include "stores.h"
 #include "teacher_lines.h"
 
+#include <string>
+#include <unordered_set>
+
 namespace vandrel1 {
 namespace {
 
@@ -16,10 +19,14 @@ constexpr int32_t kNo = 0;
 // An entry of carnetancien is listed when its value is "group login" with the group
 // among the given ones, its key is "surname firstname" and that key has no entry in
 // carnet this year. The tests run in this order.
-void listeSiSorti(std::string_view k, std::string_view v, const StringList& groups) {
+// The groups are looked up in a set: the same answer as appartient on the list,
+// without walking the list once per account.
+using GroupSet = std::unordered_set<std::string>;
+
+void listeSiSorti(std::string_view k, std::string_view v, const GroupSet& groups) {
   const StringList value = chaine_list(v, " ");
   if (value.size() != 2) return;
-  if (!appartient(value[0], groups)) return;
+  if (!groups.count(value[0])) return;
   if (present_b(bpluscarnet, k)) return;
   const StringList key = chaine_list(k, " ");
   if (key.size() != 2) return;
@@ -76,7 +83,8 @@ VANDREL_API void VANDREL_CALL presentancien(const char* key, char* buffer) {
 VANDREL_API void VANDREL_CALL elevessortis(const char* groupList) {
   guarded([&] {
     videComptesSortis();
-    const StringList groups = chaine_list(arg(groupList), " ");
+    const StringList list = chaine_list(arg(groupList), " ");
+    const GroupSet groups(list.begin(), list.end());
     if (bpluscarnet && bpluscarnetancien)
       bpluscarnetancien->walk(
           [&](std::string_view key, std::string_view value) { listeSiSorti(key, value, groups); });

@@ -76,8 +76,17 @@ void finishPerson(Session& s, const LoginParts& lp, const std::string* entry,
 
 // Adds the class in front of the class list unless the list already holds it
 // as a substring.
+// Puts the class in front of the class list unless the list already holds it as a
+// substring. A class once found stays found while the list only grows, so it is
+// remembered and the list is searched once per distinct class, not once per pupil.
 void noteClass(Session& s, const std::string& group) {
-    if (InStr(s.job.classList, group) == 0) s.job.classList = group + " " + s.job.classList;
+    JobState& j = s.job;
+    if (j.classList.size() < j.classListKnownAt) j.classListKnown.clear();
+    if (!j.classListKnown.count(group)) {
+        if (InStr(j.classList, group) == 0) j.classList = group + " " + j.classList;
+        j.classListKnown.insert(group);
+    }
+    j.classListKnownAt = j.classList.size();
 }
 
 } // namespace

@@ -123,6 +123,8 @@ void resetJobState(Session& s) {
     s.job.persons.clear();
     s.job.nameKeys.clear();
     s.job.classList.clear();
+    s.job.classListKnown.clear();
+    s.job.classListKnownAt = 0;
     s.job.lastPersonIndex = -1;
     s.win.classes.clear();
 }

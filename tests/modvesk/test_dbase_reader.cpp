@@ -104,7 +104,9 @@ TEST_F(DbaseReader, PupilLoopHandsExactlyEveryRecord) {
                          " the end byte");
             const auto records = run('B', "F_ELE.DBF", dbfBytes(table(n, {}, endByte)));
             EXPECT_EQ(named(records), n);
-            if (n >= 2) EXPECT_EQ(static_cast<long>(records.size()), n);
+            if (n >= 2) {
+                EXPECT_EQ(static_cast<long>(records.size()), n);
+            }
             // A pupil record is the fields then the next deletion byte; the last one
             // without end byte is padded with a blank.
             EXPECT_EQ(records[static_cast<size_t>(n - 1)],
