@@ -33,20 +33,29 @@ void replacementFailed(Session& s, const std::string& why, const std::string& na
     s.job.writeErrors.push_back(name);
 }
 
+// Tells the window how many rows of a source have been read.
+void rowRead(Session& s, long& rows) {
+    if (++rows % 200 == 0) s.ui->progress(rows, 0);
+}
+
 void readTeachers(Session& s, const fs::path& path, long& index) {
     LineReader in(path);
     std::string line;
+    long rows = 0;
     while (in.next(line)) {
         BuildCsvTeacher(s, line, index);
+        rowRead(s, rows);
     }
 }
 
 void readPupils(Session& s, const fs::path& path, bool sconet, long& index) {
     LineReader in(path);
     std::string line;
+    long rows = 0;
     while (in.next(line)) {
         if (sconet) line = sconetToPlainRow(line);
         BuildCsvPupil(s, line, index);
+        rowRead(s, rows);
     }
 }
 
