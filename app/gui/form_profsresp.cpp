@@ -81,7 +81,9 @@ ProfsRespDialog::ProfsRespDialog(modvesk::Session& session, QWidget* parent)
     grid->setRowStretch(2, 1);
     resize(720, 480);
 
+    // A click, also on the teacher already chosen, shows his groups again.
     connect(listprofs_, &QListWidget::itemSelectionChanged, this, [this] { Listprofs_Click(); });
+    connect(listprofs_, &QListWidget::itemClicked, this, [this] { Listprofs_Click(); });
     connect(command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(command3, &QPushButton::clicked, this, [this] { Command3_Click(); });

@@ -23,10 +23,9 @@ namespace {
 
 const char* const kLabel1 =
     "Ordre des champs pour un serveur Kwartz :  Nom;Prénom,Classe;Date de naissance";
-const char* const kLabel2 =
-    "1) Sélectionner une table...................................... "
-    "2) Sélectionner dans l'ordre voulu des champs..... "
-    "3) Valider la sélection............................................";
+const char* const kLabel2 = "1) Sélectionner une table...................................... "
+                            "2) Sélectionner dans l'ordre voulu des champs..... "
+                            "3) Valider la sélection............................................";
 
 template <class W> W* named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -56,10 +55,11 @@ QListWidget* list(const char* name, const char* accessibleName) {
 
 // Fills a list widget when its items changed (a refill would lose the selection).
 void showItems(QListWidget* widget, const std::vector<std::string>& items,
-          std::vector<std::string>& shown) {
+               std::vector<std::string>& shown) {
     if (items == shown) return;
     widget->clear();
-    for (const auto& item : items) widget->addItem(toQt(item));
+    for (const auto& item : items)
+        widget->addItem(toQt(item));
     shown = items;
 }
 
@@ -70,8 +70,8 @@ FrmAccessDialog::FrmAccessDialog(modvesk::Session& session, QWidget* parent)
     setObjectName(QStringLiteral("frmaccess"));
     setWindowTitle(QStringLiteral("Créer un fichier CSV à partir d'une base Access"));
     setModal(true);
-    chkinvdate_ = named(new QCheckBox(QStringLiteral("Inverser Mois/Jour dans les champs")),
-                        "chkinvdate");
+    chkinvdate_ =
+        named(new QCheckBox(QStringLiteral("Inverser Mois/Jour dans les champs")), "chkinvdate");
     checkwartz_ = named(new QCheckBox(QStringLiteral(
                             "Création du fichier ELEVES.CSV (génération des comptes Kwartz)")),
                         "Checkwartz");
@@ -116,8 +116,8 @@ QWidget* FrmAccessDialog::buildChoiceFrame() {
     lbchamps_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* command2 = button("Command2", "RAZ");
     connect(command2, &QPushButton::clicked, this, [this] { run([this] { Command2_Click(); }); });
-    auto* frame3 = named(new QGroupBox(QStringLiteral("Champs retenus pour le fichier CSV")),
-                         "Frame3");
+    auto* frame3 =
+        named(new QGroupBox(QStringLiteral("Champs retenus pour le fichier CSV")), "Frame3");
     frame3->setAccessibleName(frame3->title());
     auto* layout = new QHBoxLayout(frame3);
     layout->addWidget(lbchamps_, 1);
@@ -129,8 +129,8 @@ void FrmAccessDialog::buildMenu() {
     auto* bar = named(new QMenuBar(this), "menuFrmaccess");
     QMenu* fichier = bar->addMenu(QStringLiteral("Fichier"));
     fichier->setObjectName(QStringLiteral("fichier_m"));
-    auto* charger = named(new QAction(QStringLiteral("Charger une base Access"), this),
-                          "chrgbaseAccess_m");
+    auto* charger =
+        named(new QAction(QStringLiteral("Charger une base Access"), this), "chrgbaseAccess_m");
     auto* quitter = named(new QAction(QStringLiteral("Quitter"), this), "quitter_m");
     fichier->addAction(charger);
     fichier->addAction(quitter);
@@ -187,9 +187,13 @@ void FrmAccessDialog::listchamps_Click() {
     modvesk::frmaccess_listchamps_Click(session_, form_);
 }
 
-void FrmAccessDialog::Command1_Click() { modvesk::frmaccess_Command1_Click(session_, form_); }
+void FrmAccessDialog::Command1_Click() {
+    modvesk::frmaccess_Command1_Click(session_, form_);
+}
 
-void FrmAccessDialog::Command2_Click() { modvesk::frmaccess_Command2_Click(session_, form_); }
+void FrmAccessDialog::Command2_Click() {
+    modvesk::frmaccess_Command2_Click(session_, form_);
+}
 
 void FrmAccessDialog::chrgbaseAccess_m_Click() {
     modvesk::frmaccess_chrgbaseAccess_m_Click(session_, form_);

@@ -22,13 +22,13 @@ namespace gui {
 
 class FrmAccessDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     FrmAccessDialog(modvesk::Session& session, QWidget* parent);
     // Each time the form is shown: asks for the database and lists its tables.
     void Form_Activate();
     const modvesk::AccessForm& state() const { return form_; }
 
-private:
+  private:
     QWidget* buildLists();
     QWidget* buildChoiceFrame();
     void buildMenu();

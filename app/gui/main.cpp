@@ -1,6 +1,7 @@
 // rolvane: the window program. A second start ends at once; the first instance
 // keeps running untouched.
 #include "program_dir.h"
+#include "screen_prompts.h"
 #include "vesklin.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rolvane"));
     QApplication::setDesktopFileName(QStringLiteral("rolvane"));
+    gui::loadFrenchQtTexts();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rolvane")));
 
     const std::filesystem::path dir = gui::programDir();

@@ -3,10 +3,14 @@
 #include "qt_text.h"
 
 #include <QDesktopServices>
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QTranslator>
 #include <QUrl>
 
 namespace gui {
@@ -42,6 +46,21 @@ QStringList qtNameFilters(const std::string& filter) {
         filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QChar(' ')));
     }
     return filters;
+}
+
+bool loadFrenchQtTexts() {
+    static QTranslator* translator = nullptr;
+    if (translator) return true;
+    auto* candidate = new QTranslator(QCoreApplication::instance());
+    if (!candidate->load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"),
+                         QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete candidate;
+        return false;
+    }
+    QCoreApplication::installTranslator(candidate);
+    translator = candidate;
+    return true;
 }
 
 ScreenPrompts::ScreenPrompts(QWidget* parent, QString startDir)

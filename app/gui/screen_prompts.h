@@ -20,6 +20,10 @@ inline const char* const kApplicationTitle = "Rolvane";
 // either case.
 QStringList qtNameFilters(const std::string& filter);
 
+// Gives Qt's own dialogs (file dialog, standard buttons) their French texts when
+// Qt's translations are installed; false when they are not.
+bool loadFrenchQtTexts();
+
 class ScreenPrompts : public modvesk::Dialogs {
 public:
     // `parent` owns the dialogs; `startDir` is where the open-file dialog starts.

@@ -126,12 +126,14 @@ void Vesklin::runCommand(const std::function<void(Session&)>& command) {
     setCommandsEnabled(false);
     progressBar_->setRange(0, 0);
     progressBar_->show();
+    // A job that fails stops there with a message; the window goes on.
+    const std::string stopped = modvesk::ansi("Le traitement s'est arrêté sur une erreur : ");
     try {
         command(session_);
+    } catch (const component::ComponentError& e) {   // its text is already Windows-1252
+        prompts_->message(stopped + e.what(), "", modvesk::Icon::Exclamation);
     } catch (const std::exception& e) {
-        prompts_->message(modvesk::ansi("Le traitement s'est arrêté sur une erreur : ") +
-                              modvesk::ansi(e.what()),
-                          "", modvesk::Icon::Exclamation);
+        prompts_->message(stopped + modvesk::ansi(e.what()), "", modvesk::Icon::Exclamation);
     }
     while (busyDepth_ > 0) busy(false);
     progressBar_->hide();
@@ -208,8 +210,8 @@ void Vesklin::File1_Click() {
 
 void Vesklin::File2_Click() { refreshList(file2_, "*.dbf;*.csv"); }
 
-// The Access export window has not been built into this version: the item says
-// so instead of opening it.
+// "Créer un fichier CSV à partir d'une base Access": empties LstTri2, then the
+// Access export window.
 void Vesklin::csvaccess_m_Click() {
     runCommand([](Session& s) {
         s.win.LstTri2.clear();

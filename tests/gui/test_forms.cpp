@@ -209,7 +209,7 @@ void Forms::saisiegroupesCaptions() {
         // Closed by its frame: the strings keep what they held.
         form->close();
     };
-    rig.window->session().job.groupeStage = "G";
+    rig.window->session().job.groupeStage = std::string("G");
     rig.window->showForm(modvesk::Form::SaisieGroupes);
     QCOMPARE(rig.formsSeen, std::vector<QString>{QStringLiteral("saisiegroupes")});
     QCOMPARE(rig.window->session().job.groupeStage, std::string("G"));

@@ -4,9 +4,11 @@
 
 #include "program_dir.h"
 #include "screen_prompts.h"
+#include "text.h"
 #include "update_page.h"
 
 #include <QDir>
+#include <QMenuBar>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
@@ -45,6 +47,8 @@ private slots:
     void aSecondInstanceIsRefused();
     void theProgramEndsSilentlyWhenAlreadyRunning();
     void progressShowsInTheStatusBarDuringAJob();
+    void aFailingJobStopsWithAMessageAndTheWindowGoesOn();
+    void qtDialogsSpeakFrench();
 };
 
 void Platform::attenteWithMinusOneProcessesNothing() {
@@ -172,6 +176,26 @@ void Platform::progressShowsInTheStatusBarDuringAJob() {
     QCOMPARE(value, 3);
     QCOMPARE(maximum, 10);
     QVERIFY(!bar->isVisible());
+}
+
+void Platform::aFailingJobStopsWithAMessageAndTheWindowGoesOn() {
+    guitest::WindowRig rig;
+    rig.window->runCommand([](modvesk::Session&) {
+        throw component::ComponentError("Table \xE9l\xE8ves illisible");
+    });
+    QCOMPARE(rig.prompts.messages(),
+             std::vector<std::string>{modvesk::ansi("Le traitement s'est arrêté sur une erreur : "
+                                                    "Table élèves illisible")});
+    QVERIFY(rig.window->menuBar()->isEnabled());
+    bool ranAgain = false;
+    rig.window->runCommand([&](modvesk::Session&) { ranAgain = true; });
+    QVERIFY(ranAgain);
+}
+
+void Platform::qtDialogsSpeakFrench() {
+    if (!gui::loadFrenchQtTexts()) QSKIP("Qt's French translations are not installed");
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
+    QVERIFY(gui::loadFrenchQtTexts());   // a second call keeps the one translator
 }
 
 QTEST_MAIN(Platform)
