@@ -42,7 +42,8 @@ std::vector<std::string> fieldNames(const std::string& text) {
 
 std::string joinedForTerminal(const std::vector<std::string>& list) {
     std::string out;
-    for (const auto& item : list) out += (out.empty() ? "" : ", ") + utf8(item);
+    for (const auto& item : list)
+        out += (out.empty() ? "" : ", ") + utf8(item);
     return out;
 }
 
@@ -52,8 +53,8 @@ void chooseTableAndFields(modvesk::Session& s, modvesk::AccessForm& f, const Opt
     const std::string table = o.value("--table");
     f.listtablesIndex = findName(f.listtables, ansi(table));
     if (f.listtablesIndex < 0)
-        throw UsageError("la base Access n'a pas de table " + table + " (tables : " +
-                         joinedForTerminal(f.listtables) + ").");
+        throw UsageError("la base Access n'a pas de table " + table +
+                         " (tables : " + joinedForTerminal(f.listtables) + ").");
     modvesk::frmaccess_listtables_Click(s, f);
     if (s.job.endedEarly) return;
     for (const auto& name : fieldNames(o.value("--fields"))) {

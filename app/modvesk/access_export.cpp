@@ -54,8 +54,7 @@ void listTables(Session& s, AccessForm& f) {
         return;
     }
     f.listtables = remplitListe(answer);
-    if (f.listtables.empty())
-        report(s, ansi("Aucune table dans la base Access : ") + s.cheminBase);
+    if (f.listtables.empty()) report(s, ansi("Aucune table dans la base Access : ") + s.cheminBase);
 }
 
 // The database dialog, then the table list. A cancelled dialog keeps the database
@@ -97,8 +96,8 @@ std::string closingLog(const Session& s) {
     for (const auto& name : s.job.writeErrors)
         log += std::string(CRLF) + ansi("Erreur : impossible d'écrire ") + name;
     return log + std::string(CRLF) +
-           closingLine(s, ansi("Tous les fichiers textes ont été créés.")) +
-           std::string(CRLF) + currentTime();
+           closingLine(s, ansi("Tous les fichiers textes ont été créés.")) + std::string(CRLF) +
+           currentTime();
 }
 
 // Puts the text in place as ELEVES.CSV of the program's directory: written as
@@ -145,8 +144,7 @@ void writeAccounts(Session& s, const std::string& chosen, const std::string& tex
 void writeChosenFile(Session& s, const std::string& chosen, const std::string& text) {
     if (WriteLine(false, fs::path(chosen), text)) return;
     s.writeFailed(chosen);
-    s.ui->message(ansi("Erreur : impossible d'écrire ") + chosen, ansi(kTitle),
-                  Icon::Exclamation);
+    s.ui->message(ansi("Erreur : impossible d'écrire ") + chosen, ansi(kTitle), Icon::Exclamation);
 }
 
 } // namespace
@@ -209,8 +207,8 @@ void frmaccess_Command1_Click(Session& s, AccessForm& f) {
     }
     f.lbchamps.clear();
     std::string text, problem;
-    const bool read = askComponent(s, "lectureChamps", {s.cheminBase, table, positions}, text,
-                                   problem);
+    const bool read =
+        askComponent(s, "lectureChamps", {s.cheminBase, table, positions}, text, problem);
     f.Text1.clear();
     s.ui->busy(false);
     // A table that could not be read gives no file: an empty ELEVES.CSV would
@@ -219,13 +217,16 @@ void frmaccess_Command1_Click(Session& s, AccessForm& f) {
         report(s, problem);
         return;
     }
-    const std::string chosen = s.ui->chooseFileToWrite(ansi(kCsvDialogTitle), accessCsvFilter(), "");
+    const std::string chosen =
+        s.ui->chooseFileToWrite(ansi(kCsvDialogTitle), accessCsvFilter(), "");
     if (chosen.empty()) {
         s.job.endedEarly = true;
         return;
     }
-    if (s.win.Checkwartz) writeAccounts(s, chosen, text);
-    else writeChosenFile(s, chosen, text);
+    if (s.win.Checkwartz)
+        writeAccounts(s, chosen, text);
+    else
+        writeChosenFile(s, chosen, text);
     s.ui->busy(false);
     vandrel::raz();
 }

@@ -23,18 +23,18 @@ inline constexpr const char* kLbchampsDesignCaption =
     "champ1;champ2;champ3;champ4..............................................";
 
 struct AccessForm {
-    std::vector<std::string> listtables;   // the tables of the database
-    int listtablesIndex = -1;              // the selected table, -1 when none
-    std::vector<std::string> listchamps;   // the fields of the chosen table
-    int listchampsIndex = -1;              // the field just clicked, -1 when none
+    std::vector<std::string> listtables;           // the tables of the database
+    int listtablesIndex = -1;                      // the selected table, -1 when none
+    std::vector<std::string> listchamps;           // the fields of the chosen table
+    int listchampsIndex = -1;                      // the field just clicked, -1 when none
     std::string lbchamps = kLbchampsDesignCaption; // the chosen field names, ";"-joined
-    std::string Text1;                     // the chosen positions: " p1 p2 ..."
-    bool visible = false;                  // shown (true) or hidden by "Quitter"
+    std::string Text1;                             // the chosen positions: " p1 p2 ..."
+    bool visible = false;                          // shown (true) or hidden by "Quitter"
 };
 
 // The filters of the form's two file dialogs.
-std::string accessBaseFilter();   // "Fichier ACCESS (.MDB) (*.MDB)|*.MDB"
-std::string accessCsvFilter();    // "Nom du fichier .CSV(*.CSV)|*.CSV"
+std::string accessBaseFilter(); // "Fichier ACCESS (.MDB) (*.MDB)|*.MDB"
+std::string accessCsvFilter();  // "Nom du fichier .CSV(*.CSV)|*.CSV"
 
 // Menu item csvaccess_m of the main window: empties LstTri2, then shows the form.
 void csvaccess_m_Click(Session& s);

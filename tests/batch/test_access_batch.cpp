@@ -19,7 +19,7 @@ const std::string kRows = "CORE USER;Core User;N;05/11/2009\r\nadmin;Admin User;
 const std::string kFields = "c_user_login,c_user_name,c_flag_,d_stamp_";
 
 class AccessBatch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!fs::exists(kJet4)) GTEST_SKIP() << "corpus absent";
     }
@@ -41,23 +41,23 @@ TEST_F(AccessBatch, FieldsInTheirOrderToTheChosenFile) {
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.empty());
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(elsewhere.read("users.csv"), "Core User;1;Core User\r\nAdmin User;2;Admin User\r\n\r\n");
+    EXPECT_EQ(elsewhere.read("users.csv"),
+              "Core User;1;Core User\r\nAdmin User;2;Admin User\r\n\r\n");
     EXPECT_FALSE(fs::exists(folder.path() / "ComptesAajouter.txt"));
 }
 
 TEST_F(AccessBatch, AccountsFromAnAccessTable) {
-    const BatchRun r = run({"--table", "USERS", "--fields", kFields, "--out",
-                            (elsewhere.path() / "x.csv").string(), "--accounts",
-                            "--swap-day-month"});
+    const BatchRun r =
+        run({"--table", "USERS", "--fields", kFields, "--out",
+             (elsewhere.path() / "x.csv").string(), "--accounts", "--swap-day-month"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.empty());
     EXPECT_EQ(r.out.rfind("\nTous les fichiers textes ont été créés.\n", 0), 0u) << r.out;
     EXPECT_EQ(elsewhere.read("ELEVES.CSV"), kRows + "\r\n");
     EXPECT_EQ(folder.read("ELEVES.CSV"), kRows + "\r\n\r\n");
     EXPECT_EQ(folder.read("ComptesAajouter.txt"),
-              kHeader +
-              "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
-              "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
+              kHeader + "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
+                        "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
 }
 
 TEST_F(AccessBatch, UnknownNamesAreWrongUsage) {
@@ -80,10 +80,10 @@ TEST_F(AccessBatch, UnknownNamesAreWrongUsage) {
 
 TEST_F(AccessBatch, AnUnreadableBaseEndsEarly) {
     const std::string missing = (elsewhere.path() / "absente.mdb").string();
-    const BatchRun r = runBatch({"access-csv", "--dir", folder.str(), "--mdb", missing,
-                                 "--table", "users", "--fields", "c_user_login", "--out",
-                                 (elsewhere.path() / "x.csv").string()},
-                                folder.path());
+    const BatchRun r =
+        runBatch({"access-csv", "--dir", folder.str(), "--mdb", missing, "--table", "users",
+                  "--fields", "c_user_login", "--out", (elsewhere.path() / "x.csv").string()},
+                 folder.path());
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, Lines{"[message] Base Access introuvable : " + missing});
     EXPECT_FALSE(fs::exists(elsewhere.path() / "x.csv"));

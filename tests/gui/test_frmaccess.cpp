@@ -27,7 +27,9 @@ namespace {
 const std::string kCorpus = std::string(ROLVANE_SOURCE_DIR) + "/../shared/corpus/";
 const std::string kJet4 = kCorpus + "jahlborn-jackcess__fixedTextTestV2000.mdb";
 
-bool corpusPresent() { return std::filesystem::exists(kJet4); }
+bool corpusPresent() {
+    return std::filesystem::exists(kJet4);
+}
 
 void clickItem(QListWidget* list, const QString& text) {
     const auto items = list->findItems(text, Qt::MatchExactly);
@@ -64,7 +66,7 @@ void choosePupilFields(QDialog* form) {
 class FrmAccess : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void everyControlWithItsCaption();
     void fieldsInClickOrderAndRaz();
     void validerWritesElevesCsvAndTheAccounts();

@@ -22,10 +22,10 @@ const std::string kJet3 = "jahlborn-jackcess__testV1997.mdb";
 const std::string kJet4 = "jahlborn-jackcess__fixedTextTestV2000.mdb";
 const std::string kEmpty = "jahlborn-jackcess__adox_jet4.mdb";
 
-const std::string kHeader = ansi(
-    "#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;droits;"
-    "groupes invités;groupes responsable;serveur mail externe; login mail externe; mot de "
-    "passe mail externe");
+const std::string kHeader =
+    ansi("#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;droits;"
+         "groupes invités;groupes responsable;serveur mail externe; login mail externe; mot de "
+         "passe mail externe");
 const std::string kDone = ansi("\r\nTous les fichiers textes ont été créés.\r\n");
 const std::string kFailed =
     ansi("\r\nDes erreurs se sont produites : certains fichiers n'ont pas été créés.\r\n");
@@ -40,7 +40,7 @@ std::string corpusFile(const std::string& name) {
 }
 
 class AccessExportTest : public testsupport::SessionTest {
-protected:
+  protected:
     void SetUp() override {
         SessionTest::SetUp();
         if (!fs::exists(corpusFile(kJet4))) GTEST_SKIP() << "corpus absent";
@@ -190,8 +190,8 @@ TEST_F(AccessExportTest, TickedInTheProgramsFolderConvertsTheFileJustWritten) {
     EXPECT_EQ(readFile("ELEVES.CSV"), kUsersRows + "\r\n\r\n");
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
               kHeader + "\r\n"
-              "COREUSER;CORE;n;coreuser.core;coreuser.core;05112009;;;;;;\r\n"
-              "ADMIN;ADMIN;n;admin.admin;admin.admin;22102009;;;;;;\r\n\r\n");
+                        "COREUSER;CORE;n;coreuser.core;coreuser.core;05112009;;;;;;\r\n"
+                        "ADMIN;ADMIN;n;admin.admin;admin.admin;22102009;;;;;;\r\n\r\n");
     EXPECT_FALSE(hasFile("doublons.txt"));
     EXPECT_FALSE(s.job.UpdateMode);
     expectLogEndsWithTime(kDone);
@@ -210,8 +210,8 @@ TEST_F(AccessExportTest, TickedElsewhereWritesElevesCsvThereAndCopiesIt) {
     // Month-first dates: day and month swapped in the password.
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
               kHeader + "\r\n"
-              "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
-              "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
+                        "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
+                        "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
     expectLogEndsWithTime(kDone);
 }
 
@@ -222,11 +222,13 @@ TEST_F(AccessExportTest, Jet3TableToAccounts) {
     clickTable("Table1");
     clickFields({0, 1, 2, 6});
     valider((dir / "x.csv").string());
-    EXPECT_EQ(readFile("ELEVES.CSV"), "a;b;0;12/12/1981\r\nabcdefg;hijklmnop;2;21/09/1974\r\n\r\n\r\n");
+    EXPECT_EQ(readFile("ELEVES.CSV"),
+              "a;b;0;12/12/1981\r\nabcdefg;hijklmnop;2;21/09/1974\r\n\r\n\r\n");
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
-              kHeader + "\r\n"
-              "ABCDEFG;HIJKLMNOP;c2;abcdefg.hijklmnop;abcdefg.hijklmnop;21091974;;;;;;\r\n"
-              "A;B;c0;a.b;a.b;12121981;;;;;;\r\n\r\n");
+              kHeader +
+                  "\r\n"
+                  "ABCDEFG;HIJKLMNOP;c2;abcdefg.hijklmnop;abcdefg.hijklmnop;21091974;;;;;;\r\n"
+                  "A;B;c0;a.b;a.b;12121981;;;;;;\r\n\r\n");
 }
 
 TEST_F(AccessExportTest, WithoutTheComponentTheFormSaysSo) {
@@ -263,7 +265,8 @@ TEST_F(AccessExportTest, AFailedReadWritesNothing) {
     fs::remove(copy);
     ui.chooseFile((dir / "x.csv").string());
     frmaccess_Command1_Click(s, f);
-    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Base Access introuvable : " + copy.string()});
+    EXPECT_EQ(ui.messageTexts(),
+              std::vector<std::string>{"Base Access introuvable : " + copy.string()});
     EXPECT_EQ(ui.of(DialogCall::OpenFile).size(), 1u);
     EXPECT_EQ(readFile("ELEVES.CSV"), "old pupils\r\n");
     EXPECT_FALSE(hasFile("ComptesAajouter.txt"));
@@ -278,8 +281,8 @@ TEST_F(AccessExportTest, TickedWithoutTheLibraryWritesNothing) {
     valider((dir / "x.csv").string());
     vandrel::reloadFrom(ROLVANE_BIN_DIR);
     EXPECT_EQ(ui.messageTexts(),
-              std::vector<std::string>{ansi(
-                  "La bibliothèque vandrel1 est introuvable : aucun compte n'a été généré.")});
+              std::vector<std::string>{
+                  ansi("La bibliothèque vandrel1 est introuvable : aucun compte n'a été généré.")});
     EXPECT_EQ(ui.of(DialogCall::OpenFile).size(), 1u);
     EXPECT_EQ(readFile("ELEVES.CSV"), "old pupils\r\n");
     EXPECT_TRUE(s.job.libraryMissing);
@@ -304,7 +307,8 @@ TEST_F(AccessExportTest, UntickedFileThatCannotBeWrittenIsSaid) {
     chooseUsersAsPupils();
     const std::string out = (elsewhere.path() / "absent" / "x.csv").string();
     valider(out);
-    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{ansi("Erreur : impossible d'écrire ") + out});
+    EXPECT_EQ(ui.messageTexts(),
+              std::vector<std::string>{ansi("Erreur : impossible d'écrire ") + out});
     EXPECT_EQ(s.job.writeErrors, std::vector<std::string>{out});
 }
 
