@@ -121,21 +121,11 @@ int Store::position(const Probe& probe, const uint64_t* prefixes, const uint32_t
 }
 
 std::optional<std::string_view> Store::firstValue(std::string_view key) const {
-  const Probe probe{cut(key), prefixOf(cut(key))};
-  const Node* node = root_;
-  while (!node->leaf) {
-    const auto* inner = static_cast<const Inner*>(node);
-    node = inner->child[position<false>(probe, inner->prefix, inner->entry, inner->count)];
-  }
-  const auto* leaf = static_cast<const Leaf*>(node);
-  int slot = position<false>(probe, leaf->prefix, leaf->entry, leaf->count);
-  if (slot == leaf->count) { // the first equal entry may open the next leaf
-    leaf = leaf->next;
-    slot = 0;
-  }
-  if (!leaf || slot >= leaf->count) return std::nullopt;
-  if (compare(probe, leaf->prefix[slot], leaf->entry[slot]) != 0) return std::nullopt;
-  return value(leaf->entry[slot]);
+  const std::string_view wanted = cut(key);
+  const uint32_t entry = lookup_.find(wanted, KeyIndex::hashOf(wanted),
+                                      [this](uint32_t e) { return cut(this->key(e)); });
+  if (entry == KeyIndex::kNone) return std::nullopt;
+  return value(entry);
 }
 
 void Store::walk(const std::function<void(std::string_view, std::string_view)>& visit) const {
@@ -150,6 +140,7 @@ void Store::insert(std::string_view key, std::string_view value) {
   if (key.size() + value.size() + kHeader > kMax - place) throw std::length_error("store full");
   // Everything that can fail happens before the index changes.
   prepareNodes();
+  lookup_.reserveOne();
   const uint32_t lengths[2] = {static_cast<uint32_t>(key.size()),
                                static_cast<uint32_t>(value.size())};
   makeRoom(arena_, kHeader + key.size() + value.size());
@@ -157,6 +148,10 @@ void Store::insert(std::string_view key, std::string_view value) {
   const uint32_t entry = static_cast<uint32_t>(place);
   ++size_;
   const Probe probe{cut(key), prefixOf(cut(key))};
+  // The lookup index keeps the first entry of a key: later equal keys are only in the tree.
+  const uint32_t hash = KeyIndex::hashOf(probe.key);
+  const auto keyOf = [this](uint32_t e) { return cut(this->key(e)); };
+  if (lookup_.find(probe.key, hash, keyOf) == KeyIndex::kNone) lookup_.add(hash, entry);
   if (const auto split = insertInto(root_, probe, entry)) {
     Inner* root = takeInner();
     root->prefix[0] = split->prefix;

@@ -7,12 +7,15 @@
 // inserted first and a walk in key order visits them in insertion order.
 //
 // Entries are laid one after the other in a text arena (key length, value
-// length, key, value). The index is a B+ tree whose nodes hold, per entry, the
-// first 8 bytes of the key packed into an integer and the entry's place in the
-// arena; the key's other bytes are read only when those 8 bytes tie. The index of
-// 100,000 entries stays near a megabyte, and a lookup costs a few node visits
-// and one read of the entry itself.
+// length, key, value). Two indexes point into it. The ordered one, a B+ tree
+// whose nodes hold per entry the first 8 bytes of the key packed into an integer
+// and the entry's place in the arena (the key's other bytes are read only when
+// those 8 bytes tie), places new entries and serves walks. Lookups go through
+// the lookup index (key_index.h), a hash table of the first entry of each key:
+// one slot read, and one read of the entry when it is there.
 #pragma once
+
+#include "key_index.h"
 
 #include <cstdint>
 #include <functional>
@@ -65,6 +68,7 @@ private:
   Inner* takeInner() noexcept;
 
   std::string arena_; // every entry: key length, value length, key, value
+  KeyIndex lookup_;
   size_t size_ = 0;
   Node* root_ = nullptr;
   Leaf* firstLeaf_ = nullptr;
