@@ -48,11 +48,21 @@ void readTeachers(Session& s, const fs::path& path, long& index) {
     }
 }
 
+// The title line of a SCONET export ("NOM;PRENOM;NE(E) LE;SEXE;DIV."): its fifth
+// column names the division instead of holding one.
+bool isSconetTitle(const std::string& line) {
+    const std::string field5 = Lower(NthField(5, line, ";"));
+    return Left(field5, 4) == "div." || Left(field5, 8) == "division";
+}
+
 void readPupils(Session& s, const fs::path& path, bool sconet, long& index) {
     LineReader in(path);
     std::string line;
     long rows = 0;
     while (in.next(line)) {
+        // The title line would otherwise become an account "nom.prenom" in a group
+        // "div." with the password "NE(E)": it names columns, not a pupil.
+        if (sconet && isSconetTitle(line)) continue;
         if (sconet) line = sconetToPlainRow(line);
         BuildCsvPupil(s, line, index);
         rowRead(s, rows);

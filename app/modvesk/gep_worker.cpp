@@ -127,6 +127,10 @@ void resetJobState(Session& s) {
     s.job.classListKnownAt = 0;
     s.job.lastPersonIndex = -1;
     s.win.classes.clear();
+    // Each job starts its account lists empty: a list left full by the last job
+    // (a B2I run writes no class file that would empty it) would be written twice.
+    s.win.lstTri.clear();
+    s.win.LstTri2.clear();
 }
 
 } // namespace

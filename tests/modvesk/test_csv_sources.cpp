@@ -102,10 +102,9 @@ TEST_F(CsvSourcesTest, SconetPupilFileConvertedEndToEnd) {
     EXPECT_EQ(lines[0], "NOM;PRENOM;NE(E) LE;SEXE;DIV.");
     EXPECT_EQ(lines[1], "DUPONT;CATHERINE;\"03/05/2009\";F;\"4A\"");
     EXPECT_EQ(lines[2], "LE GOFF;FRAN" + ansi("Ç") + "OIS;23/09/2009;M;3A");
-    // The title row is a row like the others.
+    // The title row names columns: it gives no account (no "nom.prenom" in "div.").
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
               kHeader + "\r\n"
-              "NOM;PRENOM;div.;nom.prenom;nom.prenom;NE(E);;;;;;\r\n"
               "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"
               "DUPONT;CATHERINE;c4a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n"
               "\r\n");

@@ -124,6 +124,9 @@ TEST_F(GepJobs, B2iWritesOnlyThePupilSummary) {
         EXPECT_FALSE(hasFile(absent)) << absent;
     EXPECT_TRUE(s.win.classes.empty());
     EXPECT_FALSE(s.job.b2i);
+    // A second run starts from empty account lists: each pupil is written once.
+    gep_b2i_m_Click(s);
+    EXPECT_EQ(readFile("eleves.txt"), expected("gep-create", "ComptesAajouter.txt"));
 }
 
 TEST_F(GepJobs, NoToThePupilTableOfferEndsWithoutTouchingAnything) {
