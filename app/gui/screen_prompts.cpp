@@ -82,10 +82,15 @@ bool ScreenPrompts::question(const std::string& text, const std::string& title,
     return box.exec() == QMessageBox::Yes;
 }
 
-std::string ScreenPrompts::openFile(const std::string& title, const std::string& filter,
-                                    const std::string& initialName) {
-    QFileDialog dialog(parent_, toQt(title), startDir_);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+namespace {
+
+// The file dialog: `mode` ExistingFile to read a file, AnyFile to name one that
+// the job will write (a new name is then accepted, as the name typed).
+std::string fileDialog(QWidget* parent, const QString& startDir, const std::string& title,
+                       const std::string& filter, const std::string& initialName,
+                       QFileDialog::FileMode mode) {
+    QFileDialog dialog(parent, toQt(title), startDir);
+    dialog.setFileMode(mode);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, false);
     const QStringList filters = qtNameFilters(filter);
@@ -93,6 +98,18 @@ std::string ScreenPrompts::openFile(const std::string& title, const std::string&
     if (!initialName.empty()) dialog.selectFile(pathToQt(initialName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return "";
     return pathFromQt(dialog.selectedFiles().first());
+}
+
+} // namespace
+
+std::string ScreenPrompts::openFile(const std::string& title, const std::string& filter,
+                                    const std::string& initialName) {
+    return fileDialog(parent_, startDir_, title, filter, initialName, QFileDialog::ExistingFile);
+}
+
+std::string ScreenPrompts::chooseFileToWrite(const std::string& title, const std::string& filter,
+                                             const std::string& initialName) {
+    return fileDialog(parent_, startDir_, title, filter, initialName, QFileDialog::AnyFile);
 }
 
 void ScreenPrompts::openInEditor(const std::string& path) {

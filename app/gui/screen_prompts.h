@@ -34,6 +34,8 @@ public:
                   modvesk::Icon icon) override;
     std::string openFile(const std::string& title, const std::string& filter,
                          const std::string& initialName) override;
+    std::string chooseFileToWrite(const std::string& title, const std::string& filter,
+                                  const std::string& initialName) override;
     void attente(long) override {}
     void openInEditor(const std::string& path) override;
 

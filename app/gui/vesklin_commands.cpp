@@ -3,6 +3,7 @@
 // controls.
 #include "vesklin.h"
 
+#include "access_export.h"
 #include "jobs.h"
 #include "qt_text.h"
 #include "teacher_tools.h"
@@ -212,12 +213,7 @@ void Vesklin::File2_Click() { refreshList(file2_, "*.dbf;*.csv"); }
 
 // "Créer un fichier CSV à partir d'une base Access": empties LstTri2, then the
 // Access export window.
-void Vesklin::csvaccess_m_Click() {
-    runCommand([](Session& s) {
-        s.win.LstTri2.clear();
-        s.ui->showForm(modvesk::Form::FrmAccess);
-    });
-}
+void Vesklin::csvaccess_m_Click() { runCommand(modvesk::csvaccess_m_Click); }
 
 void Vesklin::msj_M_Click() { gui::msj_M_Click(*prompts_, updateAddress_); }
 

@@ -4,10 +4,13 @@
 #include "gui_fixture.h"
 
 #include "component_client.h"
+#include "screen_prompts.h"
 #include "text.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -72,6 +76,7 @@ class FrmAccess : public QObject {
     void validerWritesElevesCsvAndTheAccounts();
     void quitterHidesAndKeepsTheLists();
     void withoutTheComponentTheFormSaysSo();
+    void theCsvDialogTakesANewName();
 };
 
 void FrmAccess::everyControlWithItsCaption() {
@@ -200,6 +205,27 @@ void FrmAccess::withoutTheComponentTheFormSaysSo() {
     QCOMPARE(rig.prompts.messages(),
              (std::vector<std::string>{component::absentMessage(), component::absentMessage()}));
     QVERIFY(rig.prompts.fileDialogs().empty());
+}
+
+// The name of the CSV file is typed: the dialog takes a file that does not exist yet.
+void FrmAccess::theCsvDialogTakesANewName() {
+    QTemporaryDir dir;
+    gui::ScreenPrompts prompts(nullptr, dir.path());
+    const QString typed = dir.filePath(QStringLiteral("nouveau.csv"));
+    QFileDialog::FileMode mode = QFileDialog::ExistingFile;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        mode = dialog->fileMode();
+        // A dialog that wants an existing file would refuse the name with a box.
+        if (mode != QFileDialog::AnyFile) return dialog->reject();
+        dialog->selectFile(typed);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::string chosen = prompts.chooseFileToWrite(modvesk::ansi("Nom du fichier .CSV"),
+                                                         "Nom du fichier .CSV(*.CSV)|*.CSV", "");
+    QCOMPARE(mode, QFileDialog::AnyFile);
+    QCOMPARE(QString::fromStdString(chosen), typed);
 }
 
 QTEST_MAIN(FrmAccess)
