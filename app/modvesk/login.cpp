@@ -4,6 +4,7 @@
 #include "text.h"
 #include "vandrel_client.h"
 
+#include <algorithm>
 #include <array>
 
 namespace modvesk {
@@ -40,6 +41,11 @@ std::string cleaned(const std::string& field, bool upper, std::string_view dropp
     std::string s = upper ? Upper(Trim(field)) : Lower(Trim(field));
     ReplaceChars(s, dropped, "");
     return s;
+}
+
+// A key as the registry compares it: up to its first NUL byte, at most 52 characters.
+std::string registryView(const std::string& key) {
+    return key.substr(0, std::min<size_t>(key.find('\0'), 52));
 }
 
 void appendReport(Session& s, const std::string& name, const std::string& line) {
@@ -88,10 +94,16 @@ LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
                                           : Trim(surname + " " + Upper(r.firstPart));
 
     // A teacher's renumbered key keeps the first-name part's lower case ("DUPONT c1").
+    // The registry sees a key up to its first NUL byte and cut to 52 characters:
+    // when the number falls outside what it sees (a key that reaches 52 characters
+    // before its number, a NUL byte early in the name), no number can end the
+    // clash, so the number reached is kept instead of counting for ever.
     while (vandrel::present(r.nameKey) == vandrel::kTrue) {
+        const std::string seen = registryView(r.nameKey);
         ++r.clashNumber;
         r.firstPart = Left(r.firstWord, length) + Str(r.clashNumber);
         r.nameKey = surname + " " + r.firstPart;
+        if (registryView(r.nameKey) == seen) break;
     }
     if (r.clashNumber > 0) {
         const std::string shownGroup = kind == PersonKind::Pupil ? group : "";

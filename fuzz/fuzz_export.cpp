@@ -1,0 +1,64 @@
+// The reader of the server's EXPORT file on any bytes, into the library's store
+// of old accounts (the real vandrel1.dlp, loaded as the program loads it). Read
+// only, it registers nothing; read for real, the first data line's account is
+// then known under its name key.
+#include "export_reader.h"
+#include "fuzz_support.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+namespace {
+
+// The first line after the header, as the line reader cuts lines: at CR, a CR LF
+// counting as one end (a lone LF is a byte of the line).
+bool firstDataLine(const std::string& bytes, std::string& line) {
+    size_t at = bytes.find('\r');
+    if (at == std::string::npos) return false;
+    at += at + 1 < bytes.size() && bytes[at + 1] == '\n' ? 2 : 1;
+    if (at >= bytes.size()) return false;
+    const size_t end = bytes.find('\r', at);
+    line = bytes.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace modvesk;
+    if (!vandrel::available()) fuzzing::fail("vandrel1.dlp not found next to the fuzzer");
+    fuzzing::clearScratch();
+    const std::filesystem::path file = fuzzing::scratch() / "EXPORT";
+    fuzzing::writeFile(file, data, size);
+    Session s;
+    s.dir = fuzzing::scratch();
+    fuzzing::NoDialogs ui;
+    s.ui = &ui;
+
+    vandrel::fermercarnet();
+    vandrel::creationCarnet();
+    LoadExport(s, file.string(), true);
+    std::string buffer = vandrel::blanks(64);
+    vandrel::presentancien("", buffer);
+    if (buffer[0] != 'n') fuzzing::fail("a read-only EXPORT registered an account");
+
+    LoadExport(s, file.string(), false);
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::string line;
+    // A line reader that stops at a NUL byte would be a fault of its own: only
+    // lines of plain text are checked here.
+    if (firstDataLine(bytes, line) && line.find('\0') == std::string::npos &&
+        bytes.find('\0') == std::string::npos) {
+        std::string rest = line;
+        const std::string surname = FirstField(rest, ";");
+        rest = RestAfter(rest, ";");
+        const std::string first = FirstField(rest, ";");
+        const std::string key = Upper(Trim(surname + " " + Upper(first)));
+        std::string answer = vandrel::blanks(300);
+        vandrel::presentancien(key, answer);
+        if (answer[0] == 'n' && answer.compare(1, std::string::npos, std::string(299, ' ')) == 0 &&
+            !key.empty())
+            fuzzing::fail("the first account of the EXPORT is not known after reading it");
+    }
+    vandrel::fermercarnet();
+    return 0;
+}
