@@ -22,11 +22,17 @@ ServerAccount splitServerAccount(std::string old) {
 }
 
 // During an update: the server's "group login" under the key, or "n"; else "".
+// A value as long as the buffer or longer reads back as empty: it is asked again
+// with larger buffers, so that a long login on the server is not lost.
 std::string serverAccount(const Session& s, const std::string& key) {
     if (!s.job.UpdateMode) return "";
-    std::string buffer = vandrel::blanks(256);
-    vandrel::presentancien(key, buffer);
-    return Trim(buffer);
+    std::string answer;
+    for (long size = 256; answer.empty() && size <= (1L << 20); size *= 8) {
+        std::string buffer = vandrel::blanks(size);
+        vandrel::presentancien(key, buffer);
+        answer = Trim(buffer);
+    }
+    return answer;
 }
 
 bool isNewAccount(const Session& s, const std::string& old) {

@@ -111,6 +111,7 @@ void msjcmptcsv_m_Click(Session& s) {
         s.job.endedEarly = true;
         return;
     }
+    if (!exportReadable(s, exportPath)) return;
     vandrel::creationCarnet();
     s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
                   ansi("Traitement du fichier EXPORT.....");

@@ -38,14 +38,30 @@ void rowRead(Session& s, long& rows) {
     if (++rows % 200 == 0) s.ui->progress(rows, 0);
 }
 
+// Says how many rows of a source gave no account although they were not blank:
+// a file of the wrong shape must not end with an empty import file and the
+// success line alone.
+void reportRowsWithoutAccount(Session& s, long rows, const std::string& name,
+                              const std::string& missing) {
+    if (rows == 0) return;
+    s.log(std::string(CRLF) + Str(rows) + ansi(" ligne(s) de ") + name + ansi(" sans ") +
+          ansi(missing) + ansi(" : aucun compte n'a été créé pour elles."));
+}
+
+bool isBlank(const std::string& line) { return Trim(line).empty(); }
+
 void readTeachers(Session& s, const fs::path& path, long& index) {
     LineReader in(path);
     std::string line;
-    long rows = 0;
+    long rows = 0, withoutAccount = 0;
     while (in.next(line)) {
+        const long before = index;
+        const bool blank = isBlank(line);
         BuildCsvTeacher(s, line, index);
+        if (index == before && !blank) ++withoutAccount;
         rowRead(s, rows);
     }
+    reportRowsWithoutAccount(s, withoutAccount, "PROFS.CSV", "nom, prénom ou mot de passe");
 }
 
 // The title line of a SCONET export ("NOM;PRENOM;NE(E) LE;SEXE;DIV."): its fifth
@@ -58,15 +74,20 @@ bool isSconetTitle(const std::string& line) {
 void readPupils(Session& s, const fs::path& path, bool sconet, long& index) {
     LineReader in(path);
     std::string line;
-    long rows = 0;
+    long rows = 0, withoutAccount = 0;
     while (in.next(line)) {
         // The title line would otherwise become an account "nom.prenom" in a group
         // "div." with the password "NE(E)": it names columns, not a pupil.
         if (sconet && isSconetTitle(line)) continue;
+        const bool blank = isBlank(line);
         if (sconet) line = sconetToPlainRow(line);
+        const long before = index;
         BuildCsvPupil(s, line, index);
+        if (index == before && !blank) ++withoutAccount;
         rowRead(s, rows);
     }
+    reportRowsWithoutAccount(s, withoutAccount, "ELEVES.CSV",
+                             "nom, prénom, classe ou date de naissance");
 }
 
 } // namespace

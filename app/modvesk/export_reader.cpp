@@ -41,4 +41,14 @@ void LoadExport(Session& s, const std::string& path, bool readOnly) {
     }
 }
 
+bool exportReadable(Session& s, const std::string& path) {
+    if (FileExists(resolvePath(path))) return true;
+    const std::string text = ansi("Le fichier EXPORT est introuvable ou illisible : ") + path +
+                             ansi(". La mise à jour n'a pas été faite.");
+    s.job.endedEarly = true;
+    if (s.ui) s.ui->message(text, ansi("GEP / KWARTZ"), Icon::Exclamation);
+    s.log(std::string(CRLF) + text);
+    return false;
+}
+
 } // namespace modvesk

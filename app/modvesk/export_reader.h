@@ -15,4 +15,9 @@ namespace modvesk {
 // and nothing is registered.
 void LoadExport(Session& s, const std::string& path, bool readOnly);
 
+// Before an update: true when the EXPORT file at `path` can be read. Otherwise
+// the update would take every person for a new one: the message box and the log
+// box say so, the job counts as ended early, and false is returned.
+bool exportReadable(Session& s, const std::string& path);
+
 } // namespace modvesk

@@ -142,6 +142,7 @@ void miseAjour_M_Click(Session& s) {
         s.job.endedEarly = true; // UpdateMode stays set until the next job
         return;
     }
+    if (!exportReadable(s, exportPath)) return;
     vandrel::creationCarnet();
     s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
                   ansi("Traitement du fichier EXPORT.....");
