@@ -100,10 +100,11 @@ std::string closingLog(const Session& s) {
            currentTime();
 }
 
-// Puts the text in place as ELEVES.CSV of the program's directory: written as
-// ELEVES.CSV in the folder of the chosen path, then copied into the program's
-// directory when that folder is another one. False when a file could not be
-// written: no account is then made from a file other than the one just read.
+// Puts the text in place as ELEVES.CSV of the program's directory: written whole
+// (through a temporary file) as ELEVES.CSV in the folder of the chosen path, then
+// copied into the program's directory when that folder is another one. False when
+// a file could not be written: no account is then made from a file other than the
+// one just read.
 bool placePupilFile(Session& s, const std::string& chosen, const std::string& text) {
     std::string folder, problem;
     if (!askComponent(s, "extraitnomchemin", {chosen}, folder, problem)) {
@@ -112,7 +113,7 @@ bool placePupilFile(Session& s, const std::string& chosen, const std::string& te
     }
     if (folder.empty() && !chosen.empty() && chosen.front() == '/') folder = "/";
     const fs::path written = resolvePath(fs::path(folder) / "ELEVES.CSV");
-    if (!WriteLine(false, written, text)) {
+    if (!ReplaceFileContents(written, text + std::string(CRLF))) {
         s.writeFailed(written.string());
         return false;
     }
@@ -140,9 +141,9 @@ void writeAccounts(Session& s, const std::string& chosen, const std::string& tex
     s.ui->redraw();
 }
 
-// Checkwartz not ticked: only the chosen file is written.
+// Checkwartz not ticked: only the chosen file is written, replaced whole.
 void writeChosenFile(Session& s, const std::string& chosen, const std::string& text) {
-    if (WriteLine(false, fs::path(chosen), text)) return;
+    if (ReplaceFileContents(fs::path(chosen), text + std::string(CRLF))) return;
     s.writeFailed(chosen);
     s.ui->message(ansi("Erreur : impossible d'écrire ") + chosen, ansi(kTitle), Icon::Exclamation);
 }

@@ -61,6 +61,7 @@ void listPupilsWhoLeft(Session& s) {
     const auto previous = std::filesystem::current_path(ec);
     std::filesystem::current_path(s.dir, ec);
     vandrel::elevessortis(s.job.classList);
+    checkLibraryFile(s, "comptesAsupprimer.txt");
     if (!previous.empty()) std::filesystem::current_path(previous, ec);
 }
 

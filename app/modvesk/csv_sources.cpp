@@ -50,17 +50,29 @@ void reportRowsWithoutAccount(Session& s, long rows, const std::string& name,
 
 bool isBlank(const std::string& line) { return Trim(line).empty(); }
 
-void readTeachers(Session& s, const fs::path& path, long& index) {
-    LineReader in(path);
-    std::string line;
+// The lines of a text as LineReader reads them from a file: a line ends at CR or
+// at CR LF; a last line without an end counts too.
+template <typename OnLine> void forEachLine(const std::string& text, OnLine onLine) {
+    size_t from = 0;
+    while (from < text.size()) {
+        const size_t cr = text.find('\r', from);
+        std::string line = text.substr(from, cr == std::string::npos ? cr : cr - from);
+        onLine(line);
+        if (cr == std::string::npos) return;
+        from = cr + 1;
+        if (from < text.size() && text[from] == '\n') ++from;
+    }
+}
+
+void readTeachers(Session& s, const std::string& text, long& index) {
     long rows = 0, withoutAccount = 0;
-    while (in.next(line)) {
+    forEachLine(text, [&](std::string& line) {
         const long before = index;
         const bool blank = isBlank(line);
         BuildCsvTeacher(s, line, index);
         if (index == before && !blank) ++withoutAccount;
         rowRead(s, rows);
-    }
+    });
     reportRowsWithoutAccount(s, withoutAccount, "PROFS.CSV", "nom, prénom ou mot de passe");
 }
 
@@ -71,23 +83,43 @@ bool isSconetTitle(const std::string& line) {
     return Left(field5, 4) == "div." || Left(field5, 8) == "division";
 }
 
-void readPupils(Session& s, const fs::path& path, bool sconet, long& index) {
-    LineReader in(path);
-    std::string line;
+void readPupils(Session& s, const std::string& text, bool sconet, long& index) {
     long rows = 0, withoutAccount = 0;
-    while (in.next(line)) {
+    forEachLine(text, [&](std::string& line) {
         // The title line would otherwise become an account "nom.prenom" in a group
         // "div." with the password "NE(E)": it names columns, not a pupil.
-        if (sconet && isSconetTitle(line)) continue;
+        if (sconet && isSconetTitle(line)) return;
         const bool blank = isBlank(line);
         if (sconet) line = sconetToPlainRow(line);
         const long before = index;
         BuildCsvPupil(s, line, index);
         if (index == before && !blank) ++withoutAccount;
         rowRead(s, rows);
-    }
+    });
     reportRowsWithoutAccount(s, withoutAccount, "ELEVES.CSV",
                              "nom, prénom, classe ou date de naissance");
+}
+
+// Writes the mended text of a source back over it. The text then holds what
+// reading the file again would give (the rewrite ends it with one more CR LF),
+// whether or not the disk took it: the rows are read from the text, so the
+// accounts never depend on a rewrite that failed.
+void writeBack(Session& s, const fs::path& path, std::string& text) {
+    rewriteSource(s, path, text);
+    text += CRLF;
+}
+
+// The SCONET check on the text of the file at `path`: a SCONET export is written
+// back, its LF-only line ends first turned into CR LF.
+bool checkSconet(Session& s, const fs::path& path, std::string& text) {
+    const std::string field5 = Lower(NthField(5, text, ";"));
+    if (Left(field5, 4) != "div." && Left(field5, 8) != "division") return false;
+    const size_t lf = text.find('\n');
+    // A file with LF-only line ends was read as one single line: mend its line ends.
+    if (lf != std::string::npos && (lf == 0 || text[lf - 1] != '\r'))
+        componentReplace(s, text, "\n", "\r\n", resolvePath(path).filename().string());
+    writeBack(s, path, text);
+    return true;
 }
 
 } // namespace
@@ -127,14 +159,7 @@ bool componentReplace(Session& s, std::string& text, const std::string& what,
 
 bool testSconet(Session& s, const fs::path& path) {
     std::string text = lireFichier(path);
-    const std::string field5 = Lower(NthField(5, text, ";"));
-    if (Left(field5, 4) != "div." && Left(field5, 8) != "division") return false;
-    const size_t lf = text.find('\n');
-    // A file with LF-only line ends was read as one single line: mend its line ends.
-    if (lf != std::string::npos && (lf == 0 || text[lf - 1] != '\r'))
-        componentReplace(s, text, "\n", "\r\n", resolvePath(path).filename().string());
-    rewriteSource(s, path, text);
-    return true;
+    return checkSconet(s, path, text);
 }
 
 void copySourceFile(Session& s, const std::string& chosen, const std::string& name) {
@@ -166,18 +191,19 @@ void convertirBaseCSV(Session& s) {
     bool sconet = false;
     const fs::path profs = s.file("PROFS.CSV");
     if (FileExists(profs)) {
-        sconet = testSconet(s, profs);
-        readTeachers(s, profs, index);
+        std::string text = lireFichier(profs);
+        sconet = checkSconet(s, profs, text);
+        readTeachers(s, text, index);
     }
     index = 0;
     const fs::path eleves = s.file("ELEVES.CSV");
     if (FileExists(eleves)) {
         std::string text = lireFichier(eleves);
         componentReplace(s, text, "=", "", eleves.filename().string());
-        rewriteSource(s, eleves, text);
+        writeBack(s, eleves, text);
         // A teacher file that passed the check makes the pupil file SCONET too.
-        if (!sconet) sconet = testSconet(s, eleves);
-        readPupils(s, eleves, sconet, index);
+        if (!sconet) sconet = checkSconet(s, eleves, text);
+        readPupils(s, text, sconet, index);
     }
     WriteImportFiles(s, index, "ELEVES.CSV", "PROFS.CSV", false);
     remplitClasses(s);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <fcntl.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -84,23 +85,48 @@ bool WriteBytes(const fs::path& path, const std::string& bytes, bool append) {
     return !out.fail();
 }
 
-bool ReplaceFileContents(const fs::path& path, const std::string& bytes) {
+namespace {
+
+// A name for a temporary file beside `target`, unique in this process.
+fs::path temporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
-    fs::path target = resolvePath(path);
     fs::path temp = target;
     temp += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    return temp;
+}
+
+// Puts the written temporary file in the place of `target`: its bytes are on the
+// disk first, it takes the permissions of the file it replaces, and the rename
+// replaces the old file in one step. The temporary file is removed on failure.
+bool putInPlace(const fs::path& temp, const fs::path& target) {
+    std::error_code ec;
+    const int fd = ::open(temp.c_str(), O_RDONLY);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    if (synced) {
+        const auto old = fs::status(target, ec);
+        if (!ec && fs::is_regular_file(old)) fs::permissions(temp, old.permissions(), ec);
+        ec.clear();
+        fs::rename(temp, target, ec);
+    }
+    if (!synced || ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReplaceFileContents(const fs::path& path, const std::string& bytes) {
+    const fs::path target = resolvePath(path);
+    const fs::path temp = temporaryBeside(target);
     if (!WriteBytes(temp, bytes)) {
         std::error_code ec;
         fs::remove(temp, ec);
         return false;
     }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return putInPlace(temp, target);
 }
 
 bool DeleteFileIfExists(const fs::path& path) {
@@ -115,8 +141,14 @@ bool CopyFileOver(const fs::path& source, const fs::path& target) {
     std::error_code ec;
     fs::path from = resolvePath(source);
     if (!isRegularFile(from)) return false;
-    fs::copy_file(from, resolvePath(target), fs::copy_options::overwrite_existing, ec);
-    return !ec;
+    const fs::path to = resolvePath(target);
+    const fs::path temp = temporaryBeside(to);
+    fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return putInPlace(temp, to);
 }
 
 bool ReadAll(const fs::path& path, std::string& bytes) {

@@ -31,7 +31,8 @@ bool WriteBytes(const fs::path& path, const std::string& bytes, bool append = fa
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes);
 // Deletes the file when it exists. False only when it exists and could not be deleted.
 bool DeleteFileIfExists(const fs::path& path);
-// Copies source over target (replacing it). False on failure.
+// Copies source over target through a temporary file renamed over it, like
+// ReplaceFileContents: a failed copy leaves the target whole. False on failure.
 bool CopyFileOver(const fs::path& source, const fs::path& target);
 // The whole file as bytes; false when it cannot be read.
 bool ReadAll(const fs::path& path, std::string& bytes);

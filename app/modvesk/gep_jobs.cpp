@@ -155,6 +155,7 @@ void miseAjour_M_Click(Session& s) {
     s.ui->attente(100);
     enterProgramDirectory(s);
     vandrel::elevessortis(s.job.classList);
+    checkLibraryFile(s, "comptesAsupprimer.txt");
     vandrel::fermercarnet();
     s.ui->refreshFileLists();
     s.ui->refreshFileLists();

@@ -16,6 +16,11 @@ const std::vector<std::string>& lastRunOutputs();
 // False (after showing the message) when vandrel1.dlp cannot be loaded: the job
 // must then stop before it deletes or writes anything.
 bool requireLibrary(Session& s);
+// After the library was asked to write the file `name` of the program's directory
+// (it reports no failure itself): a file left empty or cut short, an entry of that
+// name that is not a file, or a directory where no file can be created counts as
+// a file that could not be written.
+void checkLibraryFile(Session& s, const std::string& name);
 // The closing line of a job: the success line, or the error line when a file
 // could not be written during the job.
 std::string closingLine(const Session& s, const std::string& successLine);

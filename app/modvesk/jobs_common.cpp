@@ -7,6 +7,8 @@
 #include "vandrel_client.h"
 
 #include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace modvesk {
 
@@ -33,6 +35,28 @@ bool requireLibrary(Session& s) {
     if (s.ui) s.ui->message(text, ansi("GEP / KWARTZ"), Icon::Exclamation);
     s.log(std::string(CRLF) + text);
     return false;
+}
+
+void checkLibraryFile(Session& s, const std::string& name) {
+    const fs::path path = s.file(name);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec))) {
+        // The library writes whole lines ended by CR LF, never an empty file.
+        std::string bytes;
+        const bool whole = ReadAll(path, bytes) && bytes.size() >= 2 &&
+                           bytes.compare(bytes.size() - 2, 2, CRLF) == 0;
+        if (!whole) s.writeFailed(name);
+        return;
+    }
+    // No file: either nothing was to be listed, or it could not be created. A file
+    // that the program cannot create either tells the second case.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) {
+        s.writeFailed(name);
+        return;
+    }
+    ::close(fd);
+    fs::remove(path, ec);
 }
 
 std::string closingLine(const Session& s, const std::string& successLine) {

@@ -100,7 +100,8 @@ protected:
 TEST_F(HostileDbase, DamagedHeadersAreRefusedWithALogLine) {
     const std::string sample = sampleBytes("F_ELE.DBF");
     ASSERT_FALSE(sample.empty());
-    const long h = static_cast<unsigned char>(sample[8]) | static_cast<unsigned char>(sample[9]) << 8;
+    const long h =
+        static_cast<unsigned char>(sample[8]) | static_cast<unsigned char>(sample[9]) << 8;
     struct Case {
         const char* what;
         std::function<std::string()> bytes;
@@ -155,8 +156,9 @@ TEST_F(HostileDbase, DamagedHeadersAreRefusedWithALogLine) {
 
 TEST_F(HostileDbase, ExtremeLayoutsAreReadOrRefusedWhole) {
     // 255-byte fields: every field the width a length byte can hold.
-    DbfSpec wide = pupilTable({{"101", std::string(255, 'L'), std::string(255, 'P'), "20100503", "3A"},
-                               {"102", "MARTIN", "LEA", "20100503", "3A"}});
+    DbfSpec wide =
+        pupilTable({{"101", std::string(255, 'L'), std::string(255, 'P'), "20100503", "3A"},
+                    {"102", "MARTIN", "LEA", "20100503", "3A"}});
     wide.widths.assign(42, 255);
     for (auto& row : wide.rows) row[39] = "3A";
     EXPECT_EQ(createFrom(dbfBytes(wide)), 2);
