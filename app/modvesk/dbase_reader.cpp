@@ -83,11 +83,17 @@ TableLayout readLayout(const fs::path& table) {
     TableLayout layout;
     layout.headerLength = longueurEntete(table);
     std::string text = largeursChamps(table);
-    layout.recordLength = SumOfNumbers(text) + 1;
-    while (!Trim(text).empty()) {
-        layout.widths.push_back(static_cast<long>(LeadingNumber(FirstField(text, " "))));
-        text = RestAfter(text, " ");
+    // One pass over the words (cutting the text field by field would copy its rest
+    // once per field, and a header of 65,535 bytes has about 2,000 fields); R is
+    // their sum plus one, as SumOfNumbers would count it.
+    for (size_t at = text.find_first_not_of(' '); at != std::string::npos;) {
+        const size_t end = text.find(' ', at);
+        const std::string_view word = std::string_view(text).substr(at, end - at);
+        layout.widths.push_back(static_cast<long>(LeadingNumber(word)));
+        at = end == std::string::npos ? end : text.find_first_not_of(' ', end);
     }
+    layout.recordLength = 1;
+    for (const long w : layout.widths) layout.recordLength += w;
     return layout;
 }
 
