@@ -22,15 +22,16 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kDone = "Tous les fichiers textes ont été créés.";
-const std::string kHeader = ansi(
-    "#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;droits;"
-    "groupes invités;groupes responsable;serveur mail externe; login mail externe; mot de "
-    "passe mail externe");
+const std::string kHeader =
+    ansi("#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;droits;"
+         "groupes invités;groupes responsable;serveur mail externe; login mail externe; mot de "
+         "passe mail externe");
 
 std::string randomBytes(unsigned seed, size_t size) {
     std::mt19937 random(seed);
     std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+    for (char& c : bytes)
+        c = static_cast<char>(random() & 0xFF);
     return bytes;
 }
 
@@ -67,7 +68,7 @@ std::string letters(long i) {
 }
 
 class HostileCsv : public testsupport::SessionTest {
-protected:
+  protected:
     HostileCsv() { openRegistry = false; }
     void SetUp() override {
         SessionTest::SetUp();
@@ -85,7 +86,8 @@ protected:
     }
     long accounts(const std::string& name) const {
         long n = 0;
-        for (const auto& l : fileLines(name)) n += !l.empty() && l[0] != '#';
+        for (const auto& l : fileLines(name))
+            n += !l.empty() && l[0] != '#';
         return n;
     }
     void expectClosed() {
@@ -126,7 +128,8 @@ TEST_F(HostileCsv, BinaryBytesNamedElevesCsv) {
 
 TEST_F(HostileCsv, NulBytesAndByteOrderMarksPassAsTheyAre) {
     const std::string rows = "DU\0PONT;CATH\0ERINE;3A;03/05/2009\r\n"s
-                             "Martin;L\xC3\xA9" "a;4B;01/02/2008\r\n"s; // UTF-8 "Léa"
+                             "Martin;L\xC3\xA9"
+                             "a;4B;01/02/2008\r\n"s; // UTF-8 "Léa"
     const std::string& withNul = rows;
     ASSERT_EQ(withNul.find('\0'), 2u);
     for (const std::string& bom : {std::string(), std::string("\xEF\xBB\xBF")}) {
@@ -187,15 +190,16 @@ TEST_F(HostileCsv, SconetWithoutItsClassColumn) {
 TEST_F(HostileCsv, ExportLinesOfEveryWidth) {
     vandrel::creationCarnet();
     std::string wide = "WIDE;W;g1;wide.w";
-    for (int i = 4; i < 200; ++i) wide += ";f" + std::to_string(i);
+    for (int i = 4; i < 200; ++i)
+        wide += ";f" + std::to_string(i);
     const std::string surname50(50, 'S');
     const std::string value300 = "3A " + std::string(297, 'l');
-    const std::string file = exportFile("\r\n"                    // 0 fields
-                                        "SEUL\r\n"                // 1 field
-                                        "TROIS;T;3B\r\n"          // 3 fields
-                                        + wide + "\r\n" +         // 200 fields
-                                        surname50 + ";A;4C;long.key\r\n" +
-                                        "LONGUE;VALEUR;3A;" + std::string(297, 'l') + "\r\n");
+    const std::string file = exportFile("\r\n"            // 0 fields
+                                        "SEUL\r\n"        // 1 field
+                                        "TROIS;T;3B\r\n"  // 3 fields
+                                        + wide + "\r\n" + // 200 fields
+                                        surname50 + ";A;4C;long.key\r\n" + "LONGUE;VALEUR;3A;" +
+                                        std::string(297, 'l') + "\r\n");
     LoadExport(s, file, false);
     EXPECT_EQ(old("SEUL"), "");
     EXPECT_EQ(old("TROIS T"), "3B");

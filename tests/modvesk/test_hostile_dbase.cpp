@@ -37,7 +37,8 @@ std::string sampleBytes(const std::string& name) {
 std::string randomBytes(unsigned seed, size_t size) {
     std::mt19937 random(seed);
     std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+    for (char& c : bytes)
+        c = static_cast<char>(random() & 0xFF);
     return bytes;
 }
 
@@ -65,7 +66,7 @@ std::string pupils(long n) {
 }
 
 class HostileDbase : public testsupport::SessionTest {
-protected:
+  protected:
     HostileDbase() { openRegistry = false; }
 
     // Runs the creation job on a directory that holds only F_ELE.DBF (the offer
@@ -81,7 +82,8 @@ protected:
     long accountLines() const {
         const auto lines = fileLines("ComptesAajouter.txt");
         long n = 0;
-        for (const auto& l : lines) n += !l.empty() && l[0] != '#';
+        for (const auto& l : lines)
+            n += !l.empty() && l[0] != '#';
         return n;
     }
     // The job reached its end and said so.
@@ -100,8 +102,8 @@ protected:
 TEST_F(HostileDbase, DamagedHeadersAreRefusedWithALogLine) {
     const std::string sample = sampleBytes("F_ELE.DBF");
     ASSERT_FALSE(sample.empty());
-    const long h =
-        static_cast<unsigned char>(sample[8]) | static_cast<unsigned char>(sample[9]) << 8;
+    const long h = static_cast<unsigned char>(sample[8]) | static_cast<unsigned char>(sample[9])
+                                                               << 8;
     struct Case {
         const char* what;
         std::function<std::string()> bytes;
@@ -160,7 +162,8 @@ TEST_F(HostileDbase, ExtremeLayoutsAreReadOrRefusedWhole) {
         pupilTable({{"101", std::string(255, 'L'), std::string(255, 'P'), "20100503", "3A"},
                     {"102", "MARTIN", "LEA", "20100503", "3A"}});
     wide.widths.assign(42, 255);
-    for (auto& row : wide.rows) row[39] = "3A";
+    for (auto& row : wide.rows)
+        row[39] = "3A";
     EXPECT_EQ(createFrom(dbfBytes(wide)), 2);
     expectClosed();
     EXPECT_NE(readFile("ComptesAajouter.txt").find(std::string(255, 'L')), std::string::npos);
@@ -168,17 +171,20 @@ TEST_F(HostileDbase, ExtremeLayoutsAreReadOrRefusedWhole) {
     // 256 fields fill the field table; 257 are refused.
     DbfSpec many = pupilTable({{"101", "MARTIN", "LEA", "20100503", "3A"}});
     many.widths.resize(256, 1);
-    for (auto& row : many.rows) row.resize(256, "x");
+    for (auto& row : many.rows)
+        row.resize(256, "x");
     EXPECT_EQ(createFrom(dbfBytes(many)), 1);
     expectClosed();
     many.widths.push_back(1);
-    for (auto& row : many.rows) row.push_back("x");
+    for (auto& row : many.rows)
+        row.push_back("x");
     EXPECT_EQ(createFrom(dbfBytes(many)), 0);
     expectClosed();
     EXPECT_TRUE(logSays(kTooMany));
     DbfSpec thousand = many;
     thousand.widths.resize(1000, 1);
-    for (auto& row : thousand.rows) row.resize(1000, "x");
+    for (auto& row : thousand.rows)
+        row.resize(1000, "x");
     EXPECT_EQ(createFrom(dbfBytes(thousand)), 0);
     expectClosed();
 
