@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,9 +53,11 @@ BatchRun runProgram(const std::string& program, const std::vector<std::string>& 
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
     int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
+    rusage usage{};
+    wait4(pid, &wstatus, 0, &usage);
 
     BatchRun run;
+    run.maxRssKb = usage.ru_maxrss;
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     run.out = slurp(outPath);
     std::istringstream err(slurp(errPath));

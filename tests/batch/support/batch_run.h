@@ -14,6 +14,7 @@ struct BatchRun {
     int status = -1;
     std::string out;               // standard output (UTF-8)
     std::vector<std::string> err;  // standard error, line by line (UTF-8)
+    long maxRssKb = 0;             // the program's peak resident memory
 };
 
 // Runs the program with the arguments, from the folder `cwd`.
