@@ -173,3 +173,21 @@ TEST_F(HostileAccess, ACrashOfTheAccessLibrary) {
     expectRefused(exportFrom(bytes, "Table1"),
                   "La lecture de la base Access a échoué : le fichier est peut-être endommagé");
 }
+
+// An update against a folder given as the EXPORT file stops before it deletes or
+// writes anything: every pupil would otherwise count as new.
+TEST(HostileSources, AFolderGivenAsTheExportFile) {
+    Folder f;
+    Folder other(false);
+    std::ofstream(f.path() / "ComptesAajouter.txt", std::ios::binary) << "last year\r\n";
+    for (const std::string job : {"gep-update", "csv-update"}) {
+        SCOPED_TRACE(job);
+        const BatchRun r = runBatch(
+            {job, "--dir", f.str(), "--rne1", "0590001A", "--export", other.str()}, f.path());
+        EXPECT_EQ(r.status, 1);
+        ASSERT_FALSE(r.err.empty());
+        EXPECT_EQ(r.err.back(), "[message] Le fichier EXPORT est introuvable ou illisible : " +
+                                    other.str() + ". La mise à jour n'a pas été faite.");
+        EXPECT_EQ(f.read("ComptesAajouter.txt"), "last year\r\n");
+    }
+}
