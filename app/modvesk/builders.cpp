@@ -80,19 +80,18 @@ void finishPerson(Session& s, const LoginParts& lp, const std::string* entry,
     ReportTruncation(s, surname, lp.firstPart, reportGroup);
 }
 
-// Adds the class in front of the class list unless the list already holds it
-// as a substring.
 // Puts the class in front of the class list unless the list already holds it as a
-// substring. A class once found stays found while the list only grows, so it is
-// remembered and the list is searched once per distinct class, not once per pupil.
+// substring. The list is searched through its index, which is built again when the
+// list was changed elsewhere (emptied by a job's start, or a trainee group added).
 void noteClass(Session& s, const std::string& group) {
     JobState& j = s.job;
-    if (j.classList.size() < j.classListKnownAt) j.classListKnown.clear();
-    if (!j.classListKnown.count(group)) {
-        if (InStr(j.classList, group) == 0) j.classList = group + " " + j.classList;
-        j.classListKnown.insert(group);
+    if (j.classListIndex.length() != j.classList.size()) {
+        j.classListIndex.clear();
+        j.classListIndex.append(std::string(j.classList.rbegin(), j.classList.rend()));
     }
-    j.classListKnownAt = j.classList.size();
+    if (j.classListIndex.contains(std::string(group.rbegin(), group.rend()))) return;
+    j.classList = group + " " + j.classList;
+    j.classListIndex.append(" " + std::string(group.rbegin(), group.rend()));
 }
 
 } // namespace

@@ -56,15 +56,16 @@ void writeGroupsFile(Session& s) {
 
 void remplitClasses(Session& s) {
     s.win.classes.clear();
-    std::string seen;
-    // Classes already found in `seen`: seen only grows, so the answer stays true.
-    std::unordered_set<std::string> inSeen;
+    // The classes listed so far, each after a blank, as a text searched for each
+    // new class (through its index: a plain search would cost the square of the
+    // number of classes). Classes already met are skipped at once.
+    SubstringIndex seen;
+    std::unordered_set<std::string> met;
     for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
         const std::string& cls = s.job.person(i).text;
-        if (Trim(cls).empty() || inSeen.count(cls)) continue;
-        inSeen.insert(cls);
-        if (seen.find(cls) != std::string::npos) continue;
-        seen += " " + cls;
+        if (Trim(cls).empty() || !met.insert(cls).second) continue;
+        if (seen.contains(cls)) continue;
+        seen.append(" " + cls);
         s.win.classes.add(Upper(cls));
     }
     s.ui->redraw();
@@ -123,8 +124,7 @@ void resetJobState(Session& s) {
     s.job.persons.clear();
     s.job.nameKeys.clear();
     s.job.classList.clear();
-    s.job.classListKnown.clear();
-    s.job.classListKnownAt = 0;
+    s.job.classListIndex.clear();
     s.job.lastPersonIndex = -1;
     s.win.classes.clear();
     // Each job starts its account lists empty: a list left full by the last job

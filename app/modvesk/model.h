@@ -5,6 +5,7 @@
 #pragma once
 
 #include "sorted_list.h"
+#include "substring_index.h"
 
 #include <array>
 #include <filesystem>
@@ -111,10 +112,9 @@ struct JobState {
     bool UpdateMode = false;
     bool b2i = false;              // the B2I flag: true while gep_b2i_m runs
     std::string classList;         // classes met by the pupil builders, each + one blank
-    // Classes known to occur in classList, and the length of classList when they
-    // were checked (the list only grows until a job empties it).
-    std::unordered_set<std::string> classListKnown;
-    size_t classListKnownAt = 0;
+    // classList read backwards, to search it for a class (a class is put in front
+    // of the list, so the reversed list grows at its end).
+    SubstringIndex classListIndex;
     std::vector<Person> persons;   // grows with the data (no fixed cap)
     std::vector<std::string> nameKeys;
     long lastPersonIndex = -1;     // stored by the writer: count - 1
