@@ -17,13 +17,17 @@ namespace {
 constexpr int kLeafFanout = 64; // entries per leaf
 constexpr int kFanout = 64;     // children per inner node
 
+constexpr size_t kPrefixLength = sizeof(Store::Prefix);
+
 std::string_view cut(std::string_view key) { return key.substr(0, std::min(key.size(), kKeyLength)); }
 
-// The first 8 bytes, big-endian, zero-padded: integer order is byte order, and a
-// key shorter than 8 bytes (keys hold no NUL) is the only one with a zero low byte.
-uint64_t prefixOf(std::string_view cutKey) {
-  uint64_t prefix = 0;
-  for (size_t i = 0; i < 8; ++i)
+// The first 16 bytes, big-endian, zero-padded: integer order is byte order, and a
+// key shorter than 16 bytes (keys hold no NUL) is the only one with a zero low
+// byte. Sixteen bytes hold a surname and the start of a first name, so keys that
+// share a surname are told apart without reading the entries.
+Store::Prefix prefixOf(std::string_view cutKey) {
+  Store::Prefix prefix = 0;
+  for (size_t i = 0; i < kPrefixLength; ++i)
     prefix = (prefix << 8) | (i < cutKey.size() ? static_cast<unsigned char>(cutKey[i]) : 0u);
   return prefix;
 }
@@ -40,7 +44,7 @@ void makeRoom(Vector& vector, size_t extra) {
 
 struct Store::Probe {
   std::string_view key; // cut to 52
-  uint64_t prefix;
+  Prefix prefix;
 };
 
 struct Store::Node {
@@ -50,7 +54,7 @@ struct Store::Node {
 
 struct Store::Leaf : Node {
   Leaf() : Node{true} {}
-  uint64_t prefix[kLeafFanout];
+  Prefix prefix[kLeafFanout];
   uint32_t entry[kLeafFanout]; // place of the entry in the arena
   Leaf* next = nullptr;
 };
@@ -59,13 +63,13 @@ struct Store::Leaf : Node {
 // greater than it and every entry of child i + 1 not smaller.
 struct Store::Inner : Node {
   Inner() : Node{false} {}
-  uint64_t prefix[kFanout - 1];
+  Prefix prefix[kFanout - 1];
   uint32_t entry[kFanout - 1];
   Node* child[kFanout];
 };
 
 struct Store::Split {
-  uint64_t prefix;
+  Prefix prefix;
   uint32_t entry;
   Node* right;
 };
@@ -97,16 +101,16 @@ std::string_view Store::value(uint32_t entry) const {
 }
 
 // <0, 0, >0 as the probe sorts before, with, or after the entry.
-int Store::compare(const Probe& probe, uint64_t prefix, uint32_t entry) const {
+int Store::compare(const Probe& probe, Prefix prefix, uint32_t entry) const {
   if (probe.prefix != prefix) return probe.prefix < prefix ? -1 : 1;
-  if ((prefix & 0xFF) == 0) return 0; // both shorter than 8 bytes: the same key
-  const int rest = probe.key.substr(8).compare(cut(key(entry)).substr(8));
+  if ((prefix & 0xFF) == 0) return 0; // both shorter than 16 bytes: the same key
+  const int rest = probe.key.substr(kPrefixLength).compare(cut(key(entry)).substr(kPrefixLength));
   return rest < 0 ? -1 : rest > 0 ? 1 : 0;
 }
 
 // The first slot whose entry sorts after the probe (AfterEqual) or not before it.
 template <bool AfterEqual>
-int Store::position(const Probe& probe, const uint64_t* prefixes, const uint32_t* entries,
+int Store::position(const Probe& probe, const Prefix* prefixes, const uint32_t* entries,
                     int count) const {
   int low = 0, high = count;
   while (low < high) {
@@ -128,9 +132,15 @@ std::optional<std::string_view> Store::firstValue(std::string_view key) const {
   return value(entry);
 }
 
+// Entries lie in the arena in insertion order, so a walk in key order reads them
+// at random: while one leaf's entries are visited, the next leaf's are fetched,
+// and the reads from memory overlap instead of following one another.
 void Store::walk(const std::function<void(std::string_view, std::string_view)>& visit) const {
-  for (const Leaf* leaf = firstLeaf_; leaf; leaf = leaf->next)
+  for (const Leaf* leaf = firstLeaf_; leaf; leaf = leaf->next) {
+    if (const Leaf* next = leaf->next)
+      for (int i = 0; i < next->count; ++i) __builtin_prefetch(arena_.data() + next->entry[i]);
     for (int i = 0; i < leaf->count; ++i) visit(key(leaf->entry[i]), value(leaf->entry[i]));
+  }
 }
 
 void Store::insert(std::string_view key, std::string_view value) {
@@ -207,7 +217,7 @@ std::optional<Store::Split> Store::insertIntoInner(Inner* inner, const Probe& pr
   const auto below = insertInto(inner->child[slot], probe, entry);
   if (!below) return std::nullopt;
   // Lay the node out with the new separator, then keep it or cut it in two.
-  uint64_t prefixes[kFanout];
+  Prefix prefixes[kFanout];
   uint32_t entries[kFanout];
   Node* children[kFanout + 1];
   const int n = inner->count;

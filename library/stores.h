@@ -8,9 +8,9 @@
 //
 // Entries are laid one after the other in a text arena (key length, value
 // length, key, value). Two indexes point into it. The ordered one, a B+ tree
-// whose nodes hold per entry the first 8 bytes of the key packed into an integer
+// whose nodes hold per entry the first 16 bytes of the key packed into an integer
 // and the entry's place in the arena (the key's other bytes are read only when
-// those 8 bytes tie), places new entries and serves walks. Lookups go through
+// those 16 bytes tie), places new entries and serves walks. Lookups go through
 // the lookup index (key_index.h), a hash table of the first entry of each key:
 // one slot read, and one read of the entry when it is there.
 #pragma once
@@ -46,6 +46,8 @@ public:
   void walk(const std::function<void(std::string_view, std::string_view)>& visit) const;
   size_t size() const { return size_; }
 
+  // The first bytes of a key as one number (see prefixOf in stores.cpp).
+  using Prefix = unsigned __int128;
   struct Probe;
   struct Leaf;
   struct Inner;
@@ -56,9 +58,9 @@ private:
 
   std::string_view key(uint32_t entry) const;
   std::string_view value(uint32_t entry) const;
-  int compare(const Probe& probe, uint64_t prefix, uint32_t entry) const;
+  int compare(const Probe& probe, Prefix prefix, uint32_t entry) const;
   template <bool AfterEqual>
-  int position(const Probe& probe, const uint64_t* prefixes, const uint32_t* entries,
+  int position(const Probe& probe, const Prefix* prefixes, const uint32_t* entries,
                int count) const;
   std::optional<Split> insertInto(Node* node, const Probe& probe, uint32_t entry) noexcept;
   std::optional<Split> insertIntoLeaf(Leaf* leaf, const Probe& probe, uint32_t entry) noexcept;
