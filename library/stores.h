@@ -1,18 +1,20 @@
 // The three keyed stores of the registry: carnet (this year's name keys),
 // carnetancien (last year's accounts) and carnetid (teachers in service).
 //
-// A store keeps its entries in insertion order and indexes them by key in
-// ascending unsigned byte order. Only the first 52 characters of a key count,
+// A store keeps its entries in insertion order and answers walks in ascending
+// unsigned byte order of the keys. Only the first 52 characters of a key count,
 // on insert and on lookup. Equal keys are all kept: a lookup finds the one
 // inserted first and a walk in key order visits them in insertion order.
 //
 // Entries are laid one after the other in a text arena (key length, value
-// length, key, value). Two indexes point into it. The ordered one, a B+ tree
-// whose nodes hold per entry the first 16 bytes of the key packed into an integer
-// and the entry's place in the arena (the key's other bytes are read only when
-// those 16 bytes tie), places new entries and serves walks. Lookups go through
-// the lookup index (key_index.h), a hash table of the first entry of each key:
-// one slot read, and one read of the entry when it is there.
+// length, key, value). Lookups go through the lookup index (key_index.h), a hash
+// table of the first entry of each key: one slot read, and one read of the entry
+// when it is there. The key order is needed only by walks, which come once per
+// job after every insert: it is built when a walk asks for it, by sorting the
+// entries added since the last walk and merging them into the order already
+// built. An insert thus only appends to the arena and registers a new key: it
+// reads no ordered structure, which in a store of 100,000 entries would cost a
+// trip to memory per insert.
 #pragma once
 
 #include "key_index.h"
@@ -31,8 +33,7 @@ constexpr size_t kKeyLength = 52;
 
 class Store {
 public:
-  Store();
-  ~Store();
+  Store() = default;
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
 
@@ -46,39 +47,26 @@ public:
   void walk(const std::function<void(std::string_view, std::string_view)>& visit) const;
   size_t size() const { return size_; }
 
-  // The first bytes of a key as one number (see prefixOf in stores.cpp).
+  // The first 16 bytes of a cut key as one number (see prefixOf in stores.cpp).
   using Prefix = unsigned __int128;
-  struct Probe;
-  struct Leaf;
-  struct Inner;
-  struct Node;
+  // An entry in the key order: its prefix, and its place in the arena.
+  struct Ordered {
+    Prefix prefix;
+    uint32_t entry;
+  };
 
 private:
-  struct Split;
-
   std::string_view key(uint32_t entry) const;
   std::string_view value(uint32_t entry) const;
-  int compare(const Probe& probe, Prefix prefix, uint32_t entry) const;
-  template <bool AfterEqual>
-  int position(const Probe& probe, const Prefix* prefixes, const uint32_t* entries,
-               int count) const;
-  std::optional<Split> insertInto(Node* node, const Probe& probe, uint32_t entry) noexcept;
-  std::optional<Split> insertIntoLeaf(Leaf* leaf, const Probe& probe, uint32_t entry) noexcept;
-  std::optional<Split> insertIntoInner(Inner* inner, const Probe& probe, uint32_t entry) noexcept;
-  void prepareNodes();
-  Leaf* takeLeaf() noexcept;
-  Inner* takeInner() noexcept;
+  bool keyLess(const Ordered& a, const Ordered& b) const;
+  void settleOrder() const;
 
   std::string arena_; // every entry: key length, value length, key, value
-  KeyIndex lookup_;
   size_t size_ = 0;
-  Node* root_ = nullptr;
-  Leaf* firstLeaf_ = nullptr;
-  int height_ = 1;
-  // Nodes are owned here; spares are allocated before an insert touches the tree,
-  // so that a failed allocation never leaves the tree half split.
-  std::vector<std::unique_ptr<Leaf>> leaves_, spareLeaves_;
-  std::vector<std::unique_ptr<Inner>> inners_, spareInners_;
+  KeyIndex lookup_;
+  // The key order of the entries of arena_[0, ordered_); built by walks.
+  mutable std::vector<Ordered> order_;
+  mutable size_t ordered_ = 0;
 };
 
 // The handles: a store is open when its handle holds one, absent otherwise.
