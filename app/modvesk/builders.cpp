@@ -88,10 +88,14 @@ void noteClass(Session& s, const std::string& group) {
     if (j.classListIndex.length() != j.classList.size()) {
         j.classListIndex.clear();
         j.classListIndex.append(std::string(j.classList.rbegin(), j.classList.rend()));
+        j.classListKnown.clear();
     }
-    if (j.classListIndex.contains(std::string(group.rbegin(), group.rend()))) return;
-    j.classList = group + " " + j.classList;
-    j.classListIndex.append(" " + std::string(group.rbegin(), group.rend()));
+    if (j.classListKnown.count(group)) return;
+    if (!j.classListIndex.contains(std::string(group.rbegin(), group.rend()))) {
+        j.classList = group + " " + j.classList;
+        j.classListIndex.append(" " + std::string(group.rbegin(), group.rend()));
+    }
+    j.classListKnown.insert(group);
 }
 
 } // namespace

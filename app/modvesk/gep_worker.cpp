@@ -125,6 +125,7 @@ void resetJobState(Session& s) {
     s.job.nameKeys.clear();
     s.job.classList.clear();
     s.job.classListIndex.clear();
+    s.job.classListKnown.clear();
     s.job.lastPersonIndex = -1;
     s.win.classes.clear();
     // Each job starts its account lists empty: a list left full by the last job

@@ -38,15 +38,14 @@ struct SplitTexts {
     std::string teachers, pupils;
 };
 SplitTexts splitReversed(const SortedList& list, bool dropTeachers) {
-    const std::vector<std::string> items = list.items();
     SplitTexts out;
-    for (auto it = items.rbegin(); it != items.rend(); ++it) {
-        const bool teacher = it->find(";profs;") != std::string::npos;
-        if (teacher && dropTeachers) continue;
+    list.forEachBackward([&](const std::string& entry) {
+        const bool teacher = entry.find(";profs;") != std::string::npos;
+        if (teacher && dropTeachers) return;
         std::string& text = teacher ? out.teachers : out.pupils;
-        text += importPart(*it);
+        text.append(entry, 0, entry.find('|')); // the import part
         text += CRLF;
-    }
+    });
     return out;
 }
 

@@ -113,8 +113,10 @@ struct JobState {
     bool b2i = false;              // the B2I flag: true while gep_b2i_m runs
     std::string classList;         // classes met by the pupil builders, each + one blank
     // classList read backwards, to search it for a class (a class is put in front
-    // of the list, so the reversed list grows at its end).
+    // of the list, so the reversed list grows at its end), and the classes found
+    // in it since it was last emptied (the list only grows until then).
     SubstringIndex classListIndex;
+    std::unordered_set<std::string> classListKnown;
     std::vector<Person> persons;   // grows with the data (no fixed cap)
     std::vector<std::string> nameKeys;
     long lastPersonIndex = -1;     // stored by the writer: count - 1

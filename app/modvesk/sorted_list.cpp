@@ -9,14 +9,26 @@ namespace modvesk {
 namespace {
 
 // Byte order of the lower-cased keys (std::string compares bytes as unsigned values).
-bool keyLess(const std::pair<std::string, std::string>& a,
-             const std::pair<std::string, std::string>& b) {
-    return a.first < b.first;
+template <typename Entry>
+bool keyLess(const Entry& a, const Entry& b) {
+    if (a.head != b.head) return a.head < b.head;
+    return a.key < b.key;
+}
+
+uint64_t headOf(const std::string& key) {
+    uint64_t head = 0;
+    for (size_t i = 0; i < 8; ++i)
+        head = (head << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return head;
 }
 
 } // namespace
 
-void SortedList::add(const std::string& entry) { entries_.emplace_back(Lower(entry), entry); }
+void SortedList::add(const std::string& entry) {
+    std::string key = Lower(entry);
+    const uint64_t head = headOf(key);
+    entries_.push_back(Entry{head, std::move(key), entry});
+}
 
 void SortedList::clear() {
     entries_.clear();
@@ -28,8 +40,8 @@ void SortedList::clear() {
 void SortedList::settle() const {
     if (settled_ == entries_.size()) return;
     const auto middle = entries_.begin() + static_cast<std::ptrdiff_t>(settled_);
-    std::stable_sort(middle, entries_.end(), keyLess);
-    std::inplace_merge(entries_.begin(), middle, entries_.end(), keyLess);
+    std::stable_sort(middle, entries_.end(), keyLess<Entry>);
+    std::inplace_merge(entries_.begin(), middle, entries_.end(), keyLess<Entry>);
     settled_ = entries_.size();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,14 +22,27 @@ public:
 
     template <class F> void forEach(F&& f) const {
         settle();
-        for (const auto& e : entries_) f(e.second);
+        for (const auto& e : entries_) f(e.entry);
+    }
+    // The entries from last to first.
+    template <class F> void forEachBackward(F&& f) const {
+        settle();
+        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) f(it->entry);
     }
 
 private:
     // Entries are appended as they come and put in order when the list is next
     // read: adding costs no search and no shifting, reading sorts only the new ones.
     void settle() const;
-    mutable std::vector<std::pair<std::string, std::string>> entries_; // (lower-cased key, entry)
+    // An entry with its lower-cased key, whose first 8 bytes are also kept as one
+    // number (big-endian, zero-padded): most comparisons of a sort end there,
+    // without reading the keys' characters from wherever they lie in memory.
+    struct Entry {
+        uint64_t head;
+        std::string key;
+        std::string entry;
+    };
+    mutable std::vector<Entry> entries_;
     mutable size_t settled_ = 0; // entries_[0, settled_) are in list order
 };
 
