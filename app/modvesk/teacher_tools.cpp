@@ -129,6 +129,8 @@ void profsresp_Command2_Click(Session& s, ProfsRespForm& f) {
         InProgramDir here(s);
         vandrel::msjourbasekwartz(1);
     }
+    // The library reports nothing: check the file it was to write.
+    checkLibraryFile(s, "ComptesProfsResponsablesAModifier.txt");
     f.unloaded = true;
 }
 
@@ -165,6 +167,7 @@ void frcmptesprofs_Command4_Click(Session& s, FrCmptesProfsForm& f) {
         InProgramDir here(s);
         vandrel::msjourbasekwartz(2);
     }
+    checkLibraryFile(s, "ComptesProfsASupprimer.txt");
     f.unloaded = true;
 }
 

@@ -240,6 +240,16 @@ TEST_F(TeacherTools, TwoSelectedTeachersGiveTwoLinesInListOrder) {
               "LEROY;Anne;PROFS;a.leroy;a.leroy;;;;;;;\r\nBLANC;Marc;profs;m.blanc;m.blanc;;;;3A1;;;\r\n");
 }
 
+TEST_F(TeacherTools, DeletionFileThatCannotBeWrittenIsReported) {
+    auto f = loadedFrCmptesProfs();
+    f.ListprofsSelected = {true, false, false};
+    std::filesystem::create_directory(dir / delFile);
+    modvesk::frcmptesprofs_Command4_Click(s, f);
+    ASSERT_EQ(s.job.writeErrors, std::vector<std::string>{delFile});
+    EXPECT_NE(s.win.Text1.find(modvesk::ansi("Erreur : impossible d'écrire ") + delFile),
+              std::string::npos);
+}
+
 TEST_F(TeacherTools, QuitterWritesNothingAndLeavesTheLinesInTheLibrary) {
     auto f = loadedFrCmptesProfs();
     f.ListprofsSelected = {true, true, true};
