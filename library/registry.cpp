@@ -20,17 +20,37 @@ constexpr int32_t kNo = 0;
 // among the given ones, its key is "surname firstname" and that key has no entry in
 // carnet this year. The tests run in this order.
 // The groups are looked up in a set: the same answer as appartient on the list,
-// without walking the list once per account.
-using GroupSet = std::unordered_set<std::string>;
+// without walking the list once per account. The texts are cut in place (chaine_list
+// at one blank giving two parts is exactly one blank), as this runs once per entry.
+using GroupSet = std::unordered_set<std::string_view>;
 
-void listeSiSorti(std::string_view k, std::string_view v, const GroupSet& groups) {
-  const StringList value = chaine_list(v, " ");
-  if (value.size() != 2) return;
-  if (!groups.count(value[0])) return;
-  if (present_b(bpluscarnet, k)) return;
-  const StringList key = chaine_list(k, " ");
-  if (key.size() != 2) return;
-  ajouteCompteSorti('e', long_concat({key[0], key[1], value[0], value[1]}, ";") + "\n");
+// The two parts of a text with exactly one blank.
+bool twoParts(std::string_view text, std::string_view& first, std::string_view& second) {
+  const size_t blank = text.find(' ');
+  if (blank == std::string_view::npos || text.find(' ', blank + 1) != std::string_view::npos)
+    return false;
+  first = text.substr(0, blank);
+  second = text.substr(blank + 1);
+  return true;
+}
+
+// The tests of listing, in their order.
+bool estSorti(std::string_view k, std::string_view v, const GroupSet& groups) {
+  std::string_view group, login, surname, firstName;
+  return twoParts(v, group, login) && groups.count(group) && !present_b(bpluscarnet, k) &&
+         twoParts(k, surname, firstName);
+}
+
+// Queues the listed entry's line "surname;first name;group;login".
+void listeSorti(std::string_view k, std::string_view v) {
+  std::string_view group, login, surname, firstName;
+  twoParts(v, group, login);
+  twoParts(k, surname, firstName);
+  std::string line;
+  line.reserve(k.size() + v.size() + 4);
+  line.append(surname).append(";").append(firstName).append(";").append(group).append(";");
+  line.append(login).append("\n");
+  ajouteCompteSorti('e', std::move(line));
 }
 
 } // namespace
@@ -84,10 +104,12 @@ VANDREL_API void VANDREL_CALL elevessortis(const char* groupList) {
   guarded([&] {
     videComptesSortis();
     const StringList list = chaine_list(arg(groupList), " ");
-    const GroupSet groups(list.begin(), list.end());
+    const GroupSet groups(list.begin(), list.end()); // views into `list`
     if (bpluscarnet && bpluscarnetancien)
-      bpluscarnetancien->walk(
-          [&](std::string_view key, std::string_view value) { listeSiSorti(key, value, groups); });
+      // Only the listed entries are put in key order.
+      bpluscarnetancien->walkSelected(
+          [&](std::string_view key, std::string_view value) { return estSorti(key, value, groups); },
+          listeSorti);
     // The queue is left as it is: the next elevessortis or msjourbasekwartz empties it.
     ecritComptesSortis('e', "comptesAsupprimer.txt");
   });

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -84,43 +83,38 @@ void Store::insert(std::string_view key, std::string_view value) {
   if (lookup_.find(cutKey, hash, keyOf) == KeyIndex::kNone) lookup_.add(hash, entry);
 }
 
-// Key order of two entries (keys cut to 52, unsigned bytes).
+// Key order of two entries (keys cut to 52, unsigned bytes), and for equal keys
+// the order of their places in the arena, which is their insertion order: a plain
+// sort is then as stable as a stable one.
 bool Store::keyLess(const Ordered& a, const Ordered& b) const {
-  if (a.prefix != b.prefix) return a.prefix < b.prefix;
-  if ((a.prefix & 0xFF) == 0) return false; // both shorter than 16 bytes: the same key
-  return cut(key(a.entry)).substr(kPrefixLength) < cut(key(b.entry)).substr(kPrefixLength);
+  if (a.high != b.high) return a.high < b.high;
+  if (a.low != b.low) return a.low < b.low;
+  if ((a.low & 0xFF) != 0) { // both 16 bytes or longer: the rest decides
+    const int rest = cut(key(a.entry)).substr(kPrefixLength).compare(cut(key(b.entry)).substr(kPrefixLength));
+    if (rest != 0) return rest < 0;
+  }
+  return a.entry < b.entry;
 }
 
-// Puts the entries added since the last walk into the key order. They are sorted
-// stably (the arena holds them in insertion order) and merged after the equal
-// keys already ordered, which were inserted before them.
-void Store::settleOrder() const {
-  if (ordered_ == arena_.size()) return;
-  std::vector<Ordered> fresh;
-  for (size_t at = ordered_; at < arena_.size();) {
+void Store::walkSelected(const Select& select, const Visit& visit) const {
+  std::vector<Ordered> order;
+  for (size_t at = 0; at < arena_.size();) {
     const uint32_t entry = static_cast<uint32_t>(at);
-    fresh.push_back({prefixOf(cut(key(entry))), entry});
+    if (select(key(entry), value(entry))) {
+      const Prefix prefix = prefixOf(cut(key(entry)));
+      order.push_back({static_cast<uint64_t>(prefix >> 64), static_cast<uint64_t>(prefix), entry});
+    }
     at += kHeader + lengthAt(arena_, at) + lengthAt(arena_, at + sizeof(uint32_t));
   }
-  const auto less = [this](const Ordered& a, const Ordered& b) { return keyLess(a, b); };
-  std::stable_sort(fresh.begin(), fresh.end(), less);
-  std::vector<Ordered> merged;
-  merged.reserve(order_.size() + fresh.size());
-  std::merge(order_.begin(), order_.end(), fresh.begin(), fresh.end(), std::back_inserter(merged),
-             less);
-  order_.swap(merged);
-  ordered_ = arena_.size();
-}
-
-// Entries lie in the arena in insertion order, so a walk in key order reads them
-// at random: entries a little ahead are fetched while one is visited, and the
-// reads from memory overlap instead of following one another.
-void Store::walk(const std::function<void(std::string_view, std::string_view)>& visit) const {
-  settleOrder();
+  std::sort(order.begin(), order.end(),
+            [this](const Ordered& a, const Ordered& b) { return keyLess(a, b); });
+  // The entries lie in the arena in insertion order, so the walk reads them at
+  // random: those a little ahead are fetched while one is visited, and the reads
+  // from memory overlap instead of following one another.
   constexpr size_t kAhead = 16;
-  for (size_t i = 0; i < order_.size(); ++i) {
-    if (i + kAhead < order_.size()) __builtin_prefetch(arena_.data() + order_[i + kAhead].entry);
-    visit(key(order_[i].entry), value(order_[i].entry));
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (i + kAhead < order.size()) __builtin_prefetch(arena_.data() + order[i + kAhead].entry);
+    visit(key(order[i].entry), value(order[i].entry));
   }
 }
 

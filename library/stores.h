@@ -10,11 +10,9 @@
 // length, key, value). Lookups go through the lookup index (key_index.h), a hash
 // table of the first entry of each key: one slot read, and one read of the entry
 // when it is there. The key order is needed only by walks, which come once per
-// job after every insert: it is built when a walk asks for it, by sorting the
-// entries added since the last walk and merging them into the order already
-// built. An insert thus only appends to the arena and registers a new key: it
-// reads no ordered structure, which in a store of 100,000 entries would cost a
-// trip to memory per insert.
+// job after every insert: a walk sorts the entries it visits. An insert thus only
+// appends to the arena and registers a new key: it reads no ordered structure,
+// which in a store of 100,000 entries would cost a trip to memory per insert.
 #pragma once
 
 #include "key_index.h"
@@ -42,16 +40,21 @@ public:
   // The value of the entry inserted first under the key (cut to 52), if any.
   std::optional<std::string_view> firstValue(std::string_view key) const;
   bool holds(std::string_view key) const { return firstValue(key).has_value(); }
-  // Every entry (key as given, value) in ascending key order, equal keys in
-  // insertion order.
-  void walk(const std::function<void(std::string_view, std::string_view)>& visit) const;
+  using Visit = std::function<void(std::string_view, std::string_view)>;
+  using Select = std::function<bool(std::string_view, std::string_view)>;
+  // The entries (key as given, value) for which `select` is true, in ascending key
+  // order, equal keys in insertion order. `select` sees every entry once, in
+  // insertion order, before the first visit; only the entries it keeps are put in
+  // key order.
+  void walkSelected(const Select& select, const Visit& visit) const;
   size_t size() const { return size_; }
 
   // The first 16 bytes of a cut key as one number (see prefixOf in stores.cpp).
   using Prefix = unsigned __int128;
-  // An entry in the key order: its prefix, and its place in the arena.
+  // An entry in the key order: its prefix (high and low halves), and its place in
+  // the arena.
   struct Ordered {
-    Prefix prefix;
+    uint64_t high, low;
     uint32_t entry;
   };
 
@@ -59,14 +62,10 @@ private:
   std::string_view key(uint32_t entry) const;
   std::string_view value(uint32_t entry) const;
   bool keyLess(const Ordered& a, const Ordered& b) const;
-  void settleOrder() const;
 
   std::string arena_; // every entry: key length, value length, key, value
   size_t size_ = 0;
   KeyIndex lookup_;
-  // The key order of the entries of arena_[0, ordered_); built by walks.
-  mutable std::vector<Ordered> order_;
-  mutable size_t ordered_ = 0;
 };
 
 // The handles: a store is open when its handle holds one, absent otherwise.

@@ -34,12 +34,12 @@ private:
     // Entries are appended as they come and put in order when the list is next
     // read: adding costs no search and no shifting, reading sorts only the new ones.
     void settle() const;
-    // An entry with its lower-cased key, whose first 8 bytes are also kept as one
-    // number (big-endian, zero-padded): most comparisons of a sort end there,
-    // without reading the keys' characters from wherever they lie in memory.
+    // An entry with the first 16 bytes of its lower-cased form as two numbers
+    // (big-endian, zero-padded): most comparisons of a sort end there, and the
+    // lower-cased form is not kept, only compared byte by byte on a tie.
     struct Entry {
-        uint64_t head;
-        std::string key;
+        uint64_t high, low; // the head
+        size_t order;       // place in insertion order, for equal entries
         std::string entry;
     };
     mutable std::vector<Entry> entries_;
