@@ -1,14 +1,13 @@
 // Cost of the name registry through the exported boundary, as a job uses it:
 // 100,000 inserenom, 100,000 present and 100,000 presentancien, timed per
 // operation while the stores hold 1,000 entries and while they hold 100,000.
-// Lookups and inserts go through a balanced index, so the cost per operation at
-// 100,000 entries should stay under twice the cost at 1,000.
+// Inserts append to the store and lookups go through a hash index, so the
+// number of steps per operation does not grow with the store.
 //
 // Lookups are timed twice at each size: with keys drawn at random and with the
 // same keys taken in key order, as a job reading a sorted list does. Once the
-// store outgrows the processor's caches, a lookup also pays for reading its entry
-// from memory (entries lie in insertion order), which the number of steps of the
-// index does not show.
+// store outgrows the processor's caches, a lookup also pays for reading its
+// hash slot and its entry from memory, which the number of steps does not show.
 #include "vandrel_client.h"
 
 #include <algorithm>
