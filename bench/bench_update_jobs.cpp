@@ -53,7 +53,7 @@ const std::string kRne = "0590001A";
 
 // Answers the job's dialogs: every question Yes, the EXPORT dialog with the file.
 class BenchDialogs : public modvesk::Dialogs {
-public:
+  public:
     std::string exportPath;
     void message(const std::string&, const std::string&, modvesk::Icon) override {}
     bool question(const std::string&, const std::string&, modvesk::Icon) override { return true; }
@@ -69,7 +69,8 @@ void writeTable(const fs::path& path, const std::vector<int>& widths,
     const int n = static_cast<int>(widths.size());
     const int h = 32 + 32 * n + 1;
     int r = 1;
-    for (int w : widths) r += w;
+    for (int w : widths)
+        r += w;
     std::string b(static_cast<size_t>(h), '\0');
     b[0] = 3;
     b[8] = static_cast<char>(h & 0xFF), b[9] = static_cast<char>(h >> 8);
@@ -99,12 +100,14 @@ std::string surname(long i) {
     static const char* syl[] = {"BA", "LO", "MI", "RE", "TU", "NA", "PO", "DE", "SI", "CA",
                                 "VO", "GU", "FE", "JA", "RO", "LE", "MA", "TI", "BO", "ZE"};
     std::string s;
-    for (int k = 0; k < 4; ++k, i /= 20) s += syl[i % 20];
+    for (int k = 0; k < 4; ++k, i /= 20)
+        s += syl[i % 20];
     return s;
 }
 const char* firstName(long i) {
-    static const char* names[] = {"Lea", "Hugo", "Emma", "Louis", "Chloe", "Jules", "Ines", "Adam",
-                                  "Manon", "Lucas", "Jade", "Tom", "Zoe", "Enzo", "Lina", "Theo"};
+    static const char* names[] = {"Lea",  "Hugo", "Emma",  "Louis", "Chloe", "Jules",
+                                  "Ines", "Adam", "Manon", "Lucas", "Jade",  "Tom",
+                                  "Zoe",  "Enzo", "Lina",  "Theo"};
     return names[i % 16];
 }
 std::string className(long c) {
@@ -151,8 +154,10 @@ void makeSchool(const fs::path& dir, long pupils, long teachers) {
         const std::string id = std::to_string(5000000000L + t);
         staff.push_back({"E", id, "14E05" + std::to_string(1000000 + t), "PROF" + surname(t),
                          firstName(t + 3)});
-        assignments.push_back({"1", "EN", id, kRne, "L0100", "20150901", t % 10 ? "20990831" : "20240831"});
-        teacherCsv += "PROF" + surname(t) + ";" + firstName(t + 3) + ";profs;pw" + std::to_string(t) + "\r\n";
+        assignments.push_back(
+            {"1", "EN", id, kRne, "L0100", "20150901", t % 10 ? "20990831" : "20240831"});
+        teacherCsv +=
+            "PROF" + surname(t) + ";" + firstName(t + 3) + ";profs;pw" + std::to_string(t) + "\r\n";
         exportText += "PROF" + surname(t) + ";" + modvesk::Lower(firstName(t + 3)) + ";profs;old" +
                       std::to_string(t) + ";x;;;;;;;\r\n";
     }
@@ -173,7 +178,8 @@ std::map<std::string, FileMark> marks(const fs::path& dir) {
     std::map<std::string, FileMark> out;
     for (const auto& e : fs::directory_iterator(dir)) {
         struct stat st {};
-        if (::stat(e.path().c_str(), &st) == 0) out[e.path().filename().string()] = {st.st_ino, st.st_mtim};
+        if (::stat(e.path().c_str(), &st) == 0)
+            out[e.path().filename().string()] = {st.st_ino, st.st_mtim};
     }
     return out;
 }
@@ -252,13 +258,16 @@ double runFloor(const School& school) {
     long long total = 0;
     for (const auto& [name, bytes] : school.sources) {
         const int fd = ::open((school.dir / name).c_str(), O_RDONLY);
-        for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer.data(), buffer.size())) > 0;) total += n;
+        for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
+            total += n;
         if (fd >= 0) ::close(fd);
     }
     for (size_t i = 0; i < school.outputs.size(); ++i) {
-        const int fd = ::open((out / school.outputs[i]).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fd =
+            ::open((out / school.outputs[i]).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const std::string& bytes = school.outputBytes[i];
-        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+        if (fd < 0 ||
+            ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
             std::fprintf(stderr, "cannot write the floor's files in %s\n", out.c_str());
             std::exit(1);
         }
@@ -270,10 +279,10 @@ double runFloor(const School& school) {
     return seconds;
 }
 
-template <typename Run>
-double best(int rounds, Run run) {
+template <typename Run> double best(int rounds, Run run) {
     double t = run();
-    for (int i = 1; i < rounds; ++i) t = std::min(t, run());
+    for (int i = 1; i < rounds; ++i)
+        t = std::min(t, run());
     return t;
 }
 
@@ -307,7 +316,8 @@ bool measured(Job job, long pupils, long teachers, double& jobTime, double& floo
 
 int main(int argc, char** argv) {
     std::error_code ec;
-    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path base =
+        fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
     const fs::path root = base / ("rolvane-bench-jobs-" + std::to_string(::getpid()));
     // As in bench_builders: freed memory stays in the process, so that the rounds
     // after the first do not pay the kernel for zeroing fresh pages.
@@ -327,13 +337,15 @@ int main(int argc, char** argv) {
     // weighs on both alike; the fastest of the processes' best rounds counts.
     constexpr int kProcesses = 3;
     bool within = true;
-    std::printf("%-12s %-32s %9s %11s %10s\n", "job", "school", "job CPU", "I/O floor", "job/floor");
+    std::printf("%-12s %-32s %9s %11s %10s\n", "job", "school", "job CPU", "I/O floor",
+                "job/floor");
     for (const Job job : {Job::Gep, Job::Csv}) {
         const char* shown = job == Job::Gep ? "gep-update" : "csv-update";
         double jobTime[2] = {1e18, 1e18}, floorTime[2] = {1e18, 1e18};
         for (int process = 0; process < kProcesses; ++process)
             for (int size = 0; size < 2; ++size)
-                if (!measured(job, size ? 40000 : 4000, size ? 3000 : 300, jobTime[size], floorTime[size])) {
+                if (!measured(job, size ? 40000 : 4000, size ? 3000 : 300, jobTime[size],
+                              floorTime[size])) {
                     std::fprintf(stderr, "a measurement of %s failed\n", shown);
                     return 1;
                 }

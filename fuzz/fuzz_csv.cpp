@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (!fs::exists(eleves)) fuzzing::fail("ELEVES.CSV was lost");
     const std::string after = fuzzing::readFile(eleves);
-    if (after != pupils && !endsInCrLf(after)) fuzzing::fail("ELEVES.CSV rewritten without its line end");
+    if (after != pupils && !endsInCrLf(after))
+        fuzzing::fail("ELEVES.CSV rewritten without its line end");
     for (const char* name : {"ComptesAajouter.txt", "ComptesAmodifier.txt"}) {
         const fs::path out = fuzzing::scratch() / name;
         if (fs::exists(out) && !endsInCrLf(fuzzing::readFile(out)))

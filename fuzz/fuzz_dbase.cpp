@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TableLayout layout;
     const bool readable = prepareTable(s, "f_ele.dbf", Pupils, layout);
     const TableLayout raw = readLayout(s.file("F_ELE.DBF"));
-    if (readable && raw.recordLength != layout.recordLength) fuzzing::fail("layout read twice differs");
+    if (readable && raw.recordLength != layout.recordLength)
+        fuzzing::fail("layout read twice differs");
     if (raw.recordLength < 1) fuzzing::fail("record length below 1");
     if (!readable && raw.recordLength > 1 << 20) return 0; // the job does not read such a table
 

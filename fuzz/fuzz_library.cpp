@@ -29,7 +29,7 @@ namespace {
 }
 
 class Input {
-public:
+  public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool empty() const { return at_ >= size_; }
     uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
@@ -42,7 +42,7 @@ public:
         return t;
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t at_ = 0;
@@ -73,7 +73,8 @@ struct Buffer {
         if (size > 0 && bytes[0] == ' ' && now().substr(1) == before.substr(1)) return;
         // A shorter answer: the bytes after it are those of before.
         size_t changed = size;
-        while (changed > 0 && bytes[changed - 1] == before[changed - 1]) --changed;
+        while (changed > 0 && bytes[changed - 1] == before[changed - 1])
+            --changed;
         if (changed >= size) fail("an answer filled the whole buffer");
     }
 
@@ -88,7 +89,9 @@ struct Model {
     std::vector<std::pair<std::string, std::string>> ancien;
 };
 
-std::string cut(const std::string& key) { return key.substr(0, 52); }
+std::string cut(const std::string& key) {
+    return key.substr(0, 52);
+}
 
 bool holds(const std::vector<std::string>& keys, const std::string& key) {
     for (const auto& k : keys)
@@ -236,10 +239,14 @@ void runOne(Input& in, Model& m) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // elevessortis and msjourbasekwartz write their files into the current folder.
-    std::string tmpl = (std::filesystem::temp_directory_path() / "rolvane-fuzz-lib-XXXXXX").string();
+    std::string tmpl =
+        (std::filesystem::temp_directory_path() / "rolvane-fuzz-lib-XXXXXX").string();
     if (!mkdtemp(tmpl.data()) || chdir(tmpl.c_str()) != 0) std::abort();
     static const std::string keep = tmpl;
-    std::atexit([] { std::error_code e; std::filesystem::remove_all(keep, e); });
+    std::atexit([] {
+        std::error_code e;
+        std::filesystem::remove_all(keep, e);
+    });
     return 0;
 }
 
@@ -247,6 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fermercarnet();
     Model m;
     Input in(data, size);
-    for (int ops = 0; !in.empty() && ops < 400; ++ops) runOne(in, m);
+    for (int ops = 0; !in.empty() && ops < 400; ++ops)
+        runOne(in, m);
     return 0;
 }

@@ -20,11 +20,15 @@ namespace fs = std::filesystem;
 inline const fs::path& scratch() {
     static const fs::path dir = [] {
         std::error_code ec;
-        const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        const fs::path base =
+            fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
         std::string tmpl = (base / "rolvane-fuzz-XXXXXX").string();
         if (!mkdtemp(tmpl.data())) std::abort();
         static const std::string keep = tmpl;
-        std::atexit([] { std::error_code e; fs::remove_all(keep, e); });
+        std::atexit([] {
+            std::error_code e;
+            fs::remove_all(keep, e);
+        });
         return fs::path(tmpl);
     }();
     return dir;
@@ -33,7 +37,8 @@ inline const fs::path& scratch() {
 // Empties the scratch folder.
 inline void clearScratch() {
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(scratch(), ec)) fs::remove_all(entry.path(), ec);
+    for (const auto& entry : fs::directory_iterator(scratch(), ec))
+        fs::remove_all(entry.path(), ec);
 }
 
 inline void writeFile(const fs::path& path, const uint8_t* data, size_t size) {
@@ -54,10 +59,12 @@ inline std::string readFile(const fs::path& path) {
 }
 
 class NoDialogs : public modvesk::Dialogs {
-public:
+  public:
     void message(const std::string&, const std::string&, modvesk::Icon) override {}
     bool question(const std::string&, const std::string&, modvesk::Icon) override { return false; }
-    std::string openFile(const std::string&, const std::string&, const std::string&) override { return ""; }
+    std::string openFile(const std::string&, const std::string&, const std::string&) override {
+        return "";
+    }
     void attente(long) override {}
 };
 

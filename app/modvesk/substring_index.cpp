@@ -2,7 +2,9 @@
 
 namespace modvesk {
 
-SubstringIndex::SubstringIndex() { clear(); }
+SubstringIndex::SubstringIndex() {
+    clear();
+}
 
 void SubstringIndex::clear() {
     states_.assign(1, State{});
@@ -11,7 +13,8 @@ void SubstringIndex::clear() {
 }
 
 void SubstringIndex::append(std::string_view text) {
-    for (const char c : text) extend(static_cast<unsigned char>(c));
+    for (const char c : text)
+        extend(static_cast<unsigned char>(c));
     length_ += text.size();
 }
 

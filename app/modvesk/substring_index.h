@@ -13,7 +13,7 @@
 namespace modvesk {
 
 class SubstringIndex {
-public:
+  public:
     SubstringIndex();
     void clear();
     // Appends the bytes to the text.
@@ -22,10 +22,10 @@ public:
     bool contains(std::string_view query) const;
     size_t length() const { return length_; }
 
-private:
+  private:
     struct State {
-        int link = -1;   // the state of the longest suffix that lives elsewhere
-        size_t len = 0;  // the longest text that ends in this state
+        int link = -1;  // the state of the longest suffix that lives elsewhere
+        size_t len = 0; // the longest text that ends in this state
         std::vector<std::pair<unsigned char, int>> next;
     };
     int next(int state, unsigned char c) const;

@@ -13,7 +13,7 @@ using testsupport::SessionTest;
 namespace {
 
 class FuzzRegressions : public SessionTest {
-protected:
+  protected:
     LoginParts build(const std::string& surname, const std::string& firstName) {
         LoginParts lp = BuildLogin(s, PersonKind::Pupil, surname, firstName, "c3a");
         vandrel::inserenom(lp.nameKey);

@@ -17,7 +17,8 @@ TEST(SubstringIndex, answersAsAPlainSearchOfTheWholeText) {
         const int alphabet = 2 + round % 4;
         auto piece = [&](size_t most) {
             std::string p(random() % (most + 1), ' ');
-            for (char& c : p) c = static_cast<char>(random() % alphabet == 0 ? ' ' : 'a' + random() % alphabet);
+            for (char& c : p)
+                c = static_cast<char>(random() % alphabet == 0 ? ' ' : 'a' + random() % alphabet);
             return p;
         };
         for (int step = 0; step < 20; ++step) {
@@ -38,8 +39,8 @@ TEST(SubstringIndex, classNamesAcrossBlanksAndBytesAboveAscii) {
     SubstringIndex index;
     index.append(" c3a ulis \xE9t\xE9");
     EXPECT_TRUE(index.contains("c3a"));
-    EXPECT_TRUE(index.contains("3"));       // a part of a class counts, as in the list itself
-    EXPECT_TRUE(index.contains("a ul"));    // and so does a text across the blank
+    EXPECT_TRUE(index.contains("3"));    // a part of a class counts, as in the list itself
+    EXPECT_TRUE(index.contains("a ul")); // and so does a text across the blank
     EXPECT_TRUE(index.contains("\xE9t\xE9"));
     EXPECT_FALSE(index.contains("c3b"));
     EXPECT_FALSE(index.contains("ulis  "));
