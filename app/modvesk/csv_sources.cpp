@@ -175,17 +175,7 @@ std::string sconetToPlainRow(const std::string& line) {
 }
 
 void convertirBaseCSV(Session& s) {
-    resetAccountTables(s);
-    s.win.classes.clear();
-    // The builders file into lists that the last job left full.
-    s.win.lstTri.clear();
-    s.win.LstTri2.clear();
-    deleteLastRunOutputs(s);
-    s.ui->refreshFileLists();
-    s.ui->attente(0);
-    s.win.Text1 = currentTime() + std::string(CRLF) +
-                  ansi("Conversion de la base CSV en cours........");
-    s.ui->redraw();
+    beginConversion(s);
 
     long index = 0;
     bool sconet = false;
@@ -206,6 +196,24 @@ void convertirBaseCSV(Session& s) {
         readPupils(s, text, sconet, index);
     }
     WriteImportFiles(s, index, "ELEVES.CSV", "PROFS.CSV", false);
+    endConversion(s);
+}
+
+void beginConversion(Session& s) {
+    resetAccountTables(s);
+    s.win.classes.clear();
+    // The builders file into lists that the last job left full.
+    s.win.lstTri.clear();
+    s.win.LstTri2.clear();
+    deleteLastRunOutputs(s);
+    s.ui->refreshFileLists();
+    s.ui->attente(0);
+    s.win.Text1 = currentTime() + std::string(CRLF) +
+                  ansi("Conversion de la base CSV en cours........");
+    s.ui->redraw();
+}
+
+void endConversion(Session& s) {
     remplitClasses(s);
     s.win.save1Enabled = true;
     s.win.classesEnabled = true;

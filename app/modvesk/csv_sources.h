@@ -37,6 +37,13 @@ bool testSconet(Session& s, const std::filesystem::path& path);
 // that fails is named in the log box (the job then ends with its error line).
 void copySourceFile(Session& s, const std::string& chosen, const std::string& name);
 
+// The first steps of a CSV or trainee conversion: the account tables and the
+// lists emptied, the last run's outputs deleted, the log box started.
+void beginConversion(Session& s);
+// Its last steps: the class list filled, the class buttons enabled, the file
+// lists re-read.
+void endConversion(Session& s);
+
 // A SCONET row as a plain pupil row: fields 1, 2, 5 and 3 joined by ";".
 std::string sconetToPlainRow(const std::string& line);
 

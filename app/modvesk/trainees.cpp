@@ -17,7 +17,6 @@ namespace modvesk {
 
 namespace {
 
-constexpr size_t kTableSize = 4001;
 
 // The first-name part: the first word of the first name, cut so that surname and
 // first-name part hold at most LoginMax characters (one letter when abbreviated).
@@ -85,18 +84,7 @@ bool saisiegroupes_Command1_Click(Session& s, const std::string& text2,
 }
 
 void creercomptesCSVstage(Session& s) {
-    s.job.persons.assign(kTableSize, Person{});
-    s.job.nameKeys.assign(kTableSize, std::string{});
-    s.win.classes.clear();
-    // The builders file into lists that the last job left full.
-    s.win.lstTri.clear();
-    s.win.LstTri2.clear();
-    deleteLastRunOutputs(s);
-    s.ui->refreshFileLists();
-    s.ui->attente(0);
-    s.win.Text1 = currentTime() + std::string(CRLF) +
-                  ansi("Conversion de la base CSV en cours........");
-    s.ui->redraw();
+    beginConversion(s);
 
     long index = 0;
     const fs::path list = s.file("STAGIAIRES.CSV");
@@ -106,11 +94,7 @@ void creercomptesCSVstage(Session& s) {
         while (in.next(line)) BuildTrainee(s, line, index);
     }
     WriteImportFiles(s, index, "STAGIAIRES.CSV", "PROFS.CSV", true);
-    remplitClasses(s);
-    s.win.save1Enabled = true;
-    s.win.classesEnabled = true;
-    s.win.command3Enabled = true;
-    s.ui->refreshFileLists();
+    endConversion(s);
 }
 
 void stage_m_Click(Session& s) {
