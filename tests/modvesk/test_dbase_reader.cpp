@@ -12,7 +12,7 @@
 
 using namespace modvesk;
 using testsupport::dbfBytes;
-using testsupport::DbfSpec;
+using testsupport::DbfLayout;
 
 namespace {
 
@@ -33,13 +33,13 @@ protected:
         if (loop == 'C') recordLoopC(s, name, layout, keep);
         return records;
     }
-    static DbfSpec table(long n, std::set<size_t> deleted = {}, bool endByte = true) {
-        DbfSpec spec;
-        spec.widths = {4, 6};
-        for (long i = 0; i < n; ++i) spec.rows.push_back({"R" + std::to_string(i + 1), "NAME"});
-        spec.deleted = std::move(deleted);
-        spec.endByte = endByte;
-        return spec;
+    static DbfLayout table(long n, std::set<size_t> deleted = {}, bool endByte = true) {
+        DbfLayout layout;
+        layout.widths = {4, 6};
+        for (long i = 0; i < n; ++i) layout.rows.push_back({"R" + std::to_string(i + 1), "NAME"});
+        layout.deleted = std::move(deleted);
+        layout.endByte = endByte;
+        return layout;
     }
     static long named(const std::vector<std::string>& records) {
         long n = 0;
@@ -69,9 +69,9 @@ TEST_F(DbaseReader, HeaderLengthIsBytesNineAndTenLittleEndian) {
 }
 
 TEST_F(DbaseReader, WidthsFollowTheHeaderLengthAndTheFirstIsAlwaysRead) {
-    DbfSpec spec;
-    spec.widths = {8, 30, 30};
-    writeFile("t.dbf", dbfBytes(spec));
+    DbfLayout layout;
+    layout.widths = {8, 30, 30};
+    writeFile("t.dbf", dbfBytes(layout));
     EXPECT_EQ(largeursChamps(dir / "t.dbf"), " 8 30 30");
     const TableLayout layout = readLayout(dir / "t.dbf");
     EXPECT_EQ(layout.headerLength, 129);
@@ -144,28 +144,28 @@ TEST_F(DbaseReader, LoopCHandsEveryRecordThenOneWithoutName) {
 }
 
 TEST_F(DbaseReader, RecordsAreConvertedFromCodePage850Once) {
-    DbfSpec spec;
-    spec.widths = {12};
-    spec.rows = {{"\x90LODIE \x82\x8A"}, {"GAR\x80ON"}}; // ÉLODIE éè, GARÇON in CP850
-    const auto b = run('B', "F_ELE.DBF", dbfBytes(spec));
+    DbfLayout layout;
+    layout.widths = {12};
+    layout.rows = {{"\x90LODIE \x82\x8A"}, {"GAR\x80ON"}}; // ÉLODIE éè, GARÇON in CP850
+    const auto b = run('B', "F_ELE.DBF", dbfBytes(layout));
     ASSERT_EQ(b.size(), 2u);
     EXPECT_EQ(b[0], ansi("ÉLODIE éè    "));
     EXPECT_EQ(b[1], ansi("GARÇON      \x1A"));
 }
 
 TEST_F(DbaseReader, TwoHundredFiftySixFieldsFillEveryRow) {
-    DbfSpec spec;
-    spec.widths.assign(256, 1);
-    spec.widths[255] = 7;
-    spec.rows = {std::vector<std::string>(256, "x"), std::vector<std::string>(256, "y")};
-    const auto a = run('A', "F_MEN.DBF", dbfBytes(spec), GroupLinks);
+    DbfLayout layout;
+    layout.widths.assign(256, 1);
+    layout.widths[255] = 7;
+    layout.rows = {std::vector<std::string>(256, "x"), std::vector<std::string>(256, "y")};
+    const auto a = run('A', "F_MEN.DBF", dbfBytes(layout), GroupLinks);
     EXPECT_EQ(a.size(), 2u);
     EXPECT_EQ(s.job.fieldTable[256][GroupLinks].width, 7);
     EXPECT_EQ(s.job.fieldTable[256][GroupLinks].end, 262);
 }
 
 TEST_F(DbaseReader, MoreThan256FieldsOrAForeignHeaderAreRefusedWithALogLine) {
-    DbfSpec wide;
+    DbfLayout wide;
     wide.widths.assign(257, 1);
     wide.rows = {std::vector<std::string>(257, "x")};
     EXPECT_TRUE(run('A', "F_MEN.DBF", dbfBytes(wide), GroupLinks).empty());
@@ -174,7 +174,7 @@ TEST_F(DbaseReader, MoreThan256FieldsOrAForeignHeaderAreRefusedWithALogLine) {
                                     "enregistrement n'a été lu.")),
               std::string::npos);
 
-    DbfSpec extra = table(2);
+    DbfLayout extra = table(2);
     extra.extraHeaderBytes = 263; // a backlink area after the descriptors
     std::string bytes = dbfBytes(extra);
     bytes[32 + 64 + 1 + 16 + 32] = 9; // a stray byte the width rule would take for a field

@@ -231,7 +231,7 @@ TEST_F(GepJobs, SecondPupilTableIsCutWithItsOwnLayoutAndCountsOn) {
     fs::remove(dir / "F_IND.DBF");
     writePupils("F_ELE.DBF", {{"1", "ALPHA", "Anne", "20100101", "6A"},
                               {"2", "BETA", "Bob", "20100202", "6A"}});
-    testsupport::DbfSpec second;
+    testsupport::DbfLayout second;
     second.widths.assign(40, 2);
     second.widths[1] = 12, second.widths[2] = 12, second.widths[4] = 8;
     std::vector<std::string> row(40);

@@ -15,7 +15,7 @@
 
 using namespace modvesk;
 using testsupport::dbfBytes;
-using testsupport::DbfSpec;
+using testsupport::DbfLayout;
 using testsupport::pupilTable;
 
 namespace {
@@ -158,7 +158,7 @@ TEST_F(HostileDbase, DamagedHeadersAreRefusedWithALogLine) {
 
 TEST_F(HostileDbase, ExtremeLayoutsAreReadOrRefusedWhole) {
     // 255-byte fields: every field the width a length byte can hold.
-    DbfSpec wide =
+    DbfLayout wide =
         pupilTable({{"101", std::string(255, 'L'), std::string(255, 'P'), "20100503", "3A"},
                     {"102", "MARTIN", "LEA", "20100503", "3A"}});
     wide.widths.assign(42, 255);
@@ -169,7 +169,7 @@ TEST_F(HostileDbase, ExtremeLayoutsAreReadOrRefusedWhole) {
     EXPECT_NE(readFile("ComptesAajouter.txt").find(std::string(255, 'L')), std::string::npos);
 
     // 256 fields fill the field table; 257 are refused.
-    DbfSpec many = pupilTable({{"101", "MARTIN", "LEA", "20100503", "3A"}});
+    DbfLayout many = pupilTable({{"101", "MARTIN", "LEA", "20100503", "3A"}});
     many.widths.resize(256, 1);
     for (auto& row : many.rows)
         row.resize(256, "x");
@@ -181,7 +181,7 @@ TEST_F(HostileDbase, ExtremeLayoutsAreReadOrRefusedWhole) {
     EXPECT_EQ(createFrom(dbfBytes(many)), 0);
     expectClosed();
     EXPECT_TRUE(logSays(kTooMany));
-    DbfSpec thousand = many;
+    DbfLayout thousand = many;
     thousand.widths.resize(1000, 1);
     for (auto& row : thousand.rows)
         row.resize(1000, "x");
@@ -189,7 +189,7 @@ TEST_F(HostileDbase, ExtremeLayoutsAreReadOrRefusedWhole) {
     expectClosed();
 
     // A record length of 1: one field of width 0, a thousand one-byte records.
-    DbfSpec one;
+    DbfLayout one;
     one.widths = {0};
     one.rows.assign(1000, std::vector<std::string>{""});
     EXPECT_EQ(createFrom(dbfBytes(one)), 0);

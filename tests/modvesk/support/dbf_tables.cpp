@@ -11,15 +11,15 @@ void put16(std::string& b, size_t at, long v) {
 
 } // namespace
 
-std::string dbfBytes(const DbfSpec& spec) {
-    const long n = static_cast<long>(spec.widths.size());
-    const long h = 32 + 32 * n + 1 + spec.extraHeaderBytes;
+std::string dbfBytes(const DbfLayout& layout) {
+    const long n = static_cast<long>(layout.widths.size());
+    const long h = 32 + 32 * n + 1 + layout.extraHeaderBytes;
     long r = 1;
-    for (long w : spec.widths) r += w;
+    for (long w : layout.widths) r += w;
     std::string b(static_cast<size_t>(h), '\0');
     b[0] = 0x03;
     b[1] = 125, b[2] = 9, b[3] = 1;
-    const long count = static_cast<long>(spec.rows.size());
+    const long count = static_cast<long>(layout.rows.size());
     for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<char>((count >> (8 * i)) & 0xFF);
     put16(b, 8, h);
     put16(b, 10, r);
@@ -28,32 +28,32 @@ std::string dbfBytes(const DbfSpec& spec) {
         const std::string name = "F" + std::to_string(k + 1);
         b.replace(d, name.size(), name);
         b[d + 11] = 'C';
-        b[d + 16] = static_cast<char>(spec.widths[static_cast<size_t>(k)]);
+        b[d + 16] = static_cast<char>(layout.widths[static_cast<size_t>(k)]);
     }
     b[32 + 32 * static_cast<size_t>(n)] = 0x0D;
-    for (size_t i = 0; i < spec.rows.size(); ++i) {
-        b += spec.deleted.count(i) ? '*' : ' ';
-        for (size_t k = 0; k < spec.widths.size(); ++k) {
-            std::string v = k < spec.rows[i].size() ? spec.rows[i][k] : "";
-            v.resize(static_cast<size_t>(spec.widths[k]), ' ');
+    for (size_t i = 0; i < layout.rows.size(); ++i) {
+        b += layout.deleted.count(i) ? '*' : ' ';
+        for (size_t k = 0; k < layout.widths.size(); ++k) {
+            std::string v = k < layout.rows[i].size() ? layout.rows[i][k] : "";
+            v.resize(static_cast<size_t>(layout.widths[k]), ' ');
             b += v;
         }
     }
-    if (spec.endByte) b += '\x1A';
+    if (layout.endByte) b += '\x1A';
     return b;
 }
 
-DbfSpec pupilTable(const std::vector<std::vector<std::string>>& pupils) {
-    DbfSpec spec;
-    spec.widths.assign(42, 3);
-    spec.widths[0] = 6, spec.widths[1] = 30, spec.widths[2] = 25, spec.widths[4] = 8;
-    spec.widths[39] = 8;
+DbfLayout pupilTable(const std::vector<std::vector<std::string>>& pupils) {
+    DbfLayout layout;
+    layout.widths.assign(42, 3);
+    layout.widths[0] = 6, layout.widths[1] = 30, layout.widths[2] = 25, layout.widths[4] = 8;
+    layout.widths[39] = 8;
     for (const auto& p : pupils) {
         std::vector<std::string> row(42);
         row[0] = p.at(0), row[1] = p.at(1), row[2] = p.at(2), row[4] = p.at(3), row[39] = p.at(4);
-        spec.rows.push_back(row);
+        layout.rows.push_back(row);
     }
-    return spec;
+    return layout;
 }
 
 } // namespace testsupport

@@ -8,7 +8,7 @@
 
 namespace testsupport {
 
-struct DbfSpec {
+struct DbfLayout {
     std::vector<long> widths;                   // one character field per width
     std::vector<std::vector<std::string>> rows; // field values, padded or cut to width
     std::set<size_t> deleted;                   // rows marked "*"
@@ -17,10 +17,10 @@ struct DbfSpec {
 };
 
 // The bytes of the table.
-std::string dbfBytes(const DbfSpec& spec);
+std::string dbfBytes(const DbfLayout& layout);
 
 // A pupil table with 40 fields (identifier 1, surname 2, first name 3, date 5,
 // class 40) and one row per (identifier, surname, first name, date, class).
-DbfSpec pupilTable(const std::vector<std::vector<std::string>>& pupils);
+DbfLayout pupilTable(const std::vector<std::vector<std::string>>& pupils);
 
 } // namespace testsupport
