@@ -69,9 +69,9 @@ TEST_F(DbaseReader, HeaderLengthIsBytesNineAndTenLittleEndian) {
 }
 
 TEST_F(DbaseReader, WidthsFollowTheHeaderLengthAndTheFirstIsAlwaysRead) {
-    DbfLayout layout;
-    layout.widths = {8, 30, 30};
-    writeFile("t.dbf", dbfBytes(layout));
+    DbfLayout written;
+    written.widths = {8, 30, 30};
+    writeFile("t.dbf", dbfBytes(written));
     EXPECT_EQ(largeursChamps(dir / "t.dbf"), " 8 30 30");
     const TableLayout layout = readLayout(dir / "t.dbf");
     EXPECT_EQ(layout.headerLength, 129);
