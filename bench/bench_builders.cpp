@@ -4,6 +4,7 @@
 // library. Nothing may cost a scan of all persons per person, so ten times the
 // persons should take about ten times as long; the ratio must stay under 12.
 #include "builders.h"
+#include "cpu_time.h"
 #include "model.h"
 #include "vandrel_client.h"
 
@@ -20,12 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// CPU time of this thread: other programs on a busy machine do not count in it.
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 using modvesk::Family;
 
 // A distinct surname of letters for person i (digits would be kept too, but

@@ -19,6 +19,7 @@
 // on a disk file system the creation of the thousand class files costs what the
 // file system's inode allocator happens to cost that day, which is not the job's
 // own work.
+#include "cpu_time.h"
 #include "jobs.h"
 #include "model.h"
 #include "text.h"
@@ -42,12 +43,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 
 const std::string kRne = "0590001A";
 

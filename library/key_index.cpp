@@ -31,7 +31,8 @@ uint32_t KeyIndex::hashOf(std::string_view key) {
 }
 
 void KeyIndex::reserveOne() {
-  // The table stays at most half full: a probe seldom leaves its first slot.
+  // The table stays at most four fifths full and doubles when it would pass that:
+  // between 40 and 80 per cent full, a probe seldom reads more than a cache line.
   if (5 * (count_ + 1) <= 4 * slots_.size()) return;
   std::vector<uint64_t> grown(slots_.empty() ? kFirstSize : 2 * slots_.size(), 0);
   for (const uint64_t slot : slots_)

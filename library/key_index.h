@@ -1,13 +1,12 @@
 // The lookup index of a store: an open-addressing hash table from a key (cut to
 // 52 characters) to the entry inserted first under it.
 //
-// The ordered index of a store answers walks and places new entries; a lookup
-// needs neither order nor neighbours, only "the first entry of this key". In a
-// store of 100,000 entries the ordered index and the entries outgrow the
-// processor's caches, and each of the several nodes and the entry a tree lookup
-// reads costs a trip to memory. Here a lookup reads one slot (rarely two), and
-// reads the entry's key only when the slot's 32 bits of hash match: a key that
-// is absent usually costs no read of the entries at all.
+// A lookup needs neither the key order nor neighbours, only "the first entry of
+// this key". In a store of 100,000 entries an ordered structure and the entries
+// outgrow the processor's caches, and each node a tree lookup reads costs a trip
+// to memory. Here a lookup reads one slot (rarely two), and reads the entry's key
+// only when the slot's 32 bits of hash match: a key that is absent usually costs
+// no read of the entries at all.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs, then builds and runs every test twice: a normal
 # build, and a build with AddressSanitizer and UndefinedBehaviorSanitizer; then
-# runs each fuzz target of fuzz/ for a short while.
+# runs each fuzz target of fuzz/ for a minute.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/install-deps.sh"
@@ -21,9 +21,9 @@ for kind in normal sanitize; do
   fi
 done
 
-# A short run of each fuzz target (clang; a crash or a sanitizer report fails).
+# A one-minute run of each fuzz target (clang; a crash or a sanitizer report fails).
 if command -v clang-14 >/dev/null 2>&1 || command -v clang >/dev/null 2>&1; then
-  echo "=== Fuzzing: 15 s per target ==="
-  bash "$top/fuzz/run.sh" 15 || status=1
+  echo "=== Fuzzing: 60 s per target ==="
+  bash "$top/fuzz/run.sh" 60 || status=1
 fi
 exit $status
