@@ -9,8 +9,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libmdb3 libmdbsql3 mdbtools mdbtools-dev
   shapelib libshp-dev
+  libicu-dev
   xvfb xauth x11-utils
   clang libclang-rt-14-dev
+  file dpkg-dev lintian desktop-file-utils appstream man-db
 )
 
 missing=()

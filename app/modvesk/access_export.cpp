@@ -138,7 +138,7 @@ void writeAccounts(Session& s, const std::string& chosen, const std::string& tex
     }
     s.ui->refreshFileLists();
     s.win.Text1 = closingLog(s);
-    s.ui->redraw();
+    logBilan(s);
 }
 
 // Checkwartz not ticked: only the chosen file is written, replaced whole.

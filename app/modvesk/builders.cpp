@@ -4,9 +4,20 @@
 #include "text.h"
 #include "vandrel_client.h"
 
+#include <initializer_list>
+#include <utility>
+
 namespace modvesk {
 
 namespace {
+
+// The reason of the first required field found empty, in the order given
+// ("" when none is); the reader puts it in the Bilan.
+std::string firstEmpty(std::initializer_list<std::pair<const std::string*, const char*>> fields) {
+    for (const auto& [value, reason] : fields)
+        if (value->empty()) return ansi(reason);
+    return "";
+}
 
 // The account the server already has for a person: "group login".
 struct ServerAccount {
@@ -115,7 +126,11 @@ void BuildGepPupil(Session& s, std::string& record, long& index) {
     const std::string firstName = CleanPupilFirstName(field(3));
     const std::string date = Trim(field(5));
     const PupilClass cls = CleanPupilClass(field(40));
-    if (surname.empty() || firstName.empty() || date.empty() || cls.group.empty()) return;
+    s.job.skipReason = firstEmpty({{&surname, "nom vide"},
+                                   {&firstName, "prénom vide"},
+                                   {&date, "date de naissance vide"},
+                                   {&cls.group, "classe vide"}});
+    if (!s.job.skipReason.empty()) return;
 
     noteClass(s, cls.group);
     const std::string password = Mid(date, 7, 2) + Mid(date, 5, 2) + Mid(date, 3, 2);
@@ -146,11 +161,16 @@ void BuildGepTeacher(Session& s, std::string& record, long& index) {
     FoldRecord(record, RecordKind::GepTeacher);
     auto field = [&](long k) { return GepField(s.job.fieldTable, Teachers, record, k); };
     const std::string identifier = Trim(field(2));
+    // A teacher no longer in service gets no account, and that is no fault of the row.
+    s.job.skipReason.clear();
     if (!Trim(s.win.txtrne1).empty() && vandrel::presentID(identifier) != vandrel::kTrue) return;
     const std::string staffNumber = Trim(field(3));
     const std::string surname = CleanTeacherSurname(field(4));
     const std::string firstName = CleanTeacherFirstName(field(5));
-    if (staffNumber.empty() || surname.empty() || firstName.empty()) return;
+    s.job.skipReason = firstEmpty({{&surname, "nom vide"},
+                                   {&firstName, "prénom vide"},
+                                   {&staffNumber, "numéro d'identification vide"}});
+    if (!s.job.skipReason.empty()) return;
 
     const std::string password = Right(Upper(staffNumber), 7);
     std::string groups = vandrel::blanks(5000);
@@ -186,7 +206,11 @@ void BuildCsvPupil(Session& s, std::string& line, long& index) {
     const PupilClass cls = CleanPupilClass(NthField(3, line, ";"));
     std::string dateField = NthField(4, line, ";");
     const std::string date = Trim(FirstField(dateField, " "));
-    if (surname.empty() || firstName.empty() || date.empty() || cls.group.empty()) return;
+    s.job.skipReason = firstEmpty({{&surname, "nom vide"},
+                                   {&firstName, "prénom vide"},
+                                   {&cls.group, "classe vide"},
+                                   {&date, "date de naissance vide"}});
+    if (!s.job.skipReason.empty()) return;
 
     noteClass(s, cls.group);
     const bool swap = s.win.chkinvdate;
@@ -225,7 +249,10 @@ void BuildCsvTeacher(Session& s, std::string& line, long& index) {
     const std::string surname = CleanTeacherSurname(NthField(1, line, ";"));
     const std::string firstName = CleanTeacherFirstName(NthField(2, line, ";"));
     const std::string password = Lower(Trim(NthField(4, line, ";")));
-    if (password.empty() || surname.empty() || firstName.empty()) return;
+    s.job.skipReason = firstEmpty({{&surname, "nom vide"},
+                                   {&firstName, "prénom vide"},
+                                   {&password, "mot de passe vide"}});
+    if (!s.job.skipReason.empty()) return;
 
     const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");
     storePerson(s, index, surname, firstName, password, lp, "profs");

@@ -68,8 +68,7 @@ void listPupilsWhoLeft(Session& s) {
 // The end shared by both jobs: the closing line of the log box and the clean-up.
 void finishCsvJob(Session& s) {
     s.ui->refreshFileLists();
-    s.log(std::string(CRLF) + closingLine(s, ansi("Tous les fichiers textes ont été créés.")) +
-          std::string(CRLF) + currentTime());
+    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
     vandrel::raz();
     s.win.lstTri.clear();
     s.ui->redraw();

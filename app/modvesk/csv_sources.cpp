@@ -6,6 +6,7 @@
 #include "builders.h"
 #include "component_client.h"
 #include "files.h"
+#include "source_text.h"
 #include "import_writer.h"
 #include "jobs.h"
 #include "text.h"
@@ -38,42 +39,25 @@ void rowRead(Session& s, long& rows) {
     if (++rows % 200 == 0) s.ui->progress(rows, 0);
 }
 
-// Says how many rows of a source gave no account although they were not blank:
-// a file of the wrong shape must not end with an empty import file and the
-// success line alone.
-void reportRowsWithoutAccount(Session& s, long rows, const std::string& name,
-                              const std::string& missing) {
-    if (rows == 0) return;
-    s.log(std::string(CRLF) + Str(rows) + ansi(" ligne(s) de ") + name + ansi(" sans ") +
-          ansi(missing) + ansi(" : aucun compte n'a été créé pour elles."));
-}
-
 bool isBlank(const std::string& line) { return Trim(line).empty(); }
 
-// The lines of a text as LineReader reads them from a file: a line ends at CR or
-// at CR LF; a last line without an end counts too.
-template <typename OnLine> void forEachLine(const std::string& text, OnLine onLine) {
-    size_t from = 0;
-    while (from < text.size()) {
-        const size_t cr = text.find('\r', from);
-        std::string line = text.substr(from, cr == std::string::npos ? cr : cr - from);
-        onLine(line);
-        if (cr == std::string::npos) return;
-        from = cr + 1;
-        if (from < text.size() && text[from] == '\n') ++from;
-    }
+// After a builder call on row `number` of `source`: a row that was not blank and
+// gave no account goes into the Bilan with the builder's reason.
+void noteRow(Session& s, const std::string& source, long number, long before, long index,
+             bool blank) {
+    if (index == before && !blank && !s.job.skipReason.empty())
+        s.job.bilan.rowWithoutAccount(source, false, number, s.job.skipReason);
 }
 
-void readTeachers(Session& s, const std::string& text, long& index) {
-    long rows = 0, withoutAccount = 0;
+void readTeachers(Session& s, const std::string& text, const std::string& name, long& index) {
+    long rows = 0;
     forEachLine(text, [&](std::string& line) {
         const long before = index;
         const bool blank = isBlank(line);
         BuildCsvTeacher(s, line, index);
-        if (index == before && !blank) ++withoutAccount;
         rowRead(s, rows);
+        noteRow(s, name, rows, before, index, blank);
     });
-    reportRowsWithoutAccount(s, withoutAccount, "PROFS.CSV", "nom, prénom ou mot de passe");
 }
 
 // The title line of a SCONET export ("NOM;PRENOM;NE(E) LE;SEXE;DIV."): its fifth
@@ -83,9 +67,11 @@ bool isSconetTitle(const std::string& line) {
     return Left(field5, 4) == "div." || Left(field5, 8) == "division";
 }
 
-void readPupils(Session& s, const std::string& text, bool sconet, long& index) {
-    long rows = 0, withoutAccount = 0;
+void readPupils(Session& s, const std::string& text, const std::string& name, bool sconet,
+                long& index) {
+    long rows = 0;
     forEachLine(text, [&](std::string& line) {
+        rowRead(s, rows);
         // The title line would otherwise become an account "nom.prenom" in a group
         // "div." with the password "NE(E)": it names columns, not a pupil.
         if (sconet && isSconetTitle(line)) return;
@@ -93,11 +79,8 @@ void readPupils(Session& s, const std::string& text, bool sconet, long& index) {
         if (sconet) line = sconetToPlainRow(line);
         const long before = index;
         BuildCsvPupil(s, line, index);
-        if (index == before && !blank) ++withoutAccount;
-        rowRead(s, rows);
+        noteRow(s, name, rows, before, index, blank);
     });
-    reportRowsWithoutAccount(s, withoutAccount, "ELEVES.CSV",
-                             "nom, prénom, classe ou date de naissance");
 }
 
 // Writes the mended text of a source back over it. The text then holds what
@@ -110,23 +93,19 @@ void writeBack(Session& s, const fs::path& path, std::string& text) {
 }
 
 // The SCONET check on the text of the file at `path`: a SCONET export is written
-// back, its LF-only line ends first turned into CR LF.
+// back (its lines were read ending at CR LF, CR or LF, and are written with CR LF).
 bool checkSconet(Session& s, const fs::path& path, std::string& text) {
-    const std::string field5 = Lower(NthField(5, text, ";"));
-    if (Left(field5, 4) != "div." && Left(field5, 8) != "division") return false;
-    const size_t lf = text.find('\n');
-    // A file with LF-only line ends was read as one single line: mend its line ends.
-    if (lf != std::string::npos && (lf == 0 || text[lf - 1] != '\r'))
-        componentReplace(s, text, "\n", "\r\n", resolvePath(path).filename().string());
+    if (!isSconetTitle(text)) return false;
     writeBack(s, path, text);
     return true;
 }
 
 } // namespace
 
-std::string lireFichier(const fs::path& path) {
+std::string lireFichier(Session& s, const fs::path& path) {
     std::string text;
     LineReader in(path);
+    if (in.isUtf8()) s.readAsUtf8(resolvePath(path).filename().string());
     std::string line;
     while (in.next(line)) {
         text += line;
@@ -158,7 +137,7 @@ bool componentReplace(Session& s, std::string& text, const std::string& what,
 }
 
 bool testSconet(Session& s, const fs::path& path) {
-    std::string text = lireFichier(path);
+    std::string text = lireFichier(s, path);
     return checkSconet(s, path, text);
 }
 
@@ -181,19 +160,19 @@ void convertirBaseCSV(Session& s) {
     bool sconet = false;
     const fs::path profs = s.file("PROFS.CSV");
     if (FileExists(profs)) {
-        std::string text = lireFichier(profs);
+        std::string text = lireFichier(s, profs);
         sconet = checkSconet(s, profs, text);
-        readTeachers(s, text, index);
+        readTeachers(s, text, profs.filename().string(), index);
     }
     index = 0;
     const fs::path eleves = s.file("ELEVES.CSV");
     if (FileExists(eleves)) {
-        std::string text = lireFichier(eleves);
+        std::string text = lireFichier(s, eleves);
         componentReplace(s, text, "=", "", eleves.filename().string());
         writeBack(s, eleves, text);
         // A teacher file that passed the check makes the pupil file SCONET too.
         if (!sconet) sconet = checkSconet(s, eleves, text);
-        readPupils(s, text, sconet, index);
+        readPupils(s, text, eleves.filename().string(), sconet, index);
     }
     WriteImportFiles(s, index, "ELEVES.CSV", "PROFS.CSV", false);
     endConversion(s);

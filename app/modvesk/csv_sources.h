@@ -10,9 +10,10 @@
 
 namespace modvesk {
 
-// The whole text of a file read line by line, each line followed by CR LF
-// ("" when the file is missing or empty). A lone LF does not end a line.
-std::string lireFichier(const std::filesystem::path& path);
+// The whole text of a source read line by line, each line followed by CR LF
+// ("" when the file is missing or empty). A line ends at CR LF, CR or LF; a UTF-8
+// source is turned into Windows-1252 and the log box says so.
+std::string lireFichier(Session& s, const std::filesystem::path& path);
 
 // Writes `text` followed by CR LF over the file through a temporary file renamed
 // over it, so that a failed write leaves the original whole. On failure the log
@@ -29,7 +30,7 @@ bool componentReplace(Session& s, std::string& text, const std::string& what,
 
 // True when the file is a SCONET export: field 5 of its whole text, cut at ";"
 // only, begins with "div." or "division" in any case. A SCONET file is written
-// back, its LF-only line ends first turned into CR LF.
+// back with CR LF line ends.
 bool testSconet(Session& s, const std::filesystem::path& path);
 
 // Copies a chosen source file into the program's directory under `name`

@@ -81,17 +81,24 @@ std::string largeursChamps(const fs::path& table) {
 
 TableLayout readLayout(const fs::path& table) {
     TableLayout layout;
-    layout.headerLength = longueurEntete(table);
-    std::string text = largeursChamps(table);
-    // One pass over the words (cutting the text field by field would copy its rest
-    // once per field, and a header of 65,535 bytes has about 2,000 fields); R is
-    // their sum plus one, as SumOfNumbers would count it.
-    for (size_t at = text.find_first_not_of(' '); at != std::string::npos;) {
-        const size_t end = text.find(' ', at);
-        const std::string_view word = std::string_view(text).substr(at, end - at);
-        layout.widths.push_back(static_cast<long>(LeadingNumber(word)));
-        at = end == std::string::npos ? end : text.find_first_not_of(' ', end);
+    File f = openBinary(table);
+    if (!f) return layout;
+    const long h = headerLength(f.get());
+    layout.headerLength = h;
+    // The header is read once: at most 65,535 bytes.
+    std::string header(static_cast<size_t>(h), '\0');
+    if (std::fseek(f.get(), 0, SEEK_SET) != 0) return layout;
+    header.resize(std::fread(header.data(), 1, header.size(), f.get()));
+    const auto at = [&](long offset) { return static_cast<unsigned char>(header[offset]); };
+    for (long offset = 32; offset < static_cast<long>(header.size()); offset += 32) {
+        if (at(offset) == kHeaderEnd || at(offset) == kHeaderEndLf) {
+            layout.descriptorsEnd = offset;
+            break;
+        }
+        layout.widths.push_back(offset + 16 < static_cast<long>(header.size()) ? at(offset + 16)
+                                                                               : 0);
     }
+    if (layout.descriptorsEnd < 0) layout.widths.clear();
     layout.recordLength = 1;
     for (const long w : layout.widths) layout.recordLength += w;
     return layout;
@@ -99,14 +106,9 @@ TableLayout readLayout(const fs::path& table) {
 
 TableCheck checkLayout(const fs::path& table, const TableLayout& layout) {
     File f = openBinary(table);
-    if (!f) return TableCheck::NotDbase3;
-    const long n = static_cast<long>(layout.widths.size());
-    const long terminator = 32 + 32 * n;
-    if (terminator >= layout.headerLength) return TableCheck::NotDbase3;
+    if (!f || layout.descriptorsEnd < 0) return TableCheck::NotDbase3;
     if (fileLength(f.get()) < layout.headerLength) return TableCheck::NotDbase3;
-    const unsigned char end = byteAt(f.get(), terminator);
-    if (end != kHeaderEnd && end != kHeaderEndLf) return TableCheck::NotDbase3;
-    if (n > kMaxFields) return TableCheck::TooManyFields;
+    if (static_cast<long>(layout.widths.size()) > kMaxFields) return TableCheck::TooManyFields;
     return TableCheck::Ok;
 }
 
@@ -120,22 +122,35 @@ void fillFieldTable(FieldTable& table, Family family, const std::vector<long>& w
         table[k][family].end = table[k - 1][family].end + table[k][family].width;
 }
 
+namespace {
+
+// The table is not read: the log box and the Bilan say why.
+bool refuse(Session& s, const std::string& shown, const char* reason) {
+    s.log(std::string(CRLF) + ansi("Table ") + shown + ansi(" ignorée : ") + ansi(reason) +
+          ansi(", aucun enregistrement n'a été lu."));
+    s.job.bilan.refuseTable(shown, ansi(reason));
+    return false;
+}
+
+} // namespace
+
 bool prepareTable(Session& s, const std::string& name, Family family, TableLayout& layout) {
     const fs::path path = s.file(name);
-    if (!FileExists(path)) return false;
-    layout = readLayout(path);
     const std::string shown = path.filename().string();
+    std::error_code ec;
+    if (!FileExists(path)) {
+        // A table that lies there but cannot be opened is refused, not passed over.
+        if (fs::exists(fs::symlink_status(path, ec))) return refuse(s, shown, "fichier illisible");
+        return false;
+    }
+    layout = readLayout(path);
     switch (checkLayout(path, layout)) {
     case TableCheck::Ok:
         break;
     case TableCheck::TooManyFields:
-        s.log(std::string(CRLF) + ansi("Table ") + shown +
-              ansi(" ignorée : plus de 256 champs, aucun enregistrement n'a été lu."));
-        return false;
+        return refuse(s, shown, "plus de 256 champs");
     case TableCheck::NotDbase3:
-        s.log(std::string(CRLF) + ansi("Table ") + shown +
-              ansi(" ignorée : en-tête dBase III non reconnu, aucun enregistrement n'a été lu."));
-        return false;
+        return refuse(s, shown, "en-tête dBase non reconnu");
     }
     fillFieldTable(s.job.fieldTable, family, layout.widths);
     return true;

@@ -27,18 +27,22 @@ struct TableLayout {
     long headerLength = 0;       // H
     long recordLength = 0;       // R: the sum of the widths + 1 (the deletion byte)
     std::vector<long> widths;    // width of field k at index k - 1
+    // Offset of the byte that ends the field descriptors (0x0D or 0x0A at the first
+    // offset 32 + 32·n inside the header); -1 when the header has none.
+    long descriptorsEnd = -1;
 };
 
 // Why a table is not read.
 enum class TableCheck { Ok, TooManyFields, NotDbase3 };
 
-// Checks the header against the dBase III shape: the field descriptors counted
-// from H are followed by the terminator byte (0x0D, or 0x0A), so no bytes but
-// padding lie between the descriptors and the records; the header fits in the
-// file; and there are at most 256 fields (the rows of the field table).
+// Checks the header: its field descriptors end with the terminator byte inside
+// the header, the header fits in the file, and there are at most 256 fields (the
+// rows of the field table).
 TableCheck checkLayout(const std::filesystem::path& table, const TableLayout& layout);
 
-// Reads H and the widths of the table (no check).
+// Reads H, finds the end of the field descriptors (the first offset 32 + 32·n
+// below H that holds 0x0D or 0x0A) and takes the widths of those n fields; what
+// lies between that end and H (padding, a back-link area) is skipped. No check.
 TableLayout readLayout(const std::filesystem::path& table);
 
 // Fills the family's columns of the field table from the widths: width(k) for
@@ -47,8 +51,10 @@ TableLayout readLayout(const std::filesystem::path& table);
 void fillFieldTable(FieldTable& table, Family family, const std::vector<long>& widths);
 
 // Prepares the table `name` of the program's directory for reading: false when
-// it does not exist (silently) or cannot be read safely (with a line in the log
-// box, the field table untouched). On success the family's columns are filled.
+// it does not exist (silently), or when it cannot be opened or its header is not
+// recognised: the table is then refused (a line in the log box, the table in the
+// Bilan, the field table untouched), and the job ends with its error line. On
+// success the family's columns are filled.
 bool prepareTable(Session& s, const std::string& name, Family family, TableLayout& layout);
 
 // A record handler receives the record text (R characters, Windows-1252).

@@ -1,6 +1,7 @@
 #include "export_reader.h"
 
 #include "files.h"
+#include "source_text.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -32,6 +33,7 @@ void LoadExport(Session& s, const std::string& path, bool readOnly) {
     if (!FileExists(file)) return;
     LineReader reader(file);
     if (!reader.isOpen()) return;
+    if (reader.isUtf8()) s.readAsUtf8(file.filename().string());
     std::string line;
     if (!reader.next(line)) return; // the header
     long lines = 0;

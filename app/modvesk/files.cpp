@@ -164,63 +164,6 @@ bool ReadAll(const fs::path& path, std::string& bytes) {
     return !in.bad();
 }
 
-// ---- LineReader ---------------------------------------------------------------
-
-struct LineReader::Impl {
-    std::FILE* file = nullptr;
-    char buffer[1 << 16];
-    size_t pos = 0, len = 0;
-    bool skipLf = false; // the last line ended at a CR: a following LF belongs to it
-
-    bool fill() {
-        if (!file) return false;
-        len = std::fread(buffer, 1, sizeof buffer, file);
-        pos = 0;
-        return len > 0;
-    }
-};
-
-LineReader::LineReader(const fs::path& path) : impl_(new Impl) {
-    fs::path p = resolvePath(path);
-    if (!path.empty() && isRegularFile(p)) impl_->file = std::fopen(p.c_str(), "rb");
-}
-
-LineReader::~LineReader() {
-    if (impl_->file) std::fclose(impl_->file);
-    delete impl_;
-}
-
-bool LineReader::isOpen() const { return impl_->file != nullptr; }
-
-bool LineReader::next(std::string& line) {
-    line.clear();
-    Impl& r = *impl_;
-    bool any = false;
-    for (;;) {
-        if (r.pos >= r.len && !r.fill()) return any;
-        if (r.skipLf) {
-            r.skipLf = false;
-            if (r.buffer[r.pos] == '\n') {
-                ++r.pos;
-                continue;
-            }
-        }
-        const char* start = r.buffer + r.pos;
-        const void* cr = std::memchr(start, '\r', r.len - r.pos);
-        if (!cr) {
-            line.append(start, r.len - r.pos);
-            r.pos = r.len;
-            any = true;
-            continue;
-        }
-        size_t n = static_cast<size_t>(static_cast<const char*>(cr) - start);
-        line.append(start, n);
-        r.pos += n + 1;
-        r.skipLf = true;
-        return true;
-    }
-}
-
 // ---- Folder listing -------------------------------------------------------------
 
 std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patterns) {

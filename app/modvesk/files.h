@@ -37,23 +37,6 @@ bool CopyFileOver(const fs::path& source, const fs::path& target);
 // The whole file as bytes; false when it cannot be read.
 bool ReadAll(const fs::path& path, std::string& bytes);
 
-// Reads text lines: a line ends at CR or at CR LF; a lone LF does not end a line.
-// The line end is not part of the line. A last line without an end is returned too.
-class LineReader {
-public:
-    explicit LineReader(const fs::path& path);
-    ~LineReader();
-    LineReader(const LineReader&) = delete;
-    LineReader& operator=(const LineReader&) = delete;
-    bool isOpen() const;
-    // False at the end of the file.
-    bool next(std::string& line);
-
-private:
-    struct Impl;
-    Impl* impl_;
-};
-
 // Names of the files of dir matching one of the patterns ("*.txt", "*.dbf;*.csv"),
 // without regard to case, sorted without regard to case.
 std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patterns);

@@ -97,10 +97,7 @@ void Genfich_M_Click(Session& s) {
     s.win.Text1.clear();
     runWorker(s);
     s.ui->refreshFileLists();
-    s.win.Text1 += std::string(CRLF) +
-                   closingLine(s, ansi("Tous les fichiers textes ont été créés.")) +
-                   std::string(CRLF) + currentTime();
-    s.ui->redraw();
+    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
     vandrel::raz();
     s.win.lstTri.clear();
 }
@@ -159,9 +156,7 @@ void miseAjour_M_Click(Session& s) {
     vandrel::fermercarnet();
     s.ui->refreshFileLists();
     s.ui->refreshFileLists();
-    s.win.Text1 += std::string(CRLF) + closingLine(s, ansi("Tous les fichiers ont été créés.")) +
-                   std::string(CRLF) + currentTime();
-    s.ui->redraw();
+    closeJob(s, ansi("Tous les fichiers ont été créés."));
     s.job.UpdateMode = false;
 }
 

@@ -11,6 +11,7 @@
 #include "text.h"
 #include "vandrel_client.h"
 
+#include <memory>
 #include <unordered_set>
 
 namespace modvesk {
@@ -74,6 +75,27 @@ void remplitClasses(Session& s) {
 
 namespace {
 
+// A record of nothing but blanks (or the end-of-file byte) is no row of the table.
+bool blankRecord(const std::string& record) {
+    return record.find_first_not_of(std::string(" \x1A\0", 3), 1) == std::string::npos;
+}
+
+// Wraps a builder so that each record of `table` that gives no account goes into
+// the Bilan with its number and the builder's reason.
+RecordHandler countingRows(Session& s, const std::string& table, long& count,
+                           void (*build)(Session&, std::string&, long&)) {
+    auto number = std::make_shared<long>(0);
+    const std::string shown = s.file(table).filename().string();
+    return [&s, &count, build, number, shown](std::string& record) {
+        ++*number;
+        const long before = count;
+        const bool blank = blankRecord(record);
+        build(s, record, count);
+        if (count == before && !blank && !s.job.skipReason.empty())
+            s.job.bilan.rowWithoutAccount(shown, true, *number, s.job.skipReason);
+    };
+}
+
 // Prepares a table and runs loop A over it. Preparing a table restarts the
 // person count, as the count doubles as the row counter of the field table.
 void readTable(Session& s, const std::string& name, Family family, long& count,
@@ -104,8 +126,7 @@ void readStaffTables(Session& s, long& count) {
                       [&](std::string& r) { associeResponsable(s, r); });
     }
     for (const char* name : {"F_ind.dbf", "F_ind2.dbf"})
-        readTable(s, name, Teachers, count,
-                  [&](std::string& r) { BuildGepTeacher(s, r, count); });
+        readTable(s, name, Teachers, count, countingRows(s, name, count, BuildGepTeacher));
 }
 
 // The pupils: F_ele.dbf, then F_ele2.dbf cut with its own layout, its persons
@@ -113,10 +134,11 @@ void readStaffTables(Session& s, long& count) {
 // its start.
 void readPupilTables(Session& s, long& count) {
     count = 0;
-    const RecordHandler build = [&](std::string& r) { BuildGepPupil(s, r, count); };
     TableLayout layout;
-    if (prepareTable(s, "F_ele.dbf", Pupils, layout)) recordLoopB(s, "F_ele.dbf", layout, build);
-    if (prepareTable(s, "F_ele2.dbf", Pupils, layout)) recordLoopC(s, "F_ele2.dbf", layout, build);
+    if (prepareTable(s, "F_ele.dbf", Pupils, layout))
+        recordLoopB(s, "F_ele.dbf", layout, countingRows(s, "F_ele.dbf", count, BuildGepPupil));
+    if (prepareTable(s, "F_ele2.dbf", Pupils, layout))
+        recordLoopC(s, "F_ele2.dbf", layout, countingRows(s, "F_ele2.dbf", count, BuildGepPupil));
 }
 
 void resetJobState(Session& s) {

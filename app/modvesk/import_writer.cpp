@@ -22,12 +22,14 @@ namespace {
 
 // Creates (or empties) the file with the header line.
 void createWithHeader(Session& s, const std::string& name) {
+    s.job.bilan.accountFile(name);
     if (!WriteLine(false, s.file(name), importHeader())) s.writeFailed(name);
 }
 
 // Appends the text followed by one more CR LF; an empty text writes nothing.
 void appendText(Session& s, const std::string& name, const std::string& text) {
     if (text.empty()) return;
+    s.job.bilan.accountFile(name);
     if (!WriteLine(true, s.file(name), text)) s.writeFailed(name);
 }
 
@@ -60,8 +62,9 @@ void writeCommaForm(Session& s, const std::string& outName) {
         text += CRLF;
     });
     if (!pupils.empty() && !WriteBytes(s.file(outName), pupils, true)) s.writeFailed(outName);
-    if (!teachers.empty() && !WriteBytes(s.file("PROFS.TXT"), teachers, true))
-        s.writeFailed("PROFS.TXT");
+    if (teachers.empty()) return;
+    s.job.bilan.accountFile("PROFS.TXT");
+    if (!WriteBytes(s.file("PROFS.TXT"), teachers, true)) s.writeFailed("PROFS.TXT");
 }
 
 } // namespace

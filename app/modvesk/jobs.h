@@ -24,7 +24,10 @@ void checkLibraryFile(Session& s, const std::string& name);
 // The closing line of a job: the success line, or the error line when a file
 // could not be written during the job.
 std::string closingLine(const Session& s, const std::string& successLine);
-// Empties the record of write failures at a job's start.
+// The end of the log box of a job that writes account files: the closing line,
+// the time when `withTime`, then the Bilan.
+void closeJob(Session& s, const std::string& successLine, bool withTime = true);
+// Empties the record of write failures and the Bilan at a job's start.
 void startJob(Session& s);
 // The current time as the log box shows it (HH:MM:SS).
 std::string currentTime();

@@ -38,6 +38,7 @@ bool requireLibrary(Session& s) {
 }
 
 void checkLibraryFile(Session& s, const std::string& name) {
+    s.job.bilan.accountFile(name);
     const fs::path path = s.file(name);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec))) {
@@ -60,12 +61,21 @@ void checkLibraryFile(Session& s, const std::string& name) {
 }
 
 std::string closingLine(const Session& s, const std::string& successLine) {
-    if (s.job.writeErrors.empty()) return successLine;
+    if (!s.job.failed()) return successLine;
     return ansi("Des erreurs se sont produites : certains fichiers n'ont pas été créés.");
+}
+
+void closeJob(Session& s, const std::string& successLine, bool withTime) {
+    std::string text = std::string(CRLF) + closingLine(s, successLine);
+    if (withTime) text += std::string(CRLF) + currentTime();
+    s.log(text);
+    logBilan(s);
 }
 
 void startJob(Session& s) {
     s.job.writeErrors.clear();
+    s.job.bilan.clear();
+    s.job.utf8Sources.clear();
     s.job.endedEarly = false;
     s.job.libraryMissing = false;
 }

@@ -48,8 +48,9 @@ std::string registryView(const std::string& key) {
     return key.substr(0, std::min<size_t>(key.find('\0'), 52));
 }
 
-void appendReport(Session& s, const std::string& name, const std::string& line) {
+void appendReport(Session& s, const std::string& name, const std::string& line, long& count) {
     if (!WriteLine(true, s.file(name), line)) s.writeFailed(name);
+    else ++count;
 }
 
 } // namespace
@@ -109,7 +110,8 @@ LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
         const std::string shownGroup = kind == PersonKind::Pupil ? group : "";
         appendReport(s, "doublons.txt",
                      surname + " " + r.firstPart + "  ->  " + surname + "  " + firstName + "  " +
-                         shownGroup);
+                         shownGroup,
+                     s.job.bilan.doublons);
     }
     r.login = LoginFor(s.win.loginFormat, surname, r.firstPart);
     return r;
@@ -120,7 +122,8 @@ void ReportTruncation(Session& s, const std::string& surname, const std::string&
     if (static_cast<long>(surname.size() + firstPart.size()) <= LoginMax + 1) return;
     appendReport(s, "troncatures.txt",
                  surname + " " + firstPart + " -> troncature ->  " +
-                     Left(firstPart + "." + surname, LoginMax) + "  " + group);
+                     Left(firstPart + "." + surname, LoginMax) + "  " + group,
+                 s.job.bilan.troncatures);
 }
 
 } // namespace modvesk

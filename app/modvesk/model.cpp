@@ -33,4 +33,11 @@ void Session::writeFailed(const std::string& name) {
     log(std::string(CRLF) + ansi("Erreur : impossible d'écrire ") + name);
 }
 
+void Session::readAsUtf8(const std::string& name) {
+    for (const auto& n : job.utf8Sources)
+        if (Lower(n) == Lower(name)) return;
+    job.utf8Sources.push_back(name);
+    log(std::string(CRLF) + name + ansi(" lu comme texte UTF-8."));
+}
+
 } // namespace modvesk

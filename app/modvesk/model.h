@@ -4,6 +4,7 @@
 // the tests each give a Session its dialogs and read the model back.
 #pragma once
 
+#include "bilan.h"
 #include "sorted_list.h"
 #include "substring_index.h"
 
@@ -131,6 +132,16 @@ struct JobState {
     bool endedEarly = false;
     // The job could not run because vandrel1.dlp could not be loaded.
     bool libraryMissing = false;
+    // What the job wrote and refused, for the Bilan at its end.
+    Bilan bilan;
+    // Sources already said to be UTF-8 in the log box during this job.
+    std::vector<std::string> utf8Sources;
+    // Why the last builder call gave no account ("" when it gave one, or when the
+    // row was blank): the first required field it found empty.
+    std::string skipReason;
+    // A source file or table could not be read or was refused, or a file could
+    // not be written: the job ends with its error line.
+    bool failed() const { return !writeErrors.empty() || !bilan.refusedTables.empty(); }
 
     // The person at index i, growing the tables as needed.
     Person& person(long i);
@@ -156,6 +167,8 @@ struct Session {
     void log(const std::string& text);
     // Records that a file could not be written and says so in the log box.
     void writeFailed(const std::string& name);
+    // Says once per job in the log box that the source `name` was read as UTF-8.
+    void readAsUtf8(const std::string& name);
 };
 
 } // namespace modvesk

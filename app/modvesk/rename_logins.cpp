@@ -4,6 +4,7 @@
 #include "rename_logins.h"
 
 #include "files.h"
+#include "source_text.h"
 #include "jobs.h"
 #include "text.h"
 #include "vandrel_client.h"
@@ -38,18 +39,30 @@ std::string invertedLogin(const std::string& login) {
     return Mid(login, p + 1) + "." + Left(login, p - 1);
 }
 
-void InvertLogins(Session& s, const std::string& exportPath) {
-    LineReader in(exportPath);
+namespace {
+
+// Appends one line to the output per line of the EXPORT after its header.
+void invertLines(Session& s, LineReader& in) {
     if (!in.isOpen()) return;
-    const fs::path out = s.file(kOutput);
-    std::string line;
+    std::string line, text;
     in.next(line); // the header line
     while (in.next(line)) {
         FieldSlots f = SplitFields(1, line, ";");
         const std::string inverted = invertedLogin(f[4]);
         if (!inverted.empty()) f[5] = inverted;
-        if (!WriteLine(true, out, joinSlots(f))) s.writeFailed(kOutput);
+        text += joinSlots(f);
+        text += CRLF;
     }
+    if (text.empty()) return;
+    s.job.bilan.accountFile(kOutput);
+    if (!WriteBytes(s.file(kOutput), text, true)) s.writeFailed(kOutput);
+}
+
+} // namespace
+
+void InvertLogins(Session& s, const std::string& exportPath) {
+    LineReader in(exportPath);
+    invertLines(s, in);
 }
 
 void Modifconnex_M_Click(Session& s) {
@@ -76,10 +89,14 @@ void Modifconnex_M_Click(Session& s) {
     s.ui->refreshFileLists();
     s.ui->attente(5);
     s.ui->busy(true);
+    // The EXPORT is read whole before the last run's outputs are deleted: it may
+    // lie in the program's folder under one of their names.
+    LineReader in(exportPath);
+    if (in.isUtf8()) s.readAsUtf8(resolvePath(exportPath).filename().string());
     deleteLastRunOutputs(s);
-    InvertLogins(s, exportPath);
+    invertLines(s, in);
     s.ui->refreshFileLists();
-    s.log(std::string(CRLF) + closingLine(s, ansi("Tous les fichiers textes ont été créés.")));
+    closeJob(s, ansi("Tous les fichiers textes ont été créés."), false);
     s.ui->busy(false);
     vandrel::raz();
     s.win.lstTri.clear();

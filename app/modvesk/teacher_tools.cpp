@@ -2,6 +2,7 @@
 #include "teacher_tools.h"
 
 #include "files.h"
+#include "source_text.h"
 #include "jobs.h"
 #include "remplit_liste.h"
 #include "text.h"

@@ -261,6 +261,25 @@ std::string OemToAnsi(std::string_view oem) {
     return out;
 }
 
+bool AnsiCharOf(char32_t u, char& c) {
+    c = to1252(u);
+    return c != '?' || u == U'?';
+}
+
+bool NextLine(std::string_view text, size_t& pos, std::string& line) {
+    if (pos >= text.size()) return false;
+    const size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+        line.assign(text.substr(pos));
+        pos = text.size();
+        return true;
+    }
+    line.assign(text.substr(pos, end - pos));
+    pos = end + 1;
+    if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+    return true;
+}
+
 std::string ansi(std::string_view utf8Text) {
     std::string out;
     out.reserve(utf8Text.size());

@@ -62,6 +62,20 @@ std::string OemToAnsi(std::string_view oem);
 std::string ansi(std::string_view utf8);
 std::string utf8(std::string_view ansiText);
 
+// The Windows-1252 byte of a Unicode character; false when the code page lacks it.
+bool AnsiCharOf(char32_t u, char& c);
+
+// ---- Lines of a text ------------------------------------------------------
+// The line of `text` that starts at `pos`, without its end, and moves `pos` past
+// that end. A line ends at CR LF, at CR alone or at LF alone, so that no line ever
+// holds a CR or a LF; a last line without an end counts too. False at the end.
+bool NextLine(std::string_view text, size_t& pos, std::string& line);
+// Calls onLine(std::string&) for every line of `text`, as NextLine cuts them.
+template <typename OnLine> void forEachLine(std::string_view text, OnLine onLine) {
+    std::string line;
+    for (size_t pos = 0; NextLine(text, pos, line);) onLine(line);
+}
+
 // CR LF, the line end of every file the program writes.
 inline constexpr std::string_view CRLF = "\r\n";
 

@@ -5,6 +5,7 @@
 #include "csv_sources.h"
 #include "export_reader.h"
 #include "files.h"
+#include "source_text.h"
 #include "import_writer.h"
 #include "jobs.h"
 #include "login.h"
@@ -46,6 +47,9 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     ReplaceChars(group, " _-", "");
     ReplaceChars(surname, " _-", "");
     ReplaceChars(firstName, "_-", "");
+    s.job.skipReason.clear();
+    if (surname.empty()) s.job.skipReason = ansi("nom vide");
+    else if (firstName.empty()) s.job.skipReason = ansi("prénom vide");
     if (surname.empty() || firstName.empty() || group.empty()) return;
 
     Person& p = s.job.person(index);
@@ -90,8 +94,16 @@ void creercomptesCSVstage(Session& s) {
     const fs::path list = s.file("STAGIAIRES.CSV");
     if (FileExists(list)) {
         LineReader in(list);
+        const std::string name = list.filename().string();
+        if (in.isUtf8()) s.readAsUtf8(name);
         std::string line;
-        while (in.next(line)) BuildTrainee(s, line, index);
+        for (long number = 1; in.next(line); ++number) {
+            const long before = index;
+            const bool blank = Trim(line).empty();
+            BuildTrainee(s, line, index);
+            if (index == before && !blank && !s.job.skipReason.empty())
+                s.job.bilan.rowWithoutAccount(name, false, number, s.job.skipReason);
+        }
     }
     WriteImportFiles(s, index, "STAGIAIRES.CSV", "PROFS.CSV", true);
     endConversion(s);
@@ -111,7 +123,17 @@ void stage_m_Click(Session& s) {
         return;
     }
     copySourceFile(s, chosen, "STAGIAIRES.CSV");
+    // The form fills these; closed without a group name, it leaves them empty.
+    s.job.groupeStage.clear();
+    s.job.respStage.clear();
     s.ui->showForm(Form::SaisieGroupes);
+    if (s.job.groupeStage.empty()) {
+        // Without a group no trainee gets an account: nothing is deleted or written.
+        s.job.endedEarly = true;
+        s.log(std::string(CRLF) +
+              ansi("Aucun nom de groupe : aucun compte de stagiaire n'a été créé."));
+        return;
+    }
 
     s.win.Text1.clear();
     s.win.framemsjEnabled = true;
@@ -128,8 +150,7 @@ void stage_m_Click(Session& s) {
     creercomptesCSVstage(s);
     vandrel::fermercarnet();
     s.ui->refreshFileLists();
-    s.log(std::string(CRLF) + closingLine(s, ansi("Tous les fichiers textes ont été créés.")) +
-          std::string(CRLF) + currentTime());
+    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
     vandrel::raz();
     s.win.lstTri.clear();
 }

@@ -1,0 +1,58 @@
+// The "Bilan" of a job: what it wrote and what it refused, in numbers. The job
+// fills it as it goes; one function writes it at the end of the log box, and the
+// windows may read it as data.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace modvesk {
+
+struct Session;
+
+struct Bilan {
+    // An account file the job wrote, by the name it gave it, in the order of the
+    // first write. Its accounts are counted on disk when the Bilan is written.
+    std::vector<std::string> accountFiles;
+    long doublons = 0;    // lines this job appended to doublons.txt
+    long troncatures = 0; // lines this job appended to troncatures.txt
+
+    // A source row (a line of a text, a record of a table) that gave no account.
+    struct Row {
+        long number = 0;    // counted from 1
+        std::string reason; // e.g. "date de naissance vide"
+    };
+    struct Source {
+        std::string name;  // the file's name as it lies in the folder
+        bool table = false; // a dBase table: its rows are records
+        std::vector<Row> rows;
+    };
+    std::vector<Source> sources;
+    // Tables that were not read, each with its reason ("en-tête dBase non reconnu").
+    struct Refused {
+        std::string name, reason;
+    };
+    std::vector<Refused> refusedTables;
+
+    void clear() { *this = Bilan{}; }
+    // Notes that the job wrote (or began) the account file `name`.
+    void accountFile(const std::string& name);
+    // Notes a row of `source` that gave no account.
+    void rowWithoutAccount(const std::string& source, bool table, long number,
+                           const std::string& reason);
+    void refuseTable(const std::string& name, const std::string& reason);
+};
+
+// The account lines of an account file: every line but empty ones and the
+// header line ("#..."). 0 when the file cannot be read.
+long countAccounts(const std::string& bytes);
+
+// The Bilan block as the log box shows it (Windows-1252, lines joined by CR LF,
+// starting with "Bilan :"). Account counts are read from the program's folder;
+// files that could not be written come from the job's write errors.
+std::string bilanText(const Session& s);
+
+// Appends the Bilan block to the log box, on a line of its own.
+void logBilan(Session& s);
+
+} // namespace modvesk
