@@ -8,6 +8,8 @@
 #include "model.h"
 #include "text.h"
 
+#include "rolvane_version.h"
+
 #include <filesystem>
 #include <iostream>
 
@@ -41,9 +43,15 @@ int exitStatus(const modvesk::Session& s) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    switch (batch::infoRequest(args)) {
+    case batch::InfoRequest::Usage: std::cout << batch::usageText(); return 0;
+    case batch::InfoRequest::Version: std::cout << "rolvane-batch " ROLVANE_VERSION "\n"; return 0;
+    case batch::InfoRequest::None: break;
+    }
     batch::Options options;
     try {
-        options = batch::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+        options = batch::parseOptions(args);
     } catch (const batch::UsageError& e) {
         return usage(e.what());
     }

@@ -84,9 +84,19 @@ Options parseOptions(const std::vector<std::string>& args) {
     return o;
 }
 
+InfoRequest infoRequest(const std::vector<std::string>& args) {
+    if (args.empty()) return InfoRequest::None;
+    if (args[0] == "--version") return InfoRequest::Version;
+    if (args[0] == "help") return InfoRequest::Usage;
+    for (const auto& arg : args)
+        if (arg == "--help" || arg == "-h") return InfoRequest::Usage;
+    return InfoRequest::None;
+}
+
 std::string usageText() {
     std::string text =
         "Usage : rolvane-batch TÂCHE [options]\n"
+        "        rolvane-batch --help | --version\n"
         "\n"
         "Tâches :\n";
     for (const BatchJob* job : allJobs()) {
@@ -106,6 +116,7 @@ std::string usageText() {
         "  --list CHEMIN, --group NOM, --responsible \"G1 G2\"  liste et groupes des stagiaires\n"
         "  --set \"NOM;Prénom=G1 G2\", --teacher \"NOM;Prénom\"  (répétables) professeurs\n"
         "  --mdb, --table, --fields \"c1,c2\", --out, --accounts, --swap-day-month  base Access\n"
+        "  -h, --help            affiche cette aide ; --version : affiche la version\n"
         "\n"
         "Statut de sortie : 0 tâche menée à son terme ; 1 arrêtée avant la fin ; 2 mauvais usage ;\n"
         "3 un fichier n'a pas pu être écrit ou la bibliothèque vandrel1 est introuvable.\n";

@@ -35,4 +35,9 @@ Options parseOptions(const std::vector<std::string>& args);
 // The usage text (UTF-8).
 std::string usageText();
 
+// A command line that asks for the usage ("help" or "--help" first, "--help" or "-h"
+// anywhere) or, first, for "--version" instead of a job.
+enum class InfoRequest { None, Usage, Version };
+InfoRequest infoRequest(const std::vector<std::string>& args);
+
 } // namespace batch

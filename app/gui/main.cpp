@@ -1,21 +1,42 @@
 // rolvane: the window program. A second start ends at once; the first instance
-// keeps running untouched.
+// keeps running untouched. "rolvane --version" and "rolvane --help" answer on the
+// terminal without opening a window.
+#include "french_locale.h"
 #include "program_dir.h"
 #include "screen_prompts.h"
 #include "vesklin.h"
+
+#include "rolvane_version.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[]) {
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("rolvane " ROLVANE_VERSION "\n", stdout);
+        return 0;
+    }
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs("Usage : rolvane [--help | --version]\n"
+                   "Ouvre la fenêtre de Rolvane, qui travaille sur les fichiers de son dossier.\n"
+                   "Voir rolvane(1) ; les mêmes tâches sans fenêtre : rolvane-batch --help\n",
+                   stdout);
+        return 0;
+    }
+
     gui::SingleInstance instance(gui::defaultLockPath());
     if (!instance.acquired()) return 0;
 
+    gui::useFrenchSystemLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rolvane"));
+    QApplication::setApplicationVersion(QStringLiteral(ROLVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("rolvane"));
-    gui::loadFrenchQtTexts();
+    gui::installFrenchTexts();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rolvane")));
 
     const std::filesystem::path dir = gui::programDir();
