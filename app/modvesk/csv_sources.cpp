@@ -187,8 +187,13 @@ void beginConversion(Session& s) {
     deleteLastRunOutputs(s);
     s.ui->refreshFileLists();
     s.ui->attente(0);
+    // The log box starts afresh; the sources already read as UTF-8 (the EXPORT of
+    // an update, the chosen trainee list) keep their line in it.
+    const std::vector<std::string> readAsUtf8 = std::move(s.job.utf8Sources);
+    s.job.utf8Sources.clear();
     s.win.Text1 = currentTime() + std::string(CRLF) +
                   ansi("Conversion de la base CSV en cours........");
+    for (const auto& name : readAsUtf8) s.readAsUtf8(name);
     s.ui->redraw();
 }
 

@@ -40,16 +40,6 @@ unsigned char byteAt(std::FILE* f, long offset) {
 
 long headerLength(std::FILE* f) { return byteAt(f, 8) | (byteAt(f, 9) << 8); }
 
-// The widths of the literal rule: the first length byte always, then one every
-// 32 bytes while its offset counted from 1 stays below H - 2.
-std::vector<long> widthsOf(std::FILE* f) {
-    const long h = headerLength(f);
-    std::vector<long> widths;
-    for (long offset = 48; widths.empty() || offset + 1 < h - 2; offset += 32)
-        widths.push_back(byteAt(f, offset));
-    return widths;
-}
-
 // Reads up to n bytes into `record`, padded with blanks to n characters, and
 // converted from OEM to Windows-1252. Returns the number of bytes really read.
 size_t readRecord(std::FILE* f, size_t n, std::string& record) {
@@ -69,14 +59,6 @@ void tick(Session& s, long done, long total) {
 long longueurEntete(const fs::path& table) {
     File f = openBinary(table);
     return f ? headerLength(f.get()) : 0;
-}
-
-std::string largeursChamps(const fs::path& table) {
-    File f = openBinary(table);
-    if (!f) return "";
-    std::string text;
-    for (long w : widthsOf(f.get())) text += " " + Str(w);
-    return text;
 }
 
 TableLayout readLayout(const fs::path& table) {

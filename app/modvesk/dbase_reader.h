@@ -17,11 +17,6 @@ namespace modvesk {
 // little-endian number. Missing bytes count as 0; an unreadable file gives 0.
 long longueurEntete(const std::filesystem::path& table);
 
-// The field widths as a text of decimal numbers, each preceded by one blank
-// (" 8 30 30"). The first length byte (offset 48) is always read; further ones,
-// every 32 bytes, while their offset counted from 1 stays below H - 2.
-std::string largeursChamps(const std::filesystem::path& table);
-
 // What the reader learnt from a table's header.
 struct TableLayout {
     long headerLength = 0;       // H

@@ -196,7 +196,8 @@ std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patte
 
 bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of("/\\:") == std::string::npos;
+    // A NUL byte would end the name early for the system: "\0\0.TXT" names no file.
+    return name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
 }
 
 } // namespace modvesk

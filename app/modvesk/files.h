@@ -42,7 +42,7 @@ bool ReadAll(const fs::path& path, std::string& bytes);
 std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patterns);
 
 // A file name the system can hold inside the folder: not empty, not "." or "..",
-// and without "/", "\" or ":".
+// and without "/", "\", ":" or a NUL byte.
 bool IsPlainFileName(const std::string& name);
 
 } // namespace modvesk

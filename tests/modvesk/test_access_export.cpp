@@ -79,10 +79,12 @@ class AccessExportTest : public testsupport::SessionTest {
         ReadAll(p, bytes);
         return bytes;
     }
-    // The log box after the conversion: `head` then the time (HH:MM:SS).
-    void expectLogEndsWithTime(const std::string& head) const {
-        ASSERT_EQ(s.win.Text1.size(), head.size() + 8) << s.win.Text1;
+    // The log box after the conversion: `head`, the time (HH:MM:SS), then the
+    // Bilan (`bilan`, after its first line "Bilan :").
+    void expectLog(const std::string& head, const std::string& bilan) const {
+        ASSERT_GE(s.win.Text1.size(), head.size() + 8) << s.win.Text1;
         EXPECT_EQ(s.win.Text1.substr(0, head.size()), head);
+        EXPECT_EQ(s.win.Text1.substr(head.size() + 8), "\r\nBilan :" + bilan);
     }
     AccessForm f;
     testsupport::TempDir elsewhere;
@@ -194,7 +196,7 @@ TEST_F(AccessExportTest, TickedInTheProgramsFolderConvertsTheFileJustWritten) {
                         "ADMIN;ADMIN;n;admin.admin;admin.admin;22102009;;;;;;\r\n\r\n");
     EXPECT_FALSE(hasFile("doublons.txt"));
     EXPECT_FALSE(s.job.UpdateMode);
-    expectLogEndsWithTime(kDone);
+    expectLog(kDone, "\r\nComptesAajouter.txt : 2 comptes");
     EXPECT_GE(ui.refreshCalls, 1);
 }
 
@@ -212,7 +214,7 @@ TEST_F(AccessExportTest, TickedElsewhereWritesElevesCsvThereAndCopiesIt) {
               kHeader + "\r\n"
                         "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
                         "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
-    expectLogEndsWithTime(kDone);
+    expectLog(kDone, "\r\nComptesAajouter.txt : 2 comptes");
 }
 
 // JET3 Table1: text, a number as the class and a date; its rows give accounts too.
@@ -296,7 +298,8 @@ TEST_F(AccessExportTest, AFolderThatCannotBeWrittenEndsWithTheErrorLine) {
     const fs::path absent = elsewhere.path() / "absent";
     valider((absent / "x.csv").string());
     const std::string written = (absent / "ELEVES.CSV").string();
-    expectLogEndsWithTime(ansi("\r\nErreur : impossible d'écrire ") + written + kFailed);
+    expectLog(ansi("\r\nErreur : impossible d'écrire ") + written + kFailed,
+              ansi("\r\nFichier non écrit : ") + written);
     EXPECT_EQ(s.job.writeErrors, std::vector<std::string>{written});
     // No account comes from a file other than the one just read.
     EXPECT_EQ(readFile("ELEVES.CSV"), "old pupils\r\n");

@@ -68,19 +68,21 @@ TEST_F(DbaseReader, HeaderLengthIsBytesNineAndTenLittleEndian) {
     EXPECT_EQ(longueurEntete(dir / "absent.dbf"), 0);
 }
 
-TEST_F(DbaseReader, WidthsFollowTheHeaderLengthAndTheFirstIsAlwaysRead) {
+TEST_F(DbaseReader, WidthsAreThoseOfTheDescriptorsBeforeTheTerminator) {
     DbfLayout written;
     written.widths = {8, 30, 30};
     writeFile("t.dbf", dbfBytes(written));
-    EXPECT_EQ(largeursChamps(dir / "t.dbf"), " 8 30 30");
     const TableLayout layout = readLayout(dir / "t.dbf");
+    EXPECT_EQ(layout.widths, (std::vector<long>{8, 30, 30}));
     EXPECT_EQ(layout.headerLength, 129);
     EXPECT_EQ(layout.recordLength, 69);
+    EXPECT_EQ(layout.descriptorsEnd, 128);
 
     std::string tiny(64, '\0');
-    tiny[48] = 12; // H = 0: no descriptor, yet the first length byte is read
+    tiny[48] = 12; // H = 0: the terminator cannot lie inside the header
     writeFile("tiny.dbf", tiny);
-    EXPECT_EQ(largeursChamps(dir / "tiny.dbf"), " 12");
+    EXPECT_EQ(readLayout(dir / "tiny.dbf").descriptorsEnd, -1);
+    EXPECT_TRUE(readLayout(dir / "tiny.dbf").widths.empty());
 }
 
 TEST_F(DbaseReader, FieldTableEndsAreRunningSumsAndPupilsGoTo115) {
@@ -174,15 +176,28 @@ TEST_F(DbaseReader, MoreThan256FieldsOrAForeignHeaderAreRefusedWithALogLine) {
                                     "enregistrement n'a été lu.")),
               std::string::npos);
 
-    DbfLayout extra = table(2);
-    extra.extraHeaderBytes = 263; // a backlink area after the descriptors
+    // The descriptors end at the first 0x0D on a 32-byte boundary: a back-link
+    // area after it is skipped, whatever it holds, and the records read whole.
+    DbfLayout extra = table(3);
+    extra.extraHeaderBytes = 263;
     std::string bytes = dbfBytes(extra);
-    bytes[32 + 64 + 1 + 16 + 32] = 9; // a stray byte the width rule would take for a field
+    bytes[32 + 64 + 1 + 16 + 32] = 9; // a stray byte where a third width would lie
+    const auto read = run('B', "F_ELE.DBF", bytes);
+    EXPECT_EQ(named(read), 3);
+    EXPECT_EQ(s.job.fieldTable[2][Pupils].end, 10);
+    EXPECT_EQ(s.job.fieldTable[3][Pupils].width, 0);
+
+    // No terminator on any boundary inside the header: refused, in the log and the Bilan.
+    bytes = dbfBytes(table(2));
+    bytes[32 + 64] = 'X';
+    s.job.bilan.clear();
     EXPECT_TRUE(run('B', "F_ELE.DBF", bytes).empty());
-    EXPECT_NE(s.win.Text1.find(ansi("Table F_ELE.DBF ignorée : en-tête dBase III non reconnu, "
+    EXPECT_NE(s.win.Text1.find(ansi("Table F_ELE.DBF ignorée : en-tête dBase non reconnu, "
                                     "aucun enregistrement n'a été lu.")),
               std::string::npos);
-    EXPECT_EQ(s.job.fieldTable[1][Pupils].width, 0);
+    ASSERT_EQ(s.job.bilan.refusedTables.size(), 1u);
+    EXPECT_EQ(s.job.bilan.refusedTables[0].reason, ansi("en-tête dBase non reconnu"));
+    EXPECT_TRUE(s.job.failed());
 
     EXPECT_TRUE(run('A', "F_IND.DBF", std::string(20, '\0'), Teachers).empty());
 }
@@ -224,10 +239,15 @@ TEST_F(DbaseReader, CorpusTablesOfOtherWriters) {
         EXPECT_EQ(run('A', "F_AFF.DBF", bytes, Assignments).size(), c.records);
         EXPECT_EQ(run('B', "F_ELE.DBF", bytes).size(), c.records);
     }
-    for (const char* refused : {"infused-dbf__dbase_30.dbf", "infused-dbf__polygon.dbf"}) {
-        SCOPED_TRACE(refused);
-        std::string bytes;
-        ASSERT_TRUE(ReadAll(fs::path(kCorpus) / refused, bytes));
-        EXPECT_TRUE(run('B', "F_ELE.DBF", bytes).empty());
-    }
+    // A Visual FoxPro table: its back-link area lies between the descriptors and
+    // the records.
+    std::string bytes;
+    ASSERT_TRUE(ReadAll(fs::path(kCorpus) / "infused-dbf__dbase_30.dbf", bytes));
+    EXPECT_EQ(run('A', "F_AFF.DBF", bytes, Assignments).size(), 34u);
+    EXPECT_EQ(s.job.fieldTable[1][Assignments].width, 15);
+    // A table of no field at all is read, and gives nothing to cut.
+    ASSERT_TRUE(ReadAll(fs::path(kCorpus) / "infused-dbf__polygon.dbf", bytes));
+    run('A', "F_AFF.DBF", bytes, Assignments);
+    EXPECT_EQ(s.job.fieldTable[1][Assignments].width, 0);
+    EXPECT_TRUE(s.job.bilan.refusedTables.empty());
 }

@@ -112,6 +112,7 @@ TEST(Files, PlainFileNames) {
     EXPECT_TRUE(IsPlainFileName("3a.TXT"));
     EXPECT_FALSE(IsPlainFileName(""));
     EXPECT_FALSE(IsPlainFileName("."));
+    EXPECT_FALSE(IsPlainFileName(std::string("\0\0.TXT", 6)));
     EXPECT_FALSE(IsPlainFileName(".."));
     EXPECT_FALSE(IsPlainFileName("a/b"));
     EXPECT_FALSE(IsPlainFileName("a\\b"));

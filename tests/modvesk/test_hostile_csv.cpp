@@ -36,18 +36,18 @@ std::string randomBytes(unsigned seed, size_t size) {
 }
 
 // What the conversion leaves in ELEVES.CSV for a file that is not SCONET: every
-// "=" deleted, every line (ended by CR, CR LF or the end of the file) ended by
-// CR LF, and one more CR LF.
+// "=" deleted, every line (ended by CR LF, CR, LF or the end of the file) ended
+// by CR LF, and one more CR LF.
 std::string rewritten(const std::string& bytes) {
     std::string out, line;
     bool any = false;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (c == '\r') {
+        if (c == '\r' || c == '\n') {
             out += line + "\r\n";
             line.clear();
             any = false;
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
         } else {
             if (c != '=') line += c;
             any = true;
@@ -126,7 +126,9 @@ TEST_F(HostileCsv, BinaryBytesNamedElevesCsv) {
     }
 }
 
-TEST_F(HostileCsv, NulBytesAndByteOrderMarksPassAsTheyAre) {
+// NUL bytes pass as they are; a UTF-8 file, with or without its byte order mark,
+// is read and written back in Windows-1252.
+TEST_F(HostileCsv, NulBytesAndUtf8ByteOrderMarks) {
     const std::string rows = "DU\0PONT;CATH\0ERINE;3A;03/05/2009\r\n"s
                              "Martin;L\xC3\xA9"
                              "a;4B;01/02/2008\r\n"s; // UTF-8 "Léa"
@@ -137,8 +139,11 @@ TEST_F(HostileCsv, NulBytesAndByteOrderMarksPassAsTheyAre) {
         const std::string bytes = bom + withNul;
         EXPECT_EQ(create(bytes), 2);
         expectClosed();
-        EXPECT_EQ(readFile("ELEVES.CSV"), bytes + "\r\n");
-        EXPECT_NE(readFile("ComptesAajouter.txt").find("MARTIN;"), std::string::npos);
+        EXPECT_EQ(readFile("ELEVES.CSV"), "DU\0PONT;CATH\0ERINE;3A;03/05/2009\r\n"s
+                                          "Martin;L\xE9"
+                                          "a;4B;01/02/2008\r\n\r\n"s);
+        EXPECT_NE(readFile("ComptesAajouter.txt").find("MARTIN;LEA;"), std::string::npos);
+        EXPECT_TRUE(logSays("ELEVES.CSV lu comme texte UTF-8."));
     }
 }
 
@@ -163,16 +168,16 @@ TEST_F(HostileCsv, AHundredThousandRows) {
     EXPECT_EQ(s.win.classes.items(), (std::vector<std::string>{"3A", "4B"}));
 }
 
-// Rows that give no account are counted in the log box, so that a file of the
-// wrong shape does not end with an empty import file and only the success line.
+// Rows that give no account are listed in the Bilan, so that a file of the wrong
+// shape does not end with an empty import file and only the success line.
 TEST_F(HostileCsv, SconetWithoutItsClassColumn) {
     const std::string noClass = "NOM;PRENOM;NE(E) LE;SEXE;DIV.\r\n"
                                 "DUPONT;CATHERINE;=\"03/05/2009\";F\r\n"
                                 "MARTIN;PAUL;=\"01/02/2008\";M\r\n";
     EXPECT_EQ(create(noClass), 0);
     expectClosed();
-    EXPECT_TRUE(logSays(ansi("\r\n2 ligne(s) de ELEVES.CSV sans nom, prénom, classe ou date de "
-                             "naissance : aucun compte n'a été créé pour elles.")))
+    EXPECT_TRUE(logSays(ansi("\r\nELEVES.CSV : 2 lignes sans compte\r\n"
+                             "  ligne 2 : classe vide\r\n  ligne 3 : classe vide")))
         << s.win.Text1;
     // Written back twice: once without its "=", once as a SCONET file.
     EXPECT_EQ(readFile("ELEVES.CSV"), rewritten(rewritten(noClass)));
@@ -184,7 +189,7 @@ TEST_F(HostileCsv, SconetWithoutItsClassColumn) {
 
     // A well-formed file says nothing of the kind.
     EXPECT_EQ(create("DUPONT;CATHERINE;3A;03/05/2009\r\n\r\n  \r\n"), 1);
-    EXPECT_FALSE(logSays(ansi("ligne(s) de ELEVES.CSV")));
+    EXPECT_FALSE(logSays(ansi("sans compte")));
 }
 
 TEST_F(HostileCsv, ExportLinesOfEveryWidth) {

@@ -103,7 +103,8 @@ TEST_F(RenameLoginsTest, TheWholeCommand) {
         EXPECT_FALSE(hasFile(name)) << name;
     }
     EXPECT_EQ(readFile("ComptesAmodifier.txt"), "ROUX;A;profs;a.roux;roux.a;;;;;;;\r\n");
-    EXPECT_EQ(s.win.Text1, ansi("\r\nTous les fichiers textes ont été créés."));
+    EXPECT_EQ(s.win.Text1, ansi("\r\nTous les fichiers textes ont été créés.\r\nBilan :\r\n"
+                                "ComptesAmodifier.txt : 1 compte"));
     EXPECT_EQ(ui.busyCalls, (std::vector<bool>{true, false}));
     EXPECT_TRUE(s.win.lstTri.empty());
     EXPECT_FALSE(s.job.endedEarly);
@@ -118,5 +119,6 @@ TEST_F(RenameLoginsTest, UnwritableOutputEndsWithTheErrorLine) {
     EXPECT_EQ(s.job.writeErrors, Items{"ComptesAmodifier.txt"});
     EXPECT_EQ(s.win.Text1,
               ansi("\r\nErreur : impossible d'écrire ComptesAmodifier.txt\r\nDes erreurs se sont "
-                   "produites : certains fichiers n'ont pas été créés."));
+                   "produites : certains fichiers n'ont pas été créés.\r\nBilan :\r\n"
+                   "Fichier non écrit : ComptesAmodifier.txt"));
 }

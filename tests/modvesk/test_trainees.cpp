@@ -135,16 +135,26 @@ TEST_F(TraineesTest, TheWholeJob) {
     EXPECT_FALSE(s.job.endedEarly);
 }
 
+// Without a group name the job ends before it deletes or writes anything, the
+// form closed by OK with an empty name or by its frame, after an earlier run.
 TEST_F(TraineesTest, FormClosedWithoutAGroupWritesNoAccount) {
     testsupport::TempDir elsewhere;
     const fs::path list = elsewhere.path() / "liste.txt";
     std::ofstream(list, std::ios::binary) << "Dupont;Catherine\r\n";
-    ui.chooseFile(list.string());
-    ui.onForm = [&](Form) { saisiegroupes_Command1_Click(s, "", "c3a"); };
-    stage_m_Click(s);
-    EXPECT_EQ(ui.messageTexts().back(), kRefusal);
-    EXPECT_EQ(readFile("ComptesAajouter.txt"), kHeader + "\r\n");
-    EXPECT_FALSE(s.job.endedEarly);
+    s.job.groupeStage = "STAGE"; // left by an earlier run
+    for (const bool okClicked : {true, false}) {
+        writeFile("doublons.txt", "old\r\n");
+        ui.chooseFile(list.string());
+        ui.onForm = [&](Form) {
+            if (okClicked) saisiegroupes_Command1_Click(s, "", "c3a");
+        };
+        stage_m_Click(s);
+        if (okClicked) EXPECT_EQ(ui.messageTexts().back(), kRefusal);
+        EXPECT_FALSE(hasFile("ComptesAajouter.txt"));
+        EXPECT_EQ(readFile("doublons.txt"), "old\r\n");
+        EXPECT_TRUE(s.job.endedEarly);
+        EXPECT_NE(s.win.Text1.find(ansi("Aucun nom de groupe")), std::string::npos);
+    }
 }
 
 TEST_F(TraineesTest, CancelledListEndsTheJob) {
