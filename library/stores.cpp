@@ -64,6 +64,9 @@ std::optional<std::string_view> Store::firstValue(std::string_view key) const {
 }
 
 void Store::insert(std::string_view key, std::string_view value) {
+  // A longer key is cut to its first 52 characters when it is stored: a walk
+  // hands out the cut key.
+  key = cut(key);
   // An entry's place in the arena is a 32-bit number: the arena stays under 4 GiB.
   constexpr size_t kMax = std::numeric_limits<uint32_t>::max();
   const size_t place = arena_.size();

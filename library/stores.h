@@ -2,8 +2,8 @@
 // carnetancien (last year's accounts) and carnetid (teachers in service).
 //
 // A store keeps its entries in insertion order and answers walks in ascending
-// unsigned byte order of the keys. Only the first 52 characters of a key count,
-// on insert and on lookup. Equal keys are all kept: a lookup finds the one
+// unsigned byte order of the keys. A key is cut to its first 52 characters when
+// it is inserted, and a lookup compares the first 52 characters of its key. Equal keys are all kept: a lookup finds the one
 // inserted first and a walk in key order visits them in insertion order.
 //
 // Entries are laid one after the other in a text arena (key length, value
@@ -42,7 +42,7 @@ public:
   bool holds(std::string_view key) const { return firstValue(key).has_value(); }
   using Visit = std::function<void(std::string_view, std::string_view)>;
   using Select = std::function<bool(std::string_view, std::string_view)>;
-  // The entries (key as given, value) for which `select` is true, in ascending key
+  // The entries (key as stored, cut to 52, value) for which `select` is true, in ascending key
   // order, equal keys in insertion order. `select` sees every entry once, in
   // insertion order, before the first visit; only the entries it keeps are put in
   // key order.
