@@ -50,6 +50,8 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     s.job.skipReason.clear();
     if (surname.empty()) s.job.skipReason = ansi("nom vide");
     else if (firstName.empty()) s.job.skipReason = ansi("prénom vide");
+    // A group typed with blanks, dashes and underscores only is empty once cleaned.
+    else if (group.empty()) s.job.skipReason = ansi("groupe vide");
     if (surname.empty() || firstName.empty() || group.empty()) return;
 
     Person& p = s.job.person(index);
