@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs, then builds and runs every test twice: a normal
 # build, and a build with AddressSanitizer and UndefinedBehaviorSanitizer; then
-# runs each fuzz target of fuzz/ for a minute.
+# runs each fuzz target of fuzz/ for a minute; then builds the Debian package and
+# checks it (scripts/check-package.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/install-deps.sh"
@@ -26,4 +27,8 @@ if command -v clang-14 >/dev/null 2>&1 || command -v clang >/dev/null 2>&1; then
   echo "=== Fuzzing: 60 s per target ==="
   bash "$top/fuzz/run.sh" 60 || status=1
 fi
+
+# The Debian package: lintian, the validators, then installed, run and removed.
+echo "=== Package ==="
+bash "$top/scripts/check-package.sh" || status=1
 exit $status

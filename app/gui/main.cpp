@@ -10,10 +10,28 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+// The folder of the school's files. Installed among the system's programs (the
+// install's bin folder, /usr/bin for the package), the program works in the user's
+// folder even when it could write beside itself, as root can; run from elsewhere (a
+// build, a copied folder), it works in its own folder when it can write there.
+std::filesystem::path workingDir() {
+    const QString exeDir = QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath();
+    if (exeDir != QFileInfo(QStringLiteral(ROLVANE_INSTALL_BINDIR)).canonicalFilePath())
+        return gui::programDir();
+    return gui::chooseProgramDir(
+        QString(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
@@ -39,7 +57,7 @@ int main(int argc, char* argv[]) {
     gui::installFrenchTexts();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("rolvane")));
 
-    const std::filesystem::path dir = gui::programDir();
+    const std::filesystem::path dir = workingDir();
     // The library writes its files into the current directory: the program's own.
     QDir::setCurrent(QString::fromStdString(dir.string()));
 
