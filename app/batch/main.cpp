@@ -33,10 +33,10 @@ void setSession(modvesk::Session& s, const batch::Options& o) {
     s.win.txtrne2 = modvesk::ansi(o.value("--rne2"));
 }
 
-// 3: a file could not be written or the library is missing; 1: the job ended
+// 3: a file could not be written, a table was refused, or the library is missing; 1: the job ended
 // early; 0: it ran to its end.
 int exitStatus(const modvesk::Session& s) {
-    if (s.job.libraryMissing || !s.job.writeErrors.empty()) return 3;
+    if (s.job.libraryMissing || s.job.failed()) return 3;
     return s.job.endedEarly ? 1 : 0;
 }
 

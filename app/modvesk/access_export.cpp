@@ -16,31 +16,18 @@ namespace modvesk {
 
 namespace {
 
-const char* const kTitle = "GEP / KWARTZ";
 const char* const kBaseDialogTitle = "Charger une base Access";
 const char* const kCsvDialogTitle = "Nom du fichier .CSV";
 
-// Asks the component; false (with the French reason in `problem`) when there is
-// no component or the call failed.
 bool askComponent(Session& s, const std::string& method, const std::vector<std::string>& args,
                   std::string& answer, std::string& problem) {
-    if (!s.component) {
-        problem = component::absentMessage();
-        return false;
-    }
-    try {
-        answer = s.component->call(method, args);
-        return true;
-    } catch (const component::ComponentError& e) {
-        problem = e.what();
-        return false;
-    }
+    return component::ask(s.component, method, args, answer, problem);
 }
 
 // Says why the form cannot go on; the job counts as ended early.
 void report(Session& s, const std::string& problem) {
-    s.job.endedEarly = true;
-    s.ui->message(problem, ansi(kTitle), Icon::Exclamation);
+    s.endEarly();
+    s.ui->message(problem, kJobTitle, Icon::Exclamation);
 }
 
 // Lists the tables of cheminBase. A database that cannot be read, or that holds
@@ -68,7 +55,7 @@ void chooseBase(Session& s, AccessForm& f) {
     const std::string chosen = s.ui->openFile(ansi(kBaseDialogTitle), accessBaseFilter());
     if (!Trim(chosen).empty()) s.cheminBase = chosen;
     if (Trim(s.cheminBase).empty()) {
-        s.job.endedEarly = true;
+        s.endEarly();
         return;
     }
     listTables(s, f);
@@ -145,7 +132,7 @@ void writeAccounts(Session& s, const std::string& chosen, const std::string& tex
 void writeChosenFile(Session& s, const std::string& chosen, const std::string& text) {
     if (ReplaceFileContents(fs::path(chosen), text + std::string(CRLF))) return;
     s.writeFailed(chosen);
-    s.ui->message(ansi("Erreur : impossible d'écrire ") + chosen, ansi(kTitle), Icon::Exclamation);
+    s.ui->message(ansi("Erreur : impossible d'écrire ") + chosen, kJobTitle, Icon::Exclamation);
 }
 
 } // namespace
@@ -221,7 +208,7 @@ void frmaccess_Command1_Click(Session& s, AccessForm& f) {
     const std::string chosen =
         s.ui->chooseFileToWrite(ansi(kCsvDialogTitle), accessCsvFilter(), "");
     if (chosen.empty()) {
-        s.job.endedEarly = true;
+        s.endEarly();
         return;
     }
     if (s.win.Checkwartz)

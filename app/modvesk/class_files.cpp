@@ -16,7 +16,7 @@ using ClassIndex = std::unordered_map<std::string, std::vector<long>>;
 
 ClassIndex indexByClass(Session& s) {
     ClassIndex index;
-    for (long i = 0; i <= s.job.lastPersonIndex; ++i) index[s.job.person(i).text].push_back(i);
+    for (long i = 0; i <= s.job.lastPersonIndex; ++i) index[s.job.personAt(i).text].push_back(i);
     return index;
 }
 
@@ -72,14 +72,14 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index,
     s.win.lstTri.clear();
     s.win.LstTri2.clear();
     const std::string group = StartsWithDigit(className) ? "c" + className : className;
-    auto addPerson = [&](long i) { s.win.lstTri.add(classLine(s.job.person(i), group)); };
+    auto addPerson = [&](long i) { s.win.lstTri.add(classLine(s.job.personAt(i), group)); };
     if (index) {
         const auto found = index->find(className);
         if (found != index->end())
             for (long i : found->second) addPerson(i);
     } else {
         for (long i = 0; i <= s.job.lastPersonIndex; ++i)
-            if (s.job.person(i).text == className) addPerson(i);
+            if (s.job.personAt(i).text == className) addPerson(i);
     }
     std::string text;
     s.win.lstTri.forEach([&](const std::string& line) {

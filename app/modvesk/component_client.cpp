@@ -116,6 +116,21 @@ std::string Component::call(const std::string& method, const std::vector<std::st
     return text;
 }
 
+bool ask(Component* c, const std::string& method, const std::vector<std::string>& args,
+         std::string& answer, std::string& problem) {
+    if (!c) {
+        problem = absentMessage();
+        return false;
+    }
+    try {
+        answer = c->call(method, args);
+        return true;
+    } catch (const ComponentError& e) {
+        problem = e.what();
+        return false;
+    }
+}
+
 std::string absentMessage() {
     return modvesk::ansi("Le composant Python.pythrolvane est introuvable (libpythrolvane.so) : "
                          "cette opération est impossible.");

@@ -40,4 +40,9 @@ private:
 // The French text a job shows when it needs the component and there is none.
 std::string absentMessage();
 
+// Calls `method` of the component `c` (nullptr: there is none); false, with the
+// French reason in `problem`, when there is no component or the call failed.
+bool ask(Component* c, const std::string& method, const std::vector<std::string>& args,
+         std::string& answer, std::string& problem);
+
 } // namespace component

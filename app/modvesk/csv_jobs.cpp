@@ -13,8 +13,6 @@ namespace modvesk {
 
 namespace {
 
-const char* const kTitle = "GEP / KWARTZ";
-
 struct SourceFile {
     const char* name;      // the name it gets in the program's directory
     const char* lookedUp;  // the name the presence test looks for
@@ -36,18 +34,14 @@ const SourceFile kTeacherFile{
     "Fichier CSV (PROFS.CSV)|PROFS.CSV"};
 
 // Makes sure a source file lies in the program's directory, offering to look for
-// it. False when the user cancelled the file dialog: the whole job ends then.
+// it (No goes on without it). False when the user cancelled the file dialog: the
+// whole job ends then.
 bool fetchSourceFile(Session& s, const SourceFile& f) {
-    if (FileExists(s.file(f.lookedUp))) return true;
-    if (!s.ui->question(ansi(f.question), ansi(kTitle), Icon::Exclamation)) return true;
-    const std::string chosen = s.ui->openFile(Session::dialogTitle, ansi(f.filter));
-    s.win.commonDialogFileName = chosen;
-    if (Trim(chosen).empty()) {
-        s.job.endedEarly = true;
-        return false;
-    }
-    copySourceFile(s, chosen, f.name);
-    return true;
+    const SourceOffer offer =
+        offerMissingSource(s, f.lookedUp, f.name, ansi(f.question), ansi(f.filter));
+    if (offer != SourceOffer::Cancelled) return true;
+    s.endEarly();
+    return false;
 }
 
 bool fetchSourceFiles(Session& s) {
@@ -57,12 +51,9 @@ bool fetchSourceFiles(Session& s) {
 // The library writes the list of pupils who left into the current directory:
 // make it the program's directory for that call.
 void listPupilsWhoLeft(Session& s) {
-    std::error_code ec;
-    const auto previous = std::filesystem::current_path(ec);
-    std::filesystem::current_path(s.dir, ec);
+    const ProgramFolder folder(s);
     vandrel::elevessortis(s.job.classList);
     checkLibraryFile(s, "comptesAsupprimer.txt");
-    if (!previous.empty()) std::filesystem::current_path(previous, ec);
 }
 
 // The end shared by both jobs: the closing line of the log box and the clean-up.
@@ -108,7 +99,7 @@ void msjcmptcsv_m_Click(Session& s) {
     rechercher_Click(s);
     const std::string exportPath = Trim(s.win.commonDialogFileName);
     if (exportPath.empty()) {
-        s.job.endedEarly = true;
+        s.endEarly();
         return;
     }
     if (!exportReadable(s, exportPath)) return;

@@ -123,17 +123,13 @@ bool rewriteSource(Session& s, const fs::path& path, const std::string& text) {
 bool componentReplace(Session& s, std::string& text, const std::string& what,
                       const std::string& by, const std::string& name) {
     if (what.empty() || text.find(what) == std::string::npos) return true;
-    if (!s.component) {
-        replacementFailed(s, component::absentMessage(), name);
+    std::string answer, problem;
+    if (!component::ask(s.component, "remplacechainepar", {text, what, by}, answer, problem)) {
+        replacementFailed(s, problem, name);
         return false;
     }
-    try {
-        text = s.component->call("remplacechainepar", {text, what, by});
-        return true;
-    } catch (const component::ComponentError& e) {
-        replacementFailed(s, e.what(), name);
-        return false;
-    }
+    text = std::move(answer);
+    return true;
 }
 
 bool testSconet(Session& s, const fs::path& path) {

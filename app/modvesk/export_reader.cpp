@@ -1,6 +1,7 @@
 #include "export_reader.h"
 
 #include "files.h"
+#include "jobs.h"
 #include "source_text.h"
 #include "text.h"
 #include "vandrel_client.h"
@@ -47,8 +48,8 @@ bool exportReadable(Session& s, const std::string& path) {
     if (FileExists(resolvePath(path))) return true;
     const std::string text = ansi("Le fichier EXPORT est introuvable ou illisible : ") + path +
                              ansi(". La mise à jour n'a pas été faite.");
-    s.job.endedEarly = true;
-    if (s.ui) s.ui->message(text, ansi("GEP / KWARTZ"), Icon::Exclamation);
+    s.endEarly();
+    if (s.ui) s.ui->message(text, kJobTitle, Icon::Exclamation);
     s.log(std::string(CRLF) + text);
     return false;
 }

@@ -12,29 +12,26 @@ namespace modvesk {
 
 namespace {
 
-const std::string kTitle = "GEP / KWARTZ";
-
-// The program's directory becomes the current directory again: the library
-// writes its files there.
-void enterProgramDirectory(Session& s) {
-    std::error_code ec;
-    fs::current_path(s.dir, ec);
-}
+std::string gepFilter(const std::string& name) { return "Fichier GEP (" + name + ")|" + name; }
 
 // Asks for the missing pupil table and, unless the B2I flag is set, the missing
 // teacher table. False when the command must end.
-bool offerGepSources(Session& s) {
+bool offerGepSources(Session& s, const ProgramFolder& folder) {
     const SourceOffer pupils = offerMissingSource(
         s, "F_ele.dbf", "F_ELE.DBF",
         ansi("Le fichier 'F_ELE.DBF' n'est pas dans le répertoire de l'application. Voulez "
-             "vous le rechercher et le copier dans le répertoire de l'application?"));
+             "vous le rechercher et le copier dans le répertoire de l'application?"),
+        gepFilter("F_ELE.DBF"));
+    if (pupils == SourceOffer::Copied) folder.enter();
     if (pupils == SourceOffer::Declined || pupils == SourceOffer::Cancelled) return false;
     if (s.job.b2i) return true;
     const SourceOffer teachers = offerMissingSource(
         s, "F_ind.dbf", "F_IND.DBF",
         ansi("Le fichier des professeurs 'F_IND.DBF' n'est pas dans le répertoire de "
              "l'application. Voulez vous le rechercher et le copier dans le répertoire de "
-             "l'application?"));
+             "l'application?"),
+        gepFilter("F_IND.DBF"));
+    if (teachers == SourceOffer::Copied) folder.enter();
     return teachers != SourceOffer::Cancelled; // No goes on without teachers
 }
 
@@ -68,29 +65,13 @@ void runWorker(Session& s) {
 
 } // namespace
 
-SourceOffer offerMissingSource(Session& s, const std::string& name, const std::string& copyName,
-                               const std::string& question) {
-    if (FileExists(s.file(name))) return SourceOffer::Present;
-    if (!s.ui->question(question, kTitle, Icon::Exclamation)) return SourceOffer::Declined;
-    const std::string chosen =
-        s.ui->openFile(Session::dialogTitle, "Fichier GEP (" + copyName + ")|" + copyName);
-    s.win.commonDialogFileName = chosen;
-    if (Trim(chosen).empty()) return SourceOffer::Cancelled;
-    if (!CopyFileOver(chosen, s.file(copyName))) s.writeFailed(copyName);
-    s.ui->attente(10);
-    s.ui->refreshFileLists();
-    s.ui->attente(10);
-    enterProgramDirectory(s);
-    return SourceOffer::Copied;
-}
-
 void Genfich_M_Click(Session& s) {
     startJob(s);
     if (!requireLibrary(s)) return;
-    enterProgramDirectory(s);
+    const ProgramFolder folder(s);
     s.job.UpdateMode = false;
-    if (!offerGepSources(s) || (!s.job.b2i && !askRneNumbers(s))) {
-        s.job.endedEarly = true;
+    if (!offerGepSources(s, folder) || (!s.job.b2i && !askRneNumbers(s))) {
+        s.endEarly();
         return;
     }
     s.job.UpdateMode = false;
@@ -112,21 +93,21 @@ void gep_b2i_m_Click(Session& s) {
 void Command1_Button(Session& s) {
     startJob(s);
     if (!requireLibrary(s)) return;
-    enterProgramDirectory(s);
+    const ProgramFolder folder(s);
     runWorker(s);
 }
 
 void miseAjour_M_Click(Session& s) {
     startJob(s);
     if (!requireLibrary(s)) return;
-    enterProgramDirectory(s);
+    const ProgramFolder folder(s);
     s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "
                        "IMPERATIVEMENT sélectionner le format de login (NOM.PRENOM ou "
                        "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
     s.job.UpdateMode = true;
     s.win.Text1.clear();
-    if (!offerGepSources(s)) {
-        s.job.endedEarly = true;
+    if (!offerGepSources(s, folder)) {
+        s.endEarly();
         return;
     }
     s.win.framemsjEnabled = s.win.rechercherEnabled = true;
@@ -136,7 +117,7 @@ void miseAjour_M_Click(Session& s) {
     rechercher_Click(s);
     const std::string exportPath = s.win.commonDialogFileName;
     if (Trim(exportPath).empty()) {
-        s.job.endedEarly = true; // UpdateMode stays set until the next job
+        s.endEarly(); // UpdateMode stays set until the next job
         return;
     }
     if (!exportReadable(s, exportPath)) return;
@@ -150,7 +131,7 @@ void miseAjour_M_Click(Session& s) {
                    std::string(CRLF);
     s.ui->redraw();
     s.ui->attente(100);
-    enterProgramDirectory(s);
+    folder.enter();
     vandrel::elevessortis(s.job.classList);
     checkLibraryFile(s, "comptesAsupprimer.txt");
     vandrel::fermercarnet();

@@ -63,7 +63,7 @@ void remplitClasses(Session& s) {
     SubstringIndex seen;
     std::unordered_set<std::string> met;
     for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
-        const std::string& cls = s.job.person(i).text;
+        const std::string& cls = s.job.personAt(i).text;
         if (Trim(cls).empty() || !met.insert(cls).second) continue;
         if (seen.contains(cls)) continue;
         seen.append(" " + cls);

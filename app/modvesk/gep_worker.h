@@ -1,6 +1,5 @@
 // The pieces of the GEP worker that the jobs and the tests reach directly: the
-// record handlers of the assignment, group and group-link tables, and the
-// look-for-and-copy offer for a missing GEP table.
+// record handlers of the assignment, group and group-link tables.
 #pragma once
 
 #include "model.h"
@@ -22,15 +21,5 @@ void associeResponsable(Session& s, std::string& record);
 // Writes GROUPES.TXT from the list `classes` ("c" in front of a class that
 // begins with a digit), appending to the file.
 void writeGroupsFile(Session& s);
-
-// What became of the offer to look for a missing source table.
-enum class SourceOffer { Present, Copied, Declined, Cancelled };
-
-// When `name` is not in the program's directory: asks `question` (title
-// "GEP / KWARTZ", Yes/No, exclamation icon); on Yes shows the open-file dialog with
-// "Fichier GEP (" + copyName + ")|" + copyName and copies the chosen file to the
-// directory under copyName.
-SourceOffer offerMissingSource(Session& s, const std::string& name, const std::string& copyName,
-                               const std::string& question);
 
 } // namespace modvesk

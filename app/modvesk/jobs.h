@@ -4,11 +4,41 @@
 
 #include "model.h"
 
+#include <filesystem>
 #include <string>
 
 namespace modvesk {
 
 // ---- Shared steps of the jobs (jobs_common.cpp) ---------------------------
+// The title of the jobs' message boxes.
+inline constexpr const char* kJobTitle = "GEP / KWARTZ";
+
+// Makes the program's folder the current one while it lives, and gives the
+// previous one back: the library writes its files into the current folder.
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const Session& s);
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+    // Enters the program's folder again (a dialog may have left another one current).
+    void enter() const;
+
+private:
+    const Session& s_;
+    std::filesystem::path previous_;
+};
+
+// What became of the offer to look for a missing source file.
+enum class SourceOffer { Present, Copied, Declined, Cancelled };
+
+// When `lookedUp` is not in the program's folder: asks `question` (Yes/No, the
+// jobs' title, exclamation icon); on Yes shows the open-file dialog with
+// `filter` and copies the chosen file into the folder under `copyName`.
+SourceOffer offerMissingSource(Session& s, const std::string& lookedUp,
+                               const std::string& copyName, const std::string& question,
+                               const std::string& filter);
+
 // Deletes the output files of the last run, each only when present, in their order.
 void deleteLastRunOutputs(Session& s);
 // The names deleted by deleteLastRunOutputs, in order.

@@ -2,6 +2,7 @@
 // library check, and the closing line of the log box.
 #include "jobs.h"
 
+#include "csv_sources.h"
 #include "files.h"
 #include "text.h"
 #include "vandrel_client.h"
@@ -11,6 +12,34 @@
 #include <unistd.h>
 
 namespace modvesk {
+
+ProgramFolder::ProgramFolder(const Session& s) : s_(s) {
+    std::error_code ec;
+    previous_ = fs::current_path(ec);
+    enter();
+}
+
+ProgramFolder::~ProgramFolder() {
+    std::error_code ec;
+    if (!previous_.empty()) fs::current_path(previous_, ec);
+}
+
+void ProgramFolder::enter() const {
+    std::error_code ec;
+    if (!s_.dir.empty()) fs::current_path(s_.dir, ec);
+}
+
+SourceOffer offerMissingSource(Session& s, const std::string& lookedUp,
+                               const std::string& copyName, const std::string& question,
+                               const std::string& filter) {
+    if (FileExists(s.file(lookedUp))) return SourceOffer::Present;
+    if (!s.ui->question(question, kJobTitle, Icon::Exclamation)) return SourceOffer::Declined;
+    const std::string chosen = s.ui->openFile(Session::dialogTitle, filter);
+    s.win.commonDialogFileName = chosen;
+    if (Trim(chosen).empty()) return SourceOffer::Cancelled;
+    copySourceFile(s, chosen, copyName);
+    return SourceOffer::Copied;
+}
 
 const std::vector<std::string>& lastRunOutputs() {
     static const std::vector<std::string> names = {
@@ -29,10 +58,10 @@ void deleteLastRunOutputs(Session& s) {
 bool requireLibrary(Session& s) {
     if (vandrel::available()) return true;
     s.job.libraryMissing = true;
-    s.job.endedEarly = true;
+    s.endEarly();
     const std::string text =
         ansi("La bibliothèque vandrel1 est introuvable : aucun compte n'a été généré.");
-    if (s.ui) s.ui->message(text, ansi("GEP / KWARTZ"), Icon::Exclamation);
+    if (s.ui) s.ui->message(text, kJobTitle, Icon::Exclamation);
     s.log(std::string(CRLF) + text);
     return false;
 }

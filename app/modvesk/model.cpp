@@ -11,6 +11,12 @@ Person& JobState::person(long i) {
     return persons[static_cast<size_t>(i)];
 }
 
+const Person& JobState::personAt(long i) const {
+    static const Person none;
+    if (i < 0) i = 0;
+    return static_cast<size_t>(i) < persons.size() ? persons[static_cast<size_t>(i)] : none;
+}
+
 std::string& JobState::nameKey(long i) {
     if (i < 0) i = 0;
     if (static_cast<size_t>(i) >= nameKeys.size()) nameKeys.resize(static_cast<size_t>(i) + 1);

@@ -143,8 +143,11 @@ struct JobState {
     // not be written: the job ends with its error line.
     bool failed() const { return !writeErrors.empty() || !bilan.refusedTables.empty(); }
 
-    // The person at index i, growing the tables as needed.
+    // The person at index i, growing the tables as needed (for the builders).
     Person& person(long i);
+    // The person at index i as read: an empty person past the end of the table,
+    // which does not grow.
+    const Person& personAt(long i) const;
     std::string& nameKey(long i);
 };
 
@@ -167,6 +170,9 @@ struct Session {
     void log(const std::string& text);
     // Records that a file could not be written and says so in the log box.
     void writeFailed(const std::string& name);
+    // The job stops before its end (a No answer, a cancelled dialog, a missing
+    // required source): the batch program exits with 1.
+    void endEarly() { job.endedEarly = true; }
     // Says once per job in the log box that the source `name` was read as UTF-8.
     void readAsUtf8(const std::string& name);
 };

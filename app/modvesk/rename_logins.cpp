@@ -76,13 +76,13 @@ void Modifconnex_M_Click(Session& s) {
         "KWARTZ."));
     if (!s.ui->question(ansi("Avez-vous généré le fichier EXPORT correspondant à la base "
                              "actuelle des utilisateurs?"))) {
-        s.job.endedEarly = true;
+        s.endEarly();
         return;
     }
     rechercher_Click(s);
     const std::string exportPath = s.win.commonDialogFileName;
     if (exportPath.empty() || !FileExists(exportPath)) {
-        s.job.endedEarly = true;
+        s.endEarly();
         return;
     }
     s.ui->attente(5);

@@ -33,11 +33,11 @@ void Actualiser_M_Click(Session& s) {
     startJob(s);
     const bool yes = s.ui->question(
         ansi("Cette commande supprime tous les fichiers .TXT. Voulez vous continuer?"),
-        ansi("GEP / KWARTZ"), Icon::Warning);
+        kJobTitle, Icon::Warning);
     if (yes) {
         for (const auto& name : ListFiles(s.dir, "*.txt")) DeleteFileIfExists(s.dir / name);
     } else {
-        s.job.endedEarly = true;
+        s.endEarly();
     }
     s.win.classes.clear();
     s.ui->refreshFileLists();

@@ -14,31 +14,11 @@ namespace modvesk {
 
 namespace {
 
-// The library writes its files into the current directory: make it the program's
-// directory for the call, and go back afterwards.
-class InProgramDir {
-public:
-    explicit InProgramDir(const Session& s) {
-        std::error_code ec;
-        previous_ = fs::current_path(ec);
-        if (!s.dir.empty()) fs::current_path(s.dir, ec);
-    }
-    ~InProgramDir() {
-        std::error_code ec;
-        if (!previous_.empty()) fs::current_path(previous_, ec);
-    }
-    InProgramDir(const InProgramDir&) = delete;
-    InProgramDir& operator=(const InProgramDir&) = delete;
-
-private:
-    fs::path previous_;
-};
-
 // Shows the notice and the dialog for the EXPORT file; false when it was cancelled.
 bool exportChosen(Session& s) {
     choisitExport(s);
     if (Trim(s.win.commonDialogFileName).empty()) {
-        s.job.endedEarly = true;
+        s.endEarly();
         return false;
     }
     return true;
@@ -127,7 +107,7 @@ void profsresp_Command1_Click(Session& s, ProfsRespForm& f) {
 
 void profsresp_Command2_Click(Session& s, ProfsRespForm& f) {
     {
-        InProgramDir here(s);
+        ProgramFolder here(s);
         vandrel::msjourbasekwartz(1);
     }
     // The library reports nothing: check the file it was to write.
@@ -165,7 +145,7 @@ void frcmptesprofs_Command4_Click(Session& s, FrCmptesProfsForm& f) {
         vandrel::msjourbaseresp(2, surname, firstName, " ");
     }
     {
-        InProgramDir here(s);
+        ProgramFolder here(s);
         vandrel::msjourbasekwartz(2);
     }
     checkLibraryFile(s, "ComptesProfsASupprimer.txt");

@@ -121,7 +121,7 @@ void stage_m_Click(Session& s) {
     const std::string chosen = s.ui->openFile(Session::dialogTitle, "Fichier TXT (*.TXT)|*.TXT");
     s.win.commonDialogFileName = chosen;
     if (Trim(chosen).empty()) {
-        s.job.endedEarly = true;
+        s.endEarly();
         return;
     }
     copySourceFile(s, chosen, "STAGIAIRES.CSV");
@@ -131,7 +131,7 @@ void stage_m_Click(Session& s) {
     s.ui->showForm(Form::SaisieGroupes);
     if (s.job.groupeStage.empty()) {
         // Without a group no trainee gets an account: nothing is deleted or written.
-        s.job.endedEarly = true;
+        s.endEarly();
         s.log(std::string(CRLF) +
               ansi("Aucun nom de groupe : aucun compte de stagiaire n'a été créé."));
         return;

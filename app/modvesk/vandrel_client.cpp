@@ -3,7 +3,7 @@
 // call and calls it with the caller's own string bytes.
 #include "vandrel_client.h"
 
-#include "../../library/vandrel1.h"
+#include "vandrel1.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
