@@ -71,16 +71,27 @@ int main(int argc, char** argv) {
     const auto scripting = component::Component::create();
     session.component = scripting.get();
     setSession(session, options);
+    std::string failure;
     try {
         job->run(session, dialogs, options);
     } catch (const batch::UsageError& e) {
         // A value only the job can check (a table or field name of a database).
         return usage(e.what());
+    } catch (const std::exception& e) {
+        failure = e.what();
+    } catch (...) {
+        failure = "exception inconnue";
     }
 
     std::string log = modvesk::utf8(modvesk::ReplaceAll(session.win.Text1, "\r\n", "\n"));
     std::cout << log;
     if (!log.empty() && log.back() != '\n') std::cout << '\n';
     std::cout.flush();
+    if (!failure.empty()) {
+        // The job stopped in the middle: what it wrote cannot be trusted.
+        std::cerr << "rolvane-batch : erreur inattendue dans la tâche " << job->name << " ("
+                  << failure << ") : la tâche n'est pas allée à son terme.\n";
+        return 4;
+    }
     return exitStatus(session);
 }

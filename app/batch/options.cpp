@@ -119,7 +119,8 @@ std::string usageText() {
         "  -h, --help            affiche cette aide ; --version : affiche la version\n"
         "\n"
         "Statut de sortie : 0 tâche menée à son terme ; 1 arrêtée avant la fin ; 2 mauvais usage ;\n"
-        "3 un fichier n'a pas pu être écrit ou la bibliothèque vandrel1 est introuvable.\n";
+        "3 un fichier n'a pas pu être écrit, une table a été refusée ou la bibliothèque vandrel1\n"
+        "est introuvable ; 4 erreur inattendue dans le programme (un message la nomme).\n";
     return text;
 }
 
