@@ -45,9 +45,14 @@ int exitStatus(const modvesk::Session& s) {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     switch (batch::infoRequest(args)) {
-    case batch::InfoRequest::Usage: std::cout << batch::usageText(); return 0;
-    case batch::InfoRequest::Version: std::cout << "rolvane-batch " ROLVANE_VERSION "\n"; return 0;
-    case batch::InfoRequest::None: break;
+    case batch::InfoRequest::Usage:
+        std::cout << batch::usageText();
+        return 0;
+    case batch::InfoRequest::Version:
+        std::cout << "rolvane-batch " ROLVANE_VERSION "\n";
+        return 0;
+    case batch::InfoRequest::None:
+        break;
     }
     batch::Options options;
     try {

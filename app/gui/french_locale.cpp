@@ -17,14 +17,15 @@ namespace {
 // which the French catalogue of Qt 6.4 does not have; the words are those that
 // catalogue gives the file dialog itself.
 class FileTypeWords : public QTranslator {
-public:
+  public:
     using QTranslator::QTranslator;
     bool isEmpty() const override { return false; }
     QString translate(const char* context, const char* source, const char* /*disambiguation*/,
                       int /*n*/) const override {
-        static constexpr const char* kWords[][2] = {
-            {"Folder", "Dossier"}, {"Drive", "Disque"}, {"Shortcut", "Raccourci"},
-            {"Unknown", "Inconnu"}};
+        static constexpr const char* kWords[][2] = {{"Folder", "Dossier"},
+                                                    {"Drive", "Disque"},
+                                                    {"Shortcut", "Raccourci"},
+                                                    {"Unknown", "Inconnu"}};
         if (!context || !source || std::strcmp(context, "QAbstractFileIconProvider") != 0)
             return {};
         for (const auto& word : kWords)

@@ -27,8 +27,8 @@ std::filesystem::path workingDir() {
     const QString exeDir = QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath();
     if (exeDir != QFileInfo(QStringLiteral(ROLVANE_INSTALL_BINDIR)).canonicalFilePath())
         return gui::programDir();
-    return gui::chooseProgramDir(
-        QString(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    return gui::chooseProgramDir(QString(),
+                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 } // namespace

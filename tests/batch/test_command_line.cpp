@@ -48,7 +48,8 @@ TEST(CommandLine, VersionIsTheProjectVersion) {
 TEST(CommandLine, TheWindowProgramAnswersWithoutAWindow) {
     if (!fs::exists(windowProgram())) GTEST_SKIP() << "built without the window program";
     // No display at all: opening a window would fail.
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        ::unsetenv(name);
     Folder f(false);
     const BatchRun version = runProgram(windowProgram(), {"--version"}, f.path());
     EXPECT_EQ(version.status, 0);

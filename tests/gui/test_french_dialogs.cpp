@@ -15,7 +15,7 @@
 class FrenchDialogs : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void theFileDialogsListIsFrench();
     void theUsersLocaleIsLeftToOthers();
 };
