@@ -1,5 +1,7 @@
 // The two CSV account jobs of the file menu: first creation of the accounts from
 // ELEVES.CSV and PROFS.CSV, and the yearly update against the server's EXPORT file.
+#include "csv_jobs.h"
+
 #include "csv_sources.h"
 #include "export_reader.h"
 #include "files.h"

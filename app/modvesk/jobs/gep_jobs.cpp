@@ -1,5 +1,7 @@
 // The menu commands of the GEP jobs: account creation, its B2I form, the update
 // against the server's EXPORT file, and the button that runs the worker alone.
+#include "gep_jobs.h"
+
 #include "gep_worker.h"
 
 #include "export_reader.h"

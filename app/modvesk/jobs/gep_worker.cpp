@@ -55,24 +55,6 @@ void writeGroupsFile(Session& s) {
     if (!WriteBytes(s.file("GROUPES.TXT"), text, true)) s.writeFailed("GROUPES.TXT");
 }
 
-void remplitClasses(Session& s) {
-    s.win.classes.clear();
-    // The classes listed so far, each after a blank, as a text searched for each
-    // new class (through its index: a plain search would cost the square of the
-    // number of classes). Classes already met are skipped at once.
-    SubstringIndex seen;
-    std::unordered_set<std::string> met;
-    for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
-        const std::string& cls = s.job.personAt(i).text;
-        if (Trim(cls).empty() || !met.insert(cls).second) continue;
-        if (seen.contains(cls)) continue;
-        seen.append(" " + cls);
-        s.win.classes.add(Upper(cls));
-    }
-    s.ui->redraw();
-    s.win.command3Enabled = true;
-}
-
 namespace {
 
 // A record of nothing but blanks (or the end-of-file byte) is no row of the table.

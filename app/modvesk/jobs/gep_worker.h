@@ -22,4 +22,7 @@ void associeResponsable(Session& s, std::string& record);
 // begins with a digit), appending to the file.
 void writeGroupsFile(Session& s);
 
+// The worker itself: reads the GEP tables and builds every account.
+void Command1_Click(Session& s);
+
 } // namespace modvesk

@@ -1,6 +1,6 @@
 // Steps that every account job shares: clearing the last run's outputs, the
 // library check, and the closing line of the log box.
-#include "jobs.h"
+#include "job_steps.h"
 
 #include "csv_sources.h"
 #include "files.h"

@@ -1,6 +1,8 @@
 // Renaming of the server's logins between Nom.Prénom and Prénom.Nom.
 #pragma once
 
+#include "model.h"
+
 #include <array>
 #include <string>
 
@@ -16,5 +18,10 @@ FieldSlots SplitFields(long start, std::string line, const std::string& separato
 // The login with its two parts around the first dot swapped ("c.dupont" gives
 // "dupont.c"); "" when it holds no dot.
 std::string invertedLogin(const std::string& login);
+
+// The menu command: asks for the EXPORT file and writes ComptesAmodifier.txt.
+void Modifconnex_M_Click(Session& s);
+// Appends one renamed line per account of the EXPORT file to ComptesAmodifier.txt.
+void InvertLogins(Session& s, const std::string& exportPath);
 
 } // namespace modvesk

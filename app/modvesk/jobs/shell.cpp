@@ -1,5 +1,7 @@
 // Commands of the main window that do no account work: the help text, the
 // clean-up of the directory, the choice of the EXPORT file and the server option.
+#include "shell.h"
+
 #include "jobs.h"
 
 #include "files.h"

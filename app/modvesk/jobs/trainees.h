@@ -16,4 +16,11 @@ inline constexpr const char* kTraineePassword = "a";
 // trainees of the same name get the same login.
 void BuildTrainee(Session& s, std::string& line, long& index);
 
+// The menu command: the list chosen, the group form, then the accounts.
+void stage_m_Click(Session& s);
+// The conversion of STAGIAIRES.CSV into the import files.
+void creercomptesCSVstage(Session& s);
+// "OK" of the form saisiegroupes with its two text boxes; true when the form closes.
+bool saisiegroupes_Command1_Click(Session& s, const std::string& text2, const std::string& text1);
+
 } // namespace modvesk

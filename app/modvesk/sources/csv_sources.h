@@ -45,6 +45,9 @@ void beginConversion(Session& s);
 // lists re-read.
 void endConversion(Session& s);
 
+// Converts ELEVES.CSV and PROFS.CSV of the program's folder into the import files.
+void convertirBaseCSV(Session& s);
+
 // A SCONET row as a plain pupil row: fields 1, 2, 5 and 3 joined by ";".
 std::string sconetToPlainRow(const std::string& line);
 

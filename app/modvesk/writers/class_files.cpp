@@ -1,13 +1,35 @@
 // The per-class files: one file per class of the last GEP job, listing its
 // pupils with their passwords ("surname,first name,group,password").
+#include "class_files.h"
+
 #include "files.h"
 #include "jobs.h"
+#include "substring_index.h"
 #include "text.h"
 
 #include <fstream>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace modvesk {
+
+void remplitClasses(Session& s) {
+    s.win.classes.clear();
+    // The classes listed so far, each after a blank, as a text searched for each
+    // new class (through its index: a plain search would cost the square of the
+    // number of classes). Classes already met are skipped at once.
+    SubstringIndex seen;
+    std::unordered_set<std::string> met;
+    for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
+        const std::string& cls = s.job.personAt(i).text;
+        if (Trim(cls).empty() || !met.insert(cls).second) continue;
+        if (seen.contains(cls)) continue;
+        seen.append(" " + cls);
+        s.win.classes.add(Upper(cls));
+    }
+    s.ui->redraw();
+    s.win.command3Enabled = true;
+}
 
 namespace {
 

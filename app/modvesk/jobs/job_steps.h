@@ -1,0 +1,65 @@
+// Steps that every account job shares: the program folder, the offer of a
+// missing source, the library check, the last run's outputs, the closing lines.
+#pragma once
+
+#include "model.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace modvesk {
+
+// The title of the jobs' message boxes.
+inline constexpr const char* kJobTitle = "GEP / KWARTZ";
+
+// Makes the program's folder the current one while it lives, and gives the
+// previous one back: the library writes its files into the current folder.
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const Session& s);
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+    // Enters the program's folder again (a dialog may have left another one current).
+    void enter() const;
+
+private:
+    const Session& s_;
+    std::filesystem::path previous_;
+};
+
+// What became of the offer to look for a missing source file.
+enum class SourceOffer { Present, Copied, Declined, Cancelled };
+
+// When `lookedUp` is not in the program's folder: asks `question` (Yes/No, the
+// jobs' title, exclamation icon); on Yes shows the open-file dialog with
+// `filter` and copies the chosen file into the folder under `copyName`.
+SourceOffer offerMissingSource(Session& s, const std::string& lookedUp,
+                               const std::string& copyName, const std::string& question,
+                               const std::string& filter);
+
+// Deletes the output files of the last run, each only when present, in their order.
+void deleteLastRunOutputs(Session& s);
+// The names deleted by deleteLastRunOutputs, in order.
+const std::vector<std::string>& lastRunOutputs();
+// False (after showing the message) when vandrel1.dlp cannot be loaded: the job
+// must then stop before it deletes or writes anything.
+bool requireLibrary(Session& s);
+// After the library was asked to write the file `name` of the program's directory
+// (it reports no failure itself): a file left empty or cut short, an entry of that
+// name that is not a file, or a directory where no file can be created counts as
+// a file that could not be written.
+void checkLibraryFile(Session& s, const std::string& name);
+// The closing line of a job: the success line, or the error line when a file
+// could not be written during the job.
+std::string closingLine(const Session& s, const std::string& successLine);
+// The end of the log box of a job that writes account files: the closing line,
+// the time when `withTime`, then the Bilan.
+void closeJob(Session& s, const std::string& successLine, bool withTime = true);
+// Empties the record of write failures and the Bilan at a job's start.
+void startJob(Session& s);
+// The current time as the log box shows it (HH:MM:SS).
+std::string currentTime();
+
+} // namespace modvesk
