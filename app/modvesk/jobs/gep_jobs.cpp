@@ -97,6 +97,8 @@ void Command1_Button(Session& s) {
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
     runWorker(s);
+    // The button has no closing line of its own; it still says what it wrote.
+    logBilan(s);
 }
 
 void miseAjour_M_Click(Session& s) {
