@@ -3,6 +3,7 @@
 #include "batch_dialogs.h"
 #include "job_registry.h"
 #include "options.h"
+#include "simulation.h"
 
 #include "component_client.h"
 #include "model.h"
@@ -25,9 +26,12 @@ int usage(const std::string& problem) {
 void setSession(modvesk::Session& s, const batch::Options& o) {
     s.dir = o.value("--dir");
     const std::string format = o.value("--format");
-    if (format == "initiale.nom") s.win.loginFormat = modvesk::LoginFormat::Abrev;
-    else if (format == "prenom.nom") s.win.loginFormat = modvesk::LoginFormat::Entier;
-    else s.win.loginFormat = modvesk::LoginFormat::NomDabord;
+    if (format == "initiale.nom")
+        s.win.loginFormat = modvesk::LoginFormat::Abrev;
+    else if (format == "prenom.nom")
+        s.win.loginFormat = modvesk::LoginFormat::Entier;
+    else
+        s.win.loginFormat = modvesk::LoginFormat::NomDabord;
     s.win.kwartz17 = !o.flag("--no-kwartz17");
     s.win.txtrne1 = modvesk::ansi(o.value("--rne1"));
     s.win.txtrne2 = modvesk::ansi(o.value("--rne2"));
@@ -65,6 +69,18 @@ int main(int argc, char** argv) {
         if (!options.has(required))
             return usage("la tâche " + job->name + " demande l'option " + required + ".");
 
+    // A dry run works on a private copy of --dir, removed when main returns.
+    const std::string realDir = options.value("--dir");
+    std::unique_ptr<modvesk::DryRunFolder> dryRun;
+    if (options.flag("--dry-run") && batch::jobWrites(job->name)) {
+        try {
+            dryRun = batch::startDryRun(options);
+        } catch (const std::exception& e) {
+            std::cerr << "rolvane-batch : " << e.what() << "\n";
+            return 3;
+        }
+    }
+
     // The program's directory is the current directory: the library writes there.
     std::error_code ec;
     fs::current_path(options.value("--dir"), ec);
@@ -89,8 +105,10 @@ int main(int argc, char** argv) {
     }
 
     std::string log = modvesk::utf8(modvesk::ReplaceAll(session.win.Text1, "\r\n", "\n"));
+    if (dryRun) log = dryRun->originalPaths(log);
     std::cout << log;
     if (!log.empty() && log.back() != '\n') std::cout << '\n';
+    if (dryRun) std::cout << batch::dryRunReport(*dryRun, realDir);
     std::cout.flush();
     if (!failure.empty()) {
         // The job stopped in the middle: what it wrote cannot be trusted.

@@ -10,13 +10,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::set<std::string> kValued = {"--dir",   "--format", "--rne1",        "--rne2",
-                                       "--export", "--list",  "--group",       "--responsible",
-                                       "--set",   "--teacher", "--mdb",        "--table",
-                                       "--fields", "--out"};
-const std::set<std::string> kFlags = {"--no-kwartz17", "--yes", "--accounts", "--swap-day-month"};
+const std::set<std::string> kValued = {"--dir",  "--format", "--rne1",        "--rne2", "--export",
+                                       "--list", "--group",  "--responsible", "--set",  "--teacher",
+                                       "--mdb",  "--table",  "--fields",      "--out",  "--class"};
+const std::set<std::string> kFlags = {"--no-kwartz17", "--yes", "--accounts", "--swap-day-month",
+                                      "--dry-run",     "--all", "--teachers"};
 const std::set<std::string> kPaths = {"--dir", "--export", "--list", "--mdb", "--out"};
 const std::set<std::string> kFormats = {"nom.prenom", "initiale.nom", "prenom.nom"};
+const std::set<std::string> kShowFormats = {"table", "csv"};
 
 std::string absolute(const std::string& path) {
     if (path.empty()) return path;
@@ -30,8 +31,13 @@ void checkValues(Options& o) {
     std::error_code ec;
     if (!fs::is_directory(o.value("--dir"), ec))
         throw UsageError("le dossier " + o.value("--dir") + " n'existe pas.");
-    if (o.has("--format") && !kFormats.count(o.value("--format")))
+    // "show" prints its rows as a table or as CSV; the other jobs build logins.
+    if (o.job == "show") {
+        if (o.has("--format") && !kShowFormats.count(o.value("--format")))
+            throw UsageError("format d'affichage inconnu : " + o.value("--format") + ".");
+    } else if (o.has("--format") && !kFormats.count(o.value("--format"))) {
         throw UsageError("format de login inconnu : " + o.value("--format") + ".");
+    }
     for (const auto& set : o.all("--set"))
         if (set.find('=') == std::string::npos)
             throw UsageError("--set attend \"NOM;Prénom=groupes\" : " + set + ".");
@@ -94,11 +100,10 @@ InfoRequest infoRequest(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
-    std::string text =
-        "Usage : rolvane-batch TÂCHE [options]\n"
-        "        rolvane-batch --help | --version\n"
-        "\n"
-        "Tâches :\n";
+    std::string text = "Usage : rolvane-batch TÂCHE [options]\n"
+                       "        rolvane-batch --help | --version\n"
+                       "\n"
+                       "Tâches :\n";
     for (const BatchJob* job : allJobs()) {
         std::string line = "  " + job->name;
         line.resize(std::max<size_t>(line.size() + 1, 20), ' ');
@@ -112,13 +117,19 @@ std::string usageText() {
         "  --no-kwartz17         sans les champs des nouveaux comptes Kwartz 1.7\n"
         "  --rne1 RNE, --rne2 RNE  N° RNE des établissements 1 et 2\n"
         "  --export CHEMIN       fichier EXPORT du serveur Kwartz\n"
-        "  --yes                 répond Oui aux questions (sauf aux offres de rechercher une source)\n"
+        "  --yes                 répond Oui aux questions (sauf aux offres de rechercher une "
+        "source)\n"
         "  --list CHEMIN, --group NOM, --responsible \"G1 G2\"  liste et groupes des stagiaires\n"
         "  --set \"NOM;Prénom=G1 G2\", --teacher \"NOM;Prénom\"  (répétables) professeurs\n"
         "  --mdb, --table, --fields \"c1,c2\", --out, --accounts, --swap-day-month  base Access\n"
+        "  --dry-run             simulation : la tâche travaille sur une copie du dossier,\n"
+        "                        affiche son journal et ses comptes, et ne change rien\n"
+        "  --format table|csv    (show) les comptes en tableau (défaut) ou en CSV\n"
+        "  --class CLASSE, --all, --teachers  (slips) fiches d'une classe, de toutes, des profs\n"
         "  -h, --help            affiche cette aide ; --version : affiche la version\n"
         "\n"
-        "Statut de sortie : 0 tâche menée à son terme ; 1 arrêtée avant la fin ; 2 mauvais usage ;\n"
+        "Statut de sortie : 0 tâche menée à son terme ; 1 arrêtée avant la fin ; 2 mauvais usage "
+        ";\n"
         "3 un fichier n'a pas pu être écrit, une table a été refusée ou la bibliothèque vandrel1\n"
         "est introuvable ; 4 erreur inattendue dans le programme (un message la nomme).\n";
     return text;

@@ -1,0 +1,42 @@
+// A dry run: the job works on a private copy of the program's folder, so that
+// the folder itself stays byte for byte as it was. The batch program and the
+// window both run their jobs in one when asked to simulate.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace modvesk {
+
+class DryRunFolder {
+  public:
+    // Copies every file of `dir` (not its subfolders) into a new folder that
+    // only this user may enter, under the system's temporary folder. Throws
+    // std::runtime_error with a French message when the copy cannot be made.
+    explicit DryRunFolder(const std::filesystem::path& dir);
+    // Removes the copy and everything the job left in it.
+    ~DryRunFolder();
+    DryRunFolder(const DryRunFolder&) = delete;
+    DryRunFolder& operator=(const DryRunFolder&) = delete;
+
+    // The copy of the program's folder: the job's folder.
+    const std::filesystem::path& folder() const { return folder_; }
+    // The copy of a file the job reads: a file of the program's folder is found
+    // in its copy; another one is copied in once, beside the copy (not into it:
+    // a real run would not find it in the folder either). "" stays "".
+    std::filesystem::path input(const std::filesystem::path& path);
+    // Where a file the job writes at `path` goes: into the copy for a file of the
+    // program's folder, beside it otherwise.
+    std::filesystem::path output(const std::filesystem::path& path);
+    // The text with the paths of the copies given back as the originals.
+    std::string originalPaths(std::string text) const;
+
+  private:
+    std::filesystem::path besideFor(const std::filesystem::path& path);
+
+    std::filesystem::path dir_, root_, folder_;
+    std::map<std::filesystem::path, std::filesystem::path> copies_; // copy -> original
+};
+
+} // namespace modvesk
