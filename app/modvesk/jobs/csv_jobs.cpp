@@ -98,18 +98,7 @@ void msjcmptcsv_m_Click(Session& s) {
     version3_Click(s);
     s.ui->redraw();
 
-    rechercher_Click(s);
-    const std::string exportPath = Trim(s.win.commonDialogFileName);
-    if (exportPath.empty()) {
-        s.endEarly();
-        return;
-    }
-    if (!exportReadable(s, exportPath)) return;
-    vandrel::creationCarnet();
-    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
-                  ansi("Traitement du fichier EXPORT.....");
-    s.ui->redraw();
-    LoadExport(s, exportPath, false);
+    if (!openExportForUpdate(s)) return;
     convertirBaseCSV(s);
     s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
           std::string(CRLF));

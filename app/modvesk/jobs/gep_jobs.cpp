@@ -118,18 +118,7 @@ void miseAjour_M_Click(Session& s) {
     s.win.version3 = true;
     s.ui->redraw();
     s.ui->attente(0);
-    rechercher_Click(s);
-    const std::string exportPath = s.win.commonDialogFileName;
-    if (Trim(exportPath).empty()) {
-        s.endEarly(); // UpdateMode stays set until the next job
-        return;
-    }
-    if (!exportReadable(s, exportPath)) return;
-    vandrel::creationCarnet();
-    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
-                  ansi("Traitement du fichier EXPORT.....");
-    s.ui->redraw();
-    LoadExport(s, exportPath, false);
+    if (!openExportForUpdate(s)) return; // UpdateMode stays set until the next job
     Command1_Click(s);
     s.win.Text1 += std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
                    std::string(CRLF);

@@ -3,6 +3,8 @@
 #include "job_steps.h"
 
 #include "csv_sources.h"
+#include "export_reader.h"
+#include "shell.h"
 #include "files.h"
 #include "text.h"
 #include "vandrel_client.h"
@@ -39,6 +41,22 @@ SourceOffer offerMissingSource(Session& s, const std::string& lookedUp,
     if (Trim(chosen).empty()) return SourceOffer::Cancelled;
     copySourceFile(s, chosen, copyName);
     return SourceOffer::Copied;
+}
+
+bool openExportForUpdate(Session& s) {
+    rechercher_Click(s);
+    const std::string exportPath = Trim(s.win.commonDialogFileName);
+    if (exportPath.empty()) {
+        s.endEarly();
+        return false;
+    }
+    if (!exportReadable(s, exportPath)) return false;
+    vandrel::creationCarnet();
+    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
+                  ansi("Traitement du fichier EXPORT.....");
+    s.ui->redraw();
+    LoadExport(s, exportPath, false);
+    return true;
 }
 
 const std::vector<std::string>& lastRunOutputs() {

@@ -39,6 +39,12 @@ SourceOffer offerMissingSource(Session& s, const std::string& lookedUp,
                                const std::string& copyName, const std::string& question,
                                const std::string& filter);
 
+// The first steps of an update against the server's EXPORT file: asks for it
+// (a cancelled dialog ends the job early), checks that it can be read, opens
+// the registry, says so in the log box and registers every account of the file.
+// False when the job must end there.
+bool openExportForUpdate(Session& s);
+
 // Deletes the output files of the last run, each only when present, in their order.
 void deleteLastRunOutputs(Session& s);
 // The names deleted by deleteLastRunOutputs, in order.
