@@ -1,0 +1,149 @@
+// Login slips through rolvane-batch as a process, read back with pdftotext:
+// each class's PDF holds its new accounts, logins with their passwords, in the
+// order of its class file and nothing of another class; names keep their
+// accents; accounts without a password get no slip.
+#include "batch_run.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+using namespace batchtest;
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>; // login, password
+
+void put(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string pdfText(const fs::path& pdf) {
+    const BatchRun r =
+        runProgram("/usr/bin/pdftotext", {"-raw", pdf.string(), "-"}, pdf.parent_path());
+    EXPECT_EQ(r.status, 0) << pdf;
+    return r.out;
+}
+
+long pages(const fs::path& pdf) {
+    const BatchRun r = runProgram("/usr/bin/pdfinfo", {pdf.string()}, pdf.parent_path());
+    const size_t at = r.out.find("Pages:");
+    return at == std::string::npos ? -1 : std::stol(r.out.substr(at + 6));
+}
+
+// The logins and passwords of the slips, in their order.
+Pairs slipsOf(const std::string& text) {
+    Pairs pairs;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("Identifiant : ", 0) == 0) pairs.emplace_back(line.substr(14), "");
+        if (line.rfind("Mot de passe : ", 0) == 0) pairs.back().second = line.substr(15);
+    }
+    return pairs;
+}
+
+std::vector<std::string> fields(const std::string& line, char sep) {
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    for (std::string f; std::getline(in, f, sep);)
+        out.push_back(f);
+    return out;
+}
+
+std::vector<std::string> linesOf(const std::string& bytes) {
+    std::vector<std::string> out;
+    std::istringstream in(bytes);
+    for (std::string l; std::getline(in, l);) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        if (!l.empty() && l[0] != '#') out.push_back(l);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Slips, EachClassInClassFileOrderAndNothingOfAnother) {
+    Folder dir;
+    ASSERT_EQ(runBatch({"gep-create", "--dir", dir.str(), "--rne1", "0123456a"}, dir.path()).status,
+              0);
+    const BatchRun r = runBatch({"slips", "--dir", dir.str(), "--all"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto accounts = linesOf(dir.read("ComptesAajouter.txt"));
+    std::vector<std::string> allPasswords;
+    for (const char* cls : {"3a", "4a", "5a", "6a", "6b", "ulis"}) {
+        SCOPED_TRACE(cls);
+        const std::string group = cls[0] == 'u' ? cls : std::string("c") + cls;
+        std::set<std::pair<std::string, std::string>> expected;
+        for (const auto& line : accounts)
+            if (fields(line, ';')[2] == group)
+                expected.emplace(fields(line, ';')[4], fields(line, ';')[5]);
+        std::vector<std::string> classFileOrder;
+        for (const auto& line : linesOf(dir.read(std::string(cls) + ".TXT")))
+            classFileOrder.push_back(fields(line, ',')[3]);
+
+        const Pairs slips = slipsOf(pdfText(dir.path() / ("fiches-" + std::string(cls) + ".pdf")));
+        EXPECT_EQ(std::set(slips.begin(), slips.end()), expected);
+        std::vector<std::string> passwords;
+        for (const auto& [login, password] : slips)
+            passwords.push_back(password);
+        EXPECT_EQ(passwords, classFileOrder);
+        allPasswords.insert(allPasswords.end(), passwords.begin(), passwords.end());
+    }
+    const fs::path all = dir.path() / "fiches-toutes-classes.pdf";
+    std::vector<std::string> passwords;
+    for (const auto& [login, password] : slipsOf(pdfText(all)))
+        passwords.push_back(password);
+    EXPECT_EQ(passwords, allPasswords);
+    EXPECT_EQ(pages(all), (static_cast<long>(allPasswords.size()) + 7) / 8);
+    EXPECT_FALSE(fs::exists(dir.path() / "fiches-profs.pdf"));
+}
+
+TEST(Slips, AccentsRneTeachersAndAccountsWithoutPassword) {
+    Folder dir(false);
+    const std::string header = "#Nom;Pr\xE9nom;...\r\n";
+    put(dir.path() / "ComptesAajouter.txt",
+        header + "LEF\xC8VRE;\xC9lodie;c3a;lefevre.elodie;lefevre.elodie;pw1;;;;;;\r\n"
+                 "C\x8CUR;Zo\xE9;c3a;coeur.zoe;coeur.zoe;pw2;;;;;;\r\n"
+                 "MARTIN;Jean;c3a;martin.jean;martin.jean;;;;;;;\r\n"
+                 "PETIT;Lucas;c4b;petit.lucas;petit.lucas;pw4;;;;;;\r\n");
+    put(dir.path() / "ComptesAmodifier.txt",
+        header + "DURAND;Paul;c3a;durand.paul;durand.paul;;;;;;;\r\n");
+    put(dir.path() / "ComptesProfsAajouter.txt",
+        "ROUX;anne;profs;roux.anne;roux.anne;Jardin7;;;c3A;;;\r\n");
+
+    const BatchRun one =
+        runBatch({"slips", "--dir", dir.str(), "--class", "3A", "--rne1", "0123456a"}, dir.path());
+    ASSERT_EQ(one.status, 0) << one.out;
+    EXPECT_NE(one.out.find("fiches-3a.pdf (2 fiches)"), std::string::npos) << one.out;
+    const std::string text = pdfText(dir.path() / "fiches-3a.pdf");
+    EXPECT_EQ(text.substr(0, text.find("Identifiant")),
+              "Établissement 0123456A\nÉlodie LEFÈVRE\nClasse : 3A\n");
+    EXPECT_NE(text.find("Zoé CŒUR"), std::string::npos) << text;
+    EXPECT_NE(text.find("Mot de passe à changer à la première connexion."), std::string::npos);
+    for (const char* absent : {"MARTIN", "DURAND", "PETIT", "ROUX"})
+        EXPECT_EQ(text.find(absent), std::string::npos) << absent;
+    EXPECT_FALSE(fs::exists(dir.path() / "fiches-4b.pdf"));
+
+    ASSERT_EQ(runBatch({"slips", "--dir", dir.str(), "--teachers"}, dir.path()).status, 0);
+    const std::string teachers = pdfText(dir.path() / "fiches-profs.pdf");
+    EXPECT_EQ(slipsOf(teachers), (Pairs{{"roux.anne", "Jardin7"}}));
+    EXPECT_NE(teachers.find("anne ROUX\nProfesseur\n"), std::string::npos) << teachers;
+    EXPECT_EQ(teachers.find("Établissement"), std::string::npos);
+
+    const BatchRun none = runBatch({"slips", "--dir", dir.str(), "--class", "5b"}, dir.path());
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.out.find("Aucun nouveau compte avec un mot de passe dans la classe 5b."),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(dir.path() / "fiches-5b.pdf"));
+}
+
+TEST(Slips, AFileThatCannotBeWrittenGivesStatus3) {
+    Folder dir(false);
+    put(dir.path() / "ComptesAajouter.txt", "A;b;c3a;a.b;a.b;pw;;;;;;\r\n");
+    fs::create_directory(dir.path() / "fiches-3a.pdf");
+    const BatchRun r = runBatch({"slips", "--dir", dir.str(), "--class", "3a"}, dir.path());
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.out.find("fiches-3a.pdf"), std::string::npos) << r.out;
+}
