@@ -10,6 +10,7 @@ packages=(
   libmdb3 libmdbsql3 mdbtools mdbtools-dev
   shapelib libshp-dev
   libicu-dev
+  libxml2-dev
   xvfb xauth x11-utils
   clang libclang-rt-14-dev
   libcairo2-dev fonts-dejavu-core poppler-utils

@@ -9,7 +9,7 @@ namespace {
 
 // Order of the usage: the menu's order, then any job this list does not know.
 const std::vector<std::string> kOrder = {
-    "gep-create",    "gep-b2i",      "gep-update",
+    "gep-create",    "gep-b2i",      "gep-update",    "siecle-create", "siecle-update",
     "csv-create",    "csv-update",   "trainees",
     "rename-logins", "responsibles", "delete-teachers",
     "access-csv",    "clean",        "show",

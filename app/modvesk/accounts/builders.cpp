@@ -50,7 +50,9 @@ bool isNewAccount(const Session& s, const std::string& old) {
     return !s.job.UpdateMode || old == "n";
 }
 
-std::string kwartzSuffix(const Session& s) { return s.win.kwartz17 ? s.job.kwartzSuffix : ""; }
+std::string kwartzSuffix(const Session& s) {
+    return s.win.kwartz17 ? s.job.kwartzSuffix : "";
+}
 
 std::string commaForm(const std::string& surname, const std::string& firstPart,
                       const std::string& group, const std::string& password) {
@@ -121,11 +123,15 @@ std::string GepField(const FieldTable& table, Family family, const std::string& 
 void BuildGepPupil(Session& s, std::string& record, long& index) {
     FoldRecord(record, RecordKind::GepPupil);
     auto field = [&](long k) { return GepField(s.job.fieldTable, Pupils, record, k); };
-    const std::string identifier = Trim(field(1));
-    const std::string surname = CleanPupilSurname(field(2));
-    const std::string firstName = CleanPupilFirstName(field(3));
-    const std::string date = Trim(field(5));
-    const PupilClass cls = CleanPupilClass(field(40));
+    BuildPupilFromFields(s, {field(1), field(2), field(3), field(5), field(40)}, index);
+}
+
+void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
+    const std::string identifier = Trim(fields.identifier);
+    const std::string surname = CleanPupilSurname(fields.surname);
+    const std::string firstName = CleanPupilFirstName(fields.firstName);
+    const std::string date = Trim(fields.birthDate);
+    const PupilClass cls = CleanPupilClass(fields.className);
     s.job.skipReason = firstEmpty({{&surname, "nom vide"},
                                    {&firstName, "prénom vide"},
                                    {&date, "date de naissance vide"},
@@ -146,12 +152,14 @@ void BuildGepPupil(Session& s, std::string& record, long& index) {
         const std::string tail =
             kwartzSuffix(s) + "|" + surname + " " + firstName + " ; " + lp.login;
         if (isNewAccount(s, old)) {
-            entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password,
-                                "", "", "", "", "", ""}) + tail;
+            entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password, "",
+                                "", "", "", "", ""}) +
+                    tail;
         } else {
             const ServerAccount a = splitServerAccount(old);
             entry = joinFields({surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "",
-                                "", "", ""}) + tail;
+                                "", "", ""}) +
+                    tail;
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, cls.group);
@@ -171,8 +179,15 @@ void BuildGepTeacher(Session& s, std::string& record, long& index) {
                                    {&firstName, "prénom vide"},
                                    {&staffNumber, "numéro d'identification vide"}});
     if (!s.job.skipReason.empty()) return;
+    BuildTeacherFromFields(s, {identifier, surname, firstName, Right(Upper(staffNumber), 7)},
+                           index);
+}
 
-    const std::string password = Right(Upper(staffNumber), 7);
+void BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index) {
+    const std::string& identifier = fields.identifier;
+    const std::string& surname = fields.surname;
+    const std::string& firstName = fields.firstName;
+    const std::string& password = fields.password;
     std::string groups = vandrel::blanks(5000);
     vandrel::genereGroupes(identifier, groups);
     groups = Trim(groups);
@@ -188,12 +203,14 @@ void BuildGepTeacher(Session& s, std::string& record, long& index) {
         const std::string tail =
             kwartzSuffix(s) + "|" + surname + " " + firstName + " ; " + lp.login;
         if (isNewAccount(s, old)) {
-            entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "", "",
-                                groups, "", "", lp.login}) + tail;
+            entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "",
+                                "", groups, "", "", lp.login}) +
+                    tail;
         } else {
             const ServerAccount a = splitServerAccount(old);
             entry = joinFields({surname, lp.firstPart, a.group, a.login, lp.login, "", "", "",
-                                groups, "", "", lp.login}) + tail;
+                                groups, "", "", lp.login}) +
+                    tail;
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, "profs");
@@ -226,19 +243,20 @@ void BuildCsvPupil(Session& s, std::string& line, long& index) {
     } else {
         old = serverAccount(s, lp.nameKey);
         if (isNewAccount(s, old)) {
-            entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password,
-                                "", "", "", "", "", ""});
+            entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password, "",
+                                "", "", "", "", ""});
         } else {
             std::string oldGroup = old;
             if (Lower(FirstField(oldGroup, " ")) == "profs") {
                 filed = false;
-                if (s.ui) s.ui->message(ansi("Le compte élève ") + surname + " " + lp.firstPart +
-                              ansi(" n'est pas créé car il existe un compte professeur sous le "
-                                   "même identifiant."));
+                if (s.ui)
+                    s.ui->message(ansi("Le compte élève ") + surname + " " + lp.firstPart +
+                                  ansi(" n'est pas créé car il existe un compte professeur sous le "
+                                       "même identifiant."));
             }
             const ServerAccount a = splitServerAccount(old);
-            entry = joinFields({surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "",
-                                "", "", ""});
+            entry = joinFields(
+                {surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""});
         }
     }
     finishPerson(s, lp, filed ? &entry : nullptr, old, index, surname, cls.group);
@@ -249,9 +267,8 @@ void BuildCsvTeacher(Session& s, std::string& line, long& index) {
     const std::string surname = CleanTeacherSurname(NthField(1, line, ";"));
     const std::string firstName = CleanTeacherFirstName(NthField(2, line, ";"));
     const std::string password = Lower(Trim(NthField(4, line, ";")));
-    s.job.skipReason = firstEmpty({{&surname, "nom vide"},
-                                   {&firstName, "prénom vide"},
-                                   {&password, "mot de passe vide"}});
+    s.job.skipReason = firstEmpty(
+        {{&surname, "nom vide"}, {&firstName, "prénom vide"}, {&password, "mot de passe vide"}});
     if (!s.job.skipReason.empty()) return;
 
     const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");
@@ -267,11 +284,13 @@ void BuildCsvTeacher(Session& s, std::string& line, long& index) {
         old = serverAccount(s, Upper(lp.nameKey));
         if (isNewAccount(s, old)) {
             entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "",
-                                "", "", "", "", ""}) + kwartzSuffix(s);
+                                "", "", "", "", ""}) +
+                    kwartzSuffix(s);
         } else {
             const ServerAccount a = splitServerAccount(old);
             entry = joinFields({surname, lp.firstPart, a.group, a.login, lp.login, "", "", "", "",
-                                "", "", ""}) + kwartzSuffix(s);
+                                "", "", ""}) +
+                    kwartzSuffix(s);
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, "profs");

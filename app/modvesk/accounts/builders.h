@@ -36,6 +36,29 @@ void BuildGepPupil(Session& s, std::string& record, long& index);
 // surname (4), first name (5). Skipped when txtrne1 is set and the identifier is
 // not a teacher in service (presentID).
 void BuildGepTeacher(Session& s, std::string& record, long& index);
+
+// A pupil's fields as BuildGepPupil cuts them from its record, already folded
+// (FoldRecord with RecordKind::GepPupil), neither trimmed nor cleaned.
+struct PupilFields {
+    std::string identifier, surname, firstName;
+    std::string birthDate; // AAAAMMJJ
+    std::string className;
+};
+// What BuildGepPupil does once the record is cut: the same clean-up, reasons,
+// password, login, Kwartz 1.7 suffix and entry, for a pupil of any source that
+// has the fields of a GEP pupil.
+void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index);
+
+// A teacher who has passed the checks of his source: identifier (the key of his
+// responsible groups, genereGroupes), surname and first name cleaned
+// (CleanTeacherSurname, CleanTeacherFirstName, not empty), the password of a new
+// account.
+struct TeacherFields {
+    std::string identifier, surname, firstName, password;
+};
+// The entry forms of a GEP teacher (group "profs", field 9 the responsible groups,
+// suffix ";;;;", description), for a teacher of any source that has them.
+void BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index);
 // A line "nom;prénom;groupe;JJ/MM/AAAA" of ELEVES.CSV.
 void BuildCsvPupil(Session& s, std::string& line, long& index);
 // A line "nom;prénom;groupe profs;mot de passe" of PROFS.CSV.

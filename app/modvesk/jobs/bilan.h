@@ -17,15 +17,20 @@ struct Bilan {
     long doublons = 0;    // lines this job appended to doublons.txt
     long troncatures = 0; // lines this job appended to troncatures.txt
 
-    // A source row (a line of a text, a record of a table) that gave no account.
+    // A source row (a line of a text, a record of a table) that gave no account,
+    // or a person of a source whose persons have their own identifiers.
     struct Row {
         long number = 0;    // counted from 1
         std::string reason; // e.g. "date de naissance vide"
+        std::string key;    // the person's identifier in the source (Windows-1252)
     };
     struct Source {
-        std::string name;  // the file's name as it lies in the folder
+        std::string name;   // the file's name as it lies in the folder
         bool table = false; // a dBase table: its rows are records
         std::vector<Row> rows;
+        // What the source holds when its rows are persons named by their key
+        // (UTF-8, e.g. "élève"); "" for lines and records.
+        std::string unit;
     };
     std::vector<Source> sources;
     // Tables that were not read, each with its reason ("en-tête dBase non reconnu").
@@ -40,6 +45,10 @@ struct Bilan {
     // Notes a row of `source` that gave no account.
     void rowWithoutAccount(const std::string& source, bool table, long number,
                            const std::string& reason);
+    // Notes a person of `source`, a `unit` (UTF-8) known by `key`, who got no
+    // account; the Bilan shows "  unit key : reason".
+    void personWithoutAccount(const std::string& source, const std::string& unit,
+                              const std::string& key, const std::string& reason);
     void refuseTable(const std::string& name, const std::string& reason);
 };
 

@@ -18,7 +18,9 @@ namespace modvesk {
 
 namespace {
 
-std::string value(const std::string& raw) { return Upper(Trim(raw)); }
+std::string value(const std::string& raw) {
+    return Upper(Trim(raw));
+}
 
 std::string recordField(const Session& s, const std::string& record, Family family, long k) {
     return GepField(s.job.fieldTable, family, record, k);
@@ -123,7 +125,9 @@ void readPupilTables(Session& s, long& count) {
         recordLoopC(s, "F_ele2.dbf", layout, countingRows(s, "F_ele2.dbf", count, BuildGepPupil));
 }
 
-void resetJobState(Session& s) {
+} // namespace
+
+void resetWorkerState(Session& s) {
     s.job.fieldTable = FieldTable(257);
     s.job.persons.clear();
     s.job.nameKeys.clear();
@@ -138,10 +142,8 @@ void resetJobState(Session& s) {
     s.win.LstTri2.clear();
 }
 
-} // namespace
-
 void Command1_Click(Session& s) {
-    resetJobState(s);
+    resetWorkerState(s);
     long count = 0;
     deleteLastRunOutputs(s);
     s.ui->refreshFileLists();

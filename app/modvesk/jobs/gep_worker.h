@@ -22,6 +22,10 @@ void associeResponsable(Session& s, std::string& record);
 // begins with a digit), appending to the file.
 void writeGroupsFile(Session& s);
 
+// Empties the person and name-key tables, the class list and the account lists
+// that a worker fills, before it reads its sources.
+void resetWorkerState(Session& s);
+
 // The worker itself: reads the GEP tables and builds every account.
 void Command1_Click(Session& s);
 

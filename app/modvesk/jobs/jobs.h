@@ -12,5 +12,6 @@
 #include "job_steps.h"
 #include "rename_logins.h"
 #include "shell.h"
+#include "siecle_jobs.h"
 #include "teacher_tools.h"
 #include "trainees.h"

@@ -1,0 +1,333 @@
+// The SIECLE / STS-web jobs: the XML exports of the program's folder are told by
+// their root element, read whole before anything is deleted, then handed to the
+// GEP builders in the GEP worker's order (staff, then pupils).
+#include "siecle_jobs.h"
+
+#include "builders.h"
+#include "csv_sources.h"
+#include "export_reader.h"
+#include "files.h"
+#include "gep_worker.h"
+#include "import_writer.h"
+#include "jobs.h"
+#include "login.h"
+#include "siecle_reader.h"
+#include "text.h"
+#include "vandrel_client.h"
+
+#include <cerrno>
+#include <random>
+#include <sys/random.h>
+
+namespace modvesk {
+
+namespace {
+
+void systemRandom(unsigned char* bytes, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = getrandom(bytes + done, count - done, 0);
+        if (got > 0) {
+            done += static_cast<std::size_t>(got);
+        } else if (got < 0 && errno != EINTR) {
+            // A kernel without getrandom: the library's device, backed by the same pool.
+            std::random_device device;
+            for (; done < count; ++done)
+                bytes[done] = static_cast<unsigned char>(device());
+        }
+    }
+}
+
+constexpr std::string_view kPasswordLetters =
+    "abcdefghijkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789";
+
+} // namespace
+
+RandomFill staffPasswordRandom = systemRandom;
+
+std::string NewStaffPassword() {
+    // A byte below the largest multiple of the alphabet's size picks a letter
+    // without bias; the others are drawn again.
+    const unsigned limit = 256 - 256 % kPasswordLetters.size();
+    std::string password;
+    while (password.size() < 8) {
+        unsigned char bytes[16];
+        staffPasswordRandom(bytes, sizeof bytes);
+        for (unsigned char b : bytes)
+            if (b < limit && password.size() < 8)
+                password += kPasswordLetters[b % kPasswordLetters.size()];
+    }
+    return password;
+}
+
+std::string CleanStructureCode(const std::string& code) {
+    std::string folded = code;
+    FoldRecord(folded, RecordKind::GepPupil);
+    std::string out;
+    for (char c : Upper(Trim(folded)))
+        if (c != ' ' && c != '_' && c != '-' && c != '\t') out += c;
+    return out;
+}
+
+std::string SiecleDate(const std::string& date) {
+    const std::string t = Trim(date);
+    if (t.size() != 10 || t[2] != '/' || t[5] != '/') return "";
+    for (size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (t[i] < '0' || t[i] > '9') return "";
+    return t.substr(6, 4) + t.substr(3, 2) + t.substr(0, 2);
+}
+
+namespace {
+
+// The exports found in the program's folder, read whole.
+struct SchoolSources {
+    std::string pupilFile, staffFile; // names in the folder, "" when none
+    SchoolXml pupils, staff;
+};
+
+// Reads every *.xml of the folder. False, with the reasons (one per line), when a
+// file cannot be read or when more than one file holds the same kind.
+bool scanSources(Session& s, SchoolSources& src, std::string& problems) {
+    src = SchoolSources{};
+    std::vector<std::string> pupilFiles, staffFiles;
+    for (const std::string& name : ListFiles(s.dir, "*.xml")) {
+        SchoolXml xml;
+        std::string reason;
+        if (!ReadSchoolXml(s.file(name), xml, reason)) {
+            problems += std::string(CRLF) + ansi("Le fichier ") + name + " " + reason + ".";
+            continue;
+        }
+        if (xml.kind == SchoolXmlKind::Pupils) {
+            pupilFiles.push_back(name);
+            src.pupilFile = name;
+            src.pupils = std::move(xml);
+        } else if (xml.kind == SchoolXmlKind::Staff) {
+            staffFiles.push_back(name);
+            src.staffFile = name;
+            src.staff = std::move(xml);
+        }
+    }
+    auto tooMany = [&](const std::vector<std::string>& names, const char* kind) {
+        if (names.size() < 2) return;
+        std::string list;
+        for (const auto& n : names)
+            list += (list.empty() ? "" : ", ") + n;
+        problems += std::string(CRLF) + ansi(std::string("Plusieurs fichiers ") + kind + " : ") +
+                    list + ansi(". Laissez-en un seul dans le répertoire de l'application.");
+    };
+    tooMany(pupilFiles, "d'élèves SIECLE (BEE_ELEVES)");
+    tooMany(staffFiles, "des personnels STS-web (STS_EDT)");
+    return problems.empty();
+}
+
+// Offers to look for one export and copies the chosen file into the folder
+// under its own name. False when the dialog was cancelled.
+bool offerExport(Session& s, const char* question) {
+    if (!s.ui->question(ansi(question), kJobTitle, Icon::Exclamation)) return true;
+    const std::string chosen =
+        s.ui->openFile(Session::dialogTitle, ansi("Fichier XML SIECLE ou STS-web|*.xml"));
+    s.win.commonDialogFileName = chosen;
+    if (Trim(chosen).empty()) return false;
+    const std::string name = fs::path(chosen).filename().string();
+    if (!IsPlainFileName(name)) return false;
+    copySourceFile(s, chosen, name);
+    return true;
+}
+
+// Stops the job before it deletes or writes anything, saying why.
+bool refuseSources(Session& s, const std::string& why) {
+    const std::string text = why.substr(why.rfind(CRLF, 0) == 0 ? 2 : 0) + std::string(CRLF) +
+                             ansi("Aucun fichier n'a été supprimé ni créé.");
+    s.ui->message(text, kJobTitle, Icon::Exclamation);
+    s.log(std::string(CRLF) + text);
+    s.endEarly();
+    return false;
+}
+
+// Finds the exports (offering to look for them when the folder holds none) and
+// reads them. False when the job must end.
+bool fetchSources(Session& s, const ProgramFolder& folder, SchoolSources& src) {
+    std::string problems;
+    if (!scanSources(s, src, problems)) return refuseSources(s, problems);
+    if (!src.pupilFile.empty() || !src.staffFile.empty()) return true;
+    const bool chosen =
+        offerExport(s, "Le fichier des élèves de SIECLE (ElevesSansAdresses.xml) n'est pas dans "
+                       "le répertoire de l'application. Voulez vous le rechercher et le copier "
+                       "dans le répertoire de l'application?") &&
+        offerExport(s, "Le fichier des personnels de STS-web (sts_emp_RNE_ANNEE.xml) n'est pas "
+                       "dans le répertoire de l'application. Voulez vous le rechercher et le "
+                       "copier dans le répertoire de l'application?");
+    folder.enter();
+    if (!chosen) {
+        s.endEarly();
+        return false;
+    }
+    if (!scanSources(s, src, problems)) return refuseSources(s, problems);
+    if (!src.pupilFile.empty() || !src.staffFile.empty()) return true;
+    return refuseSources(s, std::string(CRLF) +
+                                ansi("Aucun fichier XML d'élèves SIECLE (BEE_ELEVES) ni de "
+                                     "personnels STS-web (STS_EDT) dans le répertoire de "
+                                     "l'application."));
+}
+
+std::string trimmedId(const std::string& id) {
+    return Trim(id);
+}
+
+// The responsibilities of the staff file, given to the library as the GEP group
+// tables are: the groups' divisions, then the teachers of each division, then
+// the teachers of each group.
+void feedResponsibilities(const SchoolXml& staff) {
+    for (const auto& group : staff.groups)
+        for (const auto& division : group.divisions)
+            vandrel::associecodegroupe(CleanStructureCode(group.code),
+                                       CleanStructureCode(division));
+    for (const auto& division : staff.divisions)
+        for (const auto& id : division.teachers)
+            vandrel::associeProfsGroupes(CleanStructureCode(division.code), "D", trimmedId(id));
+    for (const auto& group : staff.groups)
+        for (const auto& id : group.teachers)
+            vandrel::associeProfsGroupes(CleanStructureCode(group.code), "G", trimmedId(id));
+}
+
+void buildStaff(Session& s, const std::string& file, const SchoolXml& staff, long& count) {
+    for (const StsPerson& p : staff.staff) {
+        std::string surname = Trim(p.usageName).empty() ? p.birthName : p.usageName;
+        std::string firstName = p.firstName;
+        FoldRecord(surname, RecordKind::GepTeacher);
+        FoldRecord(firstName, RecordKind::GepTeacher);
+        TeacherFields f{trimmedId(p.id), CleanTeacherSurname(surname),
+                        CleanTeacherFirstName(firstName), ""};
+        const char* reason = f.surname.empty()     ? "nom vide"
+                             : f.firstName.empty() ? "prénom vide"
+                                                   : nullptr;
+        if (reason) {
+            s.job.bilan.personWithoutAccount(file, "individu", f.identifier, ansi(reason));
+            continue;
+        }
+        f.password = NewStaffPassword();
+        BuildTeacherFromFields(s, f, count);
+    }
+}
+
+// Why a pupil of the file gets no account before the builder sees him ("" when
+// he goes on to it).
+std::string pupilLeftOut(const SieclePupil& p) {
+    if (!Trim(p.leftOn).empty()) return ansi("sorti le ") + Trim(p.leftOn);
+    if (Trim(p.division).empty()) return ansi("sans division");
+    if (Lower(Trim(p.division)) == "inactifs") return ansi("inactif");
+    if (!Trim(p.birthDate).empty() && SiecleDate(p.birthDate).empty())
+        return ansi("date de naissance illisible");
+    return "";
+}
+
+void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long& count) {
+    std::string reason = pupilLeftOut(p);
+    if (reason.empty()) {
+        PupilFields f{Trim(p.elenoet).empty() ? p.eleveId : p.elenoet,
+                      Trim(p.usageName).empty() ? p.birthName : p.usageName, p.firstName,
+                      SiecleDate(p.birthDate), p.division};
+        for (std::string* field : {&f.identifier, &f.surname, &f.firstName, &f.className})
+            FoldRecord(*field, RecordKind::GepPupil);
+        const long before = count;
+        BuildPupilFromFields(s, f, count);
+        if (count != before) return;
+        reason = s.job.skipReason;
+    }
+    s.job.bilan.personWithoutAccount(file, "élève", Trim(p.eleveId), reason);
+}
+
+// The worker: every account of the two files, the import files, the class files
+// and GROUPES.TXT, as the GEP worker writes them.
+void convertSchoolXml(Session& s, const SchoolSources& src) {
+    resetWorkerState(s);
+    deleteLastRunOutputs(s);
+    s.ui->refreshFileLists();
+    s.ui->attente(0);
+    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
+                  ansi("Conversion des fichiers SIECLE/STS-web en cours........");
+    if (!src.staffFile.empty()) s.log(std::string(CRLF) + ansi("Personnels : ") + src.staffFile);
+    if (!src.pupilFile.empty()) s.log(std::string(CRLF) + ansi("Élèves : ") + src.pupilFile);
+    s.ui->redraw();
+
+    long count = 0;
+    if (!src.staffFile.empty()) {
+        feedResponsibilities(src.staff);
+        buildStaff(s, src.staffFile, src.staff, count);
+    }
+    count = 0; // the pupils fill the person table from its start
+    for (const SieclePupil& p : src.pupils.pupils)
+        buildPupil(s, src.pupilFile, p, count);
+    const std::string& anyFile = src.pupilFile.empty() ? src.staffFile : src.pupilFile;
+    WriteImportFiles(s, count, anyFile, anyFile, false);
+    remplitClasses(s);
+
+    s.win.save1Enabled = s.win.command3Enabled = s.win.classesEnabled = true;
+    s.ui->refreshFileLists();
+    Command3_Click(s);
+    writeGroupsFile(s);
+    vandrel::razProfEnService();
+    s.ui->refreshFileLists();
+}
+
+} // namespace
+
+void creercompteSIECLE_m_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    const ProgramFolder folder(s);
+    s.job.UpdateMode = false;
+    SchoolSources src;
+    if (!fetchSources(s, folder, src)) return;
+    s.win.Text1.clear();
+    vandrel::creationCarnet();
+    convertSchoolXml(s, src);
+    vandrel::fermercarnet();
+    s.ui->refreshFileLists();
+    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
+    vandrel::raz();
+    s.win.lstTri.clear();
+}
+
+void msjcmptSIECLE_m_Click(Session& s) {
+    startJob(s);
+    if (!requireLibrary(s)) return;
+    const ProgramFolder folder(s);
+    s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "
+                       "IMPERATIVEMENT sélectionner le format de login (NOM.PRENOM ou "
+                       "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
+    s.job.UpdateMode = true;
+    s.win.Text1.clear();
+    SchoolSources src;
+    if (!fetchSources(s, folder, src)) return;
+    s.win.framemsjEnabled = s.win.rechercherEnabled = true;
+    s.win.version3 = true;
+    s.ui->redraw();
+    s.ui->attente(0);
+    rechercher_Click(s);
+    const std::string exportPath = s.win.commonDialogFileName;
+    if (Trim(exportPath).empty()) {
+        s.endEarly();
+        return;
+    }
+    if (!exportReadable(s, exportPath)) return;
+    folder.enter();
+    vandrel::creationCarnet();
+    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
+                  ansi("Traitement du fichier EXPORT.....");
+    s.ui->redraw();
+    LoadExport(s, exportPath, false);
+    convertSchoolXml(s, src);
+    s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
+          std::string(CRLF));
+    s.ui->attente(100);
+    folder.enter();
+    vandrel::elevessortis(s.job.classList);
+    checkLibraryFile(s, "comptesAsupprimer.txt");
+    vandrel::fermercarnet();
+    s.ui->refreshFileLists();
+    closeJob(s, ansi("Tous les fichiers ont été créés."));
+    s.job.UpdateMode = false;
+}
+
+} // namespace modvesk

@@ -1,0 +1,63 @@
+// The two XML exports schools make today: their pupils from SIECLE (root
+// BEE_ELEVES, "ElevesSansAdresses.xml" or "ElevesAvecAdresses.xml") and their
+// staff and teaching services from STS-web (root STS_EDT, "sts_emp_RNE_ANNEE.xml").
+// libxml2 decodes each file from the encoding its declaration names; every text
+// handed on is Windows-1252, the characters the code page lacks turned into their
+// plain Latin letters. Only the elements the accounts need are read.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace modvesk {
+
+// A pupil of DONNEES/ELEVES/ELEVE, with the division of his structures. Texts as
+// written in the file, not trimmed.
+struct SieclePupil {
+    std::string eleveId;   // attribute ELEVE_ID
+    std::string elenoet;   // attribute ELENOET, "" when absent
+    std::string birthName; // NOM_DE_FAMILLE, or NOM in older files
+    std::string usageName; // NOM_USAGE
+    std::string firstName; // PRENOM
+    std::string birthDate; // DATE_NAISS, JJ/MM/AAAA
+    std::string leftOn;    // DATE_SORTIE, "" for a pupil who has not left
+    std::string division;  // CODE_STRUCTURE of his first structure of type "D"
+};
+
+// A member of staff: DONNEES/INDIVIDUS/INDIVIDU.
+struct StsPerson {
+    std::string id, type;  // attributes ID and TYPE
+    std::string usageName; // NOM_USAGE
+    std::string birthName; // NOM_PATRONYMIQUE
+    std::string firstName; // PRENOM
+    std::string birthDate; // DATE_NAISSANCE, AAAA-MM-JJ
+    std::string function;  // FONCTION, "ENS" for teachers
+};
+
+// A division or a group of DONNEES/STRUCTURE.
+struct StsClass {
+    std::string code;                   // attribute CODE
+    std::vector<std::string> divisions; // a group's DIVISION_APPARTENANCE codes
+    std::vector<std::string> teachers;  // the ENSEIGNANT IDs of its services, in order
+};
+
+enum class SchoolXmlKind { Other, Pupils, Staff };
+
+// What a file holds, told by its root element.
+struct SchoolXml {
+    SchoolXmlKind kind = SchoolXmlKind::Other;
+    std::vector<SieclePupil> pupils;         // Pupils
+    std::vector<StsPerson> staff;            // Staff
+    std::vector<StsClass> divisions, groups; // Staff
+};
+
+// Parses an export held in memory. False, with the reason in French (Windows-1252,
+// to follow the file's name), when the bytes are no well-formed XML or declare an
+// encoding that is unknown.
+bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason);
+// The same for a file; also false when the file cannot be read.
+bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::string& reason);
+
+} // namespace modvesk
