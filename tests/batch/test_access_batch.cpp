@@ -1,27 +1,25 @@
 // rolvane-batch access-csv on the Access databases of the shared corpus: the CSV
 // file alone, ELEVES.CSV with the account files, and the wrong names and bases.
 #include "batch_run.h"
+#include "corpus.h"
+#include "expected_files.h"
 
 #include <gtest/gtest.h>
 
 using namespace batchtest;
+using testsupport::kImportHeader;
 using Lines = std::vector<std::string>;
 
 namespace {
 
-const fs::path kCorpus = fs::path(ROLVANE_SOURCE_DIR) / ".." / "shared" / "corpus";
-const std::string kJet4 = (kCorpus / "jahlborn-jackcess__fixedTextTestV2000.mdb").string();
-const std::string kHeader =
-    "#Nom;Pr\xE9nom;groupe d'affectation;login actuel;nouveau login;mot de passe;droits;"
-    "groupes invit\xE9s;groupes responsable;serveur mail externe; login mail externe; mot de "
-    "passe mail externe\r\n";
+const std::string kJet4 = testsupport::corpusFile("jahlborn-jackcess__fixedTextTestV2000.mdb");
 const std::string kRows = "CORE USER;Core User;N;05/11/2009\r\nadmin;Admin User;N;22/10/2009\r\n";
 const std::string kFields = "c_user_login,c_user_name,c_flag_,d_stamp_";
 
 class AccessBatch : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!fs::exists(kJet4)) GTEST_SKIP() << "corpus absent";
+        SKIP_WITHOUT_CORPUS(kJet4);
     }
     BatchRun run(const Lines& extra) {
         Lines args = {"access-csv", "--dir", folder.str(), "--mdb", kJet4};
@@ -56,8 +54,8 @@ TEST_F(AccessBatch, AccountsFromAnAccessTable) {
     EXPECT_EQ(elsewhere.read("ELEVES.CSV"), kRows + "\r\n");
     EXPECT_EQ(folder.read("ELEVES.CSV"), kRows + "\r\n\r\n");
     EXPECT_EQ(folder.read("ComptesAajouter.txt"),
-              kHeader + "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
-                        "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
+              kImportHeader + "\r\nCOREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
+                                  "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
 }
 
 TEST_F(AccessBatch, UnknownNamesAreWrongUsage) {

@@ -1,20 +1,18 @@
 // The CSV, SCONET, trainee and renaming jobs through rolvane-batch, on the samples.
 #include "batch_run.h"
+#include "expected_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 using namespace batchtest;
+using testsupport::kImportHeader;
 using Lines = std::vector<std::string>;
 
 namespace {
 
 const fs::path kSamples = fs::path(ROLVANE_SOURCE_DIR) / "samples";
-const std::string kHeader =
-    "#Nom;Pr\xE9nom;groupe d'affectation;login actuel;nouveau login;mot de passe;droits;"
-    "groupes invit\xE9s;groupes responsable;serveur mail externe; login mail externe; mot de "
-    "passe mail externe\r\n";
 const std::string kNoTeachers =
     "[question] Le fichier des professeurs 'PROFS.CSV' n'est pas dans le répertoire de "
     "l'application. Voulez vous le rechercher et le copier dans le répertoire de "
@@ -43,7 +41,7 @@ TEST(CsvBatch, CreateFromThePlainSamples) {
     EXPECT_NE(r.out.find("\nConversion de la base CSV en cours........\n"), std::string::npos);
     EXPECT_NE(r.out.find(kDone), std::string::npos);
     EXPECT_EQ(f.read("ComptesAajouter.txt"),
-              kHeader +
+              kImportHeader + "\r\n" +
               "VANDERSTRAETENDELACROIX;M;c5c;vanderstraetendelacroix.m;vanderstraetendelacroix.m;05062010;;;;;;\r\n"
               "MULLER;CHLOE;c5c;muller.chloe;muller.chloe;30012010;;;;;;\r\n"
               "MARTINDURAND;JEAN;c4b;martindurand.jean;martindurand.jean;01022008;;;;;;\r\n"
@@ -91,7 +89,7 @@ TEST(CsvBatch, UpdateAgainstTheSampleExport) {
     EXPECT_EQ(r.err, (Lines{kNote, "[message] Veuillez indiquer le chemin du fichier EXPORT."}));
     EXPECT_EQ(f.read("comptesAsupprimer.txt"), "PETIT;LUCAS;c3a;petit.lucas\r\n");
     EXPECT_EQ(f.read("ComptesAmodifier.txt"),
-              kHeader +
+              kImportHeader + "\r\n" +
               "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;;;;;;;\r\n"
               "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;;;;;;;\r\n\r\n");
     EXPECT_EQ(f.read("ComptesProfsAmodifier.txt"),
@@ -111,7 +109,7 @@ TEST(CsvBatch, TraineesFromTheSampleList) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err.size(), 1u);
     EXPECT_EQ(f.read("ComptesAajouter.txt"),
-              kHeader +
+              kImportHeader + "\r\n" +
               "MARTIN;J;c3A;j.martin;j.martin;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"
               "LEFEVRE;E;c3A;e.lefevre;e.lefevre;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"
               "DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"

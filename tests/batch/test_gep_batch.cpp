@@ -1,5 +1,6 @@
 // The GEP jobs and the clean-up through rolvane-batch.
 #include "batch_run.h"
+#include "expected_files.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ TEST(GepBatch, CreateOnTheSamplesWritesTheImportFiles) {
     EXPECT_TRUE(r.err.empty());
     EXPECT_NE(r.out.find("Tous les fichiers textes ont été créés.\n"), std::string::npos);
     const std::string pupils = f.read("ComptesAajouter.txt");
-    EXPECT_EQ(pupils.rfind("#Nom;Pr\xE9nom;groupe d'affectation;", 0), 0u);
+    EXPECT_EQ(pupils.rfind(testsupport::kImportHeader + "\r\n", 0), 0u);
     EXPECT_NE(pupils.find("\r\nBERANGER;ELODIE;c6b;beranger.elodie;beranger.elodie;080312;;;;;;;;000106;;\r\n"),
               std::string::npos);
     EXPECT_EQ(f.read("GROUPES.TXT"), "c3A\r\nc4A\r\nc5A\r\nc6A\r\nc6B\r\nULIS\r\n");

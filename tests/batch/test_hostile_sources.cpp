@@ -3,6 +3,7 @@
 // on which the Access library crashes) that end the job with a French message,
 // exit status 1, and leave the program's ELEVES.CSV as it was.
 #include "batch_run.h"
+#include "corpus.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,6 @@ using namespace batchtest;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-const fs::path kCorpus = fs::path(ROLVANE_SOURCE_DIR) / ".." / "shared" / "corpus";
 
 void put16(std::string& b, size_t at, long v) {
     b[at] = static_cast<char>(v & 0xFF);
@@ -105,8 +104,8 @@ TEST(HostileSources, AFiftyMegabytePupilTable) {
 
 namespace {
 
-const fs::path kJet3 = kCorpus / "jahlborn-jackcess__testV1997.mdb";
-const fs::path kJet4 = kCorpus / "jahlborn-jackcess__fixedTextTestV2000.mdb";
+const std::string kJet3 = testsupport::corpusFile("jahlborn-jackcess__testV1997.mdb");
+const std::string kJet4 = testsupport::corpusFile("jahlborn-jackcess__fixedTextTestV2000.mdb");
 const std::string kPupils = "DUPONT;Catherine;3A;03/05/2009\r\n";
 
 std::string bytesOf(const fs::path& p) {
@@ -117,7 +116,8 @@ std::string bytesOf(const fs::path& p) {
 class HostileAccess : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!fs::exists(kJet3) || !fs::exists(kJet4)) GTEST_SKIP() << "corpus absent";
+        SKIP_WITHOUT_CORPUS(kJet3);
+        SKIP_WITHOUT_CORPUS(kJet4);
         std::ofstream(folder.path() / "ELEVES.CSV", std::ios::binary) << kPupils;
     }
     // The export with --accounts of `bytes` written as base.mdb.

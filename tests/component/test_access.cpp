@@ -1,6 +1,7 @@
 // The component's Access methods on the real databases of the shared corpus,
 // compared with what the mdbtools programs print for the same files.
 #include "component_client.h"
+#include "corpus.h"
 #include "text.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 using component::Component;
 using component::ComponentError;
 using modvesk::ansi;
+using testsupport::corpusFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -25,10 +27,6 @@ const std::string kJet3 = "jahlborn-jackcess__testV1997.mdb";
 const std::string kJet4 = "jahlborn-jackcess__fixedTextTestV2000.mdb";
 const std::string kDeleted = "jahlborn-jackcess__delTestV2003.mdb";
 const std::string kEmpty = "jahlborn-jackcess__adox_jet4.mdb";
-
-std::string corpusFile(const std::string& name) {
-    return (fs::path(ROLVANE_CORPUS_DIR) / name).string();
-}
 
 std::string quoted(const std::string& s) {
     return "'" + s + "'";
@@ -118,7 +116,7 @@ std::string positionsText(const std::vector<size_t>& pick) {
 class AccessMethods : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!fs::exists(corpusFile(kJet3))) GTEST_SKIP() << "corpus absent";
+        SKIP_WITHOUT_CORPUS(kJet3);
         if (outputOf("command -v mdb-export").empty()) GTEST_SKIP() << "mdbtools absent";
         comp = Component::create();
         ASSERT_NE(comp, nullptr);

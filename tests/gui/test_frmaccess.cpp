@@ -4,6 +4,8 @@
 #include "gui_fixture.h"
 
 #include "component_client.h"
+#include "corpus.h"
+#include "expected_files.h"
 #include "screen_prompts.h"
 #include "text.h"
 
@@ -22,18 +24,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include <filesystem>
-
 using guitest::WindowRig;
+using testsupport::DialogCall;
 
 namespace {
 
-const std::string kCorpus = std::string(ROLVANE_SOURCE_DIR) + "/../shared/corpus/";
-const std::string kJet4 = kCorpus + "jahlborn-jackcess__fixedTextTestV2000.mdb";
-
-bool corpusPresent() {
-    return std::filesystem::exists(kJet4);
-}
+const std::string kJet4 = testsupport::corpusFile("jahlborn-jackcess__fixedTextTestV2000.mdb");
 
 void clickItem(QListWidget* list, const QString& text) {
     const auto items = list->findItems(text, Qt::MatchExactly);
@@ -120,11 +116,11 @@ void FrmAccess::everyControlWithItsCaption() {
     rig.trigger("csvaccess_m");
     QVERIFY(shown);
     QCOMPARE(shown->objectName(), QStringLiteral("frmaccess"));
-    QCOMPARE(rig.prompts.fileDialogs().size(), size_t(0)); // no component: nothing asked
+    QCOMPARE(rig.prompts.of(DialogCall::OpenFile).size(), size_t(0)); // no component: nothing asked
 }
 
 void FrmAccess::fieldsInClickOrderAndRaz() {
-    if (!corpusPresent()) QSKIP("corpus absent");
+    QSKIP_WITHOUT_CORPUS(kJet4);
     WindowRig rig;
     rig.window->createComponent();
     rig.prompts.files = {kJet4};
@@ -141,12 +137,12 @@ void FrmAccess::fieldsInClickOrderAndRaz() {
     };
     rig.trigger("csvaccess_m");
     QCOMPARE(rig.formsSeen.size(), size_t(1));
-    QCOMPARE(rig.prompts.fileDialogs()[0].title,
+    QCOMPARE(rig.prompts.of(DialogCall::OpenFile)[0].title,
              std::string("Fichier ACCESS (.MDB) (*.MDB)|*.MDB"));
 }
 
 void FrmAccess::validerWritesElevesCsvAndTheAccounts() {
-    if (!corpusPresent()) QSKIP("corpus absent");
+    QSKIP_WITHOUT_CORPUS(kJet4);
     WindowRig rig;
     rig.window->createComponent();
     rig.prompts.files = {kJet4, rig.file("choisi.csv").toStdString()};
@@ -157,9 +153,7 @@ void FrmAccess::validerWritesElevesCsvAndTheAccounts() {
     };
     rig.trigger("csvaccess_m");
     QCOMPARE(guitest::readBytes(rig.file("ComptesAajouter.txt")),
-             modvesk::ansi("#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de "
-                           "passe;droits;groupes invités;groupes responsable;serveur mail "
-                           "externe; login mail externe; mot de passe mail externe\r\n") +
+             testsupport::kImportHeader + "\r\n" +
                  "COREUSER;CORE;n;coreuser.core;coreuser.core;05112009;;;;;;\r\n"
                  "ADMIN;ADMIN;n;admin.admin;admin.admin;22102009;;;;;;\r\n\r\n");
     QVERIFY(!QFile::exists(rig.file("choisi.csv")));
@@ -171,7 +165,7 @@ void FrmAccess::validerWritesElevesCsvAndTheAccounts() {
 }
 
 void FrmAccess::quitterHidesAndKeepsTheLists() {
-    if (!corpusPresent()) QSKIP("corpus absent");
+    QSKIP_WITHOUT_CORPUS(kJet4);
     WindowRig rig;
     rig.window->createComponent();
     rig.prompts.files = {kJet4};
@@ -202,9 +196,9 @@ void FrmAccess::withoutTheComponentTheFormSaysSo() {
         form->findChild<QAction*>(QStringLiteral("chrgbaseAccess_m"))->trigger();
     };
     rig.trigger("csvaccess_m");
-    QCOMPARE(rig.prompts.messages(),
+    QCOMPARE(rig.prompts.messageTexts(),
              (std::vector<std::string>{component::absentMessage(), component::absentMessage()}));
-    QVERIFY(rig.prompts.fileDialogs().empty());
+    QVERIFY(rig.prompts.of(DialogCall::OpenFile).empty());
 }
 
 // The name of the CSV file is typed: the dialog takes a file that does not exist yet.

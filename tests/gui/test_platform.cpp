@@ -183,7 +183,7 @@ void Platform::aFailingJobStopsWithAMessageAndTheWindowGoesOn() {
     rig.window->runCommand([](modvesk::Session&) {
         throw component::ComponentError("Table \xE9l\xE8ves illisible");
     });
-    QCOMPARE(rig.prompts.messages(),
+    QCOMPARE(rig.prompts.messageTexts(),
              std::vector<std::string>{modvesk::ansi("Le traitement s'est arrêté sur une erreur : "
                                                     "Table élèves illisible")});
     QVERIFY(rig.window->menuBar()->isEnabled());

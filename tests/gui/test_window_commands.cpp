@@ -2,6 +2,7 @@
 // sources, with the dialogs answered by the test.
 #include "gui_fixture.h"
 
+#include "expected_files.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -18,14 +19,10 @@
 #include <QTest>
 
 using guitest::WindowRig;
+using testsupport::DialogCall;
 using modvesk::ansi;
 
 namespace {
-
-const std::string kHeader = ansi(
-    "#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;droits;groupes "
-    "invités;groupes responsable;serveur mail externe; login mail externe; mot de passe mail "
-    "externe");
 
 // The path of the file of `dir` named `name` without regard to case ("" when none).
 QString fileIn(const QString& dir, const QString& name) {
@@ -82,12 +79,12 @@ void WindowCommands::genfichWritesTheAccountFilesAndShowsThem() {
     guitest::copySamples("gep", rig.dir());
     QTest::keyClicks(rig.find<QLineEdit>("txtrne1"), QStringLiteral("0590001a"));
     rig.trigger("Genfich_M");
-    QVERIFY(rig.prompts.questions().empty());
+    QVERIFY(rig.prompts.questionTexts().empty());
     const QString added = fileIn(rig.dir(), QStringLiteral("ComptesAajouter.txt"));
     QVERIFY(!added.isEmpty());
     const auto lines = linesOf(added);
     QVERIFY(lines.size() > 2);
-    QCOMPARE(lines[0], kHeader);
+    QCOMPARE(lines[0], testsupport::kImportHeader);
     QVERIFY(!fileIn(rig.dir(), QStringLiteral("ComptesProfsAajouter.txt")).isEmpty());
     QVERIFY(listHas(rig.find<QListWidget>("File1"), QStringLiteral("ComptesAajouter.txt")));
     QVERIFY(logText(rig).contains(QStringLiteral("Tous les fichiers textes ont été créés.")));
@@ -105,7 +102,7 @@ void WindowCommands::b2iWritesOnlyThePupils() {
     rig.trigger("gep_b2i_m");
     const QString eleves = fileIn(rig.dir(), QStringLiteral("eleves.txt"));
     QVERIFY(!eleves.isEmpty());
-    QCOMPARE(linesOf(eleves)[0], kHeader);
+    QCOMPARE(linesOf(eleves)[0], testsupport::kImportHeader);
     QVERIFY(fileIn(rig.dir(), QStringLiteral("ComptesProfsAajouter.txt")).isEmpty());
     QVERIFY(!rig.window->session().job.b2i);
 }
@@ -145,7 +142,7 @@ void WindowCommands::gepUpdateAsksForExportAndWritesTheChanges() {
     const std::string exportPath = guitest::samplePath("gep/EXPORT");
     rig.prompts.files = {exportPath};
     rig.trigger("miseAjour_M");
-    const auto dialogs = rig.prompts.fileDialogs();
+    const auto dialogs = rig.prompts.of(DialogCall::OpenFile);
     QVERIFY(!dialogs.empty());
     QCOMPARE(dialogs[0].text, std::string("Recherche du fichier export"));
     QCOMPARE(dialogs[0].title, std::string("Fichier export(export)|export"));
@@ -154,7 +151,7 @@ void WindowCommands::gepUpdateAsksForExportAndWritesTheChanges() {
     QVERIFY(rig.find<QPushButton>("rechercher")->isEnabled());
     const QString modify = fileIn(rig.dir(), QStringLiteral("ComptesAmodifier.txt"));
     QVERIFY(!modify.isEmpty());
-    QCOMPARE(linesOf(modify)[0], kHeader);
+    QCOMPARE(linesOf(modify)[0], testsupport::kImportHeader);
     QVERIFY(linesOf(modify).size() > 1);
 }
 
@@ -164,7 +161,7 @@ void WindowCommands::csvCreationAndUpdate() {
     rig.trigger("creercompteCSV_m");
     const QString added = fileIn(rig.dir(), QStringLiteral("ComptesAajouter.txt"));
     QVERIFY(!added.isEmpty());
-    QCOMPARE(linesOf(added)[0], kHeader);
+    QCOMPARE(linesOf(added)[0], testsupport::kImportHeader);
     QVERIFY(linesOf(added).size() > 1);
     QVERIFY(!fileIn(rig.dir(), QStringLiteral("ComptesProfsAajouter.txt")).isEmpty());
 
@@ -193,7 +190,7 @@ void WindowCommands::traineesThroughTheGroupForm() {
     rig.trigger("stage_m");
     QVERIFY(refusedFirst);
     QCOMPARE(rig.formsSeen, std::vector<QString>{QStringLiteral("saisiegroupes")});
-    const auto messages = rig.prompts.messages();
+    const auto messages = rig.prompts.messageTexts();
     QVERIFY(std::find(messages.begin(), messages.end(),
                       ansi("Vous devez donner un nom de groupe Kwartz")) != messages.end());
     QVERIFY(!fileIn(rig.dir(), QStringLiteral("STAGIAIRES.CSV")).isEmpty());
@@ -306,7 +303,7 @@ void WindowCommands::cancelledExportDialogLeavesPlaceexport() {
     auto* rechercher = rig.find<QPushButton>("rechercher");
     QVERIFY(rechercher->isEnabled());
     QTest::mouseClick(rechercher, Qt::LeftButton);
-    QCOMPARE(rig.prompts.messages(),
+    QCOMPARE(rig.prompts.messageTexts(),
              std::vector<std::string>{"Veuillez indiquer le chemin du fichier EXPORT."});
     QCOMPARE(rig.find<QLabel>("placeexport")->text(), QStringLiteral("/srv/kwartz/EXPORT"));
     rig.prompts.files = {"/srv/kwartz/EXPORT2"};
@@ -373,7 +370,7 @@ void WindowCommands::updatePageOpensTheBrowserOrSaysItCannot() {
     qputenv("PATH", rig.dir().toLocal8Bit());
     rig.trigger("msj_M");
     qputenv("PATH", path);
-    QCOMPARE(rig.prompts.messages(),
+    QCOMPARE(rig.prompts.messageTexts(),
              std::vector<std::string>{ansi("Impossible d'accéder à l'adresse ") +
                                       "https://rolvane.fr/mise-a-jour"});
 }

@@ -3,6 +3,8 @@
 // the failures the form reports, and an Access table turned into account files.
 #include "access_export.h"
 #include "component_client.h"
+#include "corpus.h"
+#include "expected_files.h"
 #include "files.h"
 #include "session_fixture.h"
 #include "text.h"
@@ -13,7 +15,9 @@
 #include <fstream>
 
 using namespace modvesk;
+using testsupport::corpusFile;
 using testsupport::DialogCall;
+using testsupport::kImportHeader;
 namespace fs = std::filesystem;
 
 namespace {
@@ -22,10 +26,6 @@ const std::string kJet3 = "jahlborn-jackcess__testV1997.mdb";
 const std::string kJet4 = "jahlborn-jackcess__fixedTextTestV2000.mdb";
 const std::string kEmpty = "jahlborn-jackcess__adox_jet4.mdb";
 
-const std::string kHeader =
-    ansi("#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;droits;"
-         "groupes invités;groupes responsable;serveur mail externe; login mail externe; mot de "
-         "passe mail externe");
 const std::string kDone = ansi("\r\nTous les fichiers textes ont été créés.\r\n");
 const std::string kFailed =
     ansi("\r\nDes erreurs se sont produites : certains fichiers n'ont pas été créés.\r\n");
@@ -35,15 +35,11 @@ const std::string kFailed =
 const std::string kUsersRows =
     "CORE USER;Core User;N;05/11/2009\r\nadmin;Admin User;N;22/10/2009\r\n";
 
-std::string corpusFile(const std::string& name) {
-    return (fs::path(ROLVANE_CORPUS_DIR) / name).string();
-}
-
 class AccessExportTest : public testsupport::SessionTest {
   protected:
     void SetUp() override {
         SessionTest::SetUp();
-        if (!fs::exists(corpusFile(kJet4))) GTEST_SKIP() << "corpus absent";
+        SKIP_WITHOUT_CORPUS(kJet4);
         static std::unique_ptr<component::Component> c = component::Component::create();
         ASSERT_NE(c, nullptr);
         s.component = c.get();
@@ -191,7 +187,7 @@ TEST_F(AccessExportTest, TickedInTheProgramsFolderConvertsTheFileJustWritten) {
     // Written with one closing empty line; the conversion's rewrite adds another.
     EXPECT_EQ(readFile("ELEVES.CSV"), kUsersRows + "\r\n\r\n");
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
-              kHeader + "\r\n"
+              kImportHeader + "\r\n"
                         "COREUSER;CORE;n;coreuser.core;coreuser.core;05112009;;;;;;\r\n"
                         "ADMIN;ADMIN;n;admin.admin;admin.admin;22102009;;;;;;\r\n\r\n");
     EXPECT_FALSE(hasFile("doublons.txt"));
@@ -211,7 +207,7 @@ TEST_F(AccessExportTest, TickedElsewhereWritesElevesCsvThereAndCopiesIt) {
     EXPECT_EQ(readFile("ELEVES.CSV"), kUsersRows + "\r\n\r\n");
     // Month-first dates: day and month swapped in the password.
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
-              kHeader + "\r\n"
+              kImportHeader + "\r\n"
                         "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
                         "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
     expectLog(kDone, "\r\nComptesAajouter.txt : 2 comptes");
@@ -227,7 +223,7 @@ TEST_F(AccessExportTest, Jet3TableToAccounts) {
     EXPECT_EQ(readFile("ELEVES.CSV"),
               "a;b;0;12/12/1981\r\nabcdefg;hijklmnop;2;21/09/1974\r\n\r\n\r\n");
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
-              kHeader +
+              kImportHeader +
                   "\r\n"
                   "ABCDEFG;HIJKLMNOP;c2;abcdefg.hijklmnop;abcdefg.hijklmnop;21091974;;;;;;\r\n"
                   "A;B;c0;a.b;a.b;12121981;;;;;;\r\n\r\n");

@@ -1,6 +1,7 @@
 #include "builders.h"
 
 #include "gep_records.h"
+#include "gep_worker.h"
 #include "session_fixture.h"
 #include "text.h"
 #include "vandrel_client.h"
@@ -164,6 +165,36 @@ TEST_F(BuildersTest, GepTeacherNewWithGroupsAndServiceCheck) {
     EXPECT_EQ(s.job.person(0).text, "profs");
     EXPECT_EQ(s.job.person(0).password, "2345678");
     EXPECT_EQ(vandrel::present("ABSENT P"), vandrel::kFalse);
+}
+
+TEST_F(BuildersTest, OnlyOpenEndedAssignmentsToTheSchoolPutATeacherInService) {
+    // Assignment fields: 3 the teacher, 4 the school, 7 the end date ("2099..." when open).
+    testsupport::setFieldWidths(s.job.fieldTable, Assignments, {1, 1, 8, 8, 1, 1, 8});
+    s.win.txtrne1 = "0123456A";
+    struct Case {
+        const char* id;
+        const char* rne;
+        const char* end;
+        bool inService;
+    };
+    const Case cases[] = {
+        {"T1", "0123456A", "20990831", true},
+        {"T2", "0123456a", "20990831", true},  // the table's school code upper-cased
+        {"T3", "0123456A", "21000831", false}, // a year past 2099 is not the open end
+        {"T4", "0123456A", "20980831", false},
+        {"T5", "0999999Z", "20990831", false}, // another school
+    };
+    for (const Case& c : cases) {
+        std::string r = testsupport::gepRecord(s.job.fieldTable, Assignments,
+                                               {{3, c.id}, {4, c.rne}, {7, c.end}});
+        memoriseEnService(s, r, s.win.txtrne1);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        const long before = index;
+        gepTeacher(c.id, "1234567", c.id, "Paul");
+        EXPECT_EQ(index > before, c.inService);
+    }
 }
 
 TEST_F(BuildersTest, GepTeacherWithoutRneAndSuffix) {

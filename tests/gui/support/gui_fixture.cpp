@@ -9,50 +9,6 @@
 
 namespace guitest {
 
-std::vector<std::string> TestPrompts::messages() const {
-    std::vector<std::string> out;
-    for (const auto& c : calls)
-        if (c.kind == PromptCall::Message) out.push_back(c.text);
-    return out;
-}
-
-std::vector<std::string> TestPrompts::questions() const {
-    std::vector<std::string> out;
-    for (const auto& c : calls)
-        if (c.kind == PromptCall::Question) out.push_back(c.text);
-    return out;
-}
-
-std::vector<PromptCall> TestPrompts::fileDialogs() const {
-    std::vector<PromptCall> out;
-    for (const auto& c : calls)
-        if (c.kind == PromptCall::OpenFile) out.push_back(c);
-    return out;
-}
-
-void TestPrompts::message(const std::string& text, const std::string& title, modvesk::Icon icon) {
-    calls.push_back({PromptCall::Message, text, title, icon});
-}
-
-bool TestPrompts::question(const std::string& text, const std::string& title, modvesk::Icon icon) {
-    calls.push_back({PromptCall::Question, text, title, icon});
-    if (answers.empty()) return false;
-    const bool yes = answers.front();
-    answers.pop_front();
-    return yes;
-}
-
-std::string TestPrompts::openFile(const std::string& title, const std::string& filter,
-                                  const std::string&) {
-    calls.push_back({PromptCall::OpenFile, title, filter, modvesk::Icon::None});
-    if (files.empty()) return "";
-    std::string path = files.front();
-    files.pop_front();
-    return path;
-}
-
-void TestPrompts::openInEditor(const std::string& path) { editorFiles.push_back(path); }
-
 std::string samplePath(const std::string& relative) {
     return std::string(ROLVANE_SOURCE_DIR) + "/samples/" + relative;
 }

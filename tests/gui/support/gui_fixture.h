@@ -1,50 +1,23 @@
-// Test support for the window: prompts answered from queues (no dialog ever
-// waits for a person), a program directory with sample files, and a main window
-// on it whose forms are played by the test.
+// Test support for the window: prompts answered from queues by the scripted
+// dialogs of the job tests (no dialog ever waits for a person), a program
+// directory with sample files, and a main window on it whose forms are played by
+// the test.
 #pragma once
 
 #include "model.h"
+#include "scripted_dialogs.h"
 #include "vesklin.h"
 
 #include <QDialog>
 #include <QString>
 #include <QTemporaryDir>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace guitest {
-
-struct PromptCall {
-    enum Kind { Message, Question, OpenFile } kind = Message;
-    std::string text;    // message or question; the dialog title for OpenFile
-    std::string title;   // box title; the filter for OpenFile
-    modvesk::Icon icon = modvesk::Icon::None;
-};
-
-class TestPrompts : public modvesk::Dialogs {
-public:
-    std::deque<bool> answers;          // next questions (empty: No)
-    std::deque<std::string> files;     // next file dialogs (empty: cancelled)
-    std::vector<PromptCall> calls;
-    std::vector<std::string> editorFiles;
-
-    std::vector<std::string> messages() const;
-    std::vector<std::string> questions() const;
-    std::vector<PromptCall> fileDialogs() const;
-
-    void message(const std::string& text, const std::string& title,
-                 modvesk::Icon icon) override;
-    bool question(const std::string& text, const std::string& title,
-                  modvesk::Icon icon) override;
-    std::string openFile(const std::string& title, const std::string& filter,
-                         const std::string& initialName) override;
-    void attente(long) override {}
-    void openInEditor(const std::string& path) override;
-};
 
 // The source folder's sample file (samples/<relative>).
 std::string samplePath(const std::string& relative);
@@ -56,7 +29,7 @@ void writeBytes(const QString& path, const std::string& bytes);
 // Texts of a list widget, in order.
 QStringList listTexts(const QWidget* list);
 
-// A window on a fresh program directory with TestPrompts. Its forms are played
+// A window on a fresh program directory with scripted dialogs. Its forms are played
 // by `formScript`; a form the script leaves open is closed with reject().
 class WindowRig {
 public:
@@ -71,7 +44,7 @@ public:
     void trigger(const char* actionName);
 
     QTemporaryDir temp;
-    TestPrompts prompts;
+    testsupport::ScriptedDialogs prompts;
     std::function<void(QDialog*)> formScript;
     std::vector<QString> formsSeen;     // object names of the forms shown
     int quitCalls = 0;

@@ -1,6 +1,7 @@
 #include "session_fixture.h"
 
 #include "files.h"
+#include "text.h"
 #include "vandrel_client.h"
 
 #include <cstdlib>
@@ -64,6 +65,13 @@ std::vector<std::string> SessionTest::fileLines(const std::string& name) const {
     }
     if (from < bytes.size()) lines.push_back(bytes.substr(from));
     return lines;
+}
+
+::testing::AssertionResult SessionTest::logSays(const std::string& utf8Text) const {
+    const bool found = s.win.Text1.find(modvesk::ansi(utf8Text)) != std::string::npos;
+    return (found ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+           << "the log " << (found ? "holds" : "lacks") << " \"" << utf8Text << "\":\n"
+           << modvesk::utf8(s.win.Text1);
 }
 
 } // namespace testsupport

@@ -43,6 +43,9 @@ protected:
     void writeFile(const std::string& name, const std::string& bytes) const;
     // The lines of a file split at CR LF (the last, unended line included if not empty).
     std::vector<std::string> fileLines(const std::string& name) const;
+    // Whether the log box (Windows-1252) holds the UTF-8 text; the log is shown
+    // when the check fails.
+    ::testing::AssertionResult logSays(const std::string& utf8Text) const;
 
     // Set to false in a derived fixture's constructor to leave the registry closed.
     bool openRegistry = true;
