@@ -98,7 +98,7 @@ EXPORT_LINES = [
     "LEBLANC;JULIE;c4b;leblanc.julie;leblanc.julie;;;;;;;",
     "ZIMMER;PAUL;c3b;zimmer.paul;zimmer.paul;;;;;;;",
     "BERARD;SEBASTIEN;profs;berard.sebastien;berard.sebastien;;;;;;;",
-    "ROUX;ANNE-SOPHIE;profs;roux.anne-sophie;roux.anne-sophie;;;;;;;",
+    "ROUX;annesophie;profs;roux.annesophie;roux.annesophie;;;;;;;",
     "ADMIN;;admin;administrateur;administrateur;;;;;;;",
 ]
 EXPORT_HEADER = ("#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;"

@@ -139,7 +139,7 @@ bool refuseSources(Session& s, const std::string& why) {
     const std::string text = why.substr(why.rfind(CRLF, 0) == 0 ? 2 : 0) + std::string(CRLF) +
                              ansi("Aucun fichier n'a été supprimé ni créé.");
     s.ui->message(text, kJobTitle, Icon::Exclamation);
-    s.log(std::string(CRLF) + text);
+    s.log(s.win.Text1.empty() ? text : std::string(CRLF) + text);
     s.endEarly();
     return false;
 }

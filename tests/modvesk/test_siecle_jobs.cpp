@@ -1,0 +1,103 @@
+// The SIECLE / STS-web jobs on the sample school through the job code, with a
+// fixed random source so that the staff passwords are known.
+#include "files.h"
+#include "jobs.h"
+#include "session_fixture.h"
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+using namespace modvesk;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSamples = fs::path(ROLVANE_SOURCE_DIR) / "samples" / "siecle";
+const fs::path kExpected = fs::path(ROLVANE_SOURCE_DIR) / "tests" / "modvesk" / "data";
+const char* const kStaffFile = "sts_emp_0590001A_2026.xml";
+
+unsigned char nextByte = 0;
+void countingBytes(unsigned char* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        bytes[i] = nextByte++;
+}
+
+class SiecleJobs : public testsupport::SessionTest {
+  protected:
+    SiecleJobs() { openRegistry = false; }
+    void SetUp() override {
+        SessionTest::SetUp();
+        for (const char* name : {"ElevesSansAdresses.xml", kStaffFile})
+            fs::copy_file(kSamples / name, dir / name);
+        saved_ = staffPasswordRandom;
+        staffPasswordRandom = countingBytes;
+        nextByte = 0;
+    }
+    void TearDown() override {
+        staffPasswordRandom = saved_;
+        SessionTest::TearDown();
+    }
+    void expectFiles(const std::string& run, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            std::string bytes;
+            EXPECT_TRUE(ReadAll(kExpected / run / name, bytes)) << name;
+            EXPECT_EQ(readFile(name), bytes) << name;
+        }
+    }
+
+    // The account lines of a file: neither empty nor the header.
+    long accounts(const std::string& name) const {
+        long n = 0;
+        for (const auto& line : fileLines(name))
+            n += !line.empty() && line[0] != '#';
+        return n;
+    }
+
+  private:
+    RandomFill saved_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(SiecleJobs, CreationWritesEveryFileOfTheSampleSchool) {
+    writeFile("doublons.txt", "last year\r\n");
+    creercompteSIECLE_m_Click(s);
+    EXPECT_TRUE(ui.calls.empty());
+    EXPECT_FALSE(s.job.endedEarly);
+    expectFiles("siecle-create", {"ComptesAajouter.txt", "ComptesProfsAajouter.txt", "GROUPES.TXT",
+                                  "doublons.txt", "troncatures.txt", "5e1.TXT"});
+    EXPECT_FALSE(hasFile("ComptesAmodifier.txt"));
+    EXPECT_NE(s.win.Text1.find(ansi("ElevesSansAdresses.xml : 3 élèves sans compte\r\n"
+                                    "  élève 4421 : sorti le 15/03/2026\r\n"
+                                    "  élève 4422 : inactif\r\n"
+                                    "  élève 4423 : sans division")),
+              std::string::npos)
+        << s.win.Text1;
+}
+
+TEST_F(SiecleJobs, StaffOnlyWritesNoClassFileAndPupilsOnlyNoStaff) {
+    fs::remove(dir / "ElevesSansAdresses.xml");
+    creercompteSIECLE_m_Click(s);
+    EXPECT_EQ(accounts("ComptesProfsAajouter.txt"), 12);
+    EXPECT_EQ(fileLines("ComptesAajouter.txt").size(), 1u); // the header alone
+    EXPECT_FALSE(hasFile("6a.TXT"));
+
+    fs::copy_file(kSamples / "ElevesSansAdresses.xml", dir / "ElevesSansAdresses.xml");
+    fs::remove(dir / kStaffFile);
+    creercompteSIECLE_m_Click(s);
+    EXPECT_FALSE(hasFile("ComptesProfsAajouter.txt"));
+    EXPECT_EQ(accounts("ComptesAajouter.txt"), 60);
+    EXPECT_TRUE(hasFile("6a.TXT"));
+}
+
+TEST_F(SiecleJobs, ChosenExportsAreCopiedIntoTheFolder) {
+    fs::remove(dir / "ElevesSansAdresses.xml");
+    fs::remove(dir / kStaffFile);
+    ui.answer(true).chooseFile((kSamples / "ElevesSansAdresses.xml").string());
+    ui.answer(false);
+    creercompteSIECLE_m_Click(s);
+    EXPECT_EQ(ui.questionTexts().size(), 2u);
+    EXPECT_TRUE(hasFile("ElevesSansAdresses.xml"));
+    EXPECT_EQ(accounts("ComptesAajouter.txt"), 60);
+    EXPECT_FALSE(s.job.endedEarly);
+}
