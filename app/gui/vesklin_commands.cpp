@@ -45,6 +45,13 @@ const MenuItem kGepItems[] = {
     {"miseAjour_M", "&Mise à jour des comptes (base GEP/serveur Kwartz)",
      modvesk::miseAjour_M_Click},
 };
+// The XML exports of SIECLE (pupils) and STS-web (staff), beside the GEP tables.
+const MenuItem kSiecleItems[] = {
+    {"creercompteSIECLE_m", "Créer les comptes (fichiers SIECLE/STS)",
+     modvesk::creercompteSIECLE_m_Click},
+    {"msjcmptSIECLE_m", "Mise à jour des comptes (fichiers SIECLE/STS)",
+     modvesk::msjcmptSIECLE_m_Click},
+};
 const MenuItem kCsvItems[] = {
     {"creercompteCSV_m", "Créer les comptes à partir d'un fichier .CSV  (y compris SCONET)",
      modvesk::creercompteCSV_m_Click},
@@ -80,6 +87,7 @@ void Vesklin::buildMenus() {
     };
     for (const auto& item : kGepItems) addJob(item);
     miseAjour_ = findChild<QAction*>(QStringLiteral("miseAjour_M"));
+    for (const auto& item : kSiecleItems) addJob(item);
     QAction* access = namedAction(this, "csvaccess_m",
                                   "Créer un fichier CSV à partir d'une base Access");
     lancer->addAction(access);

@@ -138,6 +138,8 @@ void WindowControls::menusAreInOrderWithTheirCaptions() {
         {"gep_b2i_m", "&Conversion GEP vers B2I"},
         {"Genfich_M", "C&réer les comptes (base GEP/serveur Kwartz)"},
         {"miseAjour_M", "&Mise à jour des comptes (base GEP/serveur Kwartz)"},
+        {"creercompteSIECLE_m", "Créer les comptes (fichiers SIECLE/STS)"},
+        {"msjcmptSIECLE_m", "Mise à jour des comptes (fichiers SIECLE/STS)"},
         {"csvaccess_m", "Créer un fichier CSV à partir d'une base Access"},
         {"creercompteCSV_m", "Créer les comptes à partir d'un fichier .CSV  (y compris SCONET)"},
         {"msjcmptcsv_m", "M&ise à jour des comptes à partir d'un fichier .CSV (y compris SCONET)"},
