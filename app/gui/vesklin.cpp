@@ -171,6 +171,7 @@ QWidget* Vesklin::buildLogArea() {
     grid->addWidget(text1_, 0, 0);
     grid->addWidget(classes_, 0, 1);
     grid->addLayout(buttons, 1, 0, 1, 2);
+    grid->addWidget(buildReviewButtons(), 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     return area;
 }

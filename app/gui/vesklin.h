@@ -4,7 +4,9 @@
 #pragma once
 
 #include "component_client.h"
+#include "dry_run.h"
 #include "model.h"
+#include "slips.h"
 
 #include <QMainWindow>
 
@@ -28,6 +30,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace gui {
+
+class ComptesWindow;
 
 class Vesklin : public QMainWindow, public modvesk::Dialogs {
     Q_OBJECT
@@ -58,6 +62,16 @@ public:
     // Runs one command of the window on the session: the controls are read into
     // the model first and shown again from it at the end.
     void runCommand(const std::function<void(modvesk::Session&)>& command);
+    // Runs a menu command; with "Simulation (ne rien écrire)" ticked, on a private
+    // copy of the program's folder, then shows the accounts it would write.
+    void runJob(const std::function<void(modvesk::Session&)>& job);
+    // "Voir les comptes": the accounts of the program's folder, or of the last
+    // dry run when the last command was one. The window stays open beside this one.
+    ComptesWindow* showAccounts();
+    // How the account table opens a file at a line, and how a PDF is shown
+    // (default: the desktop's text editor and document viewer).
+    void setLineOpener(std::function<void(const std::filesystem::path&, long)> opener);
+    void setDocumentOpener(std::function<void(const std::filesystem::path&)> opener);
 
     // Places a window in the middle of its screen.
     static void centreFenetre(QWidget* window);
@@ -104,6 +118,10 @@ private:
     void File2_Click();
     void csvaccess_m_Click();
     void msj_M_Click();
+    QWidget* buildReviewButtons();
+    // The folder the last command worked on: the dry run's copy, or the program's.
+    std::filesystem::path reviewFolder() const;
+    void printSlips(modvesk::SlipChoice choice);
 
     modvesk::Session session_;
     std::unique_ptr<component::Component> component_;
@@ -135,6 +153,16 @@ private:
     QLabel* directoryLabel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QAction* miseAjour_ = nullptr;
+    QCheckBox* simulation_ = nullptr;
+    QPushButton* voirComptes_ = nullptr;
+    QPushButton* fichesClasse_ = nullptr;
+    QPushButton* fichesToutes_ = nullptr;
+    // The copy the last simulated command worked on, kept for its review window
+    // until the next command; the one of the command running, while it runs.
+    std::unique_ptr<modvesk::DryRunFolder> lastDryRun_;
+    modvesk::DryRunFolder* dryRun_ = nullptr;
+    std::function<void(const std::filesystem::path&, long)> openAtLine_;
+    std::function<void(const std::filesystem::path&)> openDocument_;
     std::vector<QAction*> commandActions_;
     std::string shownLog_;
     std::vector<std::string> shownClasses_;

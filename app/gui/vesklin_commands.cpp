@@ -82,7 +82,7 @@ void Vesklin::buildMenus() {
         QAction* action = namedAction(this, item.name, item.caption);
         lancer->addAction(action);
         commandActions_.push_back(action);
-        connect(action, &QAction::triggered, this, [this, job = item.job] { runCommand(job); });
+        connect(action, &QAction::triggered, this, [this, job = item.job] { runJob(job); });
         return action;
     };
     for (const auto& item : kGepItems) addJob(item);
@@ -94,6 +94,10 @@ void Vesklin::buildMenus() {
     commandActions_.push_back(access);
     connect(access, &QAction::triggered, this, [this] { csvaccess_m_Click(); });
     for (const auto& item : kCsvItems) addJob(item);
+    QAction* comptes = namedAction(this, "voirComptes_m", "&Voir les comptes");
+    lancer->addAction(comptes);
+    commandActions_.push_back(comptes);
+    connect(comptes, &QAction::triggered, this, [this] { showAccounts(); });
     QAction* quitter2 = namedAction(this, "Quitter2_m", "&Quitter");
     lancer->addAction(quitter2);
     connect(quitter2, &QAction::triggered, this, [this] { quit_(); });
@@ -154,6 +158,8 @@ void Vesklin::runCommand(const std::function<void(Session&)>& command) {
 void Vesklin::setCommandsEnabled(bool on) {
     menuBar()->setEnabled(on);
     command1_->setEnabled(on);
+    for (auto* b : {voirComptes_, fichesClasse_, fichesToutes_})
+        b->setEnabled(on);
     if (!on) {
         command3_->setEnabled(false);
         save1_->setEnabled(false);
@@ -221,7 +227,7 @@ void Vesklin::File2_Click() { refreshList(file2_, "*.dbf;*.csv"); }
 
 // "Créer un fichier CSV à partir d'une base Access": empties LstTri2, then the
 // Access export window.
-void Vesklin::csvaccess_m_Click() { runCommand(modvesk::csvaccess_m_Click); }
+void Vesklin::csvaccess_m_Click() { runJob(modvesk::csvaccess_m_Click); }
 
 void Vesklin::msj_M_Click() { gui::msj_M_Click(*prompts_, updateAddress_); }
 

@@ -35,12 +35,15 @@ bool Vesklin::question(const std::string& text, const std::string& title, modves
 
 std::string Vesklin::openFile(const std::string& title, const std::string& filter,
                               const std::string& initialName) {
-    return prompts_->openFile(title, filter, initialName);
+    const std::string chosen = prompts_->openFile(title, filter, initialName);
+    // A dry run reads a copy of the file chosen, never the file itself.
+    return dryRun_ && !chosen.empty() ? dryRun_->input(chosen).string() : chosen;
 }
 
 std::string Vesklin::chooseFileToWrite(const std::string& title, const std::string& filter,
                                        const std::string& initialName) {
-    return prompts_->chooseFileToWrite(title, filter, initialName);
+    const std::string chosen = prompts_->chooseFileToWrite(title, filter, initialName);
+    return dryRun_ && !chosen.empty() ? dryRun_->output(chosen).string() : chosen;
 }
 
 void Vesklin::openInEditor(const std::string& path) { prompts_->openInEditor(path); }

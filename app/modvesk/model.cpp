@@ -46,4 +46,25 @@ void Session::readAsUtf8(const std::string& name) {
     log(std::string(CRLF) + name + ansi(" lu comme texte UTF-8."));
 }
 
+bool Session::appendLine(const std::string& name, const std::string& text) {
+    const bool written = job.jobFilesHeld > 0 ? job.lineFiles.append(dir, name, text)
+                                              : WriteLine(true, file(name), text);
+    if (!written) writeFailed(name);
+    return written;
+}
+
+void Session::closeLineFiles() {
+    for (const auto& name : job.lineFiles.close())
+        writeFailed(name);
+}
+
+JobFiles::~JobFiles() {
+    if (--s_.job.jobFilesHeld > 0) return;
+    try {
+        s_.closeLineFiles();
+    } catch (...) {
+        // Leaving by an exception already: the files are closed, the report is lost.
+    }
+}
+
 } // namespace modvesk

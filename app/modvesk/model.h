@@ -5,10 +5,12 @@
 #pragma once
 
 #include "bilan.h"
+#include "files.h"
 #include "sorted_list.h"
 #include "substring_index.h"
 
 #include <array>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <unordered_set>
@@ -28,7 +30,7 @@ enum class Form { SaisieGroupes, ProfsResp, FrCmptesProfs, FrmAccess };
 
 // Everything that needs a person at the screen. Texts are Windows-1252.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // A message box with only an OK button (an empty title: the application's title).
     virtual void message(const std::string& text, const std::string& title = "",
@@ -68,35 +70,35 @@ enum class LoginFormat { NomDabord, Abrev, Entier };
 
 // The controls of the main window that the jobs read and set.
 struct WindowModel {
-    std::string txtrne1, txtrne2;                    // RNE of establishments 1 and 2
+    std::string txtrne1, txtrne2; // RNE of establishments 1 and 2
     LoginFormat loginFormat = LoginFormat::NomDabord;
-    bool kwartz17 = true;                            // "Nouveaux comptes pour Kwartz 1.7*"
-    bool version3 = true;                            // "KWARTZ  1.3x, 1.4x"
-    bool framemsjEnabled = false;                    // EXPORT frame
-    bool rechercherEnabled = false;                  // "Rechercher"
-    bool miseAjourEnabled = true;                    // menu item miseAjour_M
-    std::string placeexport;                         // path of the EXPORT file
-    std::string commonDialogFileName;                // CommonDialog1.FileName
-    SortedList lstTri;                               // new accounts (hidden)
-    SortedList LstTri2;                              // accounts to modify (hidden)
-    SortedList classes;                              // classes of the last GEP/CSV job
+    bool kwartz17 = true;             // "Nouveaux comptes pour Kwartz 1.7*"
+    bool version3 = true;             // "KWARTZ  1.3x, 1.4x"
+    bool framemsjEnabled = false;     // EXPORT frame
+    bool rechercherEnabled = false;   // "Rechercher"
+    bool miseAjourEnabled = true;     // menu item miseAjour_M
+    std::string placeexport;          // path of the EXPORT file
+    std::string commonDialogFileName; // CommonDialog1.FileName
+    SortedList lstTri;                // new accounts (hidden)
+    SortedList LstTri2;               // accounts to modify (hidden)
+    SortedList classes;               // classes of the last GEP/CSV job
     bool classesEnabled = false;
-    bool command3Enabled = false;                    // "Sauvegarder toutes les classes"
-    bool save1Enabled = false;                       // "Sauvegarder une classe"
-    std::string Text1;                               // the log box
+    bool command3Enabled = false; // "Sauvegarder toutes les classes"
+    bool save1Enabled = false;    // "Sauvegarder une classe"
+    std::string Text1;            // the log box
     // Check boxes of the Access export window that the builders read.
-    bool chkinvdate = false;                         // "Inverser Mois/Jour dans les champs"
+    bool chkinvdate = false; // "Inverser Mois/Jour dans les champs"
     bool Checkwartz = false;
 };
 
 // One person built by a builder.
 struct Person {
-    std::string surname;    // fixed 50 characters in the record; kept trimmed here
-    std::string firstPart;  // first-name part of the login
+    std::string surname;   // fixed 50 characters in the record; kept trimmed here
+    std::string firstPart; // first-name part of the login
     std::string password;
-    std::string firstWord;  // first word of the first name
-    std::string firstName;  // the cleaned full first name
-    std::string text;       // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
+    std::string firstWord; // first word of the first name
+    std::string firstName; // the cleaned full first name
+    std::string text;      // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
 };
 
 // The dBase field table: 257 rows, for each of the five table families a pair
@@ -111,18 +113,19 @@ using FieldTable = std::vector<std::array<FieldCell, 5>>;
 // Job-wide values of the main module; they live from one job's start to the next.
 struct JobState {
     bool UpdateMode = false;
-    bool b2i = false;              // the B2I flag: true while gep_b2i_m runs
-    std::string classList;         // classes met by the pupil builders, each + one blank
+    bool b2i = false;      // the B2I flag: true while gep_b2i_m runs
+    std::string classList; // classes met by the pupil builders, each + one blank
     // classList read backwards, to search it for a class (a class is put in front
     // of the list, so the reversed list grows at its end), and the classes found
     // in it since it was last emptied (the list only grows until then).
     SubstringIndex classListIndex;
     std::unordered_set<std::string> classListKnown;
-    std::vector<Person> persons;   // grows with the data (no fixed cap)
-    std::vector<std::string> nameKeys;
-    long lastPersonIndex = -1;     // stored by the writer: count - 1
+    // Grow with the data (no fixed cap), without moving what they hold.
+    std::deque<Person> persons;
+    std::deque<std::string> nameKeys;
+    long lastPersonIndex = -1; // stored by the writer: count - 1
     FieldTable fieldTable = FieldTable(257);
-    std::string kwartzSuffix;      // Kwartz 1.7 suffix of the person being built
+    std::string kwartzSuffix; // Kwartz 1.7 suffix of the person being built
     // Trainees (form saisiegroupes).
     std::string groupeStage, respStage;
     // Errors met while writing files: each failed file once, in order.
@@ -134,6 +137,10 @@ struct JobState {
     bool libraryMissing = false;
     // What the job wrote and refused, for the Bilan at its end.
     Bilan bilan;
+    // The files written a line at a time (doublons.txt, troncatures.txt), open
+    // while a JobFiles lives (jobFilesHeld > 0).
+    LineFiles lineFiles;
+    int jobFilesHeld = 0;
     // Sources already said to be UTF-8 in the log box during this job.
     std::vector<std::string> utf8Sources;
     // Why the last builder call gave no account ("" when it gave one, or when the
@@ -155,12 +162,12 @@ struct JobState {
 // program's directory and the scripting component (nullptr when it could not be
 // created).
 struct Session {
-    std::filesystem::path dir;     // the program's directory: every file lies here
+    std::filesystem::path dir; // the program's directory: every file lies here
     WindowModel win;
     JobState job;
     Dialogs* ui = nullptr;
     component::Component* component = nullptr;
-    std::string cheminBase;        // the last Access database chosen
+    std::string cheminBase; // the last Access database chosen
     // Title of the open-file dialog CommonDialog1 of the main window.
     static constexpr const char* dialogTitle = "Recherche du fichier export";
 
@@ -175,6 +182,26 @@ struct Session {
     void endEarly() { job.endedEarly = true; }
     // Says once per job in the log box that the source `name` was read as UTF-8.
     void readAsUtf8(const std::string& name);
+    // Appends text + CR LF to the file `name`: through the job's open file while a
+    // JobFiles lives, otherwise opening and closing the file. A failure is recorded
+    // (writeFailed) and gives false.
+    bool appendLine(const std::string& name, const std::string& text);
+    // Writes out and closes the job's line files; a file not written whole is
+    // recorded as a write failure. Done before the job's closing line is chosen.
+    void closeLineFiles();
+};
+
+// Holds a job's line files open while it lives and closes them (closeLineFiles)
+// when the job ends, by whatever path; nested holders close at the outermost.
+class JobFiles {
+  public:
+    explicit JobFiles(Session& s) : s_(s) { ++s_.job.jobFilesHeld; }
+    ~JobFiles();
+    JobFiles(const JobFiles&) = delete;
+    JobFiles& operator=(const JobFiles&) = delete;
+
+  private:
+    Session& s_;
 };
 
 } // namespace modvesk

@@ -148,6 +148,7 @@ void WindowControls::menusAreInOrderWithTheirCaptions() {
         {"defrespgroupes", "Définir les responsables de groupes"},
         {"supcpteProfs_m", "Supprimer des comptes dans le groupe PROFS"},
         {"Actualiser_M", "&Nettoyage du répertoire"},
+        {"voirComptes_m", "&Voir les comptes"},
         {"Quitter2_m", "&Quitter"},
     };
     const QList<QAction*> actions = top[0]->menu()->actions();

@@ -1,4 +1,6 @@
 #include "files.h"
+#include "job_steps.h"
+#include "model.h"
 #include "source_text.h"
 #include "text.h"
 
@@ -12,7 +14,7 @@ using namespace modvesk;
 namespace {
 
 class FilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string tmpl = (fs::temp_directory_path() / "rolvane-files-XXXXXX").string();
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
@@ -26,7 +28,8 @@ protected:
     }
     std::vector<std::string> onDisk() {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename());
+        for (const auto& e : fs::directory_iterator(dir))
+            names.push_back(e.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -91,7 +94,8 @@ TEST_F(FilesTest, LineReaderEndsLinesAtCrLfCrOrLf) {
     ASSERT_TRUE(r.isOpen());
     std::vector<std::string> lines;
     std::string line;
-    while (r.next(line)) lines.push_back(line);
+    while (r.next(line))
+        lines.push_back(line);
     std::vector<std::string> want = {"a", "b", "c", "d", "", std::string(70000, 'x'), "last"};
     EXPECT_EQ(lines, want);
     LineReader none(dir / "none.txt");
@@ -117,4 +121,81 @@ TEST(Files, PlainFileNames) {
     EXPECT_FALSE(IsPlainFileName("a/b"));
     EXPECT_FALSE(IsPlainFileName("a\\b"));
     EXPECT_FALSE(IsPlainFileName("c:x"));
+}
+
+// ---- Files written a line at a time ---------------------------------------------
+
+// The bytes of a job's reports are those of one WriteLine per line, whether the
+// lines go through one open file or not, and whatever the spelling of the name.
+TEST_F(FilesTest, LineFilesWriteTheBytesOfOneWriteLinePerLine) {
+    const std::vector<std::pair<std::string, std::string>> lines = {
+        {"doublons.txt", "DUPONT C1  ->  DUPONT  CLAUDE  c6a"},
+        {"troncatures.txt", "A -> troncature ->  a.b  c6a"},
+        {"DOUBLONS.TXT", ""},
+        {"doublons.txt", std::string(70000, 'x')}, // more than the buffer holds
+        {"Doublons.txt", ansi("CŒUR a1  ->  CŒUR  agnès  ")},
+    };
+    ASSERT_TRUE(WriteLine(false, dir / "Troncatures.TXT", "before")); // kept, appended to
+    const fs::path expected = dir / "expected";
+    fs::create_directory(expected);
+    ASSERT_TRUE(WriteLine(false, expected / "Troncatures.TXT", "before"));
+    LineFiles files;
+    for (const auto& [name, text] : lines) {
+        EXPECT_TRUE(files.append(dir, name, text));
+        ASSERT_TRUE(WriteLine(true, expected / name, text));
+    }
+    EXPECT_TRUE(files.close().empty());
+    EXPECT_TRUE(files.empty());
+    EXPECT_EQ(read("doublons.txt"), read("expected/doublons.txt"));
+    EXPECT_EQ(read("Troncatures.TXT"), read("expected/Troncatures.TXT"));
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"Troncatures.TXT", "doublons.txt", "expected"}));
+    // After close, the next line opens the file again and goes on at its end.
+    EXPECT_TRUE(files.append(dir, "doublons.txt", "again"));
+    EXPECT_TRUE(files.close().empty());
+    EXPECT_EQ(read("doublons.txt"), read("expected/doublons.txt") + "again\r\n");
+}
+
+// A file that cannot be opened refuses every line; one whose writes fail (a full
+// device) is named when it is closed, and takes no further line once a write failed.
+TEST_F(FilesTest, LineFilesReportWhatCouldNotBeWritten) {
+    fs::create_directory(dir / "doublons.txt");
+    LineFiles files;
+    EXPECT_FALSE(files.append(dir, "doublons.txt", "a"));
+    EXPECT_FALSE(files.append(dir, "DOUBLONS.txt", "b"));
+    EXPECT_TRUE(files.append(dir, "troncatures.txt", "c"));
+    EXPECT_EQ(files.close(), std::vector<std::string>{"doublons.txt"});
+    EXPECT_EQ(read("troncatures.txt"), "c\r\n");
+
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    EXPECT_TRUE(files.append("/dev", "full", "buffered")); // nothing written yet
+    EXPECT_EQ(files.close(), std::vector<std::string>{"full"});
+    EXPECT_TRUE(files.append("/dev", "full", "short"));
+    EXPECT_FALSE(files.append("/dev", "full", std::string(70000, 'x'))); // the buffer is written
+    EXPECT_FALSE(files.append("/dev", "full", "after"));
+    EXPECT_EQ(files.close(), std::vector<std::string>{"full"});
+}
+
+// A job's reports are written out when the job ends, by whatever path; one that
+// could not be written makes the job's closing line the error line.
+TEST_F(FilesTest, JobReportsAreWrittenOutWhenTheJobEnds) {
+    Session s;
+    s.dir = dir;
+    {
+        const JobFiles reports = startJob(s);
+        EXPECT_TRUE(s.appendLine("doublons.txt", "a"));
+        EXPECT_TRUE(s.appendLine("DOUBLONS.TXT", "b"));
+    } // the job returns early
+    EXPECT_EQ(read("doublons.txt"), "a\r\nb\r\n");
+    EXPECT_TRUE(s.job.writeErrors.empty());
+
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    s.dir = "/dev";
+    const JobFiles reports = startJob(s);
+    EXPECT_TRUE(s.appendLine("full", "x")); // still in the buffer
+    closeJob(s, "Tous les fichiers ont \xe9t\xe9 cr\xe9\xe9s.", false);
+    EXPECT_EQ(s.job.writeErrors, std::vector<std::string>{"full"});
+    EXPECT_NE(s.win.Text1.find(ansi("Erreur : impossible d'écrire full\r\nDes erreurs se sont "
+                                    "produites : certains fichiers n'ont pas été créés.")),
+              std::string::npos)
+        << s.win.Text1;
 }

@@ -19,19 +19,20 @@ struct FoldRow {
     char plain;
 };
 constexpr FoldRow kFoldRows[] = {
-    {"ëéêè", 'e'}, {"ç", 'c'},      {"âà", 'a'},     {"ô", 'o'},     {"û", 'u'},
-    {"ïî", 'i'},   {"ÀÁÂÃÄÅ", 'A'}, {"áãäå", 'a'},   {"Ç", 'C'},     {"ÈÉÊË", 'E'},
-    {"ÌÍÎÏ", 'I'}, {"ìí", 'i'},     {"Ñ", 'N'},      {"ñ", 'n'},     {"ÒÓÔÕÖØ", 'O'},
-    {"òóõöø", 'o'}, {"ÙÚÛÜ", 'U'},  {"ùúü", 'u'},    {"ÝŸ", 'Y'},    {"ýÿ", 'y'},
-    {"Š", 'S'},    {"š", 's'},      {"Ž", 'Z'},      {"ž", 'z'},
+    {"ëéêè", 'e'},   {"ç", 'c'},    {"âà", 'a'},     {"ô", 'o'},     {"û", 'u'},    {"ïî", 'i'},
+    {"ÀÁÂÃÄÅ", 'A'}, {"áãäå", 'a'}, {"Ç", 'C'},      {"ÈÉÊË", 'E'},  {"ÌÍÎÏ", 'I'}, {"ìí", 'i'},
+    {"Ñ", 'N'},      {"ñ", 'n'},    {"ÒÓÔÕÖØ", 'O'}, {"òóõöø", 'o'}, {"ÙÚÛÜ", 'U'}, {"ùúü", 'u'},
+    {"ÝŸ", 'Y'},     {"ýÿ", 'y'},   {"Š", 'S'},      {"š", 's'},     {"Ž", 'Z'},    {"ž", 'z'},
 };
 
 const std::array<char, 256>& foldTable() {
     static const std::array<char, 256> table = [] {
         std::array<char, 256> t{};
-        for (unsigned i = 0; i < 256; ++i) t[i] = static_cast<char>(i);
+        for (unsigned i = 0; i < 256; ++i)
+            t[i] = static_cast<char>(i);
         for (const auto& row : kFoldRows)
-            for (char c : ansi(row.letters)) t[static_cast<unsigned char>(c)] = row.plain;
+            for (char c : ansi(row.letters))
+                t[static_cast<unsigned char>(c)] = row.plain;
         return t;
     }();
     return table;
@@ -49,23 +50,31 @@ std::string registryView(const std::string& key) {
 }
 
 void appendReport(Session& s, const std::string& name, const std::string& line, long& count) {
-    if (!WriteLine(true, s.file(name), line)) s.writeFailed(name);
-    else ++count;
+    if (s.appendLine(name, line)) ++count;
 }
 
 } // namespace
 
 void FoldRecord(std::string& record, RecordKind kind) {
     const auto& table = foldTable();
-    for (char& c : record) c = table[static_cast<unsigned char>(c)];
+    for (char& c : record)
+        c = table[static_cast<unsigned char>(c)];
     if (kind != RecordKind::GepTeacher) ReplaceChars(record, "'", " ");
     ReplaceChars(record, "\"", "");
 }
 
-std::string CleanTeacherSurname(const std::string& field) { return cleaned(field, true, " '-_"); }
-std::string CleanTeacherFirstName(const std::string& field) { return cleaned(field, false, "_-'"); }
-std::string CleanPupilSurname(const std::string& field) { return cleaned(field, true, " _-"); }
-std::string CleanPupilFirstName(const std::string& field) { return cleaned(field, true, "_-"); }
+std::string CleanTeacherSurname(const std::string& field) {
+    return cleaned(field, true, " '-_");
+}
+std::string CleanTeacherFirstName(const std::string& field) {
+    return cleaned(field, false, "_-'");
+}
+std::string CleanPupilSurname(const std::string& field) {
+    return cleaned(field, true, " _-");
+}
+std::string CleanPupilFirstName(const std::string& field) {
+    return cleaned(field, true, "_-");
+}
 
 PupilClass CleanPupilClass(const std::string& field) {
     PupilClass c;

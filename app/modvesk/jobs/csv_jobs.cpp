@@ -70,7 +70,7 @@ void finishCsvJob(Session& s) {
 } // namespace
 
 void creercompteCSV_m_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     s.job.UpdateMode = false;
     if (!fetchSourceFiles(s)) return;
@@ -84,7 +84,7 @@ void creercompteCSV_m_Click(Session& s) {
 }
 
 void msjcmptcsv_m_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     s.job.UpdateMode = false;
     s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "

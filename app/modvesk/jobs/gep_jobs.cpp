@@ -68,7 +68,7 @@ void runWorker(Session& s) {
 } // namespace
 
 void Genfich_M_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
     s.job.UpdateMode = false;
@@ -93,7 +93,7 @@ void gep_b2i_m_Click(Session& s) {
 }
 
 void Command1_Button(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
     runWorker(s);
@@ -102,7 +102,7 @@ void Command1_Button(Session& s) {
 }
 
 void miseAjour_M_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
     s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "

@@ -70,6 +70,7 @@ const std::vector<std::string>& lastRunOutputs() {
 }
 
 void deleteLastRunOutputs(Session& s) {
+    s.closeLineFiles(); // a report deleted here starts again at its next line
     for (const auto& name : lastRunOutputs()) DeleteFileIfExists(s.file(name));
 }
 
@@ -113,18 +114,20 @@ std::string closingLine(const Session& s, const std::string& successLine) {
 }
 
 void closeJob(Session& s, const std::string& successLine, bool withTime) {
+    s.closeLineFiles(); // a report not written whole makes the closing line the error line
     std::string text = std::string(CRLF) + closingLine(s, successLine);
     if (withTime) text += std::string(CRLF) + currentTime();
     s.log(text);
     logBilan(s);
 }
 
-void startJob(Session& s) {
+JobFiles startJob(Session& s) {
     s.job.writeErrors.clear();
     s.job.bilan.clear();
     s.job.utf8Sources.clear();
     s.job.endedEarly = false;
     s.job.libraryMissing = false;
+    return JobFiles(s);
 }
 
 std::string currentTime() {

@@ -63,8 +63,10 @@ std::string closingLine(const Session& s, const std::string& successLine);
 // The end of the log box of a job that writes account files: the closing line,
 // the time when `withTime`, then the Bilan.
 void closeJob(Session& s, const std::string& successLine, bool withTime = true);
-// Empties the record of write failures and the Bilan at a job's start.
-void startJob(Session& s);
+// Empties the record of write failures and the Bilan at a job's start. The job
+// keeps what it returns to the end, so that its reports are written through one
+// open file each and closed on every way out.
+JobFiles startJob(Session& s);
 // The current time as the log box shows it (HH:MM:SS).
 std::string currentTime();
 

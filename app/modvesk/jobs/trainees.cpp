@@ -112,7 +112,7 @@ void creercomptesCSVstage(Session& s) {
 }
 
 void stage_m_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     s.job.UpdateMode = false;
     s.ui->message(ansi("Veuillez sélectionner le fichier .txt contenant la liste des noms "

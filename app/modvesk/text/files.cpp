@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <fcntl.h>
+#include <fstream>
 #include <system_error>
 #include <unistd.h>
 
@@ -33,7 +34,8 @@ bool wildcardMatch(std::string_view name, std::string_view pattern) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
     return p == pattern.size();
 }
 
@@ -71,18 +73,97 @@ bool FileExists(const fs::path& path) {
     return in.is_open();
 }
 
+namespace {
+
+// Writes all the bytes, going on after a short write or an interruption.
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Opens the file at exactly this path (appending, or created or emptied), writes
+// the two pieces one after the other and closes it.
+bool writePieces(const fs::path& path, bool append, std::string_view first,
+                 std::string_view second = {}) {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) return false;
+    const bool written =
+        writeAll(fd, first.data(), first.size()) && writeAll(fd, second.data(), second.size());
+    return ::close(fd) == 0 && written;
+}
+
+constexpr size_t kLineBuffer = 1 << 16;
+
+} // namespace
+
 bool WriteLine(bool append, const fs::path& path, const std::string& text) {
-    return WriteBytes(path, text + std::string(CRLF), append);
+    return !path.empty() && writePieces(resolvePath(path), append, text, CRLF);
 }
 
 bool WriteBytes(const fs::path& path, const std::string& bytes, bool append) {
-    if (path.empty()) return false;
-    std::ofstream out(resolvePath(path),
-                      std::ios::binary | (append ? std::ios::app : std::ios::trunc));
-    if (!out.is_open()) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+    return !path.empty() && writePieces(resolvePath(path), append, bytes);
+}
+
+bool WriteFileAt(const fs::path& path, std::string_view bytes) {
+    return !path.empty() && writePieces(path, false, bytes);
+}
+
+// ---- Files written a line at a time ----------------------------------------------
+
+LineFiles::~LineFiles() {
+    close();
+}
+
+bool LineFiles::flush(File& f) {
+    if (!f.failed && !f.buffer.empty() && !writeAll(f.fd, f.buffer.data(), f.buffer.size()))
+        f.failed = true;
+    f.buffer.clear();
+    return !f.failed;
+}
+
+LineFiles::File* LineFiles::find(const std::string& name) {
+    for (auto& f : files_)
+        if (f.name == name) return &f;
+    const std::string lower = Lower(name);
+    for (auto& f : files_)
+        if (Lower(f.name) == lower) return &f;
+    return nullptr;
+}
+
+bool LineFiles::append(const fs::path& dir, const std::string& name, std::string_view text) {
+    File* f = find(name);
+    if (!f) {
+        File opened;
+        opened.name = name;
+        const fs::path path = resolveName(dir, name);
+        opened.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        opened.failed = opened.fd < 0;
+        files_.push_back(std::move(opened));
+        f = &files_.back();
+    }
+    if (f->failed) return false;
+    if (f->buffer.size() + text.size() + 2 > kLineBuffer && !flush(*f)) return false;
+    f->buffer.append(text);
+    f->buffer.append(CRLF);
+    return true;
+}
+
+std::vector<std::string> LineFiles::close() {
+    std::vector<std::string> failed;
+    for (auto& f : files_) {
+        flush(f);
+        if (f.fd >= 0 && ::close(f.fd) != 0) f.failed = true;
+        if (f.failed) failed.push_back(f.name);
+    }
+    files_.clear();
+    return failed;
 }
 
 namespace {
@@ -158,6 +239,9 @@ bool ReadAll(const fs::path& path, std::string& bytes) {
     if (!isRegularFile(p)) return false;
     std::ifstream in(p, std::ios::binary);
     if (!in.is_open()) return false;
+    std::error_code ec;
+    const auto size = fs::file_size(p, ec);
+    if (!ec) bytes.reserve(size);
     char buffer[1 << 16];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
         bytes.append(buffer, static_cast<size_t>(in.gcount()));

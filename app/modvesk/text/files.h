@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace modvesk {
@@ -24,8 +25,42 @@ bool FileExists(const fs::path& path);
 // Appends (append) or creates/empties the file, writes text + CR LF, closes it.
 // Returns false when the file could not be written.
 bool WriteLine(bool append, const fs::path& path, const std::string& text);
+// Files written a line at a time (the reports of a job): each is opened for
+// appending at its first line, its name matched once, and written through a
+// buffer until close(). The bytes on disk are those of WriteLine(true, ...) line
+// after line. A file whose opening or writing failed takes no further line.
+class LineFiles {
+  public:
+    LineFiles() = default;
+    ~LineFiles(); // closes without a report
+    LineFiles(const LineFiles&) = delete;
+    LineFiles& operator=(const LineFiles&) = delete;
+
+    // Appends text + CR LF to the file `name` of `dir`. False when the file could
+    // not be opened, or a write failed (now or before).
+    bool append(const fs::path& dir, const std::string& name, std::string_view text);
+    // Writes what is buffered and closes every file; the names of the files that
+    // could not be written whole, in the order of their first lines.
+    std::vector<std::string> close();
+    bool empty() const { return files_.empty(); }
+
+  private:
+    struct File {
+        std::string name; // as first given
+        int fd = -1;
+        std::string buffer;
+        bool failed = false;
+    };
+    static bool flush(File& f);
+    File* find(const std::string& name);
+    std::vector<File> files_;
+};
+
 // Writes the bytes as they are, creating or emptying the file. False on failure.
 bool WriteBytes(const fs::path& path, const std::string& bytes, bool append = false);
+// Writes the bytes at exactly this path, whose name was matched already,
+// creating or emptying the file. False on failure.
+bool WriteFileAt(const fs::path& path, std::string_view bytes);
 // Replaces the file's contents by `bytes` through a temporary file in the same
 // folder renamed over it: an interrupted or failed write leaves the original whole.
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes);

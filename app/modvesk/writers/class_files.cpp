@@ -7,7 +7,6 @@
 #include "substring_index.h"
 #include "text.h"
 
-#include <fstream>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -38,14 +37,15 @@ using ClassIndex = std::unordered_map<std::string, std::vector<long>>;
 
 ClassIndex indexByClass(Session& s) {
     ClassIndex index;
-    for (long i = 0; i <= s.job.lastPersonIndex; ++i) index[s.job.personAt(i).text].push_back(i);
+    for (long i = 0; i <= s.job.lastPersonIndex; ++i)
+        index[s.job.personAt(i).text].push_back(i);
     return index;
 }
 
 // The files of the program's directory by their lower-case names, read once, so
 // that writing a thousand class files does not scan the folder a thousand times.
 class FolderNames {
-public:
+  public:
     explicit FolderNames(const fs::path& dir) : dir_(dir) {
         std::error_code ec;
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
@@ -56,20 +56,17 @@ public:
         const auto found = names_.find(Lower(name));
         return dir_ / (found == names_.end() ? name : found->second);
     }
+    // Whether the folder held an entry of that name when it was listed, or one was
+    // written under it since.
+    bool holds(const std::string& name) const { return names_.count(Lower(name)) > 0; }
+    void written(const fs::path& path) {
+        names_.emplace(Lower(path.filename().string()), path.filename().string());
+    }
 
-private:
+  private:
     fs::path dir_;
     std::unordered_map<std::string, std::string> names_;
 };
-
-// Writes the bytes at exactly this path (the name is resolved already).
-bool writeResolved(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
 
 std::string classLine(const Person& p, const std::string& group) {
     return Trim(p.surname) + "," + Trim(p.firstName) + "," + group + "," + Trim(p.password);
@@ -78,8 +75,7 @@ std::string classLine(const Person& p, const std::string& group) {
 // Writes the file of one class; `index` and `folder`, when given, list the persons
 // by class and the files of the directory (otherwise every person and the folder
 // itself are looked at).
-void saveClass(Session& s, std::string& className, const ClassIndex* index,
-               const FolderNames* folder) {
+void saveClass(Session& s, std::string& className, const ClassIndex* index, FolderNames* folder) {
     className = Trim(Lower(className));
     if (className.empty()) return;
     if (!IsPlainFileName(className)) {
@@ -90,7 +86,8 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index,
     const std::string fileName = className + ".TXT";
     const fs::path path = folder ? folder->file(fileName) : s.file(fileName);
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(path, ec))) DeleteFileIfExists(path);
+    if (folder ? folder->holds(fileName) : fs::exists(fs::symlink_status(path, ec)))
+        fs::remove(path, ec);
     s.win.lstTri.clear();
     s.win.LstTri2.clear();
     const std::string group = StartsWithDigit(className) ? "c" + className : className;
@@ -98,7 +95,8 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index,
     if (index) {
         const auto found = index->find(className);
         if (found != index->end())
-            for (long i : found->second) addPerson(i);
+            for (long i : found->second)
+                addPerson(i);
     } else {
         for (long i = 0; i <= s.job.lastPersonIndex; ++i)
             if (s.job.personAt(i).text == className) addPerson(i);
@@ -108,7 +106,10 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index,
         text += line;
         text += CRLF;
     });
-    if (!writeResolved(path, text)) s.writeFailed(fileName);
+    if (!WriteFileAt(path, text))
+        s.writeFailed(fileName);
+    else if (folder)
+        folder->written(path);
     s.ui->refreshFileLists();
 }
 
@@ -120,12 +121,12 @@ void sauveClasse(Session& s, std::string& className) {
 
 void Command3_Click(Session& s) {
     DeleteFileIfExists(s.file("CLASSES.TXT"));
-    s.log(std::string(CRLF) +
-          ansi("Création des fichiers des comptes pour chaque classe........"));
+    s.log(std::string(CRLF) + ansi("Création des fichiers des comptes pour chaque classe........"));
     const ClassIndex index = indexByClass(s);
-    const FolderNames folder(s.dir);
+    FolderNames folder(s.dir);
     const std::vector<std::string> classes = s.win.classes.items();
-    for (std::string name : classes) saveClass(s, name, &index, &folder);
+    for (std::string name : classes)
+        saveClass(s, name, &index, &folder);
 }
 
 void save1_Click(Session& s, const std::string& selectedClass) {
