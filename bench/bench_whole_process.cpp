@@ -1,0 +1,217 @@
+// The two update jobs as a technician runs them, one rolvane-batch process per
+// school, against the I/O floor of the same data: bench_io_floor, a process that
+// reads every source once and writes files of the sizes the job wrote, once each.
+//
+//   bench_whole_process [RUNS]      (RUNS counted runs of each command, at least 5)
+//
+// Each school (4,000 pupils + 300 teachers, and ten times as many) is generated
+// once; the job runs once to learn what it writes, then the job and the floor take
+// turns, RUNS times after one warm-up, the folder put back as generated before
+// each job. Figures are the medians of the processes' own CPU time (user + system,
+// from wait4: other programs on a busy machine weigh little), with the wall time
+// and the peak memory beside them. rolvane-batch and bench_io_floor are looked
+// for beside this program. Exit status 1 when gep-update misses a target: at most
+// 5 times its floor at both sizes, at most 11 times slower at the larger, under
+// 64 MB at the larger.
+#include "school.h"
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Process {
+    double cpu = 0, wall = 0; // seconds
+    long peakKb = 0;
+    int status = -1;
+};
+
+double now() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+double seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
+// Runs the program with its output thrown away; its times and peak memory.
+Process spawn(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const double start = now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    Process p;
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return p;
+    p.wall = now() - start;
+    p.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    p.peakKb = usage.ru_maxrss;
+    p.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    return p;
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A school's folder, with a copy of it as generated beside it to put it back
+// before each run. The sources stay on disk, not in this process: the peak
+// memory of a child counts the memory of this process at the fork.
+struct School {
+    fs::path dir, pristine;
+    std::vector<std::string> sources;
+};
+
+School loadSchool(const fs::path& dir) {
+    School school{dir, dir.string() + "-pristine", {}};
+    fs::remove_all(school.pristine);
+    fs::create_directories(school.pristine);
+    for (const auto& e : fs::directory_iterator(dir)) {
+        school.sources.push_back(e.path().filename().string());
+        fs::copy_file(e.path(), school.pristine / e.path().filename());
+    }
+    return school;
+}
+
+bool isSource(const School& school, const std::string& name) {
+    return std::find(school.sources.begin(), school.sources.end(), name) != school.sources.end();
+}
+
+void restore(const School& school) {
+    for (const auto& e : fs::directory_iterator(school.dir))
+        if (!isSource(school, e.path().filename().string())) fs::remove_all(e.path());
+    for (const auto& name : school.sources)
+        fs::copy_file(school.pristine / name, school.dir / name,
+                      fs::copy_options::overwrite_existing);
+}
+
+// The floor's manifest: every source, then every file the job left new or changed.
+void writeManifest(const School& school, const fs::path& manifest) {
+    std::ofstream out(manifest);
+    for (const auto& name : school.sources)
+        out << "in " << name << "\n";
+    for (const auto& e : fs::directory_iterator(school.dir)) {
+        const std::string name = e.path().filename().string();
+        const std::string bytes = readAll(e.path());
+        if (!isSource(school, name) || readAll(school.pristine / name) != bytes)
+            out << "out " << bytes.size() << " " << name << "\n";
+    }
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Figures {
+    double jobCpu, floorCpu, jobWall, floorWall, peakMb;
+    bool ok;
+};
+
+// The job and its floor in turns on one school.
+Figures measure(const fs::path& bin, const School& school, const std::string& job, int runs) {
+    const std::string dir = school.dir.string();
+    std::vector<std::string> jobArgs = {
+        (bin / "rolvane-batch").string(), job, "--dir", dir, "--export", dir + "/EXPORT"};
+    if (job == "gep-update") jobArgs.insert(jobArgs.end(), {"--rne1", benchschool::kRne});
+    const fs::path manifest = dir + ".manifest", floorDir = dir + "-floor";
+    restore(school);
+    bool ok = spawn(jobArgs).status == 0;
+    writeManifest(school, manifest);
+    const std::vector<std::string> floorArgs = {(bin / "bench_io_floor").string(),
+                                                manifest.string(), dir, floorDir.string()};
+    std::vector<double> jobCpu, floorCpu, jobWall, floorWall;
+    long peakKb = 0;
+    for (int i = 0; i <= runs; ++i) { // the first turn is the warm-up
+        restore(school);
+        const Process j = spawn(jobArgs);
+        fs::remove_all(floorDir);
+        fs::create_directories(floorDir);
+        const Process f = spawn(floorArgs);
+        ok = ok && j.status == 0 && f.status == 0;
+        if (i == 0) continue;
+        jobCpu.push_back(j.cpu), jobWall.push_back(j.wall);
+        floorCpu.push_back(f.cpu), floorWall.push_back(f.wall);
+        peakKb = std::max(peakKb, j.peakKb);
+    }
+    fs::remove_all(floorDir);
+    fs::remove_all(school.pristine);
+    return {median(jobCpu),    median(floorCpu), median(jobWall),
+            median(floorWall), peakKb / 1024.0,  ok};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = std::max(5, argc > 1 ? std::atoi(argv[1]) : 5);
+    const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
+    std::error_code ec;
+    const fs::path base =
+        fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path root = base / ("rolvane-bench-process-" + std::to_string(::getpid()));
+    const long pupils[2] = {4000, 40000}, teachers[2] = {300, 3000};
+    const char* shown[2] = {"4,300", "43,000"};
+
+    std::printf("medians of %d runs; CPU = user + system of the whole process\n", runs);
+    std::printf("%-11s %-8s %9s %10s %9s %9s %10s %9s\n", "job", "persons", "job CPU", "floor CPU",
+                "job/floor", "job wall", "floor wall", "peak");
+    bool within = true, failed = false;
+    Figures f[2][2];
+    for (int size = 0; size < 2; ++size) {
+        fs::remove_all(root, ec);
+        benchschool::makeSchool(root, pupils[size], teachers[size]);
+        malloc_trim(0); // the school made, this process is small again before it forks
+        for (int j = 0; j < 2; ++j) {
+            const std::string job = j == 0 ? "gep-update" : "csv-update";
+            const School school = loadSchool(root / (j == 0 ? "gep" : "csv"));
+            f[j][size] = measure(bin, school, job, runs);
+            const Figures& x = f[j][size];
+            failed = failed || !x.ok;
+            std::printf("%-11s %-8s %7.3f s %8.4f s %9.1f %7.3f s %8.4f s %6.1f MB\n", job.c_str(),
+                        shown[size], x.jobCpu, x.floorCpu, x.jobCpu / x.floorCpu, x.jobWall,
+                        x.floorWall, x.peakMb);
+        }
+    }
+    fs::remove_all(root, ec);
+    for (int j = 0; j < 2; ++j)
+        std::printf("%s: 43,000 / 4,300 persons, CPU %.2f, wall %.2f\n",
+                    j == 0 ? "gep-update" : "csv-update", f[j][1].jobCpu / f[j][0].jobCpu,
+                    f[j][1].jobWall / f[j][0].jobWall);
+    const Figures& small = f[0][0];
+    const Figures& large = f[0][1];
+    within = small.jobCpu <= 5 * small.floorCpu && large.jobCpu <= 5 * large.floorCpu &&
+             large.jobCpu <= 11 * small.jobCpu && large.peakMb < 64;
+    std::printf("gep-update targets (job/floor <= 5 at both sizes, growth <= 11, peak < 64 MB "
+                "at 43,000): %s\n",
+                within ? "met" : "missed");
+    if (failed) std::printf("a run ended with a non-zero status\n");
+    return within && !failed ? 0 : 1;
+}
