@@ -19,7 +19,7 @@ void BatchDialogs::answerFile(const std::string& pattern, const std::string& pat
 }
 
 void BatchDialogs::message(const std::string& text, const std::string&, modvesk::Icon) {
-    err_ << "[message] " << terminalLine(text) << std::endl;
+    err_ << "[message] " << shown(terminalLine(text)) << std::endl;
 }
 
 bool BatchDialogs::question(const std::string& text, const std::string&, modvesk::Icon) {
@@ -27,7 +27,8 @@ bool BatchDialogs::question(const std::string& text, const std::string&, modvesk
     const bool searchOffer =
         text.find(ansi("Voulez vous le rechercher et le copier")) != std::string::npos;
     const bool yes = yes_ && !searchOffer;
-    err_ << "[question] " << terminalLine(text) << " -> " << (yes ? "Oui" : "Non") << std::endl;
+    err_ << "[question] " << shown(terminalLine(text)) << " -> " << (yes ? "Oui" : "Non")
+         << std::endl;
     return yes;
 }
 
@@ -44,6 +45,12 @@ void BatchDialogs::showForm(modvesk::Form form) {
     if (onForm) onForm(form);
 }
 
-void BatchDialogs::note(const std::string& utf8Line) { err_ << utf8Line << std::endl; }
+void BatchDialogs::note(const std::string& utf8Line) {
+    err_ << shown(utf8Line) << std::endl;
+}
+
+std::string BatchDialogs::shown(const std::string& utf8Line) const {
+    return shownPaths ? shownPaths(utf8Line) : utf8Line;
+}
 
 } // namespace batch

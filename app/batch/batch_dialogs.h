@@ -15,7 +15,7 @@
 namespace batch {
 
 class BatchDialogs : public modvesk::Dialogs {
-public:
+  public:
     BatchDialogs(std::ostream& err, bool yes) : err_(err), yes_(yes) {}
 
     // The path the open-file dialog returns when its filter's pattern (the text
@@ -23,11 +23,11 @@ public:
     void answerFile(const std::string& pattern, const std::string& path);
     // Plays the part of the user in a modal form the job opens.
     std::function<void(modvesk::Form)> onForm;
+    // Gives the paths a line names as the user gave them (a dry run's copies).
+    std::function<std::string(const std::string&)> shownPaths;
 
-    void message(const std::string& text, const std::string& title,
-                 modvesk::Icon icon) override;
-    bool question(const std::string& text, const std::string& title,
-                  modvesk::Icon icon) override;
+    void message(const std::string& text, const std::string& title, modvesk::Icon icon) override;
+    bool question(const std::string& text, const std::string& title, modvesk::Icon icon) override;
     std::string openFile(const std::string& title, const std::string& filter,
                          const std::string& initialName) override;
     void attente(long) override {}
@@ -36,7 +36,9 @@ public:
     // A line of standard error (UTF-8 given).
     void note(const std::string& utf8Line);
 
-private:
+  private:
+    std::string shown(const std::string& utf8Line) const;
+
     std::ostream& err_;
     bool yes_;
     std::vector<std::pair<std::string, std::string>> files_;

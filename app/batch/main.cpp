@@ -98,6 +98,10 @@ int main(int argc, char** argv) {
     fs::current_path(options.value("--dir"), ec);
 
     batch::BatchDialogs dialogs(std::cerr, options.flag("--yes"));
+    if (dryRun)
+        dialogs.shownPaths = [&dryRun](const std::string& line) {
+            return dryRun->originalPaths(line);
+        };
     modvesk::Session session;
     session.ui = &dialogs;
     // Created once, as the window program does; the jobs that need it say so when absent.

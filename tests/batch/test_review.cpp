@@ -212,3 +212,17 @@ TEST(Show, CsvAndTableOfHandWrittenFiles) {
     EXPECT_NE(table.out.find("création      LÉVY   Élodie"), std::string::npos) << table.out;
     EXPECT_NE(table.out.find("suppression   COLIN  MAXIME"), std::string::npos) << table.out;
 }
+
+TEST(DryRun, MessagesNameTheFilesTheUserGave) {
+    Folder dir;
+    const std::string missing = (dir.path().parent_path() / "nulle-part" / "EXPORT").string();
+    const BatchRun dry =
+        runBatch({"gep-update", "--dir", dir.str(), "--export", missing, "--dry-run"}, dir.path());
+    const BatchRun real =
+        runBatch({"gep-update", "--dir", dir.str(), "--export", missing}, dir.path());
+    EXPECT_EQ(dry.status, 1);
+    EXPECT_EQ(dry.err, real.err);
+    const std::string said = dry.out + (dry.err.empty() ? "" : dry.err.back());
+    EXPECT_NE(said.find(missing), std::string::npos) << said;
+    EXPECT_EQ(said.find("rolvane-simulation"), std::string::npos) << said;
+}
