@@ -101,3 +101,44 @@ TEST_F(SiecleJobs, ChosenExportsAreCopiedIntoTheFolder) {
     EXPECT_EQ(accounts("ComptesAajouter.txt"), 60);
     EXPECT_FALSE(s.job.endedEarly);
 }
+
+TEST_F(SiecleJobs, TheBilanNamesEveryPersonLeftOutAndWhy) {
+    writeFile("ElevesSansAdresses.xml",
+              "<BEE_ELEVES><DONNEES><ELEVES>"
+              "<ELEVE ELEVE_ID=\"1\"><NOM_DE_FAMILLE>A</NOM_DE_FAMILLE><PRENOM>B</PRENOM>"
+              "<DATE_NAISS>2014-05-03</DATE_NAISS></ELEVE>"
+              "<ELEVE ELEVE_ID=\"2\"><NOM_DE_FAMILLE>C</NOM_DE_FAMILLE><PRENOM> </PRENOM>"
+              "<DATE_NAISS>03/05/2014</DATE_NAISS></ELEVE>"
+              "<ELEVE ELEVE_ID=\"3\"><NOM_DE_FAMILLE>D</NOM_DE_FAMILLE><PRENOM>E</PRENOM>"
+              "<DATE_NAISS>03/05/2014</DATE_NAISS></ELEVE>"
+              "<ELEVE ELEVE_ID=\"4\"><NOM_DE_FAMILLE>F</NOM_DE_FAMILLE><PRENOM>G</PRENOM>"
+              "<DATE_NAISS>03/05/2014</DATE_NAISS></ELEVE>"
+              "</ELEVES><STRUCTURES>"
+              "<STRUCTURES_ELEVE ELEVE_ID=\"1\"><STRUCTURE><CODE_STRUCTURE>6A</CODE_STRUCTURE>"
+              "<TYPE_STRUCTURE>D</TYPE_STRUCTURE></STRUCTURE></STRUCTURES_ELEVE>"
+              "<STRUCTURES_ELEVE ELEVE_ID=\"2\"><STRUCTURE><CODE_STRUCTURE>6A</CODE_STRUCTURE>"
+              "<TYPE_STRUCTURE>D</TYPE_STRUCTURE></STRUCTURE></STRUCTURES_ELEVE>"
+              "<STRUCTURES_ELEVE ELEVE_ID=\"3\"><STRUCTURE><CODE_STRUCTURE> inactifs "
+              "</CODE_STRUCTURE><TYPE_STRUCTURE>D</TYPE_STRUCTURE></STRUCTURE></STRUCTURES_ELEVE>"
+              "<STRUCTURES_ELEVE ELEVE_ID=\"4\"><STRUCTURE><CODE_STRUCTURE>6A</CODE_STRUCTURE>"
+              "<TYPE_STRUCTURE>D</TYPE_STRUCTURE></STRUCTURE></STRUCTURES_ELEVE>"
+              "</STRUCTURES></DONNEES></BEE_ELEVES>");
+    writeFile(kStaffFile, "<STS_EDT><DONNEES><INDIVIDUS>"
+                          "<INDIVIDU ID=\"9\"><NOM_USAGE> </NOM_USAGE><NOM_PATRONYMIQUE>H"
+                          "</NOM_PATRONYMIQUE></INDIVIDU>"
+                          "<INDIVIDU ID=\"8\"><NOM_PATRONYMIQUE>I</NOM_PATRONYMIQUE>"
+                          "<PRENOM>Jean</PRENOM></INDIVIDU>"
+                          "</INDIVIDUS></DONNEES></STS_EDT>");
+    creercompteSIECLE_m_Click(s);
+    EXPECT_EQ(accounts("ComptesAajouter.txt"), 1);
+    EXPECT_EQ(accounts("ComptesProfsAajouter.txt"), 1);
+    EXPECT_NE(s.win.Text1.find(ansi(std::string(kStaffFile) +
+                                    " : 1 individu sans compte\r\n"
+                                    "  individu 9 : prénom vide\r\n"
+                                    "ElevesSansAdresses.xml : 3 élèves sans compte\r\n"
+                                    "  élève 1 : date de naissance illisible\r\n"
+                                    "  élève 2 : prénom vide\r\n"
+                                    "  élève 3 : inactif")),
+              std::string::npos)
+        << s.win.Text1;
+}
