@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 namespace modvesk {
 
@@ -19,6 +20,26 @@ std::string classOfGroup(const std::string& group) {
 }
 
 namespace {
+
+// The files of a folder by their lower-case names, listed once: looking each
+// class's files up by name would scan the folder once per class.
+class Listing {
+  public:
+    explicit Listing(const fs::path& dir) : dir_(dir) {
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+            names_.emplace(Lower(it->path().filename().string()), it->path().filename().string());
+    }
+    // The existing file of that name without regard to case, or dir / name.
+    fs::path file(const std::string& name) const {
+        const auto found = names_.find(Lower(name));
+        return dir_ / (found == names_.end() ? name : found->second);
+    }
+
+  private:
+    fs::path dir_;
+    std::unordered_map<std::string, std::string> names_;
+};
 
 bool isTeacher(const AccountRow& row) {
     return row.groupe == "profs";
@@ -41,12 +62,12 @@ std::string letters(const std::string& text) {
 
 // The class file's lines ("SURNAME,First name,group,password") matched with the
 // accounts of the class, in the file's order; the accounts it does not list follow.
-std::vector<Slip> inClassFileOrder(const fs::path& dir, const std::string& cls,
+std::vector<Slip> inClassFileOrder(const Listing& dir, const std::string& cls,
                                    const std::vector<const AccountRow*>& rows) {
     std::vector<Slip> slips;
     std::vector<bool> used(rows.size(), false);
     std::string bytes;
-    if (IsPlainFileName(cls) && ReadAll(resolveName(dir, cls + ".TXT"), bytes)) {
+    if (IsPlainFileName(cls) && ReadAll(dir.file(cls + ".TXT"), bytes)) {
         forEachLine(bytes, [&](const std::string& line) {
             const std::string surname = NthField(1, line, ",");
             const std::string first = NthField(2, line, ",");
@@ -84,9 +105,10 @@ std::vector<SlipGroup> pupilSlips(const fs::path& dir) {
     std::map<std::string, std::vector<const AccountRow*>> byClass;
     for (const auto& row : rows)
         if (!isTeacher(row)) byClass[classOfGroup(row.groupe)].push_back(&row);
+    const Listing listing(dir);
     std::vector<SlipGroup> groups;
     for (const auto& [cls, members] : byClass)
-        groups.push_back(SlipGroup{cls, inClassFileOrder(dir, cls, members)});
+        groups.push_back(SlipGroup{cls, inClassFileOrder(listing, cls, members)});
     return groups;
 }
 
@@ -124,14 +146,15 @@ struct Fonts {
     }
 };
 
-// One line of UTF-8 text at (x, y), made smaller when it would be wider than `room`.
+// One line of UTF-8 text at (x, y), made smaller when it would be wider than
+// `room`; a fixed text that fits (room 0) is not measured.
 void text(cairo_t* cr, cairo_font_face_t* face, double size, double x, double y,
           const std::string& utf8Text, double room = kSlipWidth - 2 * kMargin) {
     cairo_set_font_face(cr, face);
     cairo_set_font_size(cr, size);
-    cairo_text_extents_t ext;
-    cairo_text_extents(cr, utf8Text.c_str(), &ext);
-    if (ext.x_advance > room) cairo_set_font_size(cr, size * room / ext.x_advance);
+    cairo_text_extents_t ext{};
+    if (room > 0) cairo_text_extents(cr, utf8Text.c_str(), &ext);
+    if (room > 0 && ext.x_advance > room) cairo_set_font_size(cr, size * room / ext.x_advance);
     cairo_move_to(cr, x, y);
     cairo_show_text(cr, utf8Text.c_str());
 }
@@ -165,14 +188,14 @@ void drawSlip(cairo_t* cr, const Fonts& f, const Slip& slip, const std::string& 
     text(cr, f.regular, 11, x, y,
          slip.group == "profs" ? "Professeur" : "Classe : " + utf8(Upper(slip.group)));
     y += 30;
-    text(cr, f.regular, 11, x, y, "Identifiant :");
+    text(cr, f.regular, 11, x, y, "Identifiant :", 0);
     const double valueRoom = kSlipWidth - 2 * kMargin - 95;
     text(cr, f.mono, 14, x + 95, y, utf8(slip.login), valueRoom);
     y += 22;
-    text(cr, f.regular, 11, x, y, "Mot de passe :");
+    text(cr, f.regular, 11, x, y, "Mot de passe :", 0);
     text(cr, f.mono, 14, x + 95, y, utf8(slip.password), valueRoom);
     y += 30;
-    text(cr, f.italic, 9, x, y, "Mot de passe à changer à la première connexion.");
+    text(cr, f.italic, 9, x, y, "Mot de passe à changer à la première connexion.", 0);
 }
 
 } // namespace
@@ -217,17 +240,17 @@ std::string rneOf(const Session& s) {
 }
 
 // Writes one PDF of the program's folder and says so in the log box.
-bool writeOne(Session& s, const std::string& name, const std::vector<const Slip*>& slips,
-              std::vector<std::string>& written) {
+bool writeOne(Session& s, const Listing& folder, const std::string& name,
+              const std::vector<const Slip*>& slips, std::vector<std::string>& written) {
     if (!IsPlainFileName(name)) {
         s.log(std::string(CRLF) + ansi("Classe ignorée (nom de fichier impossible) : ") + name);
         return false;
     }
-    if (!writeSlipsPdf(s.file(name), slips, rneOf(s))) {
+    if (!writeSlipsPdf(folder.file(name), slips, rneOf(s))) {
         s.writeFailed(name);
         return false;
     }
-    written.push_back(name);
+    written.push_back(folder.file(name).filename().string()); // as it lies in the folder
     s.log(std::string(CRLF) + ansi("Fiches de connexion : ") + name + " (" +
           Str(static_cast<long>(slips.size())) + (slips.size() == 1 ? " fiche)" : " fiches)"));
     return true;
@@ -242,13 +265,14 @@ void nothingToPrint(Session& s, const std::string& utf8Text) {
 
 std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::string& className) {
     std::vector<std::string> written;
+    const Listing folder(s.dir);
     s.log(std::string(CRLF) + ansi("Création des fiches de connexion........"));
     if (choice == SlipChoice::Teachers) {
         const SlipGroup teachers = teacherSlips(s.dir);
         if (teachers.slips.empty())
             nothingToPrint(s, "Aucun nouveau compte de professeur avec un mot de passe.");
         else
-            writeOne(s, "fiches-profs.pdf", pointers(teachers.slips), written);
+            writeOne(s, folder, "fiches-profs.pdf", pointers(teachers.slips), written);
         return written;
     }
     const std::vector<SlipGroup> classes = pupilSlips(s.dir);
@@ -260,7 +284,7 @@ std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::st
             nothingToPrint(s, "Aucun nouveau compte avec un mot de passe dans la classe " +
                                   utf8(className) + ".");
         else
-            writeOne(s, "fiches-" + it->name + ".pdf", pointers(it->slips), written);
+            writeOne(s, folder, "fiches-" + it->name + ".pdf", pointers(it->slips), written);
         return written;
     }
     if (classes.empty()) {
@@ -270,10 +294,10 @@ std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::st
     std::vector<const Slip*> all;
     for (const auto& group : classes) {
         const auto slips = pointers(group.slips);
-        writeOne(s, "fiches-" + group.name + ".pdf", slips, written);
+        writeOne(s, folder, "fiches-" + group.name + ".pdf", slips, written);
         all.insert(all.end(), slips.begin(), slips.end());
     }
-    writeOne(s, "fiches-toutes-classes.pdf", all, written);
+    writeOne(s, folder, "fiches-toutes-classes.pdf", all, written);
     return written;
 }
 
