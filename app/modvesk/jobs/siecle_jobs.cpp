@@ -273,7 +273,7 @@ void convertSchoolXml(Session& s, const SchoolSources& src) {
 } // namespace
 
 void creercompteSIECLE_m_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
     s.job.UpdateMode = false;
@@ -290,7 +290,7 @@ void creercompteSIECLE_m_Click(Session& s) {
 }
 
 void msjcmptSIECLE_m_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
     s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "
