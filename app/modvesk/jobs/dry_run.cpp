@@ -23,6 +23,17 @@ fs::path makePrivateFolder() {
     return pattern;
 }
 
+// Gives the owner every right on the folders under `root` (a job may leave one
+// read-only), so that removing the tree removes their files too.
+void reopenFolders(const fs::path& root) {
+    std::error_code ec;
+    const auto options = fs::directory_options::skip_permission_denied;
+    for (fs::recursive_directory_iterator it(root, options, ec), end; !ec && it != end;
+         it.increment(ec))
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+}
+
 } // namespace
 
 DryRunFolder::DryRunFolder(const fs::path& dir)
@@ -50,7 +61,7 @@ DryRunFolder::~DryRunFolder() {
     // The job may have made its folder the current one: leave it before removing it.
     const fs::path current = fs::current_path(ec);
     if (!ec && current.string().rfind(root_.string(), 0) == 0) fs::current_path(dir_, ec);
-    // Files the job left read-only inside go with their folder.
+    reopenFolders(root_);
     fs::remove_all(root_, ec);
 }
 
