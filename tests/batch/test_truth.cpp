@@ -176,11 +176,12 @@ TEST(Truth, NamesBeyondWindows1252GivePlainLetterLogins) {
             for (const auto& name : src.logged)
                 EXPECT_EQ(occurrences(r.out, "\n" + name + " lu comme texte UTF-8.\n"), 1) << r.out;
             EXPECT_NE(bilanOf(r).find("\n" + src.accounts + " : 4 comptes\n"), std::string::npos);
-            if (src.file == "ELEVES.CSV") // written back in Windows-1252
+            if (src.file == "ELEVES.CSV") { // written back in Windows-1252
                 EXPECT_EQ(f.read("ELEVES.CSV"), "Wisniewski;Lukasz;3A;03/05/2009\r\n"
                                                 "\xC7\x65lik;S\xFCkr\xFC;3A;03/05/2009\r\n"
                                                 "Nguyen;Thi \xC1\x6Eh;3A;03/05/2009\r\n"
                                                 "Bront\xEB-Dupr\xE9;Zo\xEB;3A;03/05/2009\r\n\r\n");
+            }
         }
 }
 
