@@ -3,6 +3,7 @@
 // the Bilan and the accounts of a real run; "show" lists the accounts the Bilan
 // counts; "slips" prints one slip per new account, class by class.
 #include "batch_run.h"
+#include "corpus.h"
 
 #include <gtest/gtest.h>
 
@@ -225,4 +226,18 @@ TEST(DryRun, MessagesNameTheFilesTheUserGave) {
     const std::string said = dry.out + (dry.err.empty() ? "" : dry.err.back());
     EXPECT_NE(said.find(missing), std::string::npos) << said;
     EXPECT_EQ(said.find("rolvane-simulation"), std::string::npos) << said;
+}
+
+TEST(DryRun, TheAccessExportWritesNeitherInTheFolderNorBesideIt) {
+    const std::string mdb = testsupport::corpusFile("jahlborn-jackcess__fixedTextTestV2000.mdb");
+    SKIP_WITHOUT_CORPUS(mdb);
+    Folder dir(false), elsewhere(false);
+    const BatchRun r = runBatch({"access-csv", "--dir", dir.str(), "--mdb", mdb, "--table", "USERS",
+                                 "--fields", "c_user_login,c_user_name,c_flag_,d_stamp_", "--out",
+                                 (elsewhere.path() / "x.csv").string(), "--accounts", "--dry-run"},
+                                dir.path());
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+    EXPECT_NE(r.out.find("Comptes : création : 2,"), std::string::npos) << r.out;
 }
