@@ -11,7 +11,7 @@ using namespace modvesk;
 namespace {
 
 class ExportReader : public testsupport::SessionTest {
-protected:
+  protected:
     static std::string old(const std::string& key) {
         std::string buffer = vandrel::blanks(256);
         vandrel::presentancien(key, buffer);
@@ -44,4 +44,30 @@ TEST_F(ExportReader, HeaderOnlyMissingFileAndReadOnlyRegisterNothing) {
     LoadExport(s, "", false);
     LoadExport(s, (dir / "absent").string(), false);
     EXPECT_EQ(old("DUPONT"), "n");
+}
+
+// Fields are cut at ";" with the blanks around them left out (a last field keeps
+// the blanks after it); missing fields are empty.
+TEST_F(ExportReader, FieldsAreCutAtSemicolonsAndBlanksLeftOut) {
+    struct Case {
+        const char* line;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"  MARTIN  ;  lea ; c3a ;  martin.lea", "MARTIN LEA", "c3a martin.lea"},
+        {"MARTIN;x;y;z", "MARTIN", "LEA"}, // the surname alone: its first line
+        {"DURAND;;c2b;durand", "DURAND", "c2b durand"},
+        {"PETIT;Jean", "PETIT", "JEAN"},
+        {"  ;Anne;c1;x", "ANNE", "c1 x"},
+        {"SEUL", "SEUL", ""},
+        {"ROUX;Ines;c6;roux.ines;;;", "ROUX INES", "c6 roux.ines"},
+    };
+    std::string text = header;
+    for (const Case& c : cases)
+        text += std::string(c.line) + "\r\n";
+    writeFile("EXPORT", text);
+    LoadExport(s, (dir / "EXPORT").string(), false);
+    for (const Case& c : cases)
+        EXPECT_EQ(old(c.key), c.value) << c.line;
 }

@@ -83,12 +83,11 @@ void storePerson(Session& s, long index, const std::string& surname, const std::
 }
 
 // The steps every builder ends with: register the key, file the entry (unless
-// there is none), advance the index, report a long login.
-void finishPerson(Session& s, const LoginParts& lp, const std::string* entry,
-                  const std::string& old, long& index, const std::string& surname,
-                  const std::string& reportGroup) {
+// there is none; it is moved into its list), advance the index, report a long login.
+void finishPerson(Session& s, const LoginParts& lp, std::string* entry, const std::string& old,
+                  long& index, const std::string& surname, const std::string& reportGroup) {
     vandrel::inserenom(lp.nameKey);
-    if (entry) (old == "n" ? s.win.lstTri : s.win.LstTri2).add(*entry);
+    if (entry) (old == "n" ? s.win.lstTri : s.win.LstTri2).add(std::move(*entry));
     ++index;
     ReportTruncation(s, surname, lp.firstPart, reportGroup);
 }

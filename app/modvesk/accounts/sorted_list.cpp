@@ -13,7 +13,8 @@ namespace {
 const std::array<unsigned char, 256>& lowerTable() {
     static const std::array<unsigned char, 256> table = [] {
         std::array<unsigned char, 256> t{};
-        for (int c = 0; c < 256; ++c) t[c] = static_cast<unsigned char>(lowerChar(static_cast<char>(c)));
+        for (int c = 0; c < 256; ++c)
+            t[c] = static_cast<unsigned char>(lowerChar(static_cast<char>(c)));
         return t;
     }();
     return table;
@@ -21,8 +22,7 @@ const std::array<unsigned char, 256>& lowerTable() {
 
 // Byte order of the lower-cased entries (bytes compared as unsigned values), and
 // insertion order for equal ones.
-template <typename Entry>
-bool keyLess(const Entry& a, const Entry& b) {
+template <typename Entry> bool keyLess(const Entry& a, const Entry& b) {
     if (a.high != b.high) return a.high < b.high;
     if (a.low != b.low) return a.low < b.low;
     const auto& low = lowerTable();
@@ -48,6 +48,11 @@ uint64_t headWord(const std::string& entry, size_t from) {
 
 void SortedList::add(const std::string& entry) {
     entries_.push_back(Entry{headWord(entry, 0), headWord(entry, 8), entries_.size(), entry});
+}
+
+void SortedList::add(std::string&& entry) {
+    const uint64_t high = headWord(entry, 0), low = headWord(entry, 8);
+    entries_.push_back(Entry{high, low, entries_.size(), std::move(entry)});
 }
 
 void SortedList::clear() {

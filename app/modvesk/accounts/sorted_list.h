@@ -12,8 +12,9 @@
 namespace modvesk {
 
 class SortedList {
-public:
+  public:
     void add(const std::string& entry);
+    void add(std::string&& entry);
     void clear();
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
@@ -22,15 +23,17 @@ public:
 
     template <class F> void forEach(F&& f) const {
         settle();
-        for (const auto& e : entries_) f(e.entry);
+        for (const auto& e : entries_)
+            f(e.entry);
     }
     // The entries from last to first.
     template <class F> void forEachBackward(F&& f) const {
         settle();
-        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) f(it->entry);
+        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
+            f(it->entry);
     }
 
-private:
+  private:
     // Entries are appended as they come and put in order when the list is next
     // read: adding costs no search and no shifting, reading sorts only the new ones.
     void settle() const;

@@ -10,20 +10,36 @@ namespace modvesk {
 
 namespace {
 
+// The next field of `rest` as FirstField gives it (the blanks before it left out,
+// and those after it when a ";" ends it), and `rest` moved past that ";" as
+// RestAfter moves it (to "" when there is none), without copying the line.
+std::string_view nextField(std::string_view& rest) {
+    const size_t start = rest.find_first_not_of(' ');
+    rest = start == std::string_view::npos ? std::string_view() : rest.substr(start);
+    const size_t end = rest.find(';');
+    std::string_view field = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    if (end == std::string_view::npos) return field;
+    const size_t last = field.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string_view() : field.substr(0, last + 1);
+}
+
 // The two registrations of one line of the file.
 void registerLine(const std::string& line) {
-    std::string rest = line;
-    const std::string surname = FirstField(rest, ";");
-    rest = RestAfter(rest, ";");
-    const std::string firstName = FirstField(rest, ";");
-    rest = RestAfter(rest, ";");
-    const std::string group = FirstField(rest, ";");
-    rest = RestAfter(rest, ";");
-    const std::string login = FirstField(rest, ";");
+    std::string_view rest = line;
+    const std::string_view surname = nextField(rest);
+    const std::string upperFirstName = Upper(nextField(rest));
+    const std::string_view group = nextField(rest);
+    const std::string_view login = nextField(rest);
 
-    vandrel::inserenomancien(Upper(Trim(surname + " " + Upper(firstName))),
-                             Trim(group) + " " + login);
-    vandrel::inserenomancien(Upper(Trim(surname)), Upper(firstName));
+    std::string key(surname);
+    key += ' ';
+    key += upperFirstName;
+    std::string value = Trim(group);
+    value += ' ';
+    value += login;
+    vandrel::inserenomancien(Upper(Trim(key)), value);
+    vandrel::inserenomancien(Upper(Trim(surname)), upperFirstName);
 }
 
 } // namespace
