@@ -77,12 +77,16 @@ std::vector<Source> makeSources(long count) {
             r = fields + " ";
             break;
         }
-        case 1: r = surname + ";" + first + ";" + cls + ";15/03/2010"; break;
-        case 2:
-            r = " " + pad("", 2) + pad("T" + std::to_string(i), 8) + pad("AB" + std::to_string(i), 12) +
-                pad(surname, 25) + pad(first, 20);
+        case 1:
+            r = surname + ";" + first + ";" + cls + ";15/03/2010";
             break;
-        default: r = surname + ";" + first + ";profs;secret"; break;
+        case 2:
+            r = " " + pad("", 2) + pad("T" + std::to_string(i), 8) +
+                pad("AB" + std::to_string(i), 12) + pad(surname, 25) + pad(first, 20);
+            break;
+        default:
+            r = surname + ";" + first + ";profs;secret";
+            break;
         }
         out.push_back({kind, r});
     }
@@ -90,7 +94,8 @@ std::vector<Source> makeSources(long count) {
 }
 
 double buildAll(const fs::path& dir, long count) {
-    for (const char* name : {"doublons.txt", "troncatures.txt"}) fs::remove(dir / name);
+    for (const char* name : {"doublons.txt", "troncatures.txt"})
+        fs::remove(dir / name);
     std::vector<Source> sources = makeSources(count);
     modvesk::Session s;
     s.dir = dir;
@@ -109,10 +114,18 @@ double buildAll(const fs::path& dir, long count) {
     const double start = cpuSeconds();
     for (auto& src : sources) {
         switch (src.kind) {
-        case 0: modvesk::BuildGepPupil(s, src.record, index); break;
-        case 1: modvesk::BuildCsvPupil(s, src.record, index); break;
-        case 2: modvesk::BuildGepTeacher(s, src.record, index); break;
-        default: modvesk::BuildCsvTeacher(s, src.record, index); break;
+        case 0:
+            modvesk::BuildGepPupil(s, src.record, index);
+            break;
+        case 1:
+            modvesk::BuildCsvPupil(s, src.record, index);
+            break;
+        case 2:
+            modvesk::BuildGepTeacher(s, src.record, index);
+            break;
+        default:
+            modvesk::BuildCsvTeacher(s, src.record, index);
+            break;
         }
     }
     const double seconds = cpuSeconds() - start;
@@ -136,7 +149,8 @@ int main(int argc, char** argv) {
     // The machine may be busy: each size is timed five times (CPU time) and the best kept.
     auto best = [&dir](long count) {
         double t = buildAll(dir, count);
-        for (int run = 1; run < 5; ++run) t = std::min(t, buildAll(dir, count));
+        for (int run = 1; run < 5; ++run)
+            t = std::min(t, buildAll(dir, count));
         return t;
     };
     // Keep freed memory in the process: otherwise every large run pays the kernel
@@ -145,7 +159,7 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     buildAll(dir, 40000); // warm-up
-    if (argc > 1) { // one size only, for profiling
+    if (argc > 1) {       // one size only, for profiling
         const long count = std::atol(argv[1]);
         std::printf("builders, %ld persons: %.3f s\n", count, best(count));
         fs::remove_all(dir);

@@ -8,48 +8,49 @@ namespace {
 constexpr size_t kFirstSize = 64;
 
 uint64_t mix(uint64_t h) { // the finaliser of MurmurHash3: every bit reaches every bit
-  h ^= h >> 33;
-  h *= 0xff51afd7ed558ccdULL;
-  h ^= h >> 33;
-  h *= 0xc4ceb9fe1a85ec53ULL;
-  return h ^ (h >> 33);
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ULL;
+    return h ^ (h >> 33);
 }
 } // namespace
 
 uint32_t KeyIndex::hashOf(std::string_view key) {
-  uint64_t h = 0x9e3779b97f4a7c15ULL ^ key.size();
-  size_t i = 0;
-  for (; i + 8 <= key.size(); i += 8) {
-    uint64_t chunk;
-    std::memcpy(&chunk, key.data() + i, 8);
-    h = mix(h ^ chunk);
-  }
-  uint64_t tail = 0;
-  if (i < key.size()) std::memcpy(&tail, key.data() + i, key.size() - i);
-  h = mix(h ^ tail ^ 0x5bd1e995ULL);
-  return static_cast<uint32_t>(h ^ (h >> 32));
+    uint64_t h = 0x9e3779b97f4a7c15ULL ^ key.size();
+    size_t i = 0;
+    for (; i + 8 <= key.size(); i += 8) {
+        uint64_t chunk;
+        std::memcpy(&chunk, key.data() + i, 8);
+        h = mix(h ^ chunk);
+    }
+    uint64_t tail = 0;
+    if (i < key.size()) std::memcpy(&tail, key.data() + i, key.size() - i);
+    h = mix(h ^ tail ^ 0x5bd1e995ULL);
+    return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
 void KeyIndex::reserveOne() {
-  // The table stays at most four fifths full and doubles when it would pass that:
-  // between 40 and 80 per cent full, a probe seldom reads more than a cache line.
-  if (5 * (count_ + 1) <= 4 * slots_.size()) return;
-  std::vector<uint64_t> grown(slots_.empty() ? kFirstSize : 2 * slots_.size(), 0);
-  for (const uint64_t slot : slots_)
-    if (slot) place(grown, slot);
-  slots_.swap(grown);
+    // The table stays at most four fifths full and doubles when it would pass that:
+    // between 40 and 80 per cent full, a probe seldom reads more than a cache line.
+    if (5 * (count_ + 1) <= 4 * slots_.size()) return;
+    std::vector<uint64_t> grown(slots_.empty() ? kFirstSize : 2 * slots_.size(), 0);
+    for (const uint64_t slot : slots_)
+        if (slot) place(grown, slot);
+    slots_.swap(grown);
 }
 
 void KeyIndex::add(uint32_t hash, uint32_t entry) noexcept {
-  place(slots_, slotOf(hash, entry));
-  ++count_;
+    place(slots_, slotOf(hash, entry));
+    ++count_;
 }
 
 void KeyIndex::place(std::vector<uint64_t>& slots, uint64_t slot) noexcept {
-  const size_t mask = slots.size() - 1;
-  size_t i = static_cast<uint32_t>(slot >> 32) & mask;
-  while (slots[i]) i = (i + 1) & mask;
-  slots[i] = slot;
+    const size_t mask = slots.size() - 1;
+    size_t i = static_cast<uint32_t>(slot >> 32) & mask;
+    while (slots[i])
+        i = (i + 1) & mask;
+    slots[i] = slot;
 }
 
 } // namespace vandrel1

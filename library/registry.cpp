@@ -26,31 +26,31 @@ using GroupSet = std::unordered_set<std::string_view>;
 
 // The two parts of a text with exactly one blank.
 bool twoParts(std::string_view text, std::string_view& first, std::string_view& second) {
-  const size_t blank = text.find(' ');
-  if (blank == std::string_view::npos || text.find(' ', blank + 1) != std::string_view::npos)
-    return false;
-  first = text.substr(0, blank);
-  second = text.substr(blank + 1);
-  return true;
+    const size_t blank = text.find(' ');
+    if (blank == std::string_view::npos || text.find(' ', blank + 1) != std::string_view::npos)
+        return false;
+    first = text.substr(0, blank);
+    second = text.substr(blank + 1);
+    return true;
 }
 
 // The tests of listing, in their order.
 bool estSorti(std::string_view k, std::string_view v, const GroupSet& groups) {
-  std::string_view group, login, surname, firstName;
-  return twoParts(v, group, login) && groups.count(group) && !present_b(bpluscarnet, k) &&
-         twoParts(k, surname, firstName);
+    std::string_view group, login, surname, firstName;
+    return twoParts(v, group, login) && groups.count(group) && !present_b(bpluscarnet, k) &&
+           twoParts(k, surname, firstName);
 }
 
 // Queues the listed entry's line "surname;first name;group;login".
 void listeSorti(std::string_view k, std::string_view v) {
-  std::string_view group, login, surname, firstName;
-  twoParts(v, group, login);
-  twoParts(k, surname, firstName);
-  std::string line;
-  line.reserve(k.size() + v.size() + 4);
-  line.append(surname).append(";").append(firstName).append(";").append(group).append(";");
-  line.append(login).append("\n");
-  ajouteCompteSorti('e', std::move(line));
+    std::string_view group, login, surname, firstName;
+    twoParts(v, group, login);
+    twoParts(k, surname, firstName);
+    std::string line;
+    line.reserve(k.size() + v.size() + 4);
+    line.append(surname).append(";").append(firstName).append(";").append(group).append(";");
+    line.append(login).append("\n");
+    ajouteCompteSorti('e', std::move(line));
 }
 
 } // namespace
@@ -61,58 +61,61 @@ using namespace vandrel1;
 extern "C" {
 
 VANDREL_API void VANDREL_CALL creationCarnet(void) {
-  guarded([] {
-    creatcar(bpluscarnet);
-    creatcar(bpluscarnetancien);
-    creatcar(bpluscarnetid);
-    videLignesProfs();
-  });
+    guarded([] {
+        creatcar(bpluscarnet);
+        creatcar(bpluscarnetancien);
+        creatcar(bpluscarnetid);
+        videLignesProfs();
+    });
 }
 
 VANDREL_API void VANDREL_CALL fermercarnet(void) {
-  guarded([] {
-    fermecar(bpluscarnet);
-    fermecar(bpluscarnetancien);
-    fermecar(bpluscarnetid);
-  });
+    guarded([] {
+        fermecar(bpluscarnet);
+        fermecar(bpluscarnetancien);
+        fermecar(bpluscarnetid);
+    });
 }
 
 VANDREL_API void VANDREL_CALL inserenom(const char* nameKey) {
-  guarded([&] { inserenom_b(bpluscarnet, arg(nameKey), {}); });
+    guarded([&] { inserenom_b(bpluscarnet, arg(nameKey), {}); });
 }
 
 VANDREL_API int32_t VANDREL_CALL present(const char* nameKey) {
-  return guarded(kNo, [&] { return present_b(bpluscarnet, arg(nameKey)) ? kYes : kNo; });
+    return guarded(kNo, [&] { return present_b(bpluscarnet, arg(nameKey)) ? kYes : kNo; });
 }
 
 VANDREL_API int32_t VANDREL_CALL presentID(const char* identifier) {
-  return guarded(kNo, [&] { return present_b(bpluscarnetid, arg(identifier)) ? kYes : kNo; });
+    return guarded(kNo, [&] { return present_b(bpluscarnetid, arg(identifier)) ? kYes : kNo; });
 }
 
 VANDREL_API void VANDREL_CALL inserenomancien(const char* key, const char* value) {
-  guarded([&] { inserenom_b(bpluscarnetancien, arg(key), arg(value)); });
+    guarded([&] { inserenom_b(bpluscarnetancien, arg(key), arg(value)); });
 }
 
 VANDREL_API void VANDREL_CALL presentancien(const char* key, char* buffer) {
-  guarded([&] {
-    const auto found = bpluscarnetancien ? bpluscarnetancien->firstValue(arg(key)) : std::nullopt;
-    RecouvrePhysique(buffer, found.value_or("n"));
-  });
+    guarded([&] {
+        const auto found =
+            bpluscarnetancien ? bpluscarnetancien->firstValue(arg(key)) : std::nullopt;
+        RecouvrePhysique(buffer, found.value_or("n"));
+    });
 }
 
 VANDREL_API void VANDREL_CALL elevessortis(const char* groupList) {
-  guarded([&] {
-    videComptesSortis();
-    const StringList list = chaine_list(arg(groupList), " ");
-    const GroupSet groups(list.begin(), list.end()); // views into `list`
-    if (bpluscarnet && bpluscarnetancien)
-      // Only the listed entries are put in key order.
-      bpluscarnetancien->walkSelected(
-          [&](std::string_view key, std::string_view value) { return estSorti(key, value, groups); },
-          listeSorti);
-    // The queue is left as it is: the next elevessortis or msjourbasekwartz empties it.
-    ecritComptesSortis('e', "comptesAsupprimer.txt");
-  });
+    guarded([&] {
+        videComptesSortis();
+        const StringList list = chaine_list(arg(groupList), " ");
+        const GroupSet groups(list.begin(), list.end()); // views into `list`
+        if (bpluscarnet && bpluscarnetancien)
+            // Only the listed entries are put in key order.
+            bpluscarnetancien->walkSelected(
+                [&](std::string_view key, std::string_view value) {
+                    return estSorti(key, value, groups);
+                },
+                listeSorti);
+        // The queue is left as it is: the next elevessortis or msjourbasekwartz empties it.
+        ecritComptesSortis('e', "comptesAsupprimer.txt");
+    });
 }
 
 VANDREL_API void VANDREL_CALL raz(void) {}

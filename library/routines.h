@@ -13,25 +13,23 @@ using StringList = std::vector<std::string>;
 // Runs one exported operation so that nothing escapes through the C boundary:
 // any exception (out of memory included) ends the operation and the fallback
 // is answered.
-template <typename Result, typename Body>
-Result guarded(Result fallback, Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return fallback;
-  }
+template <typename Result, typename Body> Result guarded(Result fallback, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return fallback;
+    }
 }
-template <typename Body>
-void guarded(Body&& body) noexcept {
-  try {
-    body();
-  } catch (...) {
-  }
+template <typename Body> void guarded(Body&& body) noexcept {
+    try {
+        body();
+    } catch (...) {
+    }
 }
 
 // A caller's string seen as text; a null pointer reads as the empty text.
 inline std::string_view arg(const char* text) {
-  return text ? std::string_view(text) : std::string_view();
+    return text ? std::string_view(text) : std::string_view();
 }
 
 // The fill contract (RecouvrePhysique): n is the length of the buffer's string.
@@ -49,7 +47,9 @@ std::string long_concat(const StringList& list, std::string_view separator = {})
 // Drops an element when an equal string occurs later in the list; the survivors
 // keep their order (A, B, A gives B, A). ote_rep is the same routine.
 StringList supp_doublons(const StringList& list);
-inline StringList ote_rep(const StringList& list) { return supp_doublons(list); }
+inline StringList ote_rep(const StringList& list) {
+    return supp_doublons(list);
+}
 // True when the list holds an element equal to the text (byte for byte).
 bool appartient(std::string_view text, const StringList& list);
 

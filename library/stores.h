@@ -3,8 +3,9 @@
 //
 // A store keeps its entries in insertion order and answers walks in ascending
 // unsigned byte order of the keys. A key is cut to its first 52 characters when
-// it is inserted, and a lookup compares the first 52 characters of its key. Equal keys are all kept: a lookup finds the one
-// inserted first and a walk in key order visits them in insertion order.
+// it is inserted, and a lookup compares the first 52 characters of its key. Equal keys are all
+// kept: a lookup finds the one inserted first and a walk in key order visits them in insertion
+// order.
 //
 // Entries are laid one after the other in a text arena (key length, value
 // length, key, value). Lookups go through the lookup index (key_index.h), a hash
@@ -30,42 +31,42 @@ namespace vandrel1 {
 constexpr size_t kKeyLength = 52;
 
 class Store {
-public:
-  Store() = default;
-  Store(const Store&) = delete;
-  Store& operator=(const Store&) = delete;
+  public:
+    Store() = default;
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
 
-  // Adds the entry; on failure (out of memory) the store is left as it was.
-  void insert(std::string_view key, std::string_view value);
-  // The value of the entry inserted first under the key (cut to 52), if any.
-  std::optional<std::string_view> firstValue(std::string_view key) const;
-  bool holds(std::string_view key) const { return firstValue(key).has_value(); }
-  using Visit = std::function<void(std::string_view, std::string_view)>;
-  using Select = std::function<bool(std::string_view, std::string_view)>;
-  // The entries (key as stored, cut to 52, value) for which `select` is true, in ascending key
-  // order, equal keys in insertion order. `select` sees every entry once, in
-  // insertion order, before the first visit; only the entries it keeps are put in
-  // key order.
-  void walkSelected(const Select& select, const Visit& visit) const;
-  size_t size() const { return size_; }
+    // Adds the entry; on failure (out of memory) the store is left as it was.
+    void insert(std::string_view key, std::string_view value);
+    // The value of the entry inserted first under the key (cut to 52), if any.
+    std::optional<std::string_view> firstValue(std::string_view key) const;
+    bool holds(std::string_view key) const { return firstValue(key).has_value(); }
+    using Visit = std::function<void(std::string_view, std::string_view)>;
+    using Select = std::function<bool(std::string_view, std::string_view)>;
+    // The entries (key as stored, cut to 52, value) for which `select` is true, in ascending key
+    // order, equal keys in insertion order. `select` sees every entry once, in
+    // insertion order, before the first visit; only the entries it keeps are put in
+    // key order.
+    void walkSelected(const Select& select, const Visit& visit) const;
+    size_t size() const { return size_; }
 
-  // The first 16 bytes of a cut key as one number (see prefixOf in stores.cpp).
-  using Prefix = unsigned __int128;
-  // An entry in the key order: its prefix (high and low halves), and its place in
-  // the arena.
-  struct Ordered {
-    uint64_t high, low;
-    uint32_t entry;
-  };
+    // The first 16 bytes of a cut key as one number (see prefixOf in stores.cpp).
+    using Prefix = unsigned __int128;
+    // An entry in the key order: its prefix (high and low halves), and its place in
+    // the arena.
+    struct Ordered {
+        uint64_t high, low;
+        uint32_t entry;
+    };
 
-private:
-  std::string_view key(uint32_t entry) const;
-  std::string_view value(uint32_t entry) const;
-  bool keyLess(const Ordered& a, const Ordered& b) const;
+  private:
+    std::string_view key(uint32_t entry) const;
+    std::string_view value(uint32_t entry) const;
+    bool keyLess(const Ordered& a, const Ordered& b) const;
 
-  std::string arena_; // every entry: key length, value length, key, value
-  size_t size_ = 0;
-  KeyIndex lookup_;
+    std::string arena_; // every entry: key length, value length, key, value
+    size_t size_ = 0;
+    KeyIndex lookup_;
 };
 
 // The handles: a store is open when its handle holds one, absent otherwise.

@@ -25,24 +25,28 @@ void answerTraineeForm(modvesk::Session& s, BatchDialogs& d, const Options& o) {
 }
 
 const JobRegistration csvJobs({
-    {"csv-create", "créer les comptes à partir de ELEVES.CSV et PROFS.CSV (y compris SCONET)",
+    {"csv-create",
+     "créer les comptes à partir de ELEVES.CSV et PROFS.CSV (y compris SCONET)",
      {},
      [](modvesk::Session& s, BatchDialogs&, const Options&) {
          modvesk::creercompteCSV_m_Click(s);
      }},
-    {"csv-update", "mettre à jour les comptes (ELEVES.CSV, PROFS.CSV et fichier EXPORT)",
+    {"csv-update",
+     "mettre à jour les comptes (ELEVES.CSV, PROFS.CSV et fichier EXPORT)",
      {"--export"},
      [](modvesk::Session& s, BatchDialogs& d, const Options& o) {
          d.answerFile("export", o.value("--export"));
          modvesk::msjcmptcsv_m_Click(s);
      }},
-    {"trainees", "créer les comptes des stagiaires d'une liste de noms",
+    {"trainees",
+     "créer les comptes des stagiaires d'une liste de noms",
      {"--list", "--group"},
      [](modvesk::Session& s, BatchDialogs& d, const Options& o) {
          answerTraineeForm(s, d, o);
          modvesk::stage_m_Click(s);
      }},
-    {"rename-logins", "inverser Nom.Prénom et Prénom.Nom dans les logins d'un fichier EXPORT",
+    {"rename-logins",
+     "inverser Nom.Prénom et Prénom.Nom dans les logins d'un fichier EXPORT",
      {"--export", "--yes"},
      [](modvesk::Session& s, BatchDialogs& d, const Options& o) {
          d.answerFile("export", o.value("--export"));

@@ -10,11 +10,17 @@ namespace batch {
 namespace {
 
 const JobRegistration gepJobs({
-    {"gep-create", "créer les comptes à partir des tables GEP", {},
+    {"gep-create",
+     "créer les comptes à partir des tables GEP",
+     {},
      [](modvesk::Session& s, BatchDialogs&, const Options&) { modvesk::Genfich_M_Click(s); }},
-    {"gep-b2i", "convertir les élèves des tables GEP pour le B2I", {},
+    {"gep-b2i",
+     "convertir les élèves des tables GEP pour le B2I",
+     {},
      [](modvesk::Session& s, BatchDialogs&, const Options&) { modvesk::gep_b2i_m_Click(s); }},
-    {"gep-update", "mettre à jour les comptes (tables GEP et fichier EXPORT)", {"--export"},
+    {"gep-update",
+     "mettre à jour les comptes (tables GEP et fichier EXPORT)",
+     {"--export"},
      [](modvesk::Session& s, BatchDialogs& d, const Options& o) {
          d.answerFile("export", o.value("--export"));
          modvesk::miseAjour_M_Click(s);

@@ -16,9 +16,9 @@ class BatchDialogs;
 struct Options;
 
 struct BatchJob {
-    std::string name;                   // the JOB word of the command line
-    std::string summary;                // one line of the usage (UTF-8)
-    std::vector<std::string> required;  // options the job cannot run without
+    std::string name;                  // the JOB word of the command line
+    std::string summary;               // one line of the usage (UTF-8)
+    std::vector<std::string> required; // options the job cannot run without
     // Runs the menu command on a Session already set from the options; may give
     // BatchDialogs the answers of its file dialogs or forms first.
     std::function<void(modvesk::Session&, BatchDialogs&, const Options&)> run;
@@ -32,7 +32,8 @@ std::vector<const BatchJob*> allJobs();
 
 struct JobRegistration {
     explicit JobRegistration(std::vector<BatchJob> jobs) {
-        for (auto& job : jobs) registerJob(std::move(job));
+        for (auto& job : jobs)
+            registerJob(std::move(job));
     }
 };
 

@@ -10,7 +10,9 @@ namespace batch {
 namespace {
 
 const JobRegistration shellJobs({
-    {"clean", "supprimer les fichiers .txt du dossier", {},
+    {"clean",
+     "supprimer les fichiers .txt du dossier",
+     {},
      [](modvesk::Session& s, BatchDialogs&, const Options&) { modvesk::Actualiser_M_Click(s); }},
 });
 

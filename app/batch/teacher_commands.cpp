@@ -17,8 +17,7 @@ using modvesk::ansi;
 
 // The index of the first entry of the teacher list equal to `teacher` (UTF-8
 // from the command line), or -1 after a line on standard error.
-int findTeacher(const std::vector<std::string>& list, const std::string& teacher,
-                BatchDialogs& d) {
+int findTeacher(const std::vector<std::string>& list, const std::string& teacher, BatchDialogs& d) {
     const auto it = std::find(list.begin(), list.end(), ansi(teacher));
     if (it != list.end()) return static_cast<int>(it - list.begin());
     d.note("Professeur absent de la liste du fichier EXPORT : " + teacher);
@@ -60,7 +59,9 @@ void playFrCmptesProfs(modvesk::Session& s, BatchDialogs& d, const Options& o) {
 }
 
 const JobRegistration teacherJobs({
-    {"responsibles", "définir les groupes dont les professeurs sont responsables", {"--export"},
+    {"responsibles",
+     "définir les groupes dont les professeurs sont responsables",
+     {"--export"},
      [](modvesk::Session& s, BatchDialogs& d, const Options& o) {
          d.answerFile("export", o.value("--export"));
          d.onForm = [&](modvesk::Form form) {
@@ -68,7 +69,9 @@ const JobRegistration teacherJobs({
          };
          modvesk::defrespgroupes_Click(s);
      }},
-    {"delete-teachers", "supprimer des comptes du groupe PROFS", {"--export"},
+    {"delete-teachers",
+     "supprimer des comptes du groupe PROFS",
+     {"--export"},
      [](modvesk::Session& s, BatchDialogs& d, const Options& o) {
          d.answerFile("export", o.value("--export"));
          d.onForm = [&](modvesk::Form form) {

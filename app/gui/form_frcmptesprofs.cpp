@@ -35,8 +35,8 @@ FrCmptesProfsDialog::FrCmptesProfsDialog(modvesk::Session& session, QWidget* par
     listprofs_->setAccessibleName(QStringLiteral("Liste des professeurs"));
     listprofs_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     (new QVBoxLayout(frame1))->addWidget(listprofs_);
-    const QString caption =
-        QStringLiteral("Générer le fichier de comptes Profs à supprimer correspondant aux sélections");
+    const QString caption = QStringLiteral(
+        "Générer le fichier de comptes Profs à supprimer correspondant aux sélections");
     auto* label1 = new QLabel(caption);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setWordWrap(true);
@@ -59,7 +59,8 @@ FrCmptesProfsDialog::FrCmptesProfsDialog(modvesk::Session& session, QWidget* par
 void FrCmptesProfsDialog::load() {
     modvesk::frcmptesprofs_Form_Load(session_, form_);
     listprofs_->clear();
-    for (const auto& item : form_.Listprofs) listprofs_->addItem(toQt(item));
+    for (const auto& item : form_.Listprofs)
+        listprofs_->addItem(toQt(item));
 }
 
 void FrCmptesProfsDialog::Command4_Click() {

@@ -34,7 +34,8 @@ QPushButton* button(const char* name, const QString& caption) {
 
 void fill(QListWidget* list, const std::vector<std::string>& items) {
     list->clear();
-    for (const auto& item : items) list->addItem(toQt(item));
+    for (const auto& item : items)
+        list->addItem(toQt(item));
 }
 
 } // namespace
@@ -68,8 +69,10 @@ ProfsRespDialog::ProfsRespDialog(modvesk::Session& session, QWidget* parent)
     label1->setWordWrap(true);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(framed("Frame1", QStringLiteral("Liste des professeurs"), listprofs_), 0, 0, 3, 1);
-    grid->addWidget(framed("Frame2", QStringLiteral("Groupes en responsabilité"), textassoc_), 0, 1);
+    grid->addWidget(framed("Frame1", QStringLiteral("Liste des professeurs"), listprofs_), 0, 0, 3,
+                    1);
+    grid->addWidget(framed("Frame2", QStringLiteral("Groupes en responsabilité"), textassoc_), 0,
+                    1);
     grid->addWidget(command1, 1, 1);
     grid->addWidget(framed("Frame3", QStringLiteral("Liste des groupes"), listgroupes_), 2, 1);
     grid->addWidget(label1, 3, 0, 1, 2);

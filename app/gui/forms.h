@@ -16,13 +16,13 @@ namespace gui {
 
 class ProfsRespDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     ProfsRespDialog(modvesk::Session& session, QWidget* parent);
     // Form_Load: asks for the EXPORT file and fills the lists.
     void load();
     const modvesk::ProfsRespForm& state() const { return form_; }
 
-private:
+  private:
     void pull();
     void showTextassoc();
     void Listprofs_Click();
@@ -39,12 +39,12 @@ private:
 
 class FrCmptesProfsDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     FrCmptesProfsDialog(modvesk::Session& session, QWidget* parent);
     void load();
     const modvesk::FrCmptesProfsForm& state() const { return form_; }
 
-private:
+  private:
     void Command4_Click();
     void quitter_m_Click();
 
@@ -55,10 +55,10 @@ private:
 
 class SaisieGroupesDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     SaisieGroupesDialog(modvesk::Session& session, QWidget* parent);
 
-private:
+  private:
     void Command1_Click();
 
     modvesk::Session& session_;

@@ -34,7 +34,8 @@ std::filesystem::path programDir() {
 QString defaultLockPath() {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        if (QFileInfo(runtime).isDir()) return QDir(runtime).filePath(QStringLiteral("rolvane.lock"));
+        if (QFileInfo(runtime).isDir())
+            return QDir(runtime).filePath(QStringLiteral("rolvane.lock"));
     }
 #ifdef _WIN32
     return QDir(QDir::tempPath()).filePath(QStringLiteral("rolvane.lock"));

@@ -24,11 +24,11 @@ QString defaultLockPath();
 // Holds the lock for the life of the process; acquired() is false when another
 // live process holds it.
 class SingleInstance {
-public:
+  public:
     explicit SingleInstance(const QString& lockPath);
     bool acquired() const { return acquired_; }
 
-private:
+  private:
     QLockFile lock_;
     bool acquired_ = false;
 };

@@ -16,7 +16,9 @@ inline QString toQt(const std::string& ansiText) {
     return QString::fromStdString(modvesk::utf8(ansiText));
 }
 
-inline std::string fromQt(const QString& text) { return modvesk::ansi(text.toStdString()); }
+inline std::string fromQt(const QString& text) {
+    return modvesk::ansi(text.toStdString());
+}
 
 inline QString pathToQt(const std::string& nativePath) {
     return QFile::decodeName(QByteArray::fromStdString(nativePath));

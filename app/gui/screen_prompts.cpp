@@ -2,8 +2,8 @@
 
 #include "qt_text.h"
 
-#include <QDesktopServices>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -20,10 +20,14 @@ namespace {
 QMessageBox::Icon qtIcon(modvesk::Icon icon) {
     switch (icon) {
     case modvesk::Icon::Exclamation:
-    case modvesk::Icon::Warning: return QMessageBox::Warning;
-    case modvesk::Icon::Information: return QMessageBox::Information;
-    case modvesk::Icon::Question: return QMessageBox::Question;
-    case modvesk::Icon::None: break;
+    case modvesk::Icon::Warning:
+        return QMessageBox::Warning;
+    case modvesk::Icon::Information:
+        return QMessageBox::Information;
+    case modvesk::Icon::Question:
+        return QMessageBox::Question;
+    case modvesk::Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -53,8 +57,7 @@ bool loadFrenchQtTexts() {
     if (translator) return true;
     auto* candidate = new QTranslator(QCoreApplication::instance());
     if (!candidate->load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"),
-                         QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete candidate;
         return false;
     }
@@ -66,16 +69,15 @@ bool loadFrenchQtTexts() {
 ScreenPrompts::ScreenPrompts(QWidget* parent, QString startDir)
     : parent_(parent), startDir_(std::move(startDir)) {}
 
-void ScreenPrompts::message(const std::string& text, const std::string& title,
-                            modvesk::Icon icon) {
+void ScreenPrompts::message(const std::string& text, const std::string& title, modvesk::Icon icon) {
     QMessageBox box(qtIcon(icon), boxTitle(title), toQt(text), QMessageBox::Ok, parent_);
     box.exec();
 }
 
 bool ScreenPrompts::question(const std::string& text, const std::string& title,
                              modvesk::Icon icon) {
-    QMessageBox box(qtIcon(icon), boxTitle(title), toQt(text),
-                    QMessageBox::Yes | QMessageBox::No, parent_);
+    QMessageBox box(qtIcon(icon), boxTitle(title), toQt(text), QMessageBox::Yes | QMessageBox::No,
+                    parent_);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
     box.setDefaultButton(QMessageBox::Yes);

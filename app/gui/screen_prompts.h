@@ -25,13 +25,11 @@ QStringList qtNameFilters(const std::string& filter);
 bool loadFrenchQtTexts();
 
 class ScreenPrompts : public modvesk::Dialogs {
-public:
+  public:
     // `parent` owns the dialogs; `startDir` is where the open-file dialog starts.
     ScreenPrompts(QWidget* parent, QString startDir);
-    void message(const std::string& text, const std::string& title,
-                 modvesk::Icon icon) override;
-    bool question(const std::string& text, const std::string& title,
-                  modvesk::Icon icon) override;
+    void message(const std::string& text, const std::string& title, modvesk::Icon icon) override;
+    bool question(const std::string& text, const std::string& title, modvesk::Icon icon) override;
     std::string openFile(const std::string& title, const std::string& filter,
                          const std::string& initialName) override;
     std::string chooseFileToWrite(const std::string& title, const std::string& filter,
@@ -39,7 +37,7 @@ public:
     void attente(long) override {}
     void openInEditor(const std::string& path) override;
 
-private:
+  private:
     QWidget* parent_;
     QString startDir_;
 };

@@ -5,14 +5,14 @@
 #include <filesystem>
 
 #ifdef _WIN32
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #else
+#include <cstdlib>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
-#include <cstdlib>
 #endif
 
 namespace gui {
@@ -51,9 +51,9 @@ bool ouvreAdresse(const std::string& address) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(browser.c_str(), commandLine.data(), nullptr, nullptr,
-                                        FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                                        &startup, &process);
+    const BOOL started =
+        CreateProcessA(browser.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                       NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process);
     if (!started || !process.hProcess) return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -86,7 +86,7 @@ std::string navigateurParDefaut(long& resultCode) {
             return avantNul(path.toStdString());
         }
     }
-    resultCode = 2;   // no program found for web pages
+    resultCode = 2; // no program found for web pages
     return "";
 }
 

@@ -118,11 +118,12 @@ QWidget* Vesklin::buildFormatFrame() {
     optionNomDabord_ = option("OptionNomDabord", QStringLiteral("Nom.prénom (dupont.catherine)"));
     optionAbrev_ = option("Optionabrev",
                           QStringLiteral("Prénom.Nom (Première lettre du prénom ex : c.dupont)"));
-    optionEntier_ = option("OptionEntier",
-                           QStringLiteral("Prénom.Nom (Sans abréviation par ex : catherine.dupont)"));
+    optionEntier_ = option(
+        "OptionEntier", QStringLiteral("Prénom.Nom (Sans abréviation par ex : catherine.dupont)"));
     auto* group = new QButtonGroup(box);
     group->setObjectName(QStringLiteral("formatConnexion"));
-    for (auto* radio : {optionNomDabord_, optionAbrev_, optionEntier_}) group->addButton(radio);
+    for (auto* radio : {optionNomDabord_, optionAbrev_, optionEntier_})
+        group->addButton(radio);
     const QString k17 = QStringLiteral("Nouveaux comptes pour Kwartz 1.7*");
     kwartz17_ = named(new QCheckBox(k17), "kwartz17", k17);
     column->addWidget(kwartz17_);
@@ -192,8 +193,8 @@ QWidget* Vesklin::buildFileFrames() {
 }
 
 void Vesklin::buildStatusBar() {
-    directoryLabel_ = new QLabel(QStringLiteral("Répertoire du programme : %1")
-                                     .arg(pathToQt(session_.dir.string())));
+    directoryLabel_ = new QLabel(
+        QStringLiteral("Répertoire du programme : %1").arg(pathToQt(session_.dir.string())));
     directoryLabel_->setObjectName(QStringLiteral("repertoireProgramme"));
     directoryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     progressBar_ = new QProgressBar;

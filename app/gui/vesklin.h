@@ -36,7 +36,7 @@ class ComptesWindow;
 class Vesklin : public QMainWindow, public modvesk::Dialogs {
     Q_OBJECT
 
-public:
+  public:
     // `dir` is the program's directory: every file the jobs read and write lies there.
     explicit Vesklin(std::filesystem::path dir, QWidget* parent = nullptr);
     ~Vesklin() override;
@@ -77,10 +77,8 @@ public:
     static void centreFenetre(QWidget* window);
 
     // Dialogs of the job code.
-    void message(const std::string& text, const std::string& title,
-                 modvesk::Icon icon) override;
-    bool question(const std::string& text, const std::string& title,
-                  modvesk::Icon icon) override;
+    void message(const std::string& text, const std::string& title, modvesk::Icon icon) override;
+    bool question(const std::string& text, const std::string& title, modvesk::Icon icon) override;
     std::string openFile(const std::string& title, const std::string& filter,
                          const std::string& initialName) override;
     std::string chooseFileToWrite(const std::string& title, const std::string& filter,
@@ -93,12 +91,12 @@ public:
     void showForm(modvesk::Form form) override;
     void openInEditor(const std::string& path) override;
 
-protected:
+  protected:
     // Form_QueryUnload: the library's registry is closed whenever the window closes.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* buildRneFrame();
     QWidget* buildFormatFrame();
     QWidget* buildServerFrame();

@@ -55,15 +55,13 @@ const MenuItem kSiecleItems[] = {
 const MenuItem kCsvItems[] = {
     {"creercompteCSV_m", "Créer les comptes à partir d'un fichier .CSV  (y compris SCONET)",
      modvesk::creercompteCSV_m_Click},
-    {"msjcmptcsv_m",
-     "M&ise à jour des comptes à partir d'un fichier .CSV (y compris SCONET)",
+    {"msjcmptcsv_m", "M&ise à jour des comptes à partir d'un fichier .CSV (y compris SCONET)",
      modvesk::msjcmptcsv_m_Click},
     {"stage_m", "Création des comptes à partir de Nom.Prénom ( situation stage)",
      modvesk::stage_m_Click},
     {"Modifconnex_M", "Modifier les noms de connexion", modvesk::Modifconnex_M_Click},
     {"defrespgroupes", "Définir les responsables de groupes", modvesk::defrespgroupes_Click},
-    {"supcpteProfs_m", "Supprimer des comptes dans le groupe PROFS",
-     modvesk::supcpteProfs_m_Click},
+    {"supcpteProfs_m", "Supprimer des comptes dans le groupe PROFS", modvesk::supcpteProfs_m_Click},
     {"Actualiser_M", "&Nettoyage du répertoire", modvesk::Actualiser_M_Click},
 };
 
@@ -85,15 +83,18 @@ void Vesklin::buildMenus() {
         connect(action, &QAction::triggered, this, [this, job = item.job] { runJob(job); });
         return action;
     };
-    for (const auto& item : kGepItems) addJob(item);
+    for (const auto& item : kGepItems)
+        addJob(item);
     miseAjour_ = findChild<QAction*>(QStringLiteral("miseAjour_M"));
-    for (const auto& item : kSiecleItems) addJob(item);
-    QAction* access = namedAction(this, "csvaccess_m",
-                                  "Créer un fichier CSV à partir d'une base Access");
+    for (const auto& item : kSiecleItems)
+        addJob(item);
+    QAction* access =
+        namedAction(this, "csvaccess_m", "Créer un fichier CSV à partir d'une base Access");
     lancer->addAction(access);
     commandActions_.push_back(access);
     connect(access, &QAction::triggered, this, [this] { csvaccess_m_Click(); });
-    for (const auto& item : kCsvItems) addJob(item);
+    for (const auto& item : kCsvItems)
+        addJob(item);
     QAction* comptes = namedAction(this, "voirComptes_m", "&Voir les comptes");
     lancer->addAction(comptes);
     commandActions_.push_back(comptes);
@@ -143,12 +144,13 @@ void Vesklin::runCommand(const std::function<void(Session&)>& command) {
     const std::string stopped = modvesk::ansi("Le traitement s'est arrêté sur une erreur : ");
     try {
         command(session_);
-    } catch (const component::ComponentError& e) {   // its text is already Windows-1252
+    } catch (const component::ComponentError& e) { // its text is already Windows-1252
         prompts_->message(stopped + e.what(), "", modvesk::Icon::Exclamation);
     } catch (const std::exception& e) {
         prompts_->message(stopped + modvesk::ansi(e.what()), "", modvesk::Icon::Exclamation);
     }
-    while (busyDepth_ > 0) busy(false);
+    while (busyDepth_ > 0)
+        busy(false);
     progressBar_->hide();
     running_ = false;
     setCommandsEnabled(true);
@@ -171,9 +173,12 @@ void Vesklin::pullFromWidgets() {
     auto& w = session_.win;
     w.txtrne1 = fromQt(txtrne1_->text());
     w.txtrne2 = fromQt(txtrne2_->text());
-    if (optionAbrev_->isChecked()) w.loginFormat = modvesk::LoginFormat::Abrev;
-    else if (optionEntier_->isChecked()) w.loginFormat = modvesk::LoginFormat::Entier;
-    else w.loginFormat = modvesk::LoginFormat::NomDabord;
+    if (optionAbrev_->isChecked())
+        w.loginFormat = modvesk::LoginFormat::Abrev;
+    else if (optionEntier_->isChecked())
+        w.loginFormat = modvesk::LoginFormat::Entier;
+    else
+        w.loginFormat = modvesk::LoginFormat::NomDabord;
     w.kwartz17 = kwartz17_->isChecked();
     w.version3 = version3_->isChecked();
 }
@@ -194,7 +199,8 @@ void Vesklin::pushToWidgets() {
     const std::vector<std::string> classes = w.classes.items();
     if (classes != shownClasses_) {
         classes_->clear();
-        for (const auto& c : classes) classes_->addItem(toQt(c));
+        for (const auto& c : classes)
+            classes_->addItem(toQt(c));
         shownClasses_ = classes;
     }
     classes_->setEnabled(w.classesEnabled);
@@ -223,13 +229,19 @@ void Vesklin::File1_Click() {
     prompts_->openInEditor((session_.dir / pathFromQt(item->text())).string());
 }
 
-void Vesklin::File2_Click() { refreshList(file2_, "*.dbf;*.csv"); }
+void Vesklin::File2_Click() {
+    refreshList(file2_, "*.dbf;*.csv");
+}
 
 // "Créer un fichier CSV à partir d'une base Access": empties LstTri2, then the
 // Access export window.
-void Vesklin::csvaccess_m_Click() { runJob(modvesk::csvaccess_m_Click); }
+void Vesklin::csvaccess_m_Click() {
+    runJob(modvesk::csvaccess_m_Click);
+}
 
-void Vesklin::msj_M_Click() { gui::msj_M_Click(*prompts_, updateAddress_); }
+void Vesklin::msj_M_Click() {
+    gui::msj_M_Click(*prompts_, updateAddress_);
+}
 
 void Vesklin::createComponent() {
     if (component_) return;

@@ -19,11 +19,17 @@
 
 namespace gui {
 
-void Vesklin::setPrompts(modvesk::Dialogs* prompts) { prompts_ = prompts ? prompts : screen_.get(); }
+void Vesklin::setPrompts(modvesk::Dialogs* prompts) {
+    prompts_ = prompts ? prompts : screen_.get();
+}
 
-void Vesklin::setFormDriver(std::function<void(QDialog*)> driver) { formDriver_ = std::move(driver); }
+void Vesklin::setFormDriver(std::function<void(QDialog*)> driver) {
+    formDriver_ = std::move(driver);
+}
 
-void Vesklin::setQuitHandler(std::function<void()> handler) { quit_ = std::move(handler); }
+void Vesklin::setQuitHandler(std::function<void()> handler) {
+    quit_ = std::move(handler);
+}
 
 void Vesklin::message(const std::string& text, const std::string& title, modvesk::Icon icon) {
     prompts_->message(text, title, icon);
@@ -46,10 +52,13 @@ std::string Vesklin::chooseFileToWrite(const std::string& title, const std::stri
     return dryRun_ && !chosen.empty() ? dryRun_->output(chosen).string() : chosen;
 }
 
-void Vesklin::openInEditor(const std::string& path) { prompts_->openInEditor(path); }
+void Vesklin::openInEditor(const std::string& path) {
+    prompts_->openInEditor(path);
+}
 
 void Vesklin::attente(long count) {
-    for (long i = 0; i <= count; ++i) QCoreApplication::processEvents();
+    for (long i = 0; i <= count; ++i)
+        QCoreApplication::processEvents();
 }
 
 void Vesklin::progress(long done, long total) {

@@ -18,9 +18,7 @@ const std::string kFields = "c_user_login,c_user_name,c_flag_,d_stamp_";
 
 class AccessBatch : public ::testing::Test {
   protected:
-    void SetUp() override {
-        SKIP_WITHOUT_CORPUS(kJet4);
-    }
+    void SetUp() override { SKIP_WITHOUT_CORPUS(kJet4); }
     BatchRun run(const Lines& extra) {
         Lines args = {"access-csv", "--dir", folder.str(), "--mdb", kJet4};
         args.insert(args.end(), extra.begin(), extra.end());
@@ -55,7 +53,7 @@ TEST_F(AccessBatch, AccountsFromAnAccessTable) {
     EXPECT_EQ(folder.read("ELEVES.CSV"), kRows + "\r\n\r\n");
     EXPECT_EQ(folder.read("ComptesAajouter.txt"),
               kImportHeader + "\r\nCOREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
-                                  "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
+                              "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
 }
 
 TEST_F(AccessBatch, UnknownNamesAreWrongUsage) {

@@ -27,7 +27,9 @@ void copySample(const Folder& f, const std::string& from, const std::string& as)
     fs::copy_file(kSamples / from, f.path() / as);
 }
 
-std::string sample(const std::string& name) { return (kSamples / name).string(); }
+std::string sample(const std::string& name) {
+    return (kSamples / name).string();
+}
 
 } // namespace
 
@@ -42,15 +44,16 @@ TEST(CsvBatch, CreateFromThePlainSamples) {
     EXPECT_NE(r.out.find(kDone), std::string::npos);
     EXPECT_EQ(f.read("ComptesAajouter.txt"),
               kImportHeader + "\r\n" +
-              "VANDERSTRAETENDELACROIX;M;c5c;vanderstraetendelacroix.m;vanderstraetendelacroix.m;05062010;;;;;;\r\n"
-              "MULLER;CHLOE;c5c;muller.chloe;muller.chloe;30012010;;;;;;\r\n"
-              "MARTINDURAND;JEAN;c4b;martindurand.jean;martindurand.jean;01022008;;;;;;\r\n"
-              "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"
-              "LEFEVRE;ELODIE;c3a;lefevre.elodie;lefevre.elodie;12112009;;;;;;\r\n"
-              "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n"
-              "DUPONT;CATHERINE1;c5c;dupont.catherine1;dupont.catherine1;17102010;;;;;;\r\n"
-              "DARTAGNAN;NOEL;c4b;dartagnan.noel;dartagnan.noel;14072008;;;;;;\r\n"
-              "\r\n");
+                  "VANDERSTRAETENDELACROIX;M;c5c;vanderstraetendelacroix.m;vanderstraetendelacroix."
+                  "m;05062010;;;;;;\r\n"
+                  "MULLER;CHLOE;c5c;muller.chloe;muller.chloe;30012010;;;;;;\r\n"
+                  "MARTINDURAND;JEAN;c4b;martindurand.jean;martindurand.jean;01022008;;;;;;\r\n"
+                  "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"
+                  "LEFEVRE;ELODIE;c3a;lefevre.elodie;lefevre.elodie;12112009;;;;;;\r\n"
+                  "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n"
+                  "DUPONT;CATHERINE1;c5c;dupont.catherine1;dupont.catherine1;17102010;;;;;;\r\n"
+                  "DARTAGNAN;NOEL;c4b;dartagnan.noel;dartagnan.noel;14072008;;;;;;\r\n"
+                  "\r\n");
     EXPECT_EQ(f.read("ComptesProfsAajouter.txt"),
               "ROUX;annesophie;profs;roux.annesophie;roux.annesophie;jardin7;;;;;;;;;;\r\n"
               "LEMAITRE;helene;profs;lemaitre.helene;lemaitre.helene;azerty;;;;;;;;;;\r\n"
@@ -69,12 +72,17 @@ TEST(CsvBatch, CreateFromTheSconetSample) {
     EXPECT_EQ(r.err, Lines{kNoTeachers});
     const std::string source = f.read("ELEVES.CSV");
     EXPECT_EQ(source.find('='), std::string::npos);
-    EXPECT_EQ(source.rfind("NOM;PRENOM;NE(E) LE;SEXE;DIV.\r\nDUPONT;CATHERINE;\"03/05/2009\";F;\"3A\"\r\n", 0), 0u);
+    EXPECT_EQ(
+        source.rfind(
+            "NOM;PRENOM;NE(E) LE;SEXE;DIV.\r\nDUPONT;CATHERINE;\"03/05/2009\";F;\"3A\"\r\n", 0),
+        0u);
     const std::string pupils = f.read("ComptesAajouter.txt");
-    EXPECT_NE(pupils.find("\r\nDUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n"),
+    EXPECT_NE(pupils.find(
+                  "\r\nDUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n"),
               std::string::npos);
-    EXPECT_NE(pupils.find("\r\nLEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        pupils.find("\r\nLEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"),
+        std::string::npos);
     EXPECT_NE(pupils.find("\r\nPETIT;LUCAS;c5c;petit.lucas;petit.lucas;08042010;;;;;;\r\n"),
               std::string::npos);
 }
@@ -90,11 +98,12 @@ TEST(CsvBatch, UpdateAgainstTheSampleExport) {
     EXPECT_EQ(f.read("comptesAsupprimer.txt"), "PETIT;LUCAS;c3a;petit.lucas\r\n");
     EXPECT_EQ(f.read("ComptesAmodifier.txt"),
               kImportHeader + "\r\n" +
-              "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;;;;;;;\r\n"
-              "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;;;;;;;\r\n\r\n");
+                  "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;;;;;;;\r\n"
+                  "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;;;;;;;\r\n\r\n");
     EXPECT_EQ(f.read("ComptesProfsAmodifier.txt"),
               "BERARD;sebastien;profs;berard.sebastien;berard.sebastien;;;;;;;;;;;\r\n\r\n");
-    EXPECT_NE(r.out.find("\nCréation du fichier des comptes à supprimer.....\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nCréation du fichier des comptes à supprimer.....\n"),
+              std::string::npos);
 
     const BatchRun missing = runBatch({"csv-update", "--dir", f.str()}, f.path());
     EXPECT_EQ(missing.status, 2);
@@ -102,18 +111,19 @@ TEST(CsvBatch, UpdateAgainstTheSampleExport) {
 
 TEST(CsvBatch, TraineesFromTheSampleList) {
     Folder f(false);
-    const BatchRun r = runBatch({"trainees", "--dir", f.str(), "--list", sample("csv/stagiaires.txt"),
-                                 "--group", "3 A", "--responsible", "c3a  c4b", "--format",
-                                 "initiale.nom"},
-                                f.path());
+    const BatchRun r =
+        runBatch({"trainees", "--dir", f.str(), "--list", sample("csv/stagiaires.txt"), "--group",
+                  "3 A", "--responsible", "c3a  c4b", "--format", "initiale.nom"},
+                 f.path());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err.size(), 1u);
-    EXPECT_EQ(f.read("ComptesAajouter.txt"),
-              kImportHeader + "\r\n" +
-              "MARTIN;J;c3A;j.martin;j.martin;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"
-              "LEFEVRE;E;c3A;e.lefevre;e.lefevre;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"
-              "DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"
-              "DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n\r\n");
+    EXPECT_EQ(
+        f.read("ComptesAajouter.txt"),
+        kImportHeader + "\r\n" +
+            "MARTIN;J;c3A;j.martin;j.martin;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"
+            "LEFEVRE;E;c3A;e.lefevre;e.lefevre;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"
+            "DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n"
+            "DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a  c4b;;;;;;;\r\n\r\n");
     EXPECT_FALSE(fs::exists(f.path() / "doublons.txt"));
     EXPECT_TRUE(fs::exists(f.path() / "STAGIAIRES.CSV"));
 }
@@ -162,13 +172,14 @@ TEST(CsvBatch, SconetWithoutTheComponentExitsWithThree) {
     unsetenv("ROLVANE_COMPONENT_DIR");
     unsetenv("ROLVANE_LIBRARY_DIR");
     copySample(f, "sconet/ELEVES.CSV", "ELEVES.CSV");
-    const BatchRun r =
-        runProgram((programs.path() / "rolvane-batch").string(), {"csv-create", "--dir", f.str()}, f.path());
+    const BatchRun r = runProgram((programs.path() / "rolvane-batch").string(),
+                                  {"csv-create", "--dir", f.str()}, f.path());
     if (r.out.find("Python.pythrolvane") == std::string::npos && r.status == 0)
         GTEST_SKIP() << "a component is installed on this machine";
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.out.find("\nLe composant Python.pythrolvane est introuvable"), std::string::npos);
-    EXPECT_NE(r.out.find("\nDes erreurs se sont produites : certains fichiers n'ont pas été créés.\n"),
-              std::string::npos);
+    EXPECT_NE(
+        r.out.find("\nDes erreurs se sont produites : certains fichiers n'ont pas été créés.\n"),
+        std::string::npos);
     EXPECT_NE(f.read("ELEVES.CSV").find('='), std::string::npos);
 }

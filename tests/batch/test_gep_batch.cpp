@@ -26,10 +26,13 @@ TEST(GepBatch, CreateOnTheSamplesWritesTheImportFiles) {
     EXPECT_NE(r.out.find("Tous les fichiers textes ont été créés.\n"), std::string::npos);
     const std::string pupils = f.read("ComptesAajouter.txt");
     EXPECT_EQ(pupils.rfind(testsupport::kImportHeader + "\r\n", 0), 0u);
-    EXPECT_NE(pupils.find("\r\nBERANGER;ELODIE;c6b;beranger.elodie;beranger.elodie;080312;;;;;;;;000106;;\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        pupils.find(
+            "\r\nBERANGER;ELODIE;c6b;beranger.elodie;beranger.elodie;080312;;;;;;;;000106;;\r\n"),
+        std::string::npos);
     EXPECT_EQ(f.read("GROUPES.TXT"), "c3A\r\nc4A\r\nc5A\r\nc6A\r\nc6B\r\nULIS\r\n");
-    EXPECT_NE(f.read("ComptesProfsAajouter.txt").find("BERARD;sebastien;profs;"), std::string::npos);
+    EXPECT_NE(f.read("ComptesProfsAajouter.txt").find("BERARD;sebastien;profs;"),
+              std::string::npos);
 }
 
 TEST(GepBatch, QuestionsGoToStandardErrorAndNoEndsEarly) {
@@ -67,8 +70,8 @@ TEST(GepBatch, B2iWritesEleves) {
 TEST(GepBatch, UpdateAgainstTheSampleExport) {
     Folder f;
     const BatchRun r = runBatch({"gep-update", "--dir", f.str(), "--rne1", "0590001a", "--format",
-                            "nom.prenom", "--export", "EXPORT"},
-                           f.path());
+                                 "nom.prenom", "--export", "EXPORT"},
+                                f.path());
     EXPECT_EQ(r.status, 0);
     ASSERT_EQ(r.err.size(), 2u);
     EXPECT_EQ(r.err[0].rfind("[message] NOTE TRES IMPORTANTE : Lors des mises à jour", 0), 0u);
@@ -82,10 +85,13 @@ TEST(GepBatch, UpdateAgainstTheSampleExport) {
 
 TEST(GepBatch, WrongUsageExitsTwoWithAFrenchLineAndTheUsage) {
     Folder f(false);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"gep-explode"}, {"gep-create", "--bogus"},
-          {"gep-update", "--dir", f.str()}, {"gep-create", "--dir", f.str() + "/absent"},
-          {"gep-create", "--format", "x.y"}, {"gep-create", "--rne1"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {"gep-explode"},
+                                                 {"gep-create", "--bogus"},
+                                                 {"gep-update", "--dir", f.str()},
+                                                 {"gep-create", "--dir", f.str() + "/absent"},
+                                                 {"gep-create", "--format", "x.y"},
+                                                 {"gep-create", "--rne1"}}) {
         const BatchRun r = runBatch(args, f.path());
         EXPECT_EQ(r.status, 2);
         ASSERT_FALSE(r.err.empty());
@@ -100,7 +106,8 @@ TEST(GepBatch, AFileThatCannotBeWrittenExitsThree) {
     fs::create_directories(f.path() / "ComptesProfsAajouter.txt" / "in-the-way");
     const BatchRun r = runBatch({"gep-create", "--rne1", "0590001A"}, f.path());
     EXPECT_EQ(r.status, 3);
-    EXPECT_NE(r.out.find("Erreur : impossible d'écrire ComptesProfsAajouter.txt"), std::string::npos);
+    EXPECT_NE(r.out.find("Erreur : impossible d'écrire ComptesProfsAajouter.txt"),
+              std::string::npos);
     EXPECT_NE(r.out.find("Des erreurs se sont produites : certains fichiers n'ont pas été créés."),
               std::string::npos);
     EXPECT_TRUE(fs::exists(f.path() / "ComptesAajouter.txt"));

@@ -19,12 +19,11 @@ using guitest::WindowRig;
 
 namespace {
 
-const char* const kExport =
-    "#Nom;Pr\xE9nom;groupe d'affectation;login actuel\r\n"
-    "DUPONT;Catherine;profs;c.dupont;c.dupont;;;;;;;\r\n"
-    "MARTIN;Paul;3A;p.martin;p.martin;;;;;;;\r\n"
-    "BLANC;Marc;profs;m.blanc;m.blanc;;;;3A1;;;\r\n"
-    "NOEL;Jo;4B;j.noel;j.noel;;;;;;;\r\n";
+const char* const kExport = "#Nom;Pr\xE9nom;groupe d'affectation;login actuel\r\n"
+                            "DUPONT;Catherine;profs;c.dupont;c.dupont;;;;;;;\r\n"
+                            "MARTIN;Paul;3A;p.martin;p.martin;;;;;;;\r\n"
+                            "BLANC;Marc;profs;m.blanc;m.blanc;;;;3A1;;;\r\n"
+                            "NOEL;Jo;4B;j.noel;j.noel;;;;;;;\r\n";
 
 const QString kResp = QStringLiteral("ComptesProfsResponsablesAModifier.txt");
 const QString kDel = QStringLiteral("ComptesProfsASupprimer.txt");
@@ -49,15 +48,19 @@ void selectTeacher(QDialog* form, const QString& entry) {
         if (profs->item(i)->text() == entry) profs->setCurrentRow(i);
 }
 
-QString textassoc(QDialog* form) { return form->findChild<QLineEdit*>("Textassoc")->text(); }
-void click(QDialog* form, const char* name) { form->findChild<QPushButton*>(name)->click(); }
+QString textassoc(QDialog* form) {
+    return form->findChild<QLineEdit*>("Textassoc")->text();
+}
+void click(QDialog* form, const char* name) {
+    form->findChild<QPushButton*>(name)->click();
+}
 
 } // namespace
 
 class Forms : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void profsrespHasItsCaptions();
     void associerPutsNewGroupsInFront();
     void substringTestKeepsALongerGroup();
@@ -72,15 +75,18 @@ void Forms::profsrespHasItsCaptions() {
     TeacherRig rig;
     rig.formScript = [](QDialog* form) {
         QCOMPARE(form->windowTitle(),
-                 QStringLiteral("Définition des responsables des groupes pour les comptes du groupe PROFS"));
+                 QStringLiteral(
+                     "Définition des responsables des groupes pour les comptes du groupe PROFS"));
         QVERIFY(form->isModal());
         const std::pair<const char*, const char*> buttons[] = {
-            {"Command3", "Annuler"}, {"Command2", "Valider l'ensemble des associations"},
+            {"Command3", "Annuler"},
+            {"Command2", "Valider l'ensemble des associations"},
             {"Command1", "Associer"}};
         for (const auto& [name, caption] : buttons)
             QCOMPARE(form->findChild<QPushButton*>(name)->text(), QString::fromUtf8(caption));
         const std::pair<const char*, const char*> frames[] = {
-            {"Frame3", "Liste des groupes"}, {"Frame2", "Groupes en responsabilité"},
+            {"Frame3", "Liste des groupes"},
+            {"Frame2", "Groupes en responsabilité"},
             {"Frame1", "Liste des professeurs"}};
         for (const auto& [name, caption] : frames)
             QCOMPARE(form->findChild<QGroupBox*>(name)->title(), QString::fromUtf8(caption));
@@ -162,9 +168,12 @@ void Forms::deletionFormSendsSelectedTeachersInListOrder() {
     TeacherRig rig;
     rig.formScript = [](QDialog* form) {
         QCOMPARE(form->objectName(), QStringLiteral("frcmptesprofs"));
-        QCOMPARE(form->findChild<QGroupBox*>("Frame1")->title(), QStringLiteral("Liste des professeurs"));
-        QCOMPARE(form->findChild<QLabel*>("Label1")->text(),
-                 QStringLiteral("Générer le fichier de comptes Profs à supprimer correspondant aux sélections"));
+        QCOMPARE(form->findChild<QGroupBox*>("Frame1")->title(),
+                 QStringLiteral("Liste des professeurs"));
+        QCOMPARE(
+            form->findChild<QLabel*>("Label1")->text(),
+            QStringLiteral(
+                "Générer le fichier de comptes Profs à supprimer correspondant aux sélections"));
         QCOMPARE(form->findChild<QPushButton*>("Command4")->text(), QStringLiteral("OK"));
         QCOMPARE(form->findChild<QAction*>("quitter_m")->text(), QStringLiteral("Quitter"));
         auto* profs = form->findChild<QListWidget*>("Listprofs");

@@ -20,12 +20,13 @@ QStringList cutControls(QWidget* top) {
     QStringList cut;
     for (QWidget* w : top->findChildren<QWidget*>()) {
         if (!w->isVisible() || w->objectName().isEmpty()) continue;
-        const bool captioned = qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w) ||
-                               (qobject_cast<QLabel*>(w) && !qobject_cast<QLabel*>(w)->wordWrap() &&
-                                w->objectName() != "placeexport" &&
-                                w->objectName() != "repertoireProgramme");
+        const bool captioned =
+            qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w) ||
+            (qobject_cast<QLabel*>(w) && !qobject_cast<QLabel*>(w)->wordWrap() &&
+             w->objectName() != "placeexport" && w->objectName() != "repertoireProgramme");
         const QRect inTop(w->mapTo(top, QPoint(0, 0)), w->size());
-        if (!top->rect().contains(inTop)) cut << w->objectName() + " (outside)";
+        if (!top->rect().contains(inTop))
+            cut << w->objectName() + " (outside)";
         else if (captioned && w->width() < w->minimumSizeHint().width())
             cut << w->objectName();
     }
@@ -44,7 +45,7 @@ void save(QWidget* w, const QString& name) {
 class Layout : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void mainWindowShowsEveryCaption();
     void formsShowEveryCaption();
 };

@@ -8,10 +8,10 @@
 #include "update_page.h"
 
 #include <QDir>
-#include <QMenuBar>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
+#include <QMenuBar>
 #include <QProcess>
 #include <QProgressBar>
 #include <QTest>
@@ -20,7 +20,7 @@ namespace {
 
 // Counts the events of one type delivered to it.
 class EventCounter : public QObject {
-public:
+  public:
     int delivered = 0;
     bool event(QEvent* e) override {
         if (e->type() == QEvent::User) {
@@ -36,7 +36,7 @@ public:
 class Platform : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void attenteWithMinusOneProcessesNothing();
     void attenteWithZeroProcessesOnce();
     void avantNulCutsAtTheFirstNul();
@@ -71,10 +71,10 @@ void Platform::attenteWithZeroProcessesOnce() {
     QCOMPARE(counter.delivered, 1);
     // Each round delivers what was posted before it: two rounds for a chain of two.
     EventCounter chained;
-    QObject::connect(&chained, &QObject::objectNameChanged, &chained, [&] {
-        QCoreApplication::postEvent(&chained, new QEvent(QEvent::User));
-    });
-    QMetaObject::invokeMethod(&chained, [&] { chained.setObjectName("x"); }, Qt::QueuedConnection);
+    QObject::connect(&chained, &QObject::objectNameChanged, &chained,
+                     [&] { QCoreApplication::postEvent(&chained, new QEvent(QEvent::User)); });
+    QMetaObject::invokeMethod(
+        &chained, [&] { chained.setObjectName("x"); }, Qt::QueuedConnection);
     rig.window->attente(0);
     QCOMPARE(chained.delivered, 0);
     rig.window->attente(0);
@@ -142,8 +142,8 @@ void Platform::theProgramEndsSilentlyWhenAlreadyRunning() {
     const QString program = QStringLiteral(ROLVANE_BIN_DIR "/rolvane");
     if (!QFileInfo::exists(program)) QSKIP("rolvane is not built");
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     gui::SingleInstance running(QDir(runtime.path()).filePath("rolvane.lock"));
     QVERIFY(running.acquired());
     QProcess second;
@@ -180,9 +180,8 @@ void Platform::progressShowsInTheStatusBarDuringAJob() {
 
 void Platform::aFailingJobStopsWithAMessageAndTheWindowGoesOn() {
     guitest::WindowRig rig;
-    rig.window->runCommand([](modvesk::Session&) {
-        throw component::ComponentError("Table \xE9l\xE8ves illisible");
-    });
+    rig.window->runCommand(
+        [](modvesk::Session&) { throw component::ComponentError("Table \xE9l\xE8ves illisible"); });
     QCOMPARE(rig.prompts.messageTexts(),
              std::vector<std::string>{modvesk::ansi("Le traitement s'est arrêté sur une erreur : "
                                                     "Table élèves illisible")});
@@ -195,7 +194,7 @@ void Platform::aFailingJobStopsWithAMessageAndTheWindowGoesOn() {
 void Platform::qtDialogsSpeakFrench() {
     if (!gui::loadFrenchQtTexts()) QSKIP("Qt's French translations are not installed");
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
-    QVERIFY(gui::loadFrenchQtTexts());   // a second call keeps the one translator
+    QVERIFY(gui::loadFrenchQtTexts()); // a second call keeps the one translator
 }
 
 QTEST_MAIN(Platform)

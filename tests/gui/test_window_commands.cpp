@@ -19,8 +19,8 @@
 #include <QTest>
 
 using guitest::WindowRig;
-using testsupport::DialogCall;
 using modvesk::ansi;
+using testsupport::DialogCall;
 
 namespace {
 
@@ -48,14 +48,16 @@ bool listHas(const QWidget* list, const QString& name) {
     return false;
 }
 
-QString logText(const WindowRig& rig) { return rig.find<QPlainTextEdit>("Text1")->toPlainText(); }
+QString logText(const WindowRig& rig) {
+    return rig.find<QPlainTextEdit>("Text1")->toPlainText();
+}
 
 } // namespace
 
 class WindowCommands : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void genfichWritesTheAccountFilesAndShowsThem();
     void b2iWritesOnlyThePupils();
     void command1RunsTheWorkerAlone();
@@ -138,7 +140,7 @@ void WindowCommands::classFilesFromTheTwoButtons() {
 void WindowCommands::gepUpdateAsksForExportAndWritesTheChanges() {
     WindowRig rig;
     guitest::copySamples("gep", rig.dir());
-    rig.prompts.answers = {true};   // the RNE question, should it come
+    rig.prompts.answers = {true}; // the RNE question, should it come
     const std::string exportPath = guitest::samplePath("gep/EXPORT");
     rig.prompts.files = {exportPath};
     rig.trigger("miseAjour_M");
@@ -181,7 +183,7 @@ void WindowCommands::traineesThroughTheGroupForm() {
     rig.formScript = [&](QDialog* form) {
         QCOMPARE(form->objectName(), QStringLiteral("saisiegroupes"));
         auto* ok = form->findChild<QPushButton*>("Command1");
-        ok->click();   // no group yet: refused, the form stays
+        ok->click(); // no group yet: refused, the form stays
         refusedFirst = form->isVisible();
         form->findChild<QLineEdit*>("Text2")->setText(QStringLiteral("Stage 2024"));
         form->findChild<QLineEdit*>("Text1")->setText(QStringLiteral("c3A  c4B"));
@@ -247,9 +249,10 @@ void WindowCommands::teacherToolsFromTheMenu() {
         form->findChild<QPushButton*>("Command4")->click();
     };
     rig.trigger("supcpteProfs_m");
-    QCOMPARE(linesOf(fileIn(rig.dir(), QStringLiteral("ComptesProfsASupprimer.txt"))),
-             (std::vector<std::string>{"BERARD;sebastien;profs;berard.sebastien;berard.sebastien;;;;;;;",
-                                       "FAURE;gerard;profs;faure.gerard;faure.gerard;;;;;;;"}));
+    QCOMPARE(
+        linesOf(fileIn(rig.dir(), QStringLiteral("ComptesProfsASupprimer.txt"))),
+        (std::vector<std::string>{"BERARD;sebastien;profs;berard.sebastien;berard.sebastien;;;;;;;",
+                                  "FAURE;gerard;profs;faure.gerard;faure.gerard;;;;;;;"}));
 }
 
 void WindowCommands::accessExportEmptiesLstTri2AndShowsItsForm() {
@@ -328,7 +331,7 @@ void WindowCommands::fileListsOpenAndRefresh() {
     file2->setFocus();
     QTest::qWait(0);
     QApplication::processEvents();
-    if (!file2->hasFocus()) {   // no active window on this platform: ask for the event itself
+    if (!file2->hasFocus()) { // no active window on this platform: ask for the event itself
         QFocusEvent focus(QEvent::FocusIn);
         QApplication::sendEvent(file2, &focus);
     }
@@ -358,8 +361,8 @@ void WindowCommands::updatePageOpensTheBrowserOrSaysItCannot() {
     const QString script = rig.file("navigateur");
     const QString seen = rig.file("adresse-vue");
     guitest::writeBytes(script, "#!/bin/sh\nprintf '%s' \"$1\" > '" + seen.toStdString() + "'\n");
-    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ExeOwner);
+    QFile::setPermissions(script,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("BROWSER", script.toLocal8Bit());
     rig.trigger("msj_M");
     QTRY_COMPARE(guitest::readBytes(seen), std::string("https://rolvane.fr/mise-a-jour"));

@@ -24,7 +24,7 @@ using guitest::WindowRig;
 class WindowControls : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void framesAndLabelsHaveTheirCaptions();
     void optionsStartAsTheAdministratorExpects();
     void exportPartAndButtonsStartDisabled();
@@ -52,8 +52,10 @@ void WindowControls::framesAndLabelsHaveTheirCaptions() {
     }
     QCOMPARE(rig.find<QLabel>("Label1")->text(), QStringLiteral("N° RNEétablissement 1"));
     QCOMPARE(rig.find<QLabel>("Label2")->text(), QStringLiteral("N° RNEétablissement 2"));
-    QCOMPARE(rig.find<QLineEdit>("txtrne1")->accessibleName(), QStringLiteral("N° RNEétablissement 1"));
-    QCOMPARE(rig.find<QLineEdit>("txtrne2")->accessibleName(), QStringLiteral("N° RNEétablissement 2"));
+    QCOMPARE(rig.find<QLineEdit>("txtrne1")->accessibleName(),
+             QStringLiteral("N° RNEétablissement 1"));
+    QCOMPARE(rig.find<QLineEdit>("txtrne2")->accessibleName(),
+             QStringLiteral("N° RNEétablissement 2"));
     QVERIFY(rig.find<QLineEdit>("txtrne1")->text().isEmpty());
     QVERIFY(rig.find<QLineEdit>("txtrne2")->text().isEmpty());
     QCOMPARE(rig.window->windowTitle(), QStringLiteral("Rolvane"));
@@ -203,16 +205,18 @@ void WindowControls::startUpShowsTheHelpMessageAndCentresTheWindow() {
         "F_ELE2.DBF, F_IND2.DBF...............");
     QCOMPARE(rig.prompts.calls.size(), size_t(1));
     QCOMPARE(rig.prompts.calls[0].text, expected);
-    QCOMPARE(rig.prompts.calls[0].title, std::string());   // the application's title
+    QCOMPARE(rig.prompts.calls[0].title, std::string()); // the application's title
     QVERIFY(rig.window->isVisible());
     const QRect screen = rig.window->screen()->geometry();
     const QPoint offset = rig.window->frameGeometry().center() - screen.center();
     QVERIFY2(offset.manhattanLength() <= 2,
              qPrintable(QStringLiteral("offset %1,%2 frame %3x%4 screen %5x%6")
-                            .arg(offset.x()).arg(offset.y())
+                            .arg(offset.x())
+                            .arg(offset.y())
                             .arg(rig.window->frameGeometry().width())
                             .arg(rig.window->frameGeometry().height())
-                            .arg(screen.width()).arg(screen.height())));
+                            .arg(screen.width())
+                            .arg(screen.height())));
     // A window not yet on the screen is centred as it appears.
     QTemporaryDir dir;
     gui::Vesklin fresh(std::filesystem::path(dir.path().toStdString()));

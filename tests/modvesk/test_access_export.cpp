@@ -188,8 +188,8 @@ TEST_F(AccessExportTest, TickedInTheProgramsFolderConvertsTheFileJustWritten) {
     EXPECT_EQ(readFile("ELEVES.CSV"), kUsersRows + "\r\n\r\n");
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
               kImportHeader + "\r\n"
-                        "COREUSER;CORE;n;coreuser.core;coreuser.core;05112009;;;;;;\r\n"
-                        "ADMIN;ADMIN;n;admin.admin;admin.admin;22102009;;;;;;\r\n\r\n");
+                              "COREUSER;CORE;n;coreuser.core;coreuser.core;05112009;;;;;;\r\n"
+                              "ADMIN;ADMIN;n;admin.admin;admin.admin;22102009;;;;;;\r\n\r\n");
     EXPECT_FALSE(hasFile("doublons.txt"));
     EXPECT_FALSE(s.job.UpdateMode);
     expectLog(kDone, "\r\nComptesAajouter.txt : 2 comptes");
@@ -208,8 +208,8 @@ TEST_F(AccessExportTest, TickedElsewhereWritesElevesCsvThereAndCopiesIt) {
     // Month-first dates: day and month swapped in the password.
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
               kImportHeader + "\r\n"
-                        "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
-                        "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
+                              "COREUSER;CORE;n;coreuser.core;coreuser.core;11052009;;;;;;\r\n"
+                              "ADMIN;ADMIN;n;admin.admin;admin.admin;10222009;;;;;;\r\n\r\n");
     expectLog(kDone, "\r\nComptesAajouter.txt : 2 comptes");
 }
 

@@ -15,7 +15,7 @@ using Items = std::vector<std::string>;
 namespace {
 
 class BuildersTest : public testsupport::SessionTest {
-protected:
+  protected:
     void SetUp() override {
         SessionTest::SetUp();
         std::vector<long> pupilWidths = {10, 20, 20, 1, 8};
@@ -29,8 +29,8 @@ protected:
     // converted to Windows-1252 once.
     void gepPupil(const std::string& id, const std::string& surname, const std::string& first,
                   const std::string& date, const std::string& cls) {
-        std::string r = testsupport::gepRecord(s.job.fieldTable, Pupils,
-                                               {{1, id}, {2, surname}, {3, first}, {5, date}, {40, cls}});
+        std::string r = testsupport::gepRecord(
+            s.job.fieldTable, Pupils, {{1, id}, {2, surname}, {3, first}, {5, date}, {40, cls}});
         r = OemToAnsi(r);
         BuildGepPupil(s, r, index);
     }
@@ -57,8 +57,8 @@ protected:
 TEST_F(BuildersTest, GepPupilNewInCreation) {
     gepPupil("ID1", "Dupont", "Jean Pierre", "20100315", "3A");
     EXPECT_TRUE(newAccounts().empty());
-    EXPECT_EQ(otherAccounts(),
-              Items{"DUPONT;JEAN;c3a;dupont.jean;dupont.jean;150310;;;;;;;;ID1;;|DUPONT JEAN PIERRE ; dupont.jean"});
+    EXPECT_EQ(otherAccounts(), Items{"DUPONT;JEAN;c3a;dupont.jean;dupont.jean;150310;;;;;;;;ID1;;|"
+                                     "DUPONT JEAN PIERRE ; dupont.jean"});
     EXPECT_EQ(index, 1);
     const Person& p = s.job.person(0);
     EXPECT_EQ(p.surname, "DUPONT");
@@ -76,8 +76,8 @@ TEST_F(BuildersTest, GepPupilNewInCreation) {
 TEST_F(BuildersTest, GepPupilWithoutSuffix) {
     s.win.kwartz17 = false;
     gepPupil("ID1", "Dupont", "Jean Pierre", "20100315", "ULIS");
-    EXPECT_EQ(otherAccounts(),
-              Items{"DUPONT;JEAN;ulis;dupont.jean;dupont.jean;150310;;;;;;|DUPONT JEAN PIERRE ; dupont.jean"});
+    EXPECT_EQ(otherAccounts(), Items{"DUPONT;JEAN;ulis;dupont.jean;dupont.jean;150310;;;;;;|DUPONT "
+                                     "JEAN PIERRE ; dupont.jean"});
     EXPECT_EQ(s.job.person(0).text, "ulis");
 }
 
@@ -87,10 +87,11 @@ TEST_F(BuildersTest, GepPupilNewAndExistingInUpdate) {
     gepPupil("ID1", "Dupont", "Jean Pierre", "20100315", "3A");
     gepPupil("ID2", "Martin", "Paul", "20091231", "6B");
     // On the server: its login in fields 4 and 5, no password, the new class.
-    EXPECT_EQ(otherAccounts(),
-              Items{"DUPONT;JEAN;c3a;dupont.j;dupont.j;;;;;;;;;ID1;;|DUPONT JEAN PIERRE ; dupont.jean"});
-    EXPECT_EQ(newAccounts(),
-              Items{"MARTIN;PAUL;c6b;martin.paul;martin.paul;311209;;;;;;;;ID2;;|MARTIN PAUL ; martin.paul"});
+    EXPECT_EQ(
+        otherAccounts(),
+        Items{"DUPONT;JEAN;c3a;dupont.j;dupont.j;;;;;;;;;ID1;;|DUPONT JEAN PIERRE ; dupont.jean"});
+    EXPECT_EQ(newAccounts(), Items{"MARTIN;PAUL;c6b;martin.paul;martin.paul;311209;;;;;;;;ID2;;|"
+                                   "MARTIN PAUL ; martin.paul"});
     EXPECT_EQ(index, 2);
     EXPECT_EQ(s.job.classList, "c6b c3a ");
 }
@@ -136,13 +137,18 @@ TEST_F(BuildersTest, CommaFormWhenVersion3IsNotSelected) {
 TEST_F(BuildersTest, GepRecordsInCodePage850GivePlainLogins) {
     // "Müller Élodie" and "Núñez Hélène" in code page 850.
     gepPupil("1", "M\x81LLER", "\x90lodie", "20100101", "5\x90");
-    gepPupil("2", "N\xA3\xA4" "EZ", "H\x82l\x8Ane", "20100101", "5e");
+    gepPupil("2",
+             "N\xA3\xA4"
+             "EZ",
+             "H\x82l\x8Ane", "20100101", "5e");
     // The plain spelling in a Windows-1252 CSV line clashes with the first.
     csvPupil(ansi("Muller;Élodie;5E;01/01/2010"));
     EXPECT_EQ(otherAccounts(),
               (Items{"MULLER;ELODIE1;c5e;muller.elodie1;muller.elodie1;01012010;;;;;;",
-                     "MULLER;ELODIE;c5e;muller.elodie;muller.elodie;010110;;;;;;;;1;;|MULLER ELODIE ; muller.elodie",
-                     "NUNEZ;HELENE;c5e;nunez.helene;nunez.helene;010110;;;;;;;;2;;|NUNEZ HELENE ; nunez.helene"}));
+                     "MULLER;ELODIE;c5e;muller.elodie;muller.elodie;010110;;;;;;;;1;;|MULLER "
+                     "ELODIE ; muller.elodie",
+                     "NUNEZ;HELENE;c5e;nunez.helene;nunez.helene;010110;;;;;;;;2;;|NUNEZ HELENE ; "
+                     "nunez.helene"}));
     EXPECT_EQ(readFile("doublons.txt"), "MULLER ELODIE1  ->  MULLER  ELODIE  c5e\r\n");
     EXPECT_EQ(s.job.person(0).text, "5e");
 }
@@ -159,8 +165,8 @@ TEST_F(BuildersTest, GepTeacherNewWithGroupsAndServiceCheck) {
     gepTeacher("T1", "ab12345678", "Dupont", "Catherine");
     gepTeacher("T2", "99", "Absent", "Paul"); // not in service
     gepTeacher("T3", "", "Vide", "Paul");     // no staff number
-    EXPECT_EQ(otherAccounts(),
-              Items{"DUPONT;c;profs;c.dupont;c.dupont;2345678;;;c5C c3B;;;c.dupont;;;;|DUPONT catherine ; c.dupont"});
+    EXPECT_EQ(otherAccounts(), Items{"DUPONT;c;profs;c.dupont;c.dupont;2345678;;;c5C "
+                                     "c3B;;;c.dupont;;;;|DUPONT catherine ; c.dupont"});
     EXPECT_EQ(index, 1);
     EXPECT_EQ(s.job.person(0).text, "profs");
     EXPECT_EQ(s.job.person(0).password, "2345678");
@@ -202,16 +208,18 @@ TEST_F(BuildersTest, GepTeacherWithoutRneAndSuffix) {
     gepTeacher("T9", "x1y2z3w4", "D'Artagnan", "Jean'Luc");
     // Staff number upper-cased, last seven characters; apostrophes dropped per field.
     EXPECT_EQ(otherAccounts(),
-              Items{"DARTAGNAN;jeanluc;profs;dartagnan.jeanluc;dartagnan.jeanluc;1Y2Z3W4;;;;;;dartagnan.jeanluc|DARTAGNAN jeanluc ; dartagnan.jeanluc"});
+              Items{"DARTAGNAN;jeanluc;profs;dartagnan.jeanluc;dartagnan.jeanluc;1Y2Z3W4;;;;;;"
+                    "dartagnan.jeanluc|DARTAGNAN jeanluc ; dartagnan.jeanluc"});
 }
 
 TEST_F(BuildersTest, GepTeacherFromCodePage850IsFoldedAndNotConvertedAgain) {
     s.win.loginFormat = LoginFormat::Entier;
     gepTeacher("T1", "1234567", "\x90TIENNE", "H\x82l\x8Ane");
     gepTeacher("T2", "7654321", "Etienne", "Helena");
-    EXPECT_EQ(otherAccounts(),
-              (Items{"ETIENNE;helena;profs;helena.etienne;helena.etienne;7654321;;;;;;helena.etienne;;;;|ETIENNE helena ; helena.etienne",
-                     "ETIENNE;helene;profs;helene.etienne;helene.etienne;1234567;;;;;;helene.etienne;;;;|ETIENNE helene ; helene.etienne"}));
+    EXPECT_EQ(otherAccounts(), (Items{"ETIENNE;helena;profs;helena.etienne;helena.etienne;7654321;;"
+                                      ";;;;helena.etienne;;;;|ETIENNE helena ; helena.etienne",
+                                      "ETIENNE;helene;profs;helene.etienne;helene.etienne;1234567;;"
+                                      ";;;;helene.etienne;;;;|ETIENNE helene ; helene.etienne"}));
 }
 
 TEST_F(BuildersTest, GepTeacherNewAndExistingInUpdate) {
@@ -222,10 +230,10 @@ TEST_F(BuildersTest, GepTeacherNewAndExistingInUpdate) {
     vandrel::inserenomancien("DUPONT C1", "direction dupont.c");
     gepTeacher("T1", "1111111", "Dupont", "Catherine");
     gepTeacher("T2", "2222222", "Dupont", "Claude");
-    EXPECT_EQ(newAccounts(),
-              Items{"DUPONT;c;profs;c.dupont;c.dupont;1111111;;;;;;c.dupont;;;;|DUPONT catherine ; c.dupont"});
-    EXPECT_EQ(otherAccounts(),
-              Items{"DUPONT;c1;direction;dupont.c;c1.dupont;;;;c4A;;;c1.dupont;;;;|DUPONT claude ; c1.dupont"});
+    EXPECT_EQ(newAccounts(), Items{"DUPONT;c;profs;c.dupont;c.dupont;1111111;;;;;;c.dupont;;;;|"
+                                   "DUPONT catherine ; c.dupont"});
+    EXPECT_EQ(otherAccounts(), Items{"DUPONT;c1;direction;dupont.c;c1.dupont;;;;c4A;;;c1.dupont;;;;"
+                                     "|DUPONT claude ; c1.dupont"});
     EXPECT_EQ(readFile("doublons.txt"), "DUPONT c1  ->  DUPONT  claude  \r\n");
     EXPECT_EQ(vandrel::present("DUPONT c1"), vandrel::kTrue);
 }
@@ -242,10 +250,9 @@ TEST_F(BuildersTest, CsvPupilNewHasNoSuffixNorDescription) {
     csvPupil("Dupont;Jean;3A;01/02/2010");
     csvPupil("D'Artagnan;Anne;6A;1/2/10");
     csvPupil("Martin;Paul;ULIS;31/12/2009 00:00:00");
-    EXPECT_EQ(otherAccounts(),
-              (Items{"DARTAGNAN;ANNE;c6a;dartagnan.anne;dartagnan.anne;1210;;;;;;",
-                     "DUPONT;JEAN;c3a;dupont.jean;dupont.jean;01022010;;;;;;",
-                     "MARTIN;PAUL;ulis;martin.paul;martin.paul;31122009;;;;;;"}));
+    EXPECT_EQ(otherAccounts(), (Items{"DARTAGNAN;ANNE;c6a;dartagnan.anne;dartagnan.anne;1210;;;;;;",
+                                      "DUPONT;JEAN;c3a;dupont.jean;dupont.jean;01022010;;;;;;",
+                                      "MARTIN;PAUL;ulis;martin.paul;martin.paul;31122009;;;;;;"}));
     EXPECT_EQ(index, 3);
     EXPECT_EQ(s.job.person(1).text, "6a");
 }
@@ -325,7 +332,8 @@ TEST_F(BuildersTest, CsvTeacherExistingInUpdate) {
 // ---- Tables -------------------------------------------------------------------
 
 TEST_F(BuildersTest, PersonTablesGrowPastFourThousand) {
-    for (int i = 0; i < 4100; ++i) csvPupil("Nom" + std::to_string(i) + ";Claude;3A;01/02/2010");
+    for (int i = 0; i < 4100; ++i)
+        csvPupil("Nom" + std::to_string(i) + ";Claude;3A;01/02/2010");
     EXPECT_EQ(index, 4100);
     EXPECT_EQ(s.job.person(4099).surname, "NOM4099");
     EXPECT_EQ(s.job.nameKey(4099), "NOM4099 CLAUDE");

@@ -11,10 +11,10 @@ namespace fs = std::filesystem;
 namespace {
 
 class ClassFiles : public testsupport::SessionTest {
-protected:
+  protected:
     ClassFiles() { openRegistry = false; }
-    void addPupil(const std::string& surname, const std::string& firstName,
-                  const std::string& cls, const std::string& password) {
+    void addPupil(const std::string& surname, const std::string& firstName, const std::string& cls,
+                  const std::string& password) {
         Person& p = s.job.person(++s.job.lastPersonIndex);
         p.surname = surname;
         p.firstName = firstName;
@@ -35,7 +35,8 @@ TEST_F(ClassFiles, OneSortedFilePerClassWithTheFullFirstName) {
     s.win.classes.add("ULIS");
     writeFile("CLASSES.TXT", "old");
     Command3_Click(s);
-    EXPECT_EQ(readFile("3a.TXT"), ansi("BÉRARD,JEAN PIERRE,c3a,020202\r\nZOLA,EMILE,c3a,010101\r\n"));
+    EXPECT_EQ(readFile("3a.TXT"),
+              ansi("BÉRARD,JEAN PIERRE,c3a,020202\r\nZOLA,EMILE,c3a,010101\r\n"));
     EXPECT_EQ(readFile("ulis.TXT"), "MARTIN,LEA,ulis,030303\r\n");
     EXPECT_FALSE(hasFile("4b.TXT"));
     EXPECT_FALSE(hasFile("CLASSES.TXT"));
@@ -65,7 +66,8 @@ TEST_F(ClassFiles, ImpossibleNamesAreLoggedAndAFailedFileDoesNotStopTheOthers) {
     addPupil("ZOLA", "EMILE", "a/b", "010101");
     addPupil("ALPHA", "ANNE", "6a", "040404");
     addPupil("BETA", "BOB", "6b", "050505");
-    for (const char* c : {"A/B", "..", "C:D", "6A", "6B"}) s.win.classes.add(c);
+    for (const char* c : {"A/B", "..", "C:D", "6A", "6B"})
+        s.win.classes.add(c);
     fs::create_directory(dir / "6a.TXT"); // a folder in the way: cannot be written
     writeFile("6a.TXT/inside", "x");
     Command3_Click(s);

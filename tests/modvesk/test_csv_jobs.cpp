@@ -18,16 +18,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kPupilQuestion = ansi(
-    "Le fichier 'ELEVES.CSV' n'est pas dans le répertoire de l'application. Voulez vous le "
-    "rechercher et le copier dans le répertoire de l'application?");
-const std::string kTeacherQuestion = ansi(
-    "Le fichier des professeurs 'PROFS.CSV' n'est pas dans le répertoire de l'application. "
-    "Voulez vous le rechercher et le copier dans le répertoire de l'application?");
-const std::string kNote = ansi(
-    "NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez IMPERATIVEMENT "
-    "sélectionner le format de login (NOM.PRENOM ou PRENOM.NOM) correspondant à celui en "
-    "vigueur l'année précédente.");
+const std::string kPupilQuestion =
+    ansi("Le fichier 'ELEVES.CSV' n'est pas dans le répertoire de l'application. Voulez vous le "
+         "rechercher et le copier dans le répertoire de l'application?");
+const std::string kTeacherQuestion =
+    ansi("Le fichier des professeurs 'PROFS.CSV' n'est pas dans le répertoire de l'application. "
+         "Voulez vous le rechercher et le copier dans le répertoire de l'application?");
+const std::string kNote =
+    ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez IMPERATIVEMENT "
+         "sélectionner le format de login (NOM.PRENOM ou PRENOM.NOM) correspondant à celui en "
+         "vigueur l'année précédente.");
 const std::string kDone = "\r\nTous les fichiers textes ont été créés.\r\n";
 
 const std::string kPupils = ansi("Dupont;Catherine;3A;03/05/2009\r\n"
@@ -36,7 +36,7 @@ const std::string kPupils = ansi("Dupont;Catherine;3A;03/05/2009\r\n"
 const std::string kTeachers = ansi("Bérard;Sébastien;profs;Soleil\r\nRoux;Anne;profs;Jardin\r\n");
 
 class CsvJobsTest : public testsupport::SessionTest {
-protected:
+  protected:
     void SetUp() override {
         SessionTest::SetUp();
         static std::unique_ptr<component::Component> c = component::Component::create();
@@ -60,10 +60,11 @@ TEST_F(CsvJobsTest, CreationWithBothFilesAsksNothing) {
     creercompteCSV_m_Click(s);
     EXPECT_TRUE(ui.calls.empty());
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
-              kImportHeader + "\r\n"
-              "MARTIN;PAUL;c4b;martin.paul;martin.paul;01022008;;;;;;\r\n"
-              "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"
-              "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n\r\n");
+              kImportHeader +
+                  "\r\n"
+                  "MARTIN;PAUL;c4b;martin.paul;martin.paul;01022008;;;;;;\r\n"
+                  "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"
+                  "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n\r\n");
     EXPECT_EQ(readFile("ComptesProfsAajouter.txt"),
               "ROUX;anne;profs;roux.anne;roux.anne;jardin;;;;;;;;;;\r\n"
               "BERARD;sebastien;profs;berard.sebastien;berard.sebastien;soleil;;;;;;;;;;\r\n\r\n");
@@ -99,7 +100,7 @@ TEST_F(CsvJobsTest, FilesLookedForAndCopiedCancelEndsTheJob) {
     ASSERT_EQ(dialogs.size(), 2u);
     EXPECT_EQ(dialogs[0].title, "Fichier CSV (ELEVES.CSV)|ELEVES.CSV");
     EXPECT_EQ(dialogs[1].title, "Fichier CSV (PROFS.CSV)|PROFS.CSV");
-    EXPECT_EQ(readFile("ELEVES.CSV"), kPupils); // the copy stays
+    EXPECT_EQ(readFile("ELEVES.CSV"), kPupils);     // the copy stays
     EXPECT_EQ(readFile("doublons.txt"), "old\r\n"); // nothing else happened
     EXPECT_FALSE(hasFile("ComptesAajouter.txt"));
     EXPECT_TRUE(s.job.endedEarly);
@@ -111,8 +112,9 @@ TEST_F(CsvJobsTest, UpdateWithTheExportDialogCancelledStopsBeforeTheRegistry) {
     writeFile("doublons.txt", "old\r\n");
     s.win.Text1 = "avant";
     msjcmptcsv_m_Click(s);
-    EXPECT_EQ(ui.messageTexts(),
-              (std::vector<std::string>{kNote, ansi("Veuillez indiquer le chemin du fichier EXPORT.")}));
+    EXPECT_EQ(
+        ui.messageTexts(),
+        (std::vector<std::string>{kNote, ansi("Veuillez indiquer le chemin du fichier EXPORT.")}));
     EXPECT_EQ(s.win.Text1, "");
     EXPECT_TRUE(hasFile("doublons.txt"));
     EXPECT_TRUE(s.job.endedEarly);
@@ -132,9 +134,10 @@ TEST_F(CsvJobsTest, UpdateSortsKnownAndNewAccountsAndListsThoseWhoLeft) {
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
               kImportHeader + "\r\nMARTIN;PAUL;c4b;martin.paul;martin.paul;01022008;;;;;;\r\n\r\n");
     EXPECT_EQ(readFile("ComptesAmodifier.txt"),
-              kImportHeader + "\r\n"
-              "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;;;;;;;\r\n"
-              "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;;;;;;;\r\n\r\n");
+              kImportHeader +
+                  "\r\n"
+                  "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;;;;;;;\r\n"
+                  "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;;;;;;;\r\n\r\n");
     EXPECT_EQ(readFile("ComptesProfsAajouter.txt"),
               "ROUX;anne;profs;roux.anne;roux.anne;jardin;;;;;;;;;;\r\n\r\n");
     EXPECT_EQ(readFile("ComptesProfsAmodifier.txt"),

@@ -18,14 +18,13 @@ using testsupport::kImportHeader;
 
 namespace {
 
-
 component::Component* sharedComponent() {
     static std::unique_ptr<component::Component> c = component::Component::create();
     return c.get();
 }
 
 class CsvSourcesTest : public testsupport::SessionTest {
-protected:
+  protected:
     void SetUp() override {
         SessionTest::SetUp();
         s.component = sharedComponent();
@@ -72,22 +71,24 @@ TEST_F(CsvSourcesTest, SconetWithLfOnlyIsRewrittenWithCrLf) {
 }
 
 TEST_F(CsvSourcesTest, SconetWithCrLfKeepsItsLinesAndGainsAnEmptyOne) {
-    const std::string text = "NOM;PRENOM;NE(E) LE;SEXE;DIV.\r\nDUPONT;CATHERINE;03/05/2009;F;4A\r\n";
+    const std::string text =
+        "NOM;PRENOM;NE(E) LE;SEXE;DIV.\r\nDUPONT;CATHERINE;03/05/2009;F;4A\r\n";
     EXPECT_TRUE(sconet(text));
     EXPECT_EQ(readFile("X.CSV"), text + "\r\n");
 }
 
 TEST_F(CsvSourcesTest, SconetRowRebuiltFromFields1253) {
-    EXPECT_EQ(sconetToPlainRow("DUPONT;CATHERINE;03/05/2009;F;4A"), "DUPONT;CATHERINE;4A;03/05/2009");
+    EXPECT_EQ(sconetToPlainRow("DUPONT;CATHERINE;03/05/2009;F;4A"),
+              "DUPONT;CATHERINE;4A;03/05/2009");
     EXPECT_EQ(sconetToPlainRow(" DUPONT ; CATHERINE"), "DUPONT;CATHERINE;;");
 }
 
 // A SCONET export as a spreadsheet leaves it: "=" signs, LF-only line ends.
 TEST_F(CsvSourcesTest, SconetPupilFileConvertedEndToEnd) {
-    writeFile("ELEVES.CSV",
-              "NOM;PRENOM;NE(E) LE;SEXE;DIV.\n"
-              "DUPONT;CATHERINE;=\"03/05/2009\";F;=\"4A\"\n"
-              "LE GOFF;FRAN=" + ansi("Ç") + "OIS;=23/09/2009;M;=3A\n");
+    writeFile("ELEVES.CSV", "NOM;PRENOM;NE(E) LE;SEXE;DIV.\n"
+                            "DUPONT;CATHERINE;=\"03/05/2009\";F;=\"4A\"\n"
+                            "LE GOFF;FRAN=" +
+                                ansi("Ç") + "OIS;=23/09/2009;M;=3A\n");
     convertirBaseCSV(s);
     EXPECT_EQ(readFile("ELEVES.CSV").find('='), std::string::npos);
     const auto lines = fileLines("ELEVES.CSV");
@@ -97,10 +98,11 @@ TEST_F(CsvSourcesTest, SconetPupilFileConvertedEndToEnd) {
     EXPECT_EQ(lines[2], "LE GOFF;FRAN" + ansi("Ç") + "OIS;23/09/2009;M;3A");
     // The title row names columns: it gives no account (no "nom.prenom" in "div.").
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
-              kImportHeader + "\r\n"
-              "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"
-              "DUPONT;CATHERINE;c4a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n"
-              "\r\n");
+              kImportHeader +
+                  "\r\n"
+                  "LEGOFF;FRANCOIS;c3a;legoff.francois;legoff.francois;23092009;;;;;;\r\n"
+                  "DUPONT;CATHERINE;c4a;dupont.catherine;dupont.catherine;03052009;;;;;;\r\n"
+                  "\r\n");
     EXPECT_TRUE(s.job.writeErrors.empty());
 }
 
@@ -109,7 +111,8 @@ TEST_F(CsvSourcesTest, EqualSignsRemovedForGoodFromAPlainFile) {
     convertirBaseCSV(s);
     EXPECT_EQ(readFile("ELEVES.CSV"), "Dupont;Catherine;3A;03/05/2009\r\n\r\n");
     EXPECT_EQ(s.win.LstTri2.items(),
-              std::vector<std::string>{"DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;03052009;;;;;;"});
+              std::vector<std::string>{
+                  "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;03052009;;;;;;"});
 }
 
 TEST_F(CsvSourcesTest, TeacherFileFlagCarriesOverToThePupilFile) {
@@ -137,10 +140,12 @@ TEST_F(CsvSourcesTest, IndexStartsAgainForThePupils) {
 }
 
 TEST_F(CsvSourcesTest, WithoutSourcesTheLastRunIsStillCleared) {
-    for (const auto& name : lastRunOutputs()) writeFile(Upper(name), "old");
+    for (const auto& name : lastRunOutputs())
+        writeFile(Upper(name), "old");
     s.win.classes.add("vieille");
     convertirBaseCSV(s);
-    for (const auto& name : lastRunOutputs()) EXPECT_FALSE(hasFile(name)) << name;
+    for (const auto& name : lastRunOutputs())
+        EXPECT_FALSE(hasFile(name)) << name;
     EXPECT_TRUE(s.win.classes.empty());
     EXPECT_EQ(s.job.lastPersonIndex, -1); // nothing written, nothing counted
     EXPECT_TRUE(logSays("\r\nConversion de la base CSV en cours........"));
@@ -163,8 +168,8 @@ TEST_F(CsvSourcesTest, FailedRewriteLeavesTheSourceWhole) {
     writeFile("ELEVES.CSV", original);
     // Entries named like the temporary files the rewrite would use make it fail.
     for (int n = 0; n < 400; ++n)
-        fs::create_directory(dir / ("ELEVES.CSV.tmp" + std::to_string(::getpid()) + "-" +
-                                    std::to_string(n)));
+        fs::create_directory(
+            dir / ("ELEVES.CSV.tmp" + std::to_string(::getpid()) + "-" + std::to_string(n)));
     convertirBaseCSV(s);
     EXPECT_EQ(readFile("ELEVES.CSV"), original);
     EXPECT_EQ(s.job.writeErrors, std::vector<std::string>{"ELEVES.CSV"});

@@ -18,7 +18,7 @@ using testsupport::DbfLayout;
 namespace {
 
 class DbaseReader : public testsupport::SessionTest {
-protected:
+  protected:
     DbaseReader() { openRegistry = false; }
 
     // The records a loop hands over for the table written as `name`.
@@ -37,18 +37,19 @@ protected:
     static DbfLayout table(long n, std::set<size_t> deleted = {}, bool endByte = true) {
         DbfLayout layout;
         layout.widths = {4, 6};
-        for (long i = 0; i < n; ++i) layout.rows.push_back({"R" + std::to_string(i + 1), "NAME"});
+        for (long i = 0; i < n; ++i)
+            layout.rows.push_back({"R" + std::to_string(i + 1), "NAME"});
         layout.deleted = std::move(deleted);
         layout.endByte = endByte;
         return layout;
     }
     static long named(const std::vector<std::string>& records) {
         long n = 0;
-        for (const auto& r : records) n += Trim(r).empty() ? 0 : 1;
+        for (const auto& r : records)
+            n += Trim(r).empty() ? 0 : 1;
         return n;
     }
 };
-
 
 } // namespace
 
@@ -57,7 +58,15 @@ TEST_F(DbaseReader, HeaderLengthIsBytesNineAndTenLittleEndian) {
     std::FILE* f = std::fopen(p.c_str(), "w+b");
     ASSERT_NE(f, nullptr);
     for (long h = 0; h <= 65535; ++h) {
-        const unsigned char bytes[10] = {3, 0, 0, 0, 0, 0, 0, 0, static_cast<unsigned char>(h & 0xFF),
+        const unsigned char bytes[10] = {3,
+                                         0,
+                                         0,
+                                         0,
+                                         0,
+                                         0,
+                                         0,
+                                         0,
+                                         static_cast<unsigned char>(h & 0xFF),
                                          static_cast<unsigned char>(h >> 8)};
         std::rewind(f);
         ASSERT_EQ(std::fwrite(bytes, 1, 10, f), 10u);
@@ -226,12 +235,11 @@ TEST_F(DbaseReader, CorpusTablesOfOtherWriters) {
         const char* file;
         size_t records;
     };
-    for (const Case& c : {Case{"olemb-dbfread__people.dbf", 3},
-                          Case{"infused-dbf__dbase_03.dbf", 14},
-                          Case{"GeospatialPython-pyshp__blockgroups.dbf", 663},
-                          Case{"OSGeo-shapelib__3dpoints.dbf", 22},
-                          Case{"yortus-DBFFile__PYACFL.DBF", 45},
-                          Case{"GeospatialPython-pyshp__corrupt_too_long.dbf", 10}}) {
+    for (const Case& c :
+         {Case{"olemb-dbfread__people.dbf", 3}, Case{"infused-dbf__dbase_03.dbf", 14},
+          Case{"GeospatialPython-pyshp__blockgroups.dbf", 663},
+          Case{"OSGeo-shapelib__3dpoints.dbf", 22}, Case{"yortus-DBFFile__PYACFL.DBF", 45},
+          Case{"GeospatialPython-pyshp__corrupt_too_long.dbf", 10}}) {
         SCOPED_TRACE(c.file);
         std::string bytes;
         ASSERT_TRUE(ReadAll(corpusFile(c.file), bytes));

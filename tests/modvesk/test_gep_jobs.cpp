@@ -19,7 +19,7 @@ const fs::path kSamples = fs::path(ROLVANE_SOURCE_DIR) / "samples" / "gep";
 const fs::path kExpected = fs::path(ROLVANE_SOURCE_DIR) / "tests" / "modvesk" / "data";
 
 class GepJobs : public testsupport::SessionTest {
-protected:
+  protected:
     GepJobs() { openRegistry = false; }
     void SetUp() override {
         SessionTest::SetUp();
@@ -33,7 +33,8 @@ protected:
         return bytes;
     }
     void expectFiles(const std::string& run, std::initializer_list<const char*> names) {
-        for (const char* name : names) EXPECT_EQ(readFile(name), expected(run, name)) << name;
+        for (const char* name : names)
+            EXPECT_EQ(readFile(name), expected(run, name)) << name;
     }
     // The log lines without the times.
     std::vector<std::string> logLines() const {
@@ -70,8 +71,8 @@ TEST_F(GepJobs, CreationWritesEveryFileOfTheSampleSchool) {
                               ansi("Conversion de la base GEP en cours........"),
                               ansi("Création du fichier des comptes........"),
                               ansi("Création des fichiers des comptes pour chaque classe........"),
-                              ansi("Tous les fichiers textes ont été créés."),
-                              ansi("Bilan :"), ansi("ComptesAajouter.txt : 36 comptes"),
+                              ansi("Tous les fichiers textes ont été créés."), ansi("Bilan :"),
+                              ansi("ComptesAajouter.txt : 36 comptes"),
                               ansi("ComptesProfsAajouter.txt : 6 comptes"),
                               ansi("doublons.txt : 1 homonyme numéroté"),
                               ansi("troncatures.txt : 2 logins de plus de 20 caractères")}));
@@ -93,9 +94,9 @@ TEST_F(GepJobs, UpdateKeepsLoginsAddsNewAccountsAndListsDepartures) {
                        "IMPERATIVEMENT sélectionner le format de login (NOM.PRENOM ou "
                        "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."),
                   ansi("Veuillez indiquer le chemin du fichier EXPORT.")}));
-    expectFiles("gep-update", {"ComptesAajouter.txt", "ComptesAmodifier.txt",
-                               "ComptesProfsAajouter.txt", "ComptesProfsAmodifier.txt",
-                               "comptesAsupprimer.txt"});
+    expectFiles("gep-update",
+                {"ComptesAajouter.txt", "ComptesAmodifier.txt", "ComptesProfsAajouter.txt",
+                 "ComptesProfsAmodifier.txt", "comptesAsupprimer.txt"});
     // A pupil kept from another class keeps the server's login, no password, his new class.
     EXPECT_NE(readFile("ComptesAmodifier.txt").find("PETIT;LUCAS;c4a;petit.lucas;petit.lucas;;"),
               std::string::npos);
@@ -111,10 +112,11 @@ TEST_F(GepJobs, UpdateKeepsLoginsAddsNewAccountsAndListsDepartures) {
     const std::vector<std::string> end(lines.end() - 10, lines.end());
     EXPECT_EQ(end, (std::vector<std::string>{
                        ansi("Création du fichier des comptes à supprimer....."),
-                       ansi("Tous les fichiers ont été créés."), "Bilan :",
-                       "ComptesAajouter.txt : 31 comptes", "ComptesProfsAajouter.txt : 4 comptes",
-                       "ComptesAmodifier.txt : 5 comptes", "ComptesProfsAmodifier.txt : 2 comptes",
-                       "comptesAsupprimer.txt : 2 comptes", ansi("doublons.txt : 1 homonyme numéroté"),
+                       ansi("Tous les fichiers ont été créés."),
+                       "Bilan :", "ComptesAajouter.txt : 31 comptes",
+                       "ComptesProfsAajouter.txt : 4 comptes", "ComptesAmodifier.txt : 5 comptes",
+                       "ComptesProfsAmodifier.txt : 2 comptes", "comptesAsupprimer.txt : 2 comptes",
+                       ansi("doublons.txt : 1 homonyme numéroté"),
                        ansi("troncatures.txt : 2 logins de plus de 20 caractères")}));
 }
 
@@ -132,7 +134,8 @@ TEST_F(GepJobs, B2iWritesOnlyThePupilSummary) {
     EXPECT_TRUE(ui.calls.empty());
     // The same pupils, in the same order, as the creation's ComptesAajouter.txt.
     EXPECT_EQ(readFile("eleves.txt"), expected("gep-create", "ComptesAajouter.txt"));
-    for (const char* absent : {"ComptesAajouter.txt", "GROUPES.TXT", "6a.TXT", "ComptesProfsAajouter.txt"})
+    for (const char* absent :
+         {"ComptesAajouter.txt", "GROUPES.TXT", "6a.TXT", "ComptesProfsAajouter.txt"})
         EXPECT_FALSE(hasFile(absent)) << absent;
     EXPECT_TRUE(s.win.classes.empty());
     EXPECT_FALSE(s.job.b2i);
@@ -163,7 +166,8 @@ TEST_F(GepJobs, YesToTheOffersCopiesTheChosenTables) {
     fs::rename(dir / "F_ELE.DBF", elsewhere / "eleves.dbf");
     fs::rename(dir / "F_IND.DBF", elsewhere / "F_IND.DBF");
     ui.answer(true).answer(true);
-    ui.chooseFile((elsewhere / "eleves.dbf").string()).chooseFile((elsewhere / "F_IND.DBF").string());
+    ui.chooseFile((elsewhere / "eleves.dbf").string())
+        .chooseFile((elsewhere / "F_IND.DBF").string());
     Genfich_M_Click(s);
     const auto files = ui.of(DialogCall::OpenFile);
     ASSERT_EQ(files.size(), 2u);
@@ -202,12 +206,12 @@ TEST_F(GepJobs, RneQuestions) {
     ui.clear();
     ui.answer(true).answer(true);
     Genfich_M_Click(s);
-    EXPECT_EQ(ui.questionTexts(),
-              (std::vector<std::string>{
-                  lost, ansi("Rolvane a repéré 2 bases GEP différentes pour les professeurs. ") +
-                            lost}));
-    EXPECT_EQ(ui.messageTexts(),
-              std::vector<std::string>{ansi("Vous devez donner le N° RNE du premier établissement.")});
+    EXPECT_EQ(
+        ui.questionTexts(),
+        (std::vector<std::string>{
+            lost, ansi("Rolvane a repéré 2 bases GEP différentes pour les professeurs. ") + lost}));
+    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{ansi(
+                                     "Vous devez donner le N° RNE du premier établissement.")});
     EXPECT_TRUE(s.job.endedEarly);
     EXPECT_FALSE(hasFile("ComptesAajouter.txt"));
 }
@@ -243,8 +247,8 @@ TEST_F(GepJobs, ButtonRunsTheWorkerWithTheRegistryOpen) {
 
 TEST_F(GepJobs, SecondPupilTableIsCutWithItsOwnLayoutAndCountsOn) {
     fs::remove(dir / "F_IND.DBF");
-    writePupils("F_ELE.DBF", {{"1", "ALPHA", "Anne", "20100101", "6A"},
-                              {"2", "BETA", "Bob", "20100202", "6A"}});
+    writePupils("F_ELE.DBF",
+                {{"1", "ALPHA", "Anne", "20100101", "6A"}, {"2", "BETA", "Bob", "20100202", "6A"}});
     testsupport::DbfLayout second;
     second.widths.assign(40, 2);
     second.widths[1] = 12, second.widths[2] = 12, second.widths[4] = 8;
@@ -262,8 +266,10 @@ TEST_F(GepJobs, SecondRneIsUpperCasedByTheWorker) {
     // The update never passes through the creation command's upper-casing.
     const std::string aff = readFile("F_AFF.DBF");
     std::string aff2 = aff;
-    for (size_t p; (p = aff2.find("0590002B")) != std::string::npos;) aff2.replace(p, 8, "0590009Z");
-    for (size_t p; (p = aff2.find("0590001A")) != std::string::npos;) aff2.replace(p, 8, "0590009Z");
+    for (size_t p; (p = aff2.find("0590002B")) != std::string::npos;)
+        aff2.replace(p, 8, "0590009Z");
+    for (size_t p; (p = aff2.find("0590001A")) != std::string::npos;)
+        aff2.replace(p, 8, "0590009Z");
     writeFile("F_AFF.DBF", std::string());
     fs::remove(dir / "F_AFF.DBF");
     writeFile("F_AFF2.DBF", aff2);

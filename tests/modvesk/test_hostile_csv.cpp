@@ -248,8 +248,9 @@ TEST_F(HostileCsv, UpdateOnAFolderNamedAsExportStops) {
         ui.clear();
         ui.chooseFile(wrong.string());
         msjcmptcsv_m_Click(s);
-        const std::string said = "Le fichier EXPORT est introuvable ou illisible : " +
-                                 wrong.string() + ". La mise à jour n'a pas été faite.";
+        const std::string said =
+            "Le fichier EXPORT est introuvable ou illisible : " + wrong.string() +
+            ". La mise à jour n'a pas été faite.";
         EXPECT_EQ(ui.messageTexts().back(), ansi(said));
         EXPECT_TRUE(logSays(said));
         EXPECT_TRUE(s.job.endedEarly);

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class ImportWriter : public testsupport::SessionTest {
-protected:
+  protected:
     ImportWriter() { openRegistry = false; }
     void SetUp() override {
         SessionTest::SetUp();
@@ -23,9 +23,11 @@ protected:
     std::string header() const { return kImportHeader + "\r\n"; }
 };
 
-const std::string kPupilA = "ALPHA;ANNE;c3a;alpha.anne;alpha.anne;010203;;;;;;|ALPHA ANNE ; alpha.anne";
+const std::string kPupilA =
+    "ALPHA;ANNE;c3a;alpha.anne;alpha.anne;010203;;;;;;|ALPHA ANNE ; alpha.anne";
 const std::string kPupilB = "BETA;BOB;c4b;beta.bob;beta.bob;040506;;;;;;|BETA BOB ; beta.bob";
-const std::string kTeacher = "CARRE;c;profs;carre.c;carre.c;1234567;;;c3A;;;carre.c|CARRE c ; carre.c";
+const std::string kTeacher =
+    "CARRE;c;profs;carre.c;carre.c;1234567;;;c3A;;;carre.c|CARRE c ; carre.c";
 
 } // namespace
 
@@ -139,7 +141,8 @@ TEST_F(ImportWriter, AFileReportedUnderTwoSpellingsIsListedOnce) {
 }
 
 TEST_F(ImportWriter, ReverseOrderStaysLinearOnALargeList) {
-    for (int i = 0; i < 50000; ++i) s.win.LstTri2.add("P" + std::to_string(100000 + i) + ";x;c1;a;a;1;;;;;;");
+    for (int i = 0; i < 50000; ++i)
+        s.win.LstTri2.add("P" + std::to_string(100000 + i) + ";x;c1;a;a;1;;;;;;");
     write(50000);
     const auto lines = fileLines("ComptesAajouter.txt");
     ASSERT_EQ(lines.size(), 50002u);

@@ -12,7 +12,7 @@ using testsupport::SessionTest;
 namespace {
 
 class LoginTest : public SessionTest {
-protected:
+  protected:
     // Runs BuildLogin and registers the key, as a builder does once its entry is built.
     LoginParts build(PersonKind kind, const std::string& surname, const std::string& firstName,
                      const std::string& group = "c3a") {
@@ -125,7 +125,8 @@ TEST_F(LoginTest, ThreeFormats) {
 TEST_F(LoginTest, ClashNumbersHaveNoUpperBound) {
     s.win.loginFormat = LoginFormat::Abrev;
     vandrel::inserenom("DUPONT C");
-    for (int i = 1; i <= 11; ++i) vandrel::inserenom("DUPONT C" + std::to_string(i));
+    for (int i = 1; i <= 11; ++i)
+        vandrel::inserenom("DUPONT C" + std::to_string(i));
     auto p = build(PersonKind::Pupil, "DUPONT", "CLAUDE");
     EXPECT_EQ(p.firstPart, "C12");
     EXPECT_EQ(p.login, "c12.dupont");

@@ -15,15 +15,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kIntro = ansi(
-    "Cette fonctionnalité permet de modifier le nom de connexion en inversant Nom.Prénom ou "
-    "Prénom.Nom. Cette fonctionnalité inverse seulement la position du Nom par rapport au "
-    "Prénom. Vous devez au préalable avoir généré le fichier EXPORT sur le serveur KWARTZ.");
+const std::string kIntro =
+    ansi("Cette fonctionnalité permet de modifier le nom de connexion en inversant Nom.Prénom ou "
+         "Prénom.Nom. Cette fonctionnalité inverse seulement la position du Nom par rapport au "
+         "Prénom. Vous devez au préalable avoir généré le fichier EXPORT sur le serveur KWARTZ.");
 const std::string kQuestion =
     ansi("Avez-vous généré le fichier EXPORT correspondant à la base actuelle des utilisateurs?");
 
 class RenameLoginsTest : public testsupport::SessionTest {
-protected:
+  protected:
     std::string exportFile(const std::string& bytes) {
         const fs::path p = elsewhere.path() / "export";
         std::ofstream(p, std::ios::binary) << bytes;
@@ -40,7 +40,8 @@ TEST(SplitFields, FillsTheSlotsFromStartToTen) {
     EXPECT_EQ(f[1], "A");
     EXPECT_EQ(f[2], "b");
     EXPECT_EQ(f[10], "j");
-    for (size_t i = 11; i < f.size(); ++i) EXPECT_EQ(f[i], "") << i;
+    for (size_t i = 11; i < f.size(); ++i)
+        EXPECT_EQ(f[i], "") << i;
     const FieldSlots shortLine = SplitFields(1, "x;y", ";");
     EXPECT_EQ(shortLine[2], "y");
     EXPECT_EQ(shortLine[3], "");
@@ -57,11 +58,11 @@ TEST(InvertedLogin, CutsAtTheFirstDot) {
 }
 
 TEST_F(RenameLoginsTest, EveryLineGivesElevenFieldsWithoutHeader) {
-    const std::string path = exportFile(
-        "#Nom;Prénom;groupe;login actuel;nouveau login\r\n"
-        "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;pw;;;g;m;l;p;x\r\n"
-        "MARTIN;JEAN;c4b;jean.pierre.martin\r\n"
-        "ADMIN;;admin;administrateur;ancien\r\n");
+    const std::string path =
+        exportFile("#Nom;Prénom;groupe;login actuel;nouveau login\r\n"
+                   "DUPONT;CATHERINE;c3a;dupont.catherine;dupont.catherine;pw;;;g;m;l;p;x\r\n"
+                   "MARTIN;JEAN;c4b;jean.pierre.martin\r\n"
+                   "ADMIN;;admin;administrateur;ancien\r\n");
     writeFile("ComptesAmodifier.txt", "before\r\n");
     InvertLogins(s, path);
     EXPECT_EQ(readFile("ComptesAmodifier.txt"),
@@ -94,7 +95,8 @@ TEST_F(RenameLoginsTest, MissingExportStopsBeforeAnyDeletion) {
 }
 
 TEST_F(RenameLoginsTest, TheWholeCommand) {
-    for (const auto& name : lastRunOutputs()) writeFile(name, "old\r\n");
+    for (const auto& name : lastRunOutputs())
+        writeFile(name, "old\r\n");
     s.win.lstTri.add("x");
     ui.answer(true).chooseFile(exportFile("#header\r\nROUX;A;profs;a.roux;a.roux;;;;;;;\r\n"));
     Modifconnex_M_Click(s);

@@ -15,8 +15,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/wait.h>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -46,13 +46,14 @@ const std::array<const char*, 5> kLines = {
 };
 
 class TeacherTools : public testsupport::SessionTest {
-protected:
+  protected:
     TeacherTools() { openRegistry = false; }
 
     void SetUp() override {
         SessionTest::SetUp();
         std::string text = kImportHeader + "\r\n";
-        for (const char* line : kLines) text += std::string(line) + "\r\n";
+        for (const char* line : kLines)
+            text += std::string(line) + "\r\n";
         writeFile("EXPORT", text);
         exportPath = (dir / "EXPORT").string();
     }
@@ -134,7 +135,7 @@ TEST_F(TeacherTools, MissingExportFileGivesEmptyListsWithoutMessage) {
     modvesk::ProfsRespForm f;
     modvesk::profsresp_Form_Load(s, f);
     EXPECT_TRUE(f.Listprofs.empty());
-    EXPECT_EQ(ui.messageTexts().size(), 1u);   // only the notice before the dialog
+    EXPECT_EQ(ui.messageTexts().size(), 1u); // only the notice before the dialog
 }
 
 TEST_F(TeacherTools, ClickOnTeacherShowsHisResponsibleGroups) {
@@ -234,8 +235,8 @@ TEST_F(TeacherTools, TwoSelectedTeachersGiveTwoLinesInListOrder) {
     auto f = loadedFrCmptesProfs();
     f.ListprofsSelected = {false, true, true};
     modvesk::frcmptesprofs_Command4_Click(s, f);
-    EXPECT_EQ(readFile(delFile),
-              "LEROY;Anne;PROFS;a.leroy;a.leroy;;;;;;;\r\nBLANC;Marc;profs;m.blanc;m.blanc;;;;3A1;;;\r\n");
+    EXPECT_EQ(readFile(delFile), "LEROY;Anne;PROFS;a.leroy;a.leroy;;;;;;;\r\nBLANC;Marc;profs;m."
+                                 "blanc;m.blanc;;;;3A1;;;\r\n");
 }
 
 TEST_F(TeacherTools, DeletionFileThatCannotBeWrittenIsReported) {
@@ -296,8 +297,8 @@ TEST_F(TeacherTools, BatchResponsiblesSetsGroupsAndSkipsUnknownTeachers) {
     if (!haveBatch()) GTEST_SKIP() << "rolvane-batch is not built";
     testsupport::TempDir out;
     const BatchRun run = runBatch("responsibles --dir " + out.path().string() + " --export " +
-                                 exportPath + " --set 'LEROY;Anne=5C 6D' --set 'NOBODY;X=1A'",
-                             dir / "err");
+                                      exportPath + " --set 'LEROY;Anne=5C 6D' --set 'NOBODY;X=1A'",
+                                  dir / "err");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("Professeur absent de la liste du fichier EXPORT : NOBODY;X"),
               std::string::npos);
@@ -309,9 +310,10 @@ TEST_F(TeacherTools, BatchResponsiblesSetsGroupsAndSkipsUnknownTeachers) {
 TEST_F(TeacherTools, BatchDeleteTeachersWritesTheirLinesInListOrder) {
     if (!haveBatch()) GTEST_SKIP() << "rolvane-batch is not built";
     testsupport::TempDir out;
-    const BatchRun run = runBatch("delete-teachers --dir " + out.path().string() + " --export " +
-                                 exportPath + " --teacher 'BLANC;Marc' --teacher 'DUPONT;Catherine'",
-                             dir / "err");
+    const BatchRun run =
+        runBatch("delete-teachers --dir " + out.path().string() + " --export " + exportPath +
+                     " --teacher 'BLANC;Marc' --teacher 'DUPONT;Catherine'",
+                 dir / "err");
     EXPECT_EQ(run.status, 0);
     std::string bytes;
     modvesk::ReadAll(out.path() / delFile, bytes);

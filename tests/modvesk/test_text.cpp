@@ -106,7 +106,8 @@ TEST(Text, OemToAnsiCodePage850) {
     EXPECT_EQ(OemToAnsi("ABC xyz;1"), "ABC xyz;1");
     // Same length, whatever the bytes.
     std::string all;
-    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    for (int i = 0; i < 256; ++i)
+        all += static_cast<char>(i);
     EXPECT_EQ(OemToAnsi(all).size(), 256u);
     EXPECT_EQ(OemToAnsi("\xE1\xE6\xFF"), ansi("ßµ\u00A0"));
 }
@@ -116,7 +117,8 @@ TEST(Text, AnsiAndUtf8RoundTrip) {
     EXPECT_EQ(ansi("€œŸ"), "\x80\x9C\x9F");
     EXPECT_EQ(ansi("日"), "?");
     std::string all;
-    for (int i = 1; i < 256; ++i) all += static_cast<char>(i);
+    for (int i = 1; i < 256; ++i)
+        all += static_cast<char>(i);
     EXPECT_EQ(ansi(utf8(all)), all);
     EXPECT_EQ(utf8("\xC9lodie"), "Élodie");
 }

@@ -22,7 +22,7 @@ namespace {
 const std::string kRefusal = ansi("Vous devez donner un nom de groupe Kwartz");
 
 class TraineesTest : public testsupport::SessionTest {
-protected:
+  protected:
     void build(std::string line) { BuildTrainee(s, line, index); }
     long index = 0;
 };
@@ -63,9 +63,12 @@ TEST_F(TraineesTest, FoldedNamesAndTheThreeFormats) {
     build(ansi("Le Fèvre;Jean-Noël Pierre;ignoré"));
     s.win.loginFormat = LoginFormat::Entier;
     build(ansi("O'Brien;Hélène"));
-    EXPECT_EQ(s.win.LstTri2.items(),
-              (Items{"LEFEVRE;JEANNOEL;stage;lefevre.jeannoel;lefevre.jeannoel;a;intranet privatespace;;;;;;;;;",
-                     "OBRIEN;HELENE;stage;helene.obrien;helene.obrien;a;intranet privatespace;;;;;;;;;"}));
+    EXPECT_EQ(
+        s.win.LstTri2.items(),
+        (Items{
+            "LEFEVRE;JEANNOEL;stage;lefevre.jeannoel;lefevre.jeannoel;a;intranet "
+            "privatespace;;;;;;;;;",
+            "OBRIEN;HELENE;stage;helene.obrien;helene.obrien;a;intranet privatespace;;;;;;;;;"}));
     EXPECT_EQ(s.job.classList, "stage ");
 }
 
@@ -106,7 +109,8 @@ TEST_F(TraineesTest, LongNamesAreReportedWithTheTraineeGroup) {
 TEST_F(TraineesTest, TheWholeJob) {
     testsupport::TempDir elsewhere;
     const fs::path list = elsewhere.path() / "liste.txt";
-    std::ofstream(list, std::ios::binary) << ansi("Dupont;Catherine\r\nLefèvre;Élodie\r\nDurand\r\n");
+    std::ofstream(list, std::ios::binary)
+        << ansi("Dupont;Catherine\r\nLefèvre;Élodie\r\nDurand\r\n");
     writeFile("doublons.txt", "old\r\n");
     s.win.loginFormat = LoginFormat::Abrev;
     ui.chooseFile(list.string());
@@ -122,9 +126,10 @@ TEST_F(TraineesTest, TheWholeJob) {
     EXPECT_EQ(ui.formsShown, std::vector<Form>{Form::SaisieGroupes});
     EXPECT_EQ(readFile("STAGIAIRES.CSV"), ansi("Dupont;Catherine\r\nLefèvre;Élodie\r\nDurand\r\n"));
     EXPECT_EQ(readFile("ComptesAajouter.txt"),
-              kImportHeader + "\r\n"
-              "LEFEVRE;E;c3A;e.lefevre;e.lefevre;a;intranet privatespace;;c3a c4b;;;;;;;\r\n"
-              "DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a c4b;;;;;;;\r\n\r\n");
+              kImportHeader +
+                  "\r\n"
+                  "LEFEVRE;E;c3A;e.lefevre;e.lefevre;a;intranet privatespace;;c3a c4b;;;;;;;\r\n"
+                  "DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a c4b;;;;;;;\r\n\r\n");
     EXPECT_FALSE(hasFile("doublons.txt"));
     EXPECT_FALSE(hasFile("ComptesProfsAajouter.txt"));
     EXPECT_TRUE(logSays("\r\nTous les fichiers textes ont été créés.\r\n"));

@@ -49,7 +49,7 @@ struct LoginParts {
     std::string firstPart; // Left(firstWord, L), plus the clash number if any
     std::string nameKey;   // the final key, to register with inserenom once the entry is built
     std::string login;
-    long clashNumber = 0;  // 0 when the first key was free
+    long clashNumber = 0; // 0 when the first key was free
 };
 
 // The first-name part (LoginMax, the chosen format), the name key, the clash

@@ -19,7 +19,7 @@ struct ComponentError : std::runtime_error {
 };
 
 class Component {
-public:
+  public:
     // Creates the component known by `progId`; nullptr when it cannot be created.
     static std::unique_ptr<Component> create(const std::string& progId = "Python.pythrolvane");
     ~Component();
@@ -32,7 +32,7 @@ public:
 
     struct Impl;
 
-private:
+  private:
     explicit Component(Impl* impl);
     Impl* impl_;
 };

@@ -22,207 +22,210 @@ namespace {
 constexpr const char* kFileName = "vandrel1.dlp";
 
 struct Library {
-  void* handle = nullptr;
-  std::string path;
-  bool attempted = false;
-  std::string onlyFolder; // set by reloadFrom: the one folder to look in
-  unsigned generation = 1; // changes whenever the loaded library may change
+    void* handle = nullptr;
+    std::string path;
+    bool attempted = false;
+    std::string onlyFolder;  // set by reloadFrom: the one folder to look in
+    unsigned generation = 1; // changes whenever the loaded library may change
 };
 
 Library& library() {
-  static Library lib;
-  return lib;
+    static Library lib;
+    return lib;
 }
 
 std::string executableFolder() {
-  std::vector<char> path(4096);
-  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (length <= 0) return {};
-  const std::string exe(path.data(), static_cast<size_t>(length));
-  const size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+    std::vector<char> path(4096);
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+    if (length <= 0) return {};
+    const std::string exe(path.data(), static_cast<size_t>(length));
+    const size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
 
 std::vector<std::string> candidateFolders(const Library& lib) {
-  if (!lib.onlyFolder.empty()) return {lib.onlyFolder};
-  std::vector<std::string> folders;
-  if (std::string exe = executableFolder(); !exe.empty()) folders.push_back(exe);
-  if (const char* env = std::getenv("ROLVANE_LIBRARY_DIR"); env && *env) folders.push_back(env);
-  folders.push_back(ROLVANE_INSTALL_LIBDIR);
-  return folders;
+    if (!lib.onlyFolder.empty()) return {lib.onlyFolder};
+    std::vector<std::string> folders;
+    if (std::string exe = executableFolder(); !exe.empty()) folders.push_back(exe);
+    if (const char* env = std::getenv("ROLVANE_LIBRARY_DIR"); env && *env) folders.push_back(env);
+    folders.push_back(ROLVANE_INSTALL_LIBDIR);
+    return folders;
 }
 
 Library& loaded() {
-  Library& lib = library();
-  if (lib.attempted) return lib;
-  lib.attempted = true;
-  for (const std::string& folder : candidateFolders(lib)) {
-    const std::string path = folder + "/" + kFileName;
-    if (::access(path.c_str(), R_OK) != 0) continue;
-    if (void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-      lib.handle = handle;
-      lib.path = path;
-      break;
+    Library& lib = library();
+    if (lib.attempted) return lib;
+    lib.attempted = true;
+    for (const std::string& folder : candidateFolders(lib)) {
+        const std::string path = folder + "/" + kFileName;
+        if (::access(path.c_str(), R_OK) != 0) continue;
+        if (void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            lib.handle = handle;
+            lib.path = path;
+            break;
+        }
     }
-  }
-  return lib;
+    return lib;
 }
 
 // One operation's entry point, resolved at its first call after each (re)load.
 struct Slot {
-  void* address = nullptr;
-  unsigned generation = 0;
+    void* address = nullptr;
+    unsigned generation = 0;
 };
 
-template <typename Fn>
-Fn resolve(Slot& slot, const char* name) {
-  Library& lib = loaded();
-  if (slot.generation != lib.generation) {
-    slot.address = lib.handle ? ::dlsym(lib.handle, name) : nullptr;
-    slot.generation = lib.generation;
-  }
-  return reinterpret_cast<Fn>(slot.address);
+template <typename Fn> Fn resolve(Slot& slot, const char* name) {
+    Library& lib = loaded();
+    if (slot.generation != lib.generation) {
+        slot.address = lib.handle ? ::dlsym(lib.handle, name) : nullptr;
+        slot.generation = lib.generation;
+    }
+    return reinterpret_cast<Fn>(slot.address);
 }
 
 } // namespace
 
 // Declares the slot of an operation and yields its entry point (null when absent).
 #define VANDREL_OPERATION(op)                                                                      \
-  static Slot slot_##op;                                                                           \
-  const auto fn = resolve<decltype(&::op)>(slot_##op, #op)
+    static Slot slot_##op;                                                                         \
+    const auto fn = resolve<decltype(&::op)>(slot_##op, #op)
 
-bool available() { return loaded().handle != nullptr; }
+bool available() {
+    return loaded().handle != nullptr;
+}
 
-std::string loadedPath() { return loaded().path; }
+std::string loadedPath() {
+    return loaded().path;
+}
 
 void reloadFrom(const std::string& folder) {
-  Library& lib = library();
-  if (lib.handle) ::dlclose(lib.handle);
-  lib.handle = nullptr;
-  lib.path.clear();
-  lib.attempted = false;
-  lib.onlyFolder = folder;
-  ++lib.generation;
+    Library& lib = library();
+    if (lib.handle) ::dlclose(lib.handle);
+    lib.handle = nullptr;
+    lib.path.clear();
+    lib.attempted = false;
+    lib.onlyFolder = folder;
+    ++lib.generation;
 }
 
 void creationCarnet() {
-  VANDREL_OPERATION(creationCarnet);
-  if (fn) fn();
+    VANDREL_OPERATION(creationCarnet);
+    if (fn) fn();
 }
 
 void fermercarnet() {
-  VANDREL_OPERATION(fermercarnet);
-  if (fn) fn();
+    VANDREL_OPERATION(fermercarnet);
+    if (fn) fn();
 }
 
 void inserenom(const std::string& nameKey) {
-  VANDREL_OPERATION(inserenom);
-  if (fn) fn(nameKey.data());
+    VANDREL_OPERATION(inserenom);
+    if (fn) fn(nameKey.data());
 }
 
 int32_t present(const std::string& nameKey) {
-  VANDREL_OPERATION(present);
-  return fn ? fn(nameKey.data()) : kFalse;
+    VANDREL_OPERATION(present);
+    return fn ? fn(nameKey.data()) : kFalse;
 }
 
 int32_t presentID(const std::string& identifier) {
-  VANDREL_OPERATION(presentID);
-  return fn ? fn(identifier.data()) : kFalse;
+    VANDREL_OPERATION(presentID);
+    return fn ? fn(identifier.data()) : kFalse;
 }
 
 void inserenomancien(const std::string& key, const std::string& value) {
-  VANDREL_OPERATION(inserenomancien);
-  if (fn) fn(key.data(), value.data());
+    VANDREL_OPERATION(inserenomancien);
+    if (fn) fn(key.data(), value.data());
 }
 
 void presentancien(const std::string& key, std::string& buffer) {
-  VANDREL_OPERATION(presentancien);
-  if (fn) fn(key.data(), buffer.data());
+    VANDREL_OPERATION(presentancien);
+    if (fn) fn(key.data(), buffer.data());
 }
 
 void elevessortis(std::string& groupList) {
-  VANDREL_OPERATION(elevessortis);
-  if (fn) fn(groupList.data());
+    VANDREL_OPERATION(elevessortis);
+    if (fn) fn(groupList.data());
 }
 
 void raz() {
-  VANDREL_OPERATION(raz);
-  if (fn) fn();
+    VANDREL_OPERATION(raz);
+    if (fn) fn();
 }
 
 void memoriseProfEnService(const std::string& identifier) {
-  VANDREL_OPERATION(memoriseProfEnService);
-  if (fn) fn(identifier.data());
+    VANDREL_OPERATION(memoriseProfEnService);
+    if (fn) fn(identifier.data());
 }
 
 void razProfEnService() {
-  VANDREL_OPERATION(razProfEnService);
-  if (fn) fn();
+    VANDREL_OPERATION(razProfEnService);
+    if (fn) fn();
 }
 
 void associecodegroupe(const std::string& groupCode, const std::string& className) {
-  VANDREL_OPERATION(associecodegroupe);
-  if (fn) fn(groupCode.data(), className.data());
+    VANDREL_OPERATION(associecodegroupe);
+    if (fn) fn(groupCode.data(), className.data());
 }
 
 void associeProfsGroupes(const std::string& codeOrClass, const std::string& kind,
                          const std::string& teacher) {
-  VANDREL_OPERATION(associeProfsGroupes);
-  if (fn) fn(codeOrClass.data(), kind.data(), teacher.data());
+    VANDREL_OPERATION(associeProfsGroupes);
+    if (fn) fn(codeOrClass.data(), kind.data(), teacher.data());
 }
 
 void genereGroupes(const std::string& teacher, std::string& buffer) {
-  VANDREL_OPERATION(genereGroupes);
-  if (fn) fn(teacher.data(), buffer.data());
+    VANDREL_OPERATION(genereGroupes);
+    if (fn) fn(teacher.data(), buffer.data());
 }
 
 int32_t inseredstableau(const std::string& text) {
-  VANDREL_OPERATION(inseredstableau);
-  return fn ? fn(text.data()) : kFalse;
+    VANDREL_OPERATION(inseredstableau);
+    return fn ? fn(text.data()) : kFalse;
 }
 
 int32_t indexdstableau(const std::string& text) {
-  VANDREL_OPERATION(indexdstableau);
-  return fn ? fn(text.data()) : kFalse;
+    VANDREL_OPERATION(indexdstableau);
+    return fn ? fn(text.data()) : kFalse;
 }
 
 void memligneprof(const std::string& line) {
-  VANDREL_OPERATION(memligneprof);
-  if (fn) fn(line.data());
+    VANDREL_OPERATION(memligneprof);
+    if (fn) fn(line.data());
 }
 
 void tableauProfs(std::string& buffer) {
-  VANDREL_OPERATION(tableauProfs);
-  if (fn) fn(buffer.data());
+    VANDREL_OPERATION(tableauProfs);
+    if (fn) fn(buffer.data());
 }
 
 void tableauGroupes(std::string& buffer) {
-  VANDREL_OPERATION(tableauGroupes);
-  if (fn) fn(buffer.data());
+    VANDREL_OPERATION(tableauGroupes);
+    if (fn) fn(buffer.data());
 }
 
 void retrouveDonneesProf(const std::string& surname, const std::string& firstName,
                          std::string& buffer) {
-  VANDREL_OPERATION(retrouveDonneesProf);
-  if (fn) fn(surname.data(), firstName.data(), buffer.data());
+    VANDREL_OPERATION(retrouveDonneesProf);
+    if (fn) fn(surname.data(), firstName.data(), buffer.data());
 }
 
 void msjourbaseresp(int32_t mode, const std::string& surname, const std::string& firstName,
                     const std::string& value) {
-  VANDREL_OPERATION(msjourbaseresp);
-  if (fn) fn(mode, surname.data(), firstName.data(), value.data());
+    VANDREL_OPERATION(msjourbaseresp);
+    if (fn) fn(mode, surname.data(), firstName.data(), value.data());
 }
 
 void msjourbasekwartz(int32_t mode) {
-  VANDREL_OPERATION(msjourbasekwartz);
-  if (fn) fn(mode);
+    VANDREL_OPERATION(msjourbasekwartz);
+    if (fn) fn(mode);
 }
 
 std::string trimmed(const std::string& buffer) {
-  const size_t first = buffer.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const size_t last = buffer.find_last_not_of(' ');
-  return buffer.substr(first, last - first + 1);
+    const size_t first = buffer.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const size_t last = buffer.find_last_not_of(' ');
+    return buffer.substr(first, last - first + 1);
 }
 
 } // namespace vandrel

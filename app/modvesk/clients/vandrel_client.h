@@ -63,7 +63,9 @@ void msjourbaseresp(int32_t mode, const std::string& surname, const std::string&
 void msjourbasekwartz(int32_t mode);
 
 // A buffer of n blanks, and the trimmed text a call left in it.
-inline std::string blanks(size_t n) { return std::string(n, ' '); }
+inline std::string blanks(size_t n) {
+    return std::string(n, ' ');
+}
 std::string trimmed(const std::string& buffer);
 
 } // namespace vandrel

@@ -16,9 +16,9 @@ namespace modvesk {
 namespace {
 
 struct SourceFile {
-    const char* name;      // the name it gets in the program's directory
-    const char* lookedUp;  // the name the presence test looks for
-    const char* question;  // the offer to look for it
+    const char* name;     // the name it gets in the program's directory
+    const char* lookedUp; // the name the presence test looks for
+    const char* question; // the offer to look for it
     const char* filter;
 };
 

@@ -14,7 +14,9 @@ namespace modvesk {
 
 namespace {
 
-std::string gepFilter(const std::string& name) { return "Fichier GEP (" + name + ")|" + name; }
+std::string gepFilter(const std::string& name) {
+    return "Fichier GEP (" + name + ")|" + name;
+}
 
 // Asks for the missing pupil table and, unless the B2I flag is set, the missing
 // teacher table. False when the command must end.

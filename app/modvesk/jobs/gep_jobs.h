@@ -6,9 +6,9 @@
 
 namespace modvesk {
 
-void Genfich_M_Click(Session& s);         // create the accounts from GEP
-void gep_b2i_m_Click(Session& s);         // the same, pupils only (B2I)
-void miseAjour_M_Click(Session& s);       // update from GEP against EXPORT
+void Genfich_M_Click(Session& s);   // create the accounts from GEP
+void gep_b2i_m_Click(Session& s);   // the same, pupils only (B2I)
+void miseAjour_M_Click(Session& s); // update from GEP against EXPORT
 // The button "Création des comptes des élèves": the worker between
 // creationCarnet and fermercarnet, asking nothing first.
 void Command1_Button(Session& s);

@@ -4,8 +4,8 @@
 
 #include "csv_sources.h"
 #include "export_reader.h"
-#include "shell.h"
 #include "files.h"
+#include "shell.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -31,9 +31,8 @@ void ProgramFolder::enter() const {
     if (!s_.dir.empty()) fs::current_path(s_.dir, ec);
 }
 
-SourceOffer offerMissingSource(Session& s, const std::string& lookedUp,
-                               const std::string& copyName, const std::string& question,
-                               const std::string& filter) {
+SourceOffer offerMissingSource(Session& s, const std::string& lookedUp, const std::string& copyName,
+                               const std::string& question, const std::string& filter) {
     if (FileExists(s.file(lookedUp))) return SourceOffer::Present;
     if (!s.ui->question(question, kJobTitle, Icon::Exclamation)) return SourceOffer::Declined;
     const std::string chosen = s.ui->openFile(Session::dialogTitle, filter);
@@ -60,18 +59,26 @@ bool openExportForUpdate(Session& s) {
 }
 
 const std::vector<std::string>& lastRunOutputs() {
-    static const std::vector<std::string> names = {
-        "doublons.txt",          "troncatures.txt",           "groupes.txt",
-        "eleves.txt",            "profs.txt",                 "comptesAsupprimer.txt",
-        "comptesAmodifier.txt",  "comptesAajouter.txt",       "comptesprofsAsupprimer.txt",
-        "comptesprofsAmodifier.txt", "comptesprofsAajouter.txt", "identifiantgep.txt",
-        "description_comptes.txt"};
+    static const std::vector<std::string> names = {"doublons.txt",
+                                                   "troncatures.txt",
+                                                   "groupes.txt",
+                                                   "eleves.txt",
+                                                   "profs.txt",
+                                                   "comptesAsupprimer.txt",
+                                                   "comptesAmodifier.txt",
+                                                   "comptesAajouter.txt",
+                                                   "comptesprofsAsupprimer.txt",
+                                                   "comptesprofsAmodifier.txt",
+                                                   "comptesprofsAajouter.txt",
+                                                   "identifiantgep.txt",
+                                                   "description_comptes.txt"};
     return names;
 }
 
 void deleteLastRunOutputs(Session& s) {
     s.closeLineFiles(); // a report deleted here starts again at its next line
-    for (const auto& name : lastRunOutputs()) DeleteFileIfExists(s.file(name));
+    for (const auto& name : lastRunOutputs())
+        DeleteFileIfExists(s.file(name));
 }
 
 bool requireLibrary(Session& s) {

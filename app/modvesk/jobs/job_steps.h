@@ -16,7 +16,7 @@ inline constexpr const char* kJobTitle = "GEP / KWARTZ";
 // Makes the program's folder the current one while it lives, and gives the
 // previous one back: the library writes its files into the current folder.
 class ProgramFolder {
-public:
+  public:
     explicit ProgramFolder(const Session& s);
     ~ProgramFolder();
     ProgramFolder(const ProgramFolder&) = delete;
@@ -24,7 +24,7 @@ public:
     // Enters the program's folder again (a dialog may have left another one current).
     void enter() const;
 
-private:
+  private:
     const Session& s_;
     std::filesystem::path previous_;
 };
@@ -35,9 +35,8 @@ enum class SourceOffer { Present, Copied, Declined, Cancelled };
 // When `lookedUp` is not in the program's folder: asks `question` (Yes/No, the
 // jobs' title, exclamation icon); on Yes shows the open-file dialog with
 // `filter` and copies the chosen file into the folder under `copyName`.
-SourceOffer offerMissingSource(Session& s, const std::string& lookedUp,
-                               const std::string& copyName, const std::string& question,
-                               const std::string& filter);
+SourceOffer offerMissingSource(Session& s, const std::string& lookedUp, const std::string& copyName,
+                               const std::string& question, const std::string& filter);
 
 // The first steps of an update against the server's EXPORT file: asks for it
 // (a cancelled dialog ends the job early), checks that it can be read, opens

@@ -4,8 +4,8 @@
 #include "rename_logins.h"
 
 #include "files.h"
-#include "source_text.h"
 #include "jobs.h"
+#include "source_text.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -18,7 +18,8 @@ const char* const kOutput = "ComptesAmodifier.txt";
 // Fields 1 to 11 of the slots, each followed by ";".
 std::string joinSlots(const FieldSlots& f) {
     std::string line;
-    for (long i = 1; i <= 11; ++i) line += f[static_cast<size_t>(i)] + ";";
+    for (long i = 1; i <= 11; ++i)
+        line += f[static_cast<size_t>(i)] + ";";
     return line;
 }
 
@@ -69,11 +70,11 @@ void Modifconnex_M_Click(Session& s) {
     startJob(s);
     s.win.Text1.clear();
     s.ui->redraw();
-    s.ui->message(ansi(
-        "Cette fonctionnalité permet de modifier le nom de connexion en inversant Nom.Prénom "
-        "ou Prénom.Nom. Cette fonctionnalité inverse seulement la position du Nom par rapport "
-        "au Prénom. Vous devez au préalable avoir généré le fichier EXPORT sur le serveur "
-        "KWARTZ."));
+    s.ui->message(
+        ansi("Cette fonctionnalité permet de modifier le nom de connexion en inversant Nom.Prénom "
+             "ou Prénom.Nom. Cette fonctionnalité inverse seulement la position du Nom par rapport "
+             "au Prénom. Vous devez au préalable avoir généré le fichier EXPORT sur le serveur "
+             "KWARTZ."));
     if (!s.ui->question(ansi("Avez-vous généré le fichier EXPORT correspondant à la base "
                              "actuelle des utilisateurs?"))) {
         s.endEarly();

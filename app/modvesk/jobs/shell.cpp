@@ -34,10 +34,11 @@ std::string startupHelpText() {
 void Actualiser_M_Click(Session& s) {
     startJob(s);
     const bool yes = s.ui->question(
-        ansi("Cette commande supprime tous les fichiers .TXT. Voulez vous continuer?"),
-        kJobTitle, Icon::Warning);
+        ansi("Cette commande supprime tous les fichiers .TXT. Voulez vous continuer?"), kJobTitle,
+        Icon::Warning);
     if (yes) {
-        for (const auto& name : ListFiles(s.dir, "*.txt")) DeleteFileIfExists(s.dir / name);
+        for (const auto& name : ListFiles(s.dir, "*.txt"))
+            DeleteFileIfExists(s.dir / name);
     } else {
         s.endEarly();
     }

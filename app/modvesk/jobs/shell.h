@@ -10,9 +10,9 @@ namespace modvesk {
 
 // The three-paragraph help message shown at start-up.
 std::string startupHelpText();
-void Actualiser_M_Click(Session& s);      // "&Nettoyage du répertoire"
-void rechercher_Click(Session& s);        // "Rechercher": asks for the EXPORT file
-void choisitExport(Session& s);           // the same, for the teacher tools
+void Actualiser_M_Click(Session& s); // "&Nettoyage du répertoire"
+void rechercher_Click(Session& s);   // "Rechercher": asks for the EXPORT file
+void choisitExport(Session& s);      // the same, for the teacher tools
 void version3_Click(Session& s);
 
 } // namespace modvesk

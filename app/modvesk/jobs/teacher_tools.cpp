@@ -2,9 +2,9 @@
 #include "teacher_tools.h"
 
 #include "files.h"
-#include "source_text.h"
 #include "jobs.h"
 #include "remplit_liste.h"
+#include "source_text.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -51,8 +51,9 @@ void chargeExportProfs(Session& s) {
     if (!FileExists(path)) return;
     LineReader reader(path);
     std::string line;
-    if (!reader.next(line)) return;   // the header
-    while (reader.next(line)) vandrel::memligneprof(line);
+    if (!reader.next(line)) return; // the header
+    while (reader.next(line))
+        vandrel::memligneprof(line);
 }
 
 // ---- Group responsibilities --------------------------------------------------
@@ -115,7 +116,9 @@ void profsresp_Command2_Click(Session& s, ProfsRespForm& f) {
     f.unloaded = true;
 }
 
-void profsresp_Command3_Click(Session&, ProfsRespForm& f) { f.unloaded = true; }
+void profsresp_Command3_Click(Session&, ProfsRespForm& f) {
+    f.unloaded = true;
+}
 
 // ---- Deletion of teacher accounts --------------------------------------------
 
@@ -152,6 +155,8 @@ void frcmptesprofs_Command4_Click(Session& s, FrCmptesProfsForm& f) {
     f.unloaded = true;
 }
 
-void frcmptesprofs_quitter_m_Click(Session&, FrCmptesProfsForm& f) { f.unloaded = true; }
+void frcmptesprofs_quitter_m_Click(Session&, FrCmptesProfsForm& f) {
+    f.unloaded = true;
+}
 
 } // namespace modvesk

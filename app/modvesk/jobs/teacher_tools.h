@@ -17,18 +17,18 @@ namespace modvesk {
 // The form profsresp, "Définition des responsables des groupes pour les comptes du
 // groupe PROFS".
 struct ProfsRespForm {
-    std::vector<std::string> Listprofs;      // "SURNAME;First name"
-    int ListprofsIndex = -1;                 // the selected teacher, -1 when none
-    std::vector<std::string> Listgroupes;    // the groups of the EXPORT file
-    std::vector<bool> ListgroupesSelected;   // several groups may be selected
-    std::string Textassoc;                   // the teacher's responsible groups, editable
-    bool unloaded = false;                   // the form has asked to close
+    std::vector<std::string> Listprofs;    // "SURNAME;First name"
+    int ListprofsIndex = -1;               // the selected teacher, -1 when none
+    std::vector<std::string> Listgroupes;  // the groups of the EXPORT file
+    std::vector<bool> ListgroupesSelected; // several groups may be selected
+    std::string Textassoc;                 // the teacher's responsible groups, editable
+    bool unloaded = false;                 // the form has asked to close
 };
 
 // The form frcmptesprofs: the teachers whose accounts are to go.
 struct FrCmptesProfsForm {
     std::vector<std::string> Listprofs;
-    std::vector<bool> ListprofsSelected;     // several teachers may be selected
+    std::vector<bool> ListprofsSelected; // several teachers may be selected
     bool unloaded = false;
 };
 
@@ -40,9 +40,10 @@ void chargeExportProfs(Session& s);
 void defrespgroupes_Click(Session& s);
 void profsresp_Form_Load(Session& s, ProfsRespForm& f);
 void profsresp_Listprofs_Click(Session& s, ProfsRespForm& f);
-void profsresp_Command1_Click(Session& s, ProfsRespForm& f);   // "Associer"
-void profsresp_Command2_Click(Session& s, ProfsRespForm& f);   // "Valider l'ensemble des associations"
-void profsresp_Command3_Click(Session& s, ProfsRespForm& f);   // "Annuler"
+void profsresp_Command1_Click(Session& s, ProfsRespForm& f); // "Associer"
+void profsresp_Command2_Click(Session& s,
+                              ProfsRespForm& f); // "Valider l'ensemble des associations"
+void profsresp_Command3_Click(Session& s, ProfsRespForm& f); // "Annuler"
 
 // Menu "Supprimer des comptes dans le groupe PROFS": shows the form, nothing else.
 void supcpteProfs_m_Click(Session& s);

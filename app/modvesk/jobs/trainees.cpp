@@ -5,10 +5,10 @@
 #include "csv_sources.h"
 #include "export_reader.h"
 #include "files.h"
-#include "source_text.h"
 #include "import_writer.h"
 #include "jobs.h"
 #include "login.h"
+#include "source_text.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -17,7 +17,6 @@
 namespace modvesk {
 
 namespace {
-
 
 // The first-name part: the first word of the first name, cut so that surname and
 // first-name part hold at most LoginMax characters (one letter when abbreviated).
@@ -30,9 +29,8 @@ std::string traineeFirstPart(LoginFormat format, const std::string& surname,
 }
 
 // The 16 fields of a trainee's account line.
-std::string traineeLine(const Session& s, const std::string& surname,
-                        const std::string& firstPart, const std::string& group,
-                        const std::string& login) {
+std::string traineeLine(const Session& s, const std::string& surname, const std::string& firstPart,
+                        const std::string& group, const std::string& login) {
     return surname + ";" + firstPart + ";" + group + ";" + login + ";" + login + ";" +
            kTraineePassword + ";intranet privatespace;;" + s.job.respStage + ";;;;;;;";
 }
@@ -48,10 +46,13 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     ReplaceChars(surname, " _-", "");
     ReplaceChars(firstName, "_-", "");
     s.job.skipReason.clear();
-    if (surname.empty()) s.job.skipReason = ansi("nom vide");
-    else if (firstName.empty()) s.job.skipReason = ansi("prénom vide");
+    if (surname.empty())
+        s.job.skipReason = ansi("nom vide");
+    else if (firstName.empty())
+        s.job.skipReason = ansi("prénom vide");
     // A group typed with blanks, dashes and underscores only is empty once cleaned.
-    else if (group.empty()) s.job.skipReason = ansi("groupe vide");
+    else if (group.empty())
+        s.job.skipReason = ansi("groupe vide");
     if (surname.empty() || firstName.empty() || group.empty()) return;
 
     Person& p = s.job.person(index);
@@ -78,8 +79,7 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     ReportTruncation(s, surname, firstPart, group);
 }
 
-bool saisiegroupes_Command1_Click(Session& s, const std::string& text2,
-                                  const std::string& text1) {
+bool saisiegroupes_Command1_Click(Session& s, const std::string& text2, const std::string& text1) {
     s.job.groupeStage = Trim(text2);
     if (s.job.groupeStage.empty()) {
         s.ui->message(ansi("Vous devez donner un nom de groupe Kwartz"));

@@ -6,9 +6,9 @@
 #include "builders.h"
 #include "component_client.h"
 #include "files.h"
-#include "source_text.h"
 #include "import_writer.h"
 #include "jobs.h"
+#include "source_text.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -39,7 +39,9 @@ void rowRead(Session& s, long& rows) {
     if (++rows % 200 == 0) s.ui->progress(rows, 0);
 }
 
-bool isBlank(const std::string& line) { return Trim(line).empty(); }
+bool isBlank(const std::string& line) {
+    return Trim(line).empty();
+}
 
 // After a builder call on row `number` of `source`: a row that was not blank and
 // gave no account goes into the Bilan with the builder's reason.
@@ -120,8 +122,8 @@ bool rewriteSource(Session& s, const fs::path& path, const std::string& text) {
     return false;
 }
 
-bool componentReplace(Session& s, std::string& text, const std::string& what,
-                      const std::string& by, const std::string& name) {
+bool componentReplace(Session& s, std::string& text, const std::string& what, const std::string& by,
+                      const std::string& name) {
     if (what.empty() || text.find(what) == std::string::npos) return true;
     std::string answer, problem;
     if (!component::ask(s.component, "remplacechainepar", {text, what, by}, answer, problem)) {
@@ -145,8 +147,8 @@ void copySourceFile(Session& s, const std::string& chosen, const std::string& na
 }
 
 std::string sconetToPlainRow(const std::string& line) {
-    return NthField(1, line, ";") + ";" + NthField(2, line, ";") + ";" +
-           NthField(5, line, ";") + ";" + NthField(3, line, ";");
+    return NthField(1, line, ";") + ";" + NthField(2, line, ";") + ";" + NthField(5, line, ";") +
+           ";" + NthField(3, line, ";");
 }
 
 void convertirBaseCSV(Session& s) {
@@ -187,9 +189,10 @@ void beginConversion(Session& s) {
     // an update, the chosen trainee list) keep their line in it.
     const std::vector<std::string> readAsUtf8 = std::move(s.job.utf8Sources);
     s.job.utf8Sources.clear();
-    s.win.Text1 = currentTime() + std::string(CRLF) +
-                  ansi("Conversion de la base CSV en cours........");
-    for (const auto& name : readAsUtf8) s.readAsUtf8(name);
+    s.win.Text1 =
+        currentTime() + std::string(CRLF) + ansi("Conversion de la base CSV en cours........");
+    for (const auto& name : readAsUtf8)
+        s.readAsUtf8(name);
     s.ui->redraw();
 }
 

@@ -25,8 +25,8 @@ bool rewriteSource(Session& s, const std::filesystem::path& path, const std::str
 // the call fails and the replacement would have changed the text, the text stays
 // as it is, the log box says why (in French, once) and the job counts the mended
 // source as not written, so that it ends with its error line; false then.
-bool componentReplace(Session& s, std::string& text, const std::string& what,
-                      const std::string& by, const std::string& name);
+bool componentReplace(Session& s, std::string& text, const std::string& what, const std::string& by,
+                      const std::string& name);
 
 // True when the file is a SCONET export: field 5 of its whole text, cut at ";"
 // only, begins with "div." or "division" in any case. A SCONET file is written

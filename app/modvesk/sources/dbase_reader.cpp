@@ -11,8 +11,8 @@ namespace modvesk {
 
 namespace {
 
-constexpr long kMaxFields = 256;       // rows 1 to 256 of the field table
-constexpr long kPupilEnds = 115;       // pupil ends are computed at least this far
+constexpr long kMaxFields = 256; // rows 1 to 256 of the field table
+constexpr long kPupilEnds = 115; // pupil ends are computed at least this far
 constexpr unsigned char kEndOfFile = 0x1A;
 // The byte that ends the field descriptors: 0x0D, or 0x0A from a few writers.
 constexpr unsigned char kHeaderEnd = 0x0D;
@@ -23,7 +23,9 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-File openBinary(const fs::path& path) { return File(std::fopen(path.c_str(), "rb")); }
+File openBinary(const fs::path& path) {
+    return File(std::fopen(path.c_str(), "rb"));
+}
 
 long fileLength(std::FILE* f) {
     if (std::fseek(f, 0, SEEK_END) != 0) return 0;
@@ -38,7 +40,9 @@ unsigned char byteAt(std::FILE* f, long offset) {
     return c == EOF ? 0 : static_cast<unsigned char>(c);
 }
 
-long headerLength(std::FILE* f) { return byteAt(f, 8) | (byteAt(f, 9) << 8); }
+long headerLength(std::FILE* f) {
+    return byteAt(f, 8) | (byteAt(f, 9) << 8);
+}
 
 // Reads up to n bytes into `record`, padded with blanks to n characters, and
 // converted from OEM to Windows-1252. Returns the number of bytes really read.
@@ -82,7 +86,8 @@ TableLayout readLayout(const fs::path& table) {
     }
     if (layout.descriptorsEnd < 0) layout.widths.clear();
     layout.recordLength = 1;
-    for (const long w : layout.widths) layout.recordLength += w;
+    for (const long w : layout.widths)
+        layout.recordLength += w;
     return layout;
 }
 
@@ -96,9 +101,11 @@ TableCheck checkLayout(const fs::path& table, const TableLayout& layout) {
 
 void fillFieldTable(FieldTable& table, Family family, const std::vector<long>& widths) {
     if (table.size() < kMaxFields + 1) table.resize(kMaxFields + 1);
-    for (auto& row : table) row[family] = FieldCell{};
+    for (auto& row : table)
+        row[family] = FieldCell{};
     const long n = std::min<long>(static_cast<long>(widths.size()), kMaxFields);
-    for (long k = 1; k <= n; ++k) table[k][family].width = widths[k - 1];
+    for (long k = 1; k <= n; ++k)
+        table[k][family].width = widths[k - 1];
     const long last = family == Pupils ? std::max(n, kPupilEnds) : n;
     for (long k = 1; k <= last; ++k)
         table[k][family].end = table[k - 1][family].end + table[k][family].width;

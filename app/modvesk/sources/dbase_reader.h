@@ -19,9 +19,9 @@ long longueurEntete(const std::filesystem::path& table);
 
 // What the reader learnt from a table's header.
 struct TableLayout {
-    long headerLength = 0;       // H
-    long recordLength = 0;       // R: the sum of the widths + 1 (the deletion byte)
-    std::vector<long> widths;    // width of field k at index k - 1
+    long headerLength = 0;    // H
+    long recordLength = 0;    // R: the sum of the widths + 1 (the deletion byte)
+    std::vector<long> widths; // width of field k at index k - 1
     // Offset of the byte that ends the field descriptors (0x0D or 0x0A at the first
     // offset 32 + 32·n inside the header); -1 when the header has none.
     long descriptorsEnd = -1;

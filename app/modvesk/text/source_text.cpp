@@ -23,8 +23,8 @@ icu::Transliterator* plainLatin() {
     static std::once_flag once;
     std::call_once(once, [] {
         UErrorCode status = U_ZERO_ERROR;
-        t.reset(icu::Transliterator::createInstance("Any-Latin; Latin-ASCII", UTRANS_FORWARD,
-                                                    status));
+        t.reset(
+            icu::Transliterator::createInstance("Any-Latin; Latin-ASCII", UTRANS_FORWARD, status));
         if (U_FAILURE(status)) t.reset();
     });
     return t.get();
@@ -37,10 +37,13 @@ std::string plainLetters(UChar32 c) {
     std::string out;
     for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
         const UChar32 d = u.char32At(i);
-        if (d > 0x20 && d < 0x7F) out += static_cast<char>(d);
-        else if (d == 0x20 && !out.empty()) out += ' ';
+        if (d > 0x20 && d < 0x7F)
+            out += static_cast<char>(d);
+        else if (d == 0x20 && !out.empty())
+            out += ' ';
     }
-    while (!out.empty() && out.back() == ' ') out.pop_back();
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
     return out.empty() ? "?" : out;
 }
 
@@ -76,8 +79,10 @@ std::string Utf8ToAnsi(std::string_view utf8Text) {
     for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
         const UChar32 c = u.char32At(i);
         char b;
-        if (AnsiCharOf(static_cast<char32_t>(c), b)) out += b;
-        else out += plainLetters(c);
+        if (AnsiCharOf(static_cast<char32_t>(c), b))
+            out += b;
+        else
+            out += plainLetters(c);
     }
     return out;
 }
@@ -90,7 +95,6 @@ bool ReadSourceText(const std::filesystem::path& path, SourceText& out) {
     return true;
 }
 
-LineReader::LineReader(const std::filesystem::path& path)
-    : open_(ReadSourceText(path, source_)) {}
+LineReader::LineReader(const std::filesystem::path& path) : open_(ReadSourceText(path, source_)) {}
 
 } // namespace modvesk

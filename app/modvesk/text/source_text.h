@@ -33,7 +33,7 @@ bool ReadSourceText(const std::filesystem::path& path, SourceText& out);
 // Reads a text source line by line: the file is read whole when opened (and
 // turned into Windows-1252 when it is UTF-8), then cut as NextLine cuts lines.
 class LineReader {
-public:
+  public:
     explicit LineReader(const std::filesystem::path& path);
     bool isOpen() const { return open_; }
     // The file was UTF-8 and has been converted.
@@ -41,7 +41,7 @@ public:
     // False at the end of the file.
     bool next(std::string& line) { return NextLine(source_.text, pos_, line); }
 
-private:
+  private:
     SourceText source_;
     size_t pos_ = 0;
     bool open_ = false;

@@ -7,8 +7,12 @@ namespace modvesk {
 
 namespace {
 
-unsigned char byteOf(char c) { return static_cast<unsigned char>(c); }
-char charOf(unsigned b) { return static_cast<char>(static_cast<unsigned char>(b)); }
+unsigned char byteOf(char c) {
+    return static_cast<unsigned char>(c);
+}
+char charOf(unsigned b) {
+    return static_cast<char>(static_cast<unsigned char>(b));
+}
 
 // ---- Windows-1252 case table ----------------------------------------------
 // Pairs outside the two regular ranges (a-z, 0xE0-0xFE but 0xF7).
@@ -20,11 +24,14 @@ constexpr CasePair kExtraPairs[] = {{0x9A, 0x8A}, {0x9C, 0x8C}, {0x9E, 0x8E}, {0
 struct CaseTables {
     std::array<unsigned char, 256> up{}, low{};
     CaseTables() {
-        for (unsigned i = 0; i < 256; ++i) up[i] = low[i] = static_cast<unsigned char>(i);
-        for (unsigned c = 'a'; c <= 'z'; ++c) pair(c, c - 32);
+        for (unsigned i = 0; i < 256; ++i)
+            up[i] = low[i] = static_cast<unsigned char>(i);
+        for (unsigned c = 'a'; c <= 'z'; ++c)
+            pair(c, c - 32);
         for (unsigned c = 0xE0; c <= 0xFE; ++c)
             if (c != 0xF7) pair(c, c - 32);
-        for (const auto& p : kExtraPairs) pair(p.lower, p.upper);
+        for (const auto& p : kExtraPairs)
+            pair(p.lower, p.upper);
     }
     void pair(unsigned lower, unsigned upper) {
         up[lower] = static_cast<unsigned char>(upper);
@@ -39,18 +46,17 @@ const CaseTables& caseTables() {
 // ---- Code pages -------------------------------------------------------------
 // Unicode of the bytes 0x80-0xFF of code page 850.
 constexpr std::array<char16_t, 128> kCp850High = {
-    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8,
-    0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2,
-    0x00FB, 0x00F9, 0x00FF, 0x00D6, 0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192, 0x00E1,
-    0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x00AE, 0x00AC, 0x00BD,
-    0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2,
-    0x00C0, 0x00A9, 0x2563, 0x2551, 0x2557, 0x255D, 0x00A2, 0x00A5, 0x2510, 0x2514, 0x2534,
-    0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560,
-    0x2550, 0x256C, 0x00A4, 0x00F0, 0x00D0, 0x00CA, 0x00CB, 0x00C8, 0x0131, 0x00CD, 0x00CE,
-    0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580, 0x00D3, 0x00DF, 0x00D4,
-    0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE, 0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD,
-    0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8, 0x00B0,
-    0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0};
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
+    0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA,
+    0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x00AE, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x00C0, 0x00A9, 0x2563, 0x2551, 0x2557,
+    0x255D, 0x00A2, 0x00A5, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4, 0x00F0, 0x00D0, 0x00CA, 0x00CB,
+    0x00C8, 0x0131, 0x00CD, 0x00CE, 0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580,
+    0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE, 0x00DE, 0x00DA, 0x00DB, 0x00D9,
+    0x00FD, 0x00DD, 0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8,
+    0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0};
 
 // Unicode of the bytes 0x80-0x9F of Windows-1252; the five unassigned bytes map
 // to the C1 control of the same value, so that they travel through UTF-8 unchanged.
@@ -75,8 +81,10 @@ char to1252(char32_t u) {
 struct OemTable {
     std::array<char, 256> toAnsi{};
     OemTable() {
-        for (unsigned i = 0; i < 0x80; ++i) toAnsi[i] = charOf(i);
-        for (unsigned i = 0; i < 0x80; ++i) toAnsi[0x80 + i] = to1252(kCp850High[i]);
+        for (unsigned i = 0; i < 0x80; ++i)
+            toAnsi[i] = charOf(i);
+        for (unsigned i = 0; i < 0x80; ++i)
+            toAnsi[0x80 + i] = to1252(kCp850High[i]);
     }
 };
 
@@ -111,18 +119,24 @@ char32_t nextCodePoint(std::string_view text, size_t& i) {
 
 // ---- Windows-1252 letters ---------------------------------------------------
 
-char upperChar(char c) { return charOf(caseTables().up[byteOf(c)]); }
-char lowerChar(char c) { return charOf(caseTables().low[byteOf(c)]); }
+char upperChar(char c) {
+    return charOf(caseTables().up[byteOf(c)]);
+}
+char lowerChar(char c) {
+    return charOf(caseTables().low[byteOf(c)]);
+}
 
 std::string Upper(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = upperChar(c);
+    for (char& c : out)
+        c = upperChar(c);
     return out;
 }
 
 std::string Lower(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = lowerChar(c);
+    for (char& c : out)
+        c = lowerChar(c);
     return out;
 }
 
@@ -138,7 +152,9 @@ std::string RTrim(std::string_view text) {
     return e == std::string_view::npos ? std::string() : std::string(text.substr(0, e + 1));
 }
 
-std::string Trim(std::string_view text) { return RTrim(LTrim(text)); }
+std::string Trim(std::string_view text) {
+    return RTrim(LTrim(text));
+}
 
 std::string Left(std::string_view text, long n) {
     if (n <= 0) return {};
@@ -213,7 +229,8 @@ std::string RestAfter(std::string& text, std::string_view separator) {
 }
 
 std::string NthField(long n, std::string text, std::string_view separator) {
-    for (long i = 1; i < n; ++i) text = RestAfter(text, separator);
+    for (long i = 1; i < n; ++i)
+        text = RestAfter(text, separator);
     return FirstField(text, separator);
 }
 
@@ -224,7 +241,8 @@ bool StartsWithDigit(std::string_view text) {
 
 double LeadingNumber(std::string_view word) {
     size_t i = 0;
-    while (i < word.size() && word[i] == ' ') ++i;
+    while (i < word.size() && word[i] == ' ')
+        ++i;
     double sign = 1;
     if (i < word.size() && (word[i] == '-' || word[i] == '+')) sign = word[i++] == '-' ? -1 : 1;
     double value = 0;
@@ -250,14 +268,17 @@ long SumOfNumbers(std::string text) {
     return static_cast<long>(std::nearbyint(total));
 }
 
-std::string Str(long n) { return std::to_string(n); }
+std::string Str(long n) {
+    return std::to_string(n);
+}
 
 // ---- Code pages -------------------------------------------------------------
 
 std::string OemToAnsi(std::string_view oem) {
     static const OemTable table;
     std::string out(oem);
-    for (char& c : out) c = table.toAnsi[byteOf(c)];
+    for (char& c : out)
+        c = table.toAnsi[byteOf(c)];
     return out;
 }
 
@@ -283,14 +304,16 @@ bool NextLine(std::string_view text, size_t& pos, std::string& line) {
 std::string ansi(std::string_view utf8Text) {
     std::string out;
     out.reserve(utf8Text.size());
-    for (size_t i = 0; i < utf8Text.size();) out += to1252(nextCodePoint(utf8Text, i));
+    for (size_t i = 0; i < utf8Text.size();)
+        out += to1252(nextCodePoint(utf8Text, i));
     return out;
 }
 
 std::string utf8(std::string_view ansiText) {
     std::string out;
     out.reserve(ansiText.size() + ansiText.size() / 4);
-    for (char c : ansiText) appendUtf8(out, unicodeOf1252(byteOf(c)));
+    for (char c : ansiText)
+        appendUtf8(out, unicodeOf1252(byteOf(c)));
     return out;
 }
 

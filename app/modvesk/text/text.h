@@ -73,7 +73,8 @@ bool NextLine(std::string_view text, size_t& pos, std::string& line);
 // Calls onLine(std::string&) for every line of `text`, as NextLine cuts them.
 template <typename OnLine> void forEachLine(std::string_view text, OnLine onLine) {
     std::string line;
-    for (size_t pos = 0; NextLine(text, pos, line);) onLine(line);
+    for (size_t pos = 0; NextLine(text, pos, line);)
+        onLine(line);
 }
 
 // CR LF, the line end of every file the program writes.

@@ -10,7 +10,7 @@ namespace modvesk {
 
 // Fills the list `classes` with the classes of the persons of the last job.
 void remplitClasses(Session& s);
-void Command3_Click(Session& s);          // "Sauvegarder toutes les classes"
+void Command3_Click(Session& s);                                // "Sauvegarder toutes les classes"
 void save1_Click(Session& s, const std::string& selectedClass); // "Sauvegarder une classe"
 void sauveClasse(Session& s, std::string& className);
 

@@ -33,18 +33,22 @@ BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd) {
 BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
                     const fs::path& cwd) {
     Folder io(false);
-    const std::string outPath = (io.path() / "out").string(), errPath = (io.path() / "err").string();
+    const std::string outPath = (io.path() / "out").string(),
+                      errPath = (io.path() / "err").string();
     std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargs;
-    for (auto& a : argv) cargs.push_back(a.data());
+    for (auto& a : argv)
+        cargs.push_back(a.data());
     cargs.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     const fs::path previous = fs::current_path();
     fs::current_path(cwd);
     pid_t pid = 0;
@@ -61,7 +65,8 @@ BatchRun runProgram(const std::string& program, const std::vector<std::string>& 
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     run.out = slurp(outPath);
     std::istringstream err(slurp(errPath));
-    for (std::string line; std::getline(err, line);) run.err.push_back(line);
+    for (std::string line; std::getline(err, line);)
+        run.err.push_back(line);
     return run;
 }
 
@@ -70,7 +75,8 @@ Folder::Folder(bool withSamples) {
     if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
     path_ = tmpl;
     if (withSamples)
-        for (const auto& e : fs::directory_iterator(fs::path(ROLVANE_SOURCE_DIR) / "samples" / "gep"))
+        for (const auto& e :
+             fs::directory_iterator(fs::path(ROLVANE_SOURCE_DIR) / "samples" / "gep"))
             fs::copy_file(e.path(), path_ / e.path().filename());
 }
 
@@ -79,6 +85,8 @@ Folder::~Folder() {
     fs::remove_all(path_, ec);
 }
 
-std::string Folder::read(const std::string& name) const { return slurp(path_ / name); }
+std::string Folder::read(const std::string& name) const {
+    return slurp(path_ / name);
+}
 
 } // namespace batchtest

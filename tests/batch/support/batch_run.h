@@ -12,9 +12,9 @@ namespace fs = std::filesystem;
 
 struct BatchRun {
     int status = -1;
-    std::string out;               // standard output (UTF-8)
-    std::vector<std::string> err;  // standard error, line by line (UTF-8)
-    long maxRssKb = 0;             // the program's peak resident memory
+    std::string out;              // standard output (UTF-8)
+    std::vector<std::string> err; // standard error, line by line (UTF-8)
+    long maxRssKb = 0;            // the program's peak resident memory
 };
 
 // Runs the program with the arguments, from the folder `cwd`.
@@ -25,7 +25,7 @@ BatchRun runProgram(const std::string& program, const std::vector<std::string>& 
 
 // A fresh temporary folder holding a copy of samples/gep (or nothing), removed at the end.
 class Folder {
-public:
+  public:
     explicit Folder(bool withSamples = true);
     ~Folder();
     Folder(const Folder&) = delete;
@@ -35,7 +35,7 @@ public:
     // The bytes of a file, "" when absent.
     std::string read(const std::string& name) const;
 
-private:
+  private:
     fs::path path_;
 };
 

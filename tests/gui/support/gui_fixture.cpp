@@ -35,7 +35,8 @@ void writeBytes(const QString& path, const std::string& bytes) {
 QStringList listTexts(const QWidget* widget) {
     QStringList out;
     if (const auto* list = qobject_cast<const QListWidget*>(widget))
-        for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
     return out;
 }
 

@@ -32,7 +32,7 @@ QStringList listTexts(const QWidget* list);
 // A window on a fresh program directory with scripted dialogs. Its forms are played
 // by `formScript`; a form the script leaves open is closed with reject().
 class WindowRig {
-public:
+  public:
     WindowRig();
     ~WindowRig();
     QString dir() const { return temp.path(); }
@@ -46,7 +46,7 @@ public:
     QTemporaryDir temp;
     testsupport::ScriptedDialogs prompts;
     std::function<void(QDialog*)> formScript;
-    std::vector<QString> formsSeen;     // object names of the forms shown
+    std::vector<QString> formsSeen; // object names of the forms shown
     int quitCalls = 0;
     std::unique_ptr<gui::Vesklin> window;
 };

@@ -17,19 +17,17 @@ bool corpusRequired();
 } // namespace testsupport
 
 // In a GoogleTest body or SetUp: skips, or fails under CI, when the file is missing.
-#define SKIP_WITHOUT_CORPUS(name)                                                        \
-    if (const std::string corpusWhy_ = testsupport::corpusMissing(name);                 \
-        corpusWhy_.empty()) {                                                            \
-    } else if (testsupport::corpusRequired())                                            \
-        FAIL() << corpusWhy_;                                                            \
-    else                                                                                 \
+#define SKIP_WITHOUT_CORPUS(name)                                                                  \
+    if (const std::string corpusWhy_ = testsupport::corpusMissing(name); corpusWhy_.empty()) {     \
+    } else if (testsupport::corpusRequired())                                                      \
+        FAIL() << corpusWhy_;                                                                      \
+    else                                                                                           \
         GTEST_SKIP() << corpusWhy_
 
 // The same in a QtTest slot.
-#define QSKIP_WITHOUT_CORPUS(name)                                                       \
-    if (const std::string corpusWhy_ = testsupport::corpusMissing(name);                 \
-        corpusWhy_.empty()) {                                                            \
-    } else if (testsupport::corpusRequired())                                            \
-        QFAIL(corpusWhy_.c_str());                                                       \
-    else                                                                                 \
+#define QSKIP_WITHOUT_CORPUS(name)                                                                 \
+    if (const std::string corpusWhy_ = testsupport::corpusMissing(name); corpusWhy_.empty()) {     \
+    } else if (testsupport::corpusRequired())                                                      \
+        QFAIL(corpusWhy_.c_str());                                                                 \
+    else                                                                                           \
         QSKIP(corpusWhy_.c_str())

@@ -15,12 +15,14 @@ std::string dbfBytes(const DbfLayout& layout) {
     const long n = static_cast<long>(layout.widths.size());
     const long h = 32 + 32 * n + 1 + layout.extraHeaderBytes;
     long r = 1;
-    for (long w : layout.widths) r += w;
+    for (long w : layout.widths)
+        r += w;
     std::string b(static_cast<size_t>(h), '\0');
     b[0] = 0x03;
     b[1] = 125, b[2] = 9, b[3] = 1;
     const long count = static_cast<long>(layout.rows.size());
-    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<char>((count >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        b[4 + i] = static_cast<char>((count >> (8 * i)) & 0xFF);
     put16(b, 8, h);
     put16(b, 10, r);
     for (long k = 0; k < n; ++k) {

@@ -11,13 +11,15 @@ std::vector<DialogCall> ScriptedDialogs::of(DialogCall::Kind kind) const {
 
 std::vector<std::string> ScriptedDialogs::messageTexts() const {
     std::vector<std::string> out;
-    for (const auto& c : of(DialogCall::Message)) out.push_back(c.text);
+    for (const auto& c : of(DialogCall::Message))
+        out.push_back(c.text);
     return out;
 }
 
 std::vector<std::string> ScriptedDialogs::questionTexts() const {
     std::vector<std::string> out;
-    for (const auto& c : of(DialogCall::Question)) out.push_back(c.text);
+    for (const auto& c : of(DialogCall::Question))
+        out.push_back(c.text);
     return out;
 }
 
@@ -60,14 +62,24 @@ std::string ScriptedDialogs::openFile(const std::string& title, const std::strin
 void ScriptedDialogs::attente(long count) {
     if (count >= 0) ++attenteCalls;
 }
-void ScriptedDialogs::progress(long done, long total) { progressCalls.emplace_back(done, total); }
-void ScriptedDialogs::refreshFileLists() { ++refreshCalls; }
-void ScriptedDialogs::redraw() { ++redrawCalls; }
-void ScriptedDialogs::busy(bool on) { busyCalls.push_back(on); }
+void ScriptedDialogs::progress(long done, long total) {
+    progressCalls.emplace_back(done, total);
+}
+void ScriptedDialogs::refreshFileLists() {
+    ++refreshCalls;
+}
+void ScriptedDialogs::redraw() {
+    ++redrawCalls;
+}
+void ScriptedDialogs::busy(bool on) {
+    busyCalls.push_back(on);
+}
 void ScriptedDialogs::showForm(modvesk::Form form) {
     formsShown.push_back(form);
     if (onForm) onForm(form);
 }
-void ScriptedDialogs::openInEditor(const std::string& path) { editorFiles.push_back(path); }
+void ScriptedDialogs::openInEditor(const std::string& path) {
+    editorFiles.push_back(path);
+}
 
 } // namespace testsupport

@@ -15,14 +15,14 @@ namespace testsupport {
 
 struct DialogCall {
     enum Kind { Message, Question, OpenFile } kind = Message;
-    std::string text;   // message or question text; the title for OpenFile
-    std::string title;  // title of a message or question; the filter for OpenFile
+    std::string text;  // message or question text; the title for OpenFile
+    std::string title; // title of a message or question; the filter for OpenFile
     modvesk::Icon icon = modvesk::Icon::None;
     std::string initialName; // OpenFile only
 };
 
 class ScriptedDialogs : public modvesk::Dialogs {
-public:
+  public:
     // Answers of the next questions (true: Yes); when empty, defaultAnswer is given
     // and unansweredQuestions counts it.
     std::deque<bool> answers;
@@ -33,7 +33,7 @@ public:
     // Called when a job shows a modal form (the test plays the form's part).
     std::function<void(modvesk::Form)> onForm;
 
-    std::vector<DialogCall> calls;          // every message, question and file dialog in order
+    std::vector<DialogCall> calls; // every message, question and file dialog in order
     long attenteCalls = 0;
     long refreshCalls = 0;
     long redrawCalls = 0;
@@ -43,8 +43,14 @@ public:
     std::vector<std::string> editorFiles;
 
     // Queue helpers.
-    ScriptedDialogs& answer(bool yes) { answers.push_back(yes); return *this; }
-    ScriptedDialogs& chooseFile(const std::string& path) { files.push_back(path); return *this; }
+    ScriptedDialogs& answer(bool yes) {
+        answers.push_back(yes);
+        return *this;
+    }
+    ScriptedDialogs& chooseFile(const std::string& path) {
+        files.push_back(path);
+        return *this;
+    }
 
     // The recorded calls of one kind, and their texts.
     std::vector<DialogCall> of(DialogCall::Kind kind) const;
