@@ -12,7 +12,7 @@ packages=(
   libicu-dev
   libxml2-dev
   xvfb xauth x11-utils
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   libcairo2-dev fonts-dejavu-core poppler-utils
   file dpkg-dev lintian desktop-file-utils appstream man-db
 )

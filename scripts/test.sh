@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the build needs, then builds and runs every test twice: a normal
-# build, and a build with AddressSanitizer and UndefinedBehaviorSanitizer; then
+# Installs what the build needs, checks the format of every C++ file, builds with
+# Clang (warnings as errors, as in every build), then builds and runs every test
+# twice: a normal GCC build, and one with AddressSanitizer and UBSan; then
 # runs each fuzz target of fuzz/ for a minute; then builds the Debian package and
 # checks it (scripts/check-package.sh).
 set -euo pipefail
@@ -12,6 +13,19 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 status=0
+# The style: every C++ file of the project as .clang-format lays it out.
+echo "=== Format ==="
+if ! (cd "$top" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror); then
+  echo "Format: run clang-format -i on the files above." >&2
+  status=1
+fi
+
+# Warnings are errors in every build; the Clang build is compiled, its tests
+# are those of the GCC builds.
+export ROLVANE_WERROR=ON
+echo "=== Build: clang ==="
+bash "$top/scripts/build.sh" clang | tail -n 3
+
 for kind in normal sanitize; do
   echo "=== Build: $kind ==="
   bash "$top/scripts/build.sh" "$kind" | tail -n 3
