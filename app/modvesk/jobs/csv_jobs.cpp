@@ -87,9 +87,7 @@ void msjcmptcsv_m_Click(Session& s) {
     const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     s.job.UpdateMode = false;
-    s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "
-                       "IMPERATIVEMENT sélectionner le format de login (NOM.PRENOM ou "
-                       "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
+    warnLoginFormat(s);
     if (!fetchSourceFiles(s)) return;
     s.job.UpdateMode = true;
     s.win.Text1.clear();

@@ -107,9 +107,7 @@ void miseAjour_M_Click(Session& s) {
     const JobFiles reports = startJob(s);
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
-    s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "
-                       "IMPERATIVEMENT sélectionner le format de login (NOM.PRENOM ou "
-                       "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
+    warnLoginFormat(s);
     s.job.UpdateMode = true;
     s.win.Text1.clear();
     if (!offerGepSources(s, folder)) {

@@ -42,6 +42,12 @@ SourceOffer offerMissingSource(Session& s, const std::string& lookedUp, const st
     return SourceOffer::Copied;
 }
 
+void warnLoginFormat(Session& s) {
+    s.ui->message(ansi("NOTE TRES IMPORTANTE : Lors des mises à jour des comptes vous devez "
+                       "IMPERATIVEMENT sélectionner le format de login (NOM.PRENOM ou "
+                       "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
+}
+
 bool openExportForUpdate(Session& s) {
     rechercher_Click(s);
     const std::string exportPath = Trim(s.win.commonDialogFileName);

@@ -38,6 +38,9 @@ enum class SourceOffer { Present, Copied, Declined, Cancelled };
 SourceOffer offerMissingSource(Session& s, const std::string& lookedUp, const std::string& copyName,
                                const std::string& question, const std::string& filter);
 
+// The notice every update shows first: the login format must be last year's.
+void warnLoginFormat(Session& s);
+
 // The first steps of an update against the server's EXPORT file: asks for it
 // (a cancelled dialog ends the job early), checks that it can be read, opens
 // the registry, says so in the log box and registers every account of the file.

@@ -278,6 +278,25 @@ std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patte
     return names;
 }
 
+FolderListing::FolderListing(const fs::path& dir) : dir_(dir) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        written(it->path());
+}
+
+fs::path FolderListing::file(const std::string& name) const {
+    const auto found = names_.find(Lower(name));
+    return dir_ / (found == names_.end() ? name : found->second);
+}
+
+bool FolderListing::holds(const std::string& name) const {
+    return names_.count(Lower(name)) > 0;
+}
+
+void FolderListing::written(const fs::path& path) {
+    names_.emplace(Lower(path.filename().string()), path.filename().string());
+}
+
 bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     // A NUL byte would end the name early for the system: "\0\0.TXT" names no file.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace modvesk {
@@ -71,6 +72,24 @@ bool DeleteFileIfExists(const fs::path& path);
 bool CopyFileOver(const fs::path& source, const fs::path& target);
 // The whole file as bytes; false when it cannot be read.
 bool ReadAll(const fs::path& path, std::string& bytes);
+
+// The entries of a folder by their names without regard to case, listed once: a
+// job that looks up a thousand files (one per class) does not scan the folder a
+// thousand times. Files it writes are added with written().
+class FolderListing {
+  public:
+    explicit FolderListing(const fs::path& dir);
+    // The existing entry of that name without regard to case, or dir / name.
+    fs::path file(const std::string& name) const;
+    // Whether the folder held an entry of that name when it was listed, or one was
+    // written under it since.
+    bool holds(const std::string& name) const;
+    void written(const fs::path& path);
+
+  private:
+    fs::path dir_;
+    std::unordered_map<std::string, std::string> names_;
+};
 
 // Names of the files of dir matching one of the patterns ("*.txt", "*.dbf;*.csv"),
 // without regard to case, sorted without regard to case.

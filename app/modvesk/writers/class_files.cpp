@@ -42,32 +42,6 @@ ClassIndex indexByClass(Session& s) {
     return index;
 }
 
-// The files of the program's directory by their lower-case names, read once, so
-// that writing a thousand class files does not scan the folder a thousand times.
-class FolderNames {
-  public:
-    explicit FolderNames(const fs::path& dir) : dir_(dir) {
-        std::error_code ec;
-        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-            names_.emplace(Lower(it->path().filename().string()), it->path().filename().string());
-    }
-    // The existing file of that name without regard to case, or dir / name.
-    fs::path file(const std::string& name) const {
-        const auto found = names_.find(Lower(name));
-        return dir_ / (found == names_.end() ? name : found->second);
-    }
-    // Whether the folder held an entry of that name when it was listed, or one was
-    // written under it since.
-    bool holds(const std::string& name) const { return names_.count(Lower(name)) > 0; }
-    void written(const fs::path& path) {
-        names_.emplace(Lower(path.filename().string()), path.filename().string());
-    }
-
-  private:
-    fs::path dir_;
-    std::unordered_map<std::string, std::string> names_;
-};
-
 std::string classLine(const Person& p, const std::string& group) {
     return Trim(p.surname) + "," + Trim(p.firstName) + "," + group + "," + Trim(p.password);
 }
@@ -75,7 +49,7 @@ std::string classLine(const Person& p, const std::string& group) {
 // Writes the file of one class; `index` and `folder`, when given, list the persons
 // by class and the files of the directory (otherwise every person and the folder
 // itself are looked at).
-void saveClass(Session& s, std::string& className, const ClassIndex* index, FolderNames* folder) {
+void saveClass(Session& s, std::string& className, const ClassIndex* index, FolderListing* folder) {
     className = Trim(Lower(className));
     if (className.empty()) return;
     if (!IsPlainFileName(className)) {
@@ -123,7 +97,7 @@ void Command3_Click(Session& s) {
     DeleteFileIfExists(s.file("CLASSES.TXT"));
     s.log(std::string(CRLF) + ansi("Création des fichiers des comptes pour chaque classe........"));
     const ClassIndex index = indexByClass(s);
-    FolderNames folder(s.dir);
+    FolderListing folder(s.dir);
     const std::vector<std::string> classes = s.win.classes.items();
     for (std::string name : classes)
         saveClass(s, name, &index, &folder);

@@ -21,26 +21,6 @@ std::string classOfGroup(const std::string& group) {
 
 namespace {
 
-// The files of a folder by their lower-case names, listed once: looking each
-// class's files up by name would scan the folder once per class.
-class Listing {
-  public:
-    explicit Listing(const fs::path& dir) : dir_(dir) {
-        std::error_code ec;
-        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-            names_.emplace(Lower(it->path().filename().string()), it->path().filename().string());
-    }
-    // The existing file of that name without regard to case, or dir / name.
-    fs::path file(const std::string& name) const {
-        const auto found = names_.find(Lower(name));
-        return dir_ / (found == names_.end() ? name : found->second);
-    }
-
-  private:
-    fs::path dir_;
-    std::unordered_map<std::string, std::string> names_;
-};
-
 bool isTeacher(const AccountRow& row) {
     return row.groupe == "profs";
 }
@@ -62,7 +42,7 @@ std::string letters(const std::string& text) {
 
 // The class file's lines ("SURNAME,First name,group,password") matched with the
 // accounts of the class, in the file's order; the accounts it does not list follow.
-std::vector<Slip> inClassFileOrder(const Listing& dir, const std::string& cls,
+std::vector<Slip> inClassFileOrder(const FolderListing& dir, const std::string& cls,
                                    const std::vector<const AccountRow*>& rows) {
     std::vector<Slip> slips;
     std::vector<bool> used(rows.size(), false);
@@ -105,7 +85,7 @@ std::vector<SlipGroup> pupilSlips(const fs::path& dir) {
     std::map<std::string, std::vector<const AccountRow*>> byClass;
     for (const auto& row : rows)
         if (!isTeacher(row)) byClass[classOfGroup(row.groupe)].push_back(&row);
-    const Listing listing(dir);
+    const FolderListing listing(dir);
     std::vector<SlipGroup> groups;
     for (const auto& [cls, members] : byClass)
         groups.push_back(SlipGroup{cls, inClassFileOrder(listing, cls, members)});
@@ -240,7 +220,7 @@ std::string rneOf(const Session& s) {
 }
 
 // Writes one PDF of the program's folder and says so in the log box.
-bool writeOne(Session& s, const Listing& folder, const std::string& name,
+bool writeOne(Session& s, const FolderListing& folder, const std::string& name,
               const std::vector<const Slip*>& slips, std::vector<std::string>& written) {
     if (!IsPlainFileName(name)) {
         s.log(std::string(CRLF) + ansi("Classe ignorée (nom de fichier impossible) : ") + name);
@@ -265,7 +245,7 @@ void nothingToPrint(Session& s, const std::string& utf8Text) {
 
 std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::string& className) {
     std::vector<std::string> written;
-    const Listing folder(s.dir);
+    const FolderListing folder(s.dir);
     s.log(std::string(CRLF) + ansi("Création des fiches de connexion........"));
     if (choice == SlipChoice::Teachers) {
         const SlipGroup teachers = teacherSlips(s.dir);
