@@ -4,19 +4,20 @@
 // then found under its name key with its group and login.
 #include "export_reader.h"
 #include "fuzz_support.h"
+#include "source_text.h"
 #include "text.h"
 #include "vandrel_client.h"
 
 namespace {
 
-// The first line after the header, as the line reader cuts lines: at CR, a CR LF
-// counting as one end (a lone LF is a byte of the line).
+// The first line after the header, as the line reader cuts lines: a line ends
+// at CR LF, at CR alone or at LF alone.
 bool firstDataLine(const std::string& bytes, std::string& line) {
-    size_t at = bytes.find('\r');
+    size_t at = bytes.find_first_of("\r\n");
     if (at == std::string::npos) return false;
-    at += at + 1 < bytes.size() && bytes[at + 1] == '\n' ? 2 : 1;
+    at += bytes.compare(at, 2, "\r\n") == 0 ? 2 : 1;
     if (at >= bytes.size()) return false;
-    const size_t end = bytes.find('\r', at);
+    const size_t end = bytes.find_first_of("\r\n", at);
     line = bytes.substr(at, end == std::string::npos ? std::string::npos : end - at);
     return true;
 }
@@ -45,9 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     std::string line;
     // Keys and values reach the library as C strings, cut at a NUL byte: only
-    // inputs without NUL bytes are checked here.
+    // inputs without NUL bytes are checked here, and only Windows-1252 ones (a
+    // UTF-8 file is converted before it is cut into lines).
     if (firstDataLine(bytes, line) && line.find('\0') == std::string::npos &&
-        bytes.find('\0') == std::string::npos) {
+        bytes.find('\0') == std::string::npos && !IsUtf8Text(bytes)) {
         std::string rest = line;
         const std::string surname = FirstField(rest, ";");
         rest = RestAfter(rest, ";");
