@@ -60,10 +60,7 @@ void listPupilsWhoLeft(Session& s) {
 
 // The end shared by both jobs: the closing line of the log box and the clean-up.
 void finishCsvJob(Session& s) {
-    s.ui->refreshFileLists();
-    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
-    vandrel::raz();
-    s.win.lstTri.clear();
+    finishCreation(s);
     s.ui->redraw();
 }
 

@@ -81,10 +81,7 @@ void Genfich_M_Click(Session& s) {
     s.job.UpdateMode = false;
     s.win.Text1.clear();
     runWorker(s);
-    s.ui->refreshFileLists();
-    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
-    vandrel::raz();
-    s.win.lstTri.clear();
+    finishCreation(s);
 }
 
 void gep_b2i_m_Click(Session& s) {

@@ -126,6 +126,13 @@ std::string closingLine(const Session& s, const std::string& successLine) {
     return ansi("Des erreurs se sont produites : certains fichiers n'ont pas été créés.");
 }
 
+void finishCreation(Session& s) {
+    s.ui->refreshFileLists();
+    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
+    vandrel::raz();
+    s.win.lstTri.clear();
+}
+
 void closeJob(Session& s, const std::string& successLine, bool withTime) {
     s.closeLineFiles(); // a report not written whole makes the closing line the error line
     std::string text = std::string(CRLF) + closingLine(s, successLine);

@@ -65,6 +65,10 @@ std::string closingLine(const Session& s, const std::string& successLine);
 // The end of the log box of a job that writes account files: the closing line,
 // the time when `withTime`, then the Bilan.
 void closeJob(Session& s, const std::string& successLine, bool withTime = true);
+// The last steps of a job that creates the accounts: the file lists re-read,
+// the closing line "Tous les fichiers textes ont été créés." (or the error line)
+// with the time and the Bilan, the library's lists emptied, lstTri emptied.
+void finishCreation(Session& s);
 // Empties the record of write failures and the Bilan at a job's start. The job
 // keeps what it returns to the end, so that its reports are written through one
 // open file each and closed on every way out.

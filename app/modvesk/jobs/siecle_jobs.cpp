@@ -283,10 +283,7 @@ void creercompteSIECLE_m_Click(Session& s) {
     vandrel::creationCarnet();
     convertSchoolXml(s, src);
     vandrel::fermercarnet();
-    s.ui->refreshFileLists();
-    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
-    vandrel::raz();
-    s.win.lstTri.clear();
+    finishCreation(s);
 }
 
 void msjcmptSIECLE_m_Click(Session& s) {

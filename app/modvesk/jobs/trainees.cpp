@@ -151,10 +151,7 @@ void stage_m_Click(Session& s) {
     LoadExport(s, s.win.commonDialogFileName, true);
     creercomptesCSVstage(s);
     vandrel::fermercarnet();
-    s.ui->refreshFileLists();
-    closeJob(s, ansi("Tous les fichiers textes ont été créés."));
-    vandrel::raz();
-    s.win.lstTri.clear();
+    finishCreation(s);
 }
 
 } // namespace modvesk
