@@ -11,9 +11,13 @@
 
 #include "rolvane_version.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,11 +51,25 @@ int exitStatus(const modvesk::Session& s) {
 
 // The process runs one job and ends: memory that a step of the job frees is
 // kept for the next step instead of being given back to the system and faulted
-// in again page by page (large blocks included).
+// in again page by page (large blocks included: 32 MB is the most glibc takes
+// as the threshold of blocks of their own). The heap is grown in one step of
+// 64 MB of address space, marked for large pages, so that a job of a whole
+// district faults its memory in by 2 MB rather than by 4 kB; only what is
+// touched is used.
 void keepFreedMemory() {
 #ifdef __GLIBC__
-    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    mallopt(M_TOP_PAD, 64 << 20);
+    char* const before = static_cast<char*>(sbrk(0));
+    void* volatile grow = std::malloc(1 << 16); // volatile: the pair is not optimised away
+    std::free(grow);
+    char* const after = static_cast<char*>(sbrk(0));
+    const uintptr_t large = 2 << 20;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(before) + large - 1) & ~(large - 1);
+    if (reinterpret_cast<uintptr_t>(after) > start)
+        madvise(reinterpret_cast<void*>(start), reinterpret_cast<uintptr_t>(after) - start,
+                MADV_HUGEPAGE);
 #endif
 }
 

@@ -67,9 +67,9 @@ void Bilan::refuseTable(const std::string& name, const std::string& reason) {
 
 long countAccounts(const std::string& bytes) {
     long n = 0;
-    forEachLine(bytes, [&](const std::string& l) {
-        if (!l.empty() && l[0] != '#') ++n;
-    });
+    std::string_view line;
+    for (size_t pos = 0; NextLineView(bytes, pos, line);)
+        if (!line.empty() && line[0] != '#') ++n;
     return n;
 }
 

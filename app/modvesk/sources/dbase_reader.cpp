@@ -49,7 +49,7 @@ long headerLength(std::FILE* f) {
 size_t readRecord(std::FILE* f, size_t n, std::string& record) {
     record.assign(n, ' ');
     const size_t got = n == 0 ? 0 : std::fread(record.data(), 1, n, f);
-    if (got > 0) record.replace(0, got, OemToAnsi(std::string_view(record.data(), got)));
+    OemToAnsiInPlace(record.data(), got);
     return got;
 }
 

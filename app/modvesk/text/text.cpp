@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include <cstring>
+
 #include <array>
 #include <cmath>
 
@@ -142,18 +144,41 @@ std::string Lower(std::string_view text) {
 
 // ---- Blanks and pieces ------------------------------------------------------
 
+namespace {
+
+// Where the blanks that end `text` begin. Long runs of blanks (the padding of a
+// library buffer, of a dBase field) are passed over a block at a time.
+size_t blanksEnd(std::string_view text) {
+    static constexpr size_t kBlock = 64;
+    static const std::string blocks(kBlock, ' ');
+    size_t e = text.size();
+    while (e >= kBlock && std::memcmp(text.data() + e - kBlock, blocks.data(), kBlock) == 0)
+        e -= kBlock;
+    while (e > 0 && text[e - 1] == ' ')
+        --e;
+    return e;
+}
+
+size_t blanksStart(std::string_view text) {
+    size_t b = 0;
+    while (b < text.size() && text[b] == ' ')
+        ++b;
+    return b;
+}
+
+} // namespace
+
 std::string LTrim(std::string_view text) {
-    size_t b = text.find_first_not_of(' ');
-    return b == std::string_view::npos ? std::string() : std::string(text.substr(b));
+    return std::string(text.substr(blanksStart(text)));
 }
 
 std::string RTrim(std::string_view text) {
-    size_t e = text.find_last_not_of(' ');
-    return e == std::string_view::npos ? std::string() : std::string(text.substr(0, e + 1));
+    return std::string(text.substr(0, blanksEnd(text)));
 }
 
 std::string Trim(std::string_view text) {
-    return RTrim(LTrim(text));
+    const size_t b = blanksStart(text);
+    return b == text.size() ? std::string() : std::string(text.substr(b, blanksEnd(text) - b));
 }
 
 std::string Left(std::string_view text, long n) {
@@ -274,11 +299,15 @@ std::string Str(long n) {
 
 // ---- Code pages -------------------------------------------------------------
 
-std::string OemToAnsi(std::string_view oem) {
+void OemToAnsiInPlace(char* bytes, size_t n) {
     static const OemTable table;
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = table.toAnsi[byteOf(bytes[i])];
+}
+
+std::string OemToAnsi(std::string_view oem) {
     std::string out(oem);
-    for (char& c : out)
-        c = table.toAnsi[byteOf(c)];
+    OemToAnsiInPlace(out.data(), out.size());
     return out;
 }
 
@@ -287,17 +316,30 @@ bool AnsiCharOf(char32_t u, char& c) {
     return c != '?' || u == U'?';
 }
 
-bool NextLine(std::string_view text, size_t& pos, std::string& line) {
+size_t LineEnd(std::string_view text, size_t pos) {
+    for (size_t i = pos; i < text.size(); ++i)
+        if (text[i] == '\n' || text[i] == '\r') return i;
+    return std::string_view::npos;
+}
+
+bool NextLineView(std::string_view text, size_t& pos, std::string_view& line) {
     if (pos >= text.size()) return false;
-    const size_t end = text.find_first_of("\r\n", pos);
+    const size_t end = LineEnd(text, pos);
     if (end == std::string_view::npos) {
-        line.assign(text.substr(pos));
+        line = text.substr(pos);
         pos = text.size();
         return true;
     }
-    line.assign(text.substr(pos, end - pos));
+    line = text.substr(pos, end - pos);
     pos = end + 1;
     if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+    return true;
+}
+
+bool NextLine(std::string_view text, size_t& pos, std::string& line) {
+    std::string_view view;
+    if (!NextLineView(text, pos, view)) return false;
+    line.assign(view);
     return true;
 }
 

@@ -57,6 +57,7 @@ std::string Str(long n);
 // OEM (code page 850) to ANSI (Windows-1252), "?" where 1252 has no such character;
 // same length as the input.
 std::string OemToAnsi(std::string_view oem);
+void OemToAnsiInPlace(char* bytes, size_t n);
 // UTF-8 to Windows-1252 ("?" for what 1252 lacks), and back. The source's literal
 // French texts are UTF-8: ansi("é") is the one byte 0xE9.
 std::string ansi(std::string_view utf8);
@@ -70,6 +71,10 @@ bool AnsiCharOf(char32_t u, char& c);
 // that end. A line ends at CR LF, at CR alone or at LF alone, so that no line ever
 // holds a CR or a LF; a last line without an end counts too. False at the end.
 bool NextLine(std::string_view text, size_t& pos, std::string& line);
+// The same line as a view into `text`, copied nowhere.
+bool NextLineView(std::string_view text, size_t& pos, std::string_view& line);
+// Where the line that starts at `pos` ends: its first CR or LF (npos when none).
+size_t LineEnd(std::string_view text, size_t pos);
 // Calls onLine(std::string&) for every line of `text`, as NextLine cuts them.
 template <typename OnLine> void forEachLine(std::string_view text, OnLine onLine) {
     std::string line;

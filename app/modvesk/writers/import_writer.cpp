@@ -3,6 +3,9 @@
 #include "files.h"
 #include "text.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace modvesk {
 
 const std::string& importHeader() {
@@ -39,10 +42,14 @@ void appendText(Session& s, const std::string& name, const std::string& text) {
 struct SplitTexts {
     std::string teachers, pupils;
 };
+constexpr std::string_view kTeacherGroup = ";profs;";
+
 SplitTexts splitReversed(const SortedList& list, bool dropTeachers) {
     SplitTexts out;
+    static const std::boyer_moore_horspool_searcher teacherGroup(kTeacherGroup.begin(),
+                                                                 kTeacherGroup.end());
     list.forEachBackward([&](const std::string& entry) {
-        const bool teacher = entry.find(";profs;") != std::string::npos;
+        const bool teacher = std::search(entry.begin(), entry.end(), teacherGroup) != entry.end();
         if (teacher && dropTeachers) return;
         std::string& text = teacher ? out.teachers : out.pupils;
         text.append(entry, 0, entry.find('|')); // the import part
