@@ -89,6 +89,15 @@ for job in "gep-create --dir $work/gep --rne1 0590001A --yes" "csv-create --dir 
   fi
 done
 
+# The login slips of the new accounts: the PDF module is loaded from /usr/lib/rolvane.
+if run /usr/bin/rolvane-batch slips --dir "$work/gep" --all >"$work/out" 2>"$work/err" &&
+  [ -s "$work/gep/fiches-toutes-classes.pdf" ]; then
+  echo "rolvane-batch slips: status 0, $(ls "$work/gep" | grep -c '^fiches-.*\.pdf$') PDF files"
+else
+  cat "$work/out" "$work/err" >&2
+  fail "installed rolvane-batch slips wrote no fiches-toutes-classes.pdf"
+fi
+
 $SUDO dpkg -r rolvane
 installed=""
 for path in /usr/bin/rolvane /usr/bin/rolvane-batch /usr/lib/rolvane; do

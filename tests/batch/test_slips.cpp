@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -139,11 +140,30 @@ TEST(Slips, AccentsRneTeachersAndAccountsWithoutPassword) {
     EXPECT_FALSE(fs::exists(dir.path() / "fiches-5b.pdf"));
 }
 
-TEST(Slips, AFileThatCannotBeWrittenGivesStatus3) {
+// Status 3 and the file named when a PDF cannot be written: because the folder
+// holds something else under its name, or because the program finds no PDF
+// module (a copy of it alone in a folder), which it says first.
+TEST(Slips, AFileThatCannotBeWrittenOrAMissingModuleGivesStatus3) {
     Folder dir(false);
     put(dir.path() / "ComptesAajouter.txt", "A;b;c3a;a.b;a.b;pw;;;;;;\r\n");
     fs::create_directory(dir.path() / "fiches-3a.pdf");
     const BatchRun r = runBatch({"slips", "--dir", dir.str(), "--class", "3a"}, dir.path());
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.out.find("fiches-3a.pdf"), std::string::npos) << r.out;
+
+    unsetenv("ROLVANE_LIBRARY_DIR");
+    Folder alone(false);
+    const fs::path copy = alone.path() / "rolvane-batch";
+    fs::copy_file(ROLVANE_BATCH, copy);
+    put(dir.path() / "ComptesProfsAajouter.txt",
+        "ROUX;anne;profs;roux.anne;roux.anne;J7;;;;;;\r\n");
+    const BatchRun m =
+        runProgram(copy.string(), {"slips", "--dir", dir.str(), "--teachers"}, dir.path());
+    EXPECT_EQ(m.status, 3);
+    EXPECT_NE(m.out.find("Le module des fiches PDF est introuvable (rolvane-slips-pdf.so) : "
+                         "aucune fiche ne peut être écrite.\nErreur : impossible d'écrire "
+                         "fiches-profs.pdf"),
+              std::string::npos)
+        << m.out;
+    EXPECT_FALSE(fs::exists(dir.path() / "fiches-profs.pdf"));
 }

@@ -4,6 +4,7 @@
 #include "component_client.h"
 
 #include "../../component/pythrolvane.h"
+#include "module_folders.h"
 #include "text.h"
 
 #include <cstdlib>
@@ -24,22 +25,6 @@ using InvokeFn = int (*)(pythrolvane_component*, const char*, int, const char* c
                          const size_t*, char**, size_t*);
 using FreeFn = void (*)(char*);
 using DestroyFn = void (*)(pythrolvane_component*);
-
-// The folders searched for the component's file, in order: the running
-// executable's folder, the folders named by ROLVANE_COMPONENT_DIR and
-// ROLVANE_LIBRARY_DIR, then the install's library folder.
-std::vector<std::filesystem::path> searchFolders() {
-    std::vector<std::filesystem::path> folders;
-    std::error_code error;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) folders.push_back(exe.parent_path());
-    for (const char* name : {"ROLVANE_COMPONENT_DIR", "ROLVANE_LIBRARY_DIR"})
-        if (const char* dir = std::getenv(name); dir && *dir) folders.emplace_back(dir);
-#ifdef ROLVANE_INSTALL_LIBDIR
-    folders.emplace_back(ROLVANE_INSTALL_LIBDIR);
-#endif
-    return folders;
-}
 
 template <typename Fn> Fn resolve(void* library, const char* name) {
     return reinterpret_cast<Fn>(::dlsym(library, name));
@@ -78,8 +63,9 @@ struct Component::Impl {
 
 std::unique_ptr<Component> Component::create(const std::string& progId) {
     if (::strcasecmp(progId.c_str(), kProgId) != 0) return nullptr;
-    for (const auto& folder : searchFolders()) {
-        const auto file = folder / kFileName;
+    for (const auto& folder :
+         modvesk::moduleFolders({"ROLVANE_COMPONENT_DIR", "ROLVANE_LIBRARY_DIR"})) {
+        const auto file = std::filesystem::path(folder) / kFileName;
         std::error_code error;
         if (!std::filesystem::is_regular_file(file, error)) continue;
         auto impl = std::make_unique<Impl>();

@@ -3,6 +3,7 @@
 // call and calls it with the caller's own string bytes.
 #include "vandrel_client.h"
 
+#include "module_folders.h"
 #include "vandrel1.h"
 
 #include <dlfcn.h>
@@ -11,10 +12,6 @@
 #include <cstdlib>
 #include <string_view>
 #include <vector>
-
-#ifndef ROLVANE_INSTALL_LIBDIR
-#define ROLVANE_INSTALL_LIBDIR "/usr/local/lib/rolvane"
-#endif
 
 namespace vandrel {
 namespace {
@@ -34,22 +31,9 @@ Library& library() {
     return lib;
 }
 
-std::string executableFolder() {
-    std::vector<char> path(4096);
-    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
-    if (length <= 0) return {};
-    const std::string exe(path.data(), static_cast<size_t>(length));
-    const size_t slash = exe.rfind('/');
-    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
-}
-
 std::vector<std::string> candidateFolders(const Library& lib) {
     if (!lib.onlyFolder.empty()) return {lib.onlyFolder};
-    std::vector<std::string> folders;
-    if (std::string exe = executableFolder(); !exe.empty()) folders.push_back(exe);
-    if (const char* env = std::getenv("ROLVANE_LIBRARY_DIR"); env && *env) folders.push_back(env);
-    folders.push_back(ROLVANE_INSTALL_LIBDIR);
-    return folders;
+    return modvesk::moduleFolders({"ROLVANE_LIBRARY_DIR"});
 }
 
 Library& loaded() {

@@ -4,8 +4,7 @@
 #include "files.h"
 #include "text.h"
 
-#include <cairo-pdf.h>
-#include <cairo.h>
+#include "slips_pdf_client.h"
 
 #include <algorithm>
 #include <map>
@@ -99,110 +98,16 @@ SlipGroup teacherSlips(const fs::path& dir) {
     return group;
 }
 
-namespace {
-
-// A4 in points, eight slips a page: two columns of four.
-constexpr double kPageWidth = 595.28, kPageHeight = 841.89;
-constexpr int kColumns = 2, kRows = 4;
-constexpr double kSlipWidth = kPageWidth / kColumns, kSlipHeight = kPageHeight / kRows;
-constexpr double kMargin = 22;
-
-// The fonts of a slip, made once per file (DejaVu holds every Windows-1252 letter).
-struct Fonts {
-    cairo_font_face_t* regular = cairo_toy_font_face_create("DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
-                                                            CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_font_face_t* bold =
-        cairo_toy_font_face_create("DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_font_face_t* italic = cairo_toy_font_face_create("DejaVu Sans", CAIRO_FONT_SLANT_OBLIQUE,
-                                                           CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_font_face_t* mono = cairo_toy_font_face_create(
-        "DejaVu Sans Mono", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    Fonts() = default;
-    Fonts(const Fonts&) = delete;
-    Fonts& operator=(const Fonts&) = delete;
-    ~Fonts() {
-        for (auto* face : {regular, bold, italic, mono})
-            cairo_font_face_destroy(face);
-    }
-};
-
-// One line of UTF-8 text at (x, y), made smaller when it would be wider than
-// `room`; a fixed text that fits (room 0) is not measured.
-void text(cairo_t* cr, cairo_font_face_t* face, double size, double x, double y,
-          const std::string& utf8Text, double room = kSlipWidth - 2 * kMargin) {
-    cairo_set_font_face(cr, face);
-    cairo_set_font_size(cr, size);
-    cairo_text_extents_t ext{};
-    if (room > 0) cairo_text_extents(cr, utf8Text.c_str(), &ext);
-    if (room > 0 && ext.x_advance > room) cairo_set_font_size(cr, size * room / ext.x_advance);
-    cairo_move_to(cr, x, y);
-    cairo_show_text(cr, utf8Text.c_str());
-}
-
-void drawCutLines(cairo_t* cr) {
-    cairo_save(cr);
-    const double dash[] = {4, 3};
-    cairo_set_dash(cr, dash, 2, 0);
-    cairo_set_line_width(cr, 0.5);
-    cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
-    for (int c = 1; c < kColumns; ++c) {
-        cairo_move_to(cr, c * kSlipWidth, 0);
-        cairo_line_to(cr, c * kSlipWidth, kPageHeight);
-    }
-    for (int r = 1; r < kRows; ++r) {
-        cairo_move_to(cr, 0, r * kSlipHeight);
-        cairo_line_to(cr, kPageWidth, r * kSlipHeight);
-    }
-    cairo_stroke(cr);
-    cairo_restore(cr);
-}
-
-void drawSlip(cairo_t* cr, const Fonts& f, const Slip& slip, const std::string& rne, double left,
-              double top) {
-    const double x = left + kMargin;
-    double y = top + kMargin + 12;
-    if (!rne.empty()) text(cr, f.regular, 9, x, y, "Établissement " + utf8(rne));
-    y += 26;
-    text(cr, f.bold, 15, x, y, utf8(slip.name));
-    y += 20;
-    text(cr, f.regular, 11, x, y,
-         slip.group == "profs" ? "Professeur" : "Classe : " + utf8(Upper(slip.group)));
-    y += 30;
-    text(cr, f.regular, 11, x, y, "Identifiant :", 0);
-    const double valueRoom = kSlipWidth - 2 * kMargin - 95;
-    text(cr, f.mono, 14, x + 95, y, utf8(slip.login), valueRoom);
-    y += 22;
-    text(cr, f.regular, 11, x, y, "Mot de passe :", 0);
-    text(cr, f.mono, 14, x + 95, y, utf8(slip.password), valueRoom);
-    y += 30;
-    text(cr, f.italic, 9, x, y, "Mot de passe à changer à la première connexion.", 0);
-}
-
-} // namespace
-
 bool writeSlipsPdf(const fs::path& path, const std::vector<const Slip*>& slips,
                    const std::string& rne) {
-    cairo_surface_t* surface = cairo_pdf_surface_create(path.c_str(), kPageWidth, kPageHeight);
-    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Fiches de connexion");
-    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Rolvane");
-    cairo_t* cr = cairo_create(surface);
-    {
-        const Fonts fonts;
-        constexpr size_t perPage = kColumns * kRows;
-        for (size_t i = 0; i < slips.size(); ++i) {
-            const size_t place = i % perPage;
-            if (place == 0 && i > 0) cairo_show_page(cr);
-            if (place == 0) drawCutLines(cr);
-            cairo_set_source_rgb(cr, 0, 0, 0);
-            drawSlip(cr, fonts, *slips[i], rne, static_cast<double>(place % kColumns) * kSlipWidth,
-                     static_cast<double>(place / kColumns) * kSlipHeight);
-        }
-        cairo_destroy(cr);
-    }
-    cairo_surface_finish(surface);
-    const bool written = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(surface);
-    return written;
+    std::vector<slipspdf::SlipLines> lines;
+    lines.reserve(slips.size());
+    for (const Slip* slip : slips)
+        lines.push_back(
+            {utf8(slip->name),
+             slip->group == "profs" ? "Professeur" : "Classe : " + utf8(Upper(slip->group)),
+             utf8(slip->login), utf8(slip->password)});
+    return slipspdf::write(path, lines, utf8(rne));
 }
 
 namespace {
@@ -247,6 +152,9 @@ std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::st
     std::vector<std::string> written;
     const FolderListing folder(s.dir);
     s.log(std::string(CRLF) + ansi("Création des fiches de connexion........"));
+    if (!slipspdf::available())
+        s.log(std::string(CRLF) + ansi("Le module des fiches PDF est introuvable (") +
+              slipspdf::kFileName + ansi(") : aucune fiche ne peut être écrite."));
     if (choice == SlipChoice::Teachers) {
         const SlipGroup teachers = teacherSlips(s.dir);
         if (teachers.slips.empty())

@@ -1,0 +1,118 @@
+#include "slips_pdf.h"
+
+#include <cairo-pdf.h>
+#include <cairo.h>
+
+#include <string>
+
+namespace {
+
+// A4 in points, eight slips a page: two columns of four.
+constexpr double kPageWidth = 595.28, kPageHeight = 841.89;
+constexpr int kColumns = 2, kRows = 4;
+constexpr double kSlipWidth = kPageWidth / kColumns, kSlipHeight = kPageHeight / kRows;
+constexpr double kMargin = 22;
+
+// The fonts of a slip, made once per file (DejaVu holds every Windows-1252 letter).
+struct Fonts {
+    cairo_font_face_t* regular = cairo_toy_font_face_create("DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+                                                            CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_font_face_t* bold =
+        cairo_toy_font_face_create("DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_font_face_t* italic = cairo_toy_font_face_create("DejaVu Sans", CAIRO_FONT_SLANT_OBLIQUE,
+                                                           CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_font_face_t* mono = cairo_toy_font_face_create(
+        "DejaVu Sans Mono", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    Fonts() = default;
+    Fonts(const Fonts&) = delete;
+    Fonts& operator=(const Fonts&) = delete;
+    ~Fonts() {
+        for (auto* face : {regular, bold, italic, mono})
+            cairo_font_face_destroy(face);
+    }
+};
+
+// One line of text at (x, y), made smaller when it would be wider than `room`; a
+// fixed text that fits (room 0) is not measured.
+void text(cairo_t* cr, cairo_font_face_t* face, double size, double x, double y, const char* line,
+          double room = kSlipWidth - 2 * kMargin) {
+    cairo_set_font_face(cr, face);
+    cairo_set_font_size(cr, size);
+    cairo_text_extents_t ext{};
+    if (room > 0) cairo_text_extents(cr, line, &ext);
+    if (room > 0 && ext.x_advance > room) cairo_set_font_size(cr, size * room / ext.x_advance);
+    cairo_move_to(cr, x, y);
+    cairo_show_text(cr, line);
+}
+
+void drawCutLines(cairo_t* cr) {
+    cairo_save(cr);
+    const double dash[] = {4, 3};
+    cairo_set_dash(cr, dash, 2, 0);
+    cairo_set_line_width(cr, 0.5);
+    cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
+    for (int c = 1; c < kColumns; ++c) {
+        cairo_move_to(cr, c * kSlipWidth, 0);
+        cairo_line_to(cr, c * kSlipWidth, kPageHeight);
+    }
+    for (int r = 1; r < kRows; ++r) {
+        cairo_move_to(cr, 0, r * kSlipHeight);
+        cairo_line_to(cr, kPageWidth, r * kSlipHeight);
+    }
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+void drawSlip(cairo_t* cr, const Fonts& f, const rolvane_slip& slip, const std::string& school,
+              double left, double top) {
+    const double x = left + kMargin;
+    double y = top + kMargin + 12;
+    if (!school.empty()) text(cr, f.regular, 9, x, y, ("Établissement " + school).c_str());
+    y += 26;
+    text(cr, f.bold, 15, x, y, slip.name);
+    y += 20;
+    text(cr, f.regular, 11, x, y, slip.group);
+    y += 30;
+    text(cr, f.regular, 11, x, y, "Identifiant :", 0);
+    const double valueRoom = kSlipWidth - 2 * kMargin - 95;
+    text(cr, f.mono, 14, x + 95, y, slip.login, valueRoom);
+    y += 22;
+    text(cr, f.regular, 11, x, y, "Mot de passe :", 0);
+    text(cr, f.mono, 14, x + 95, y, slip.password, valueRoom);
+    y += 30;
+    text(cr, f.italic, 9, x, y, "Mot de passe à changer à la première connexion.", 0);
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int rolvane_slips_pdf_abi_version(void) {
+    return ROLVANE_SLIPS_PDF_ABI_VERSION;
+}
+
+extern "C" __attribute__((visibility("default"))) int
+rolvane_slips_pdf_write(const char* path, const rolvane_slip* slips, size_t count,
+                        const char* school) {
+    cairo_surface_t* surface = cairo_pdf_surface_create(path, kPageWidth, kPageHeight);
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Fiches de connexion");
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Rolvane");
+    cairo_t* cr = cairo_create(surface);
+    {
+        const Fonts fonts;
+        const std::string schoolLine = school ? school : "";
+        constexpr size_t perPage = kColumns * kRows;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t place = i % perPage;
+            if (place == 0 && i > 0) cairo_show_page(cr);
+            if (place == 0) drawCutLines(cr);
+            cairo_set_source_rgb(cr, 0, 0, 0);
+            drawSlip(cr, fonts, slips[i], schoolLine,
+                     static_cast<double>(place % kColumns) * kSlipWidth,
+                     static_cast<double>(place / kColumns) * kSlipHeight);
+        }
+        cairo_destroy(cr);
+    }
+    cairo_surface_finish(surface);
+    const bool written = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface);
+    return written ? 1 : 0;
+}

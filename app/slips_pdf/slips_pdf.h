@@ -1,0 +1,31 @@
+// The PDF drawing of the login slips: a module of its own, loaded by the program
+// only when it writes slips, so that no other job loads cairo and the libraries
+// cairo brings with it. Every text is UTF-8 and already worded.
+#pragma once
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define ROLVANE_SLIPS_PDF_ABI_VERSION 1
+
+// One slip, each field one line of it.
+struct rolvane_slip {
+    const char* name;     // "Élodie LEFÈVRE"
+    const char* group;    // "Classe : 3A" or "Professeur"
+    const char* login;    // printed after "Identifiant :"
+    const char* password; // printed after "Mot de passe :"
+};
+
+// The version of this interface the module was built for.
+int rolvane_slips_pdf_abi_version(void);
+// Writes the slips into the PDF file `path`, eight on each A4 page with cut lines;
+// `school` ("" for none) heads every slip. 1 when the file is written whole, else 0.
+int rolvane_slips_pdf_write(const char* path, const struct rolvane_slip* slips, size_t count,
+                            const char* school);
+
+#ifdef __cplusplus
+}
+#endif
