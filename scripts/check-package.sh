@@ -2,8 +2,8 @@
 # Checks the Debian package as a packager and an administrator would see it: builds
 # it (scripts/package.sh), runs lintian, validates the menu entry, the AppStream
 # metainfo and the manual pages, then installs it, runs the GEP and CSV account
-# creations on copies of the sample school with the installed programs, and removes
-# it. Installing needs root (or sudo); without either, that part is skipped.
+# creations on copies of the sample school and the login slips with the installed
+# programs, and removes it. Installing needs root (or sudo); without either, that part is skipped.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 

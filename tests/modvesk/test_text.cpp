@@ -112,6 +112,33 @@ TEST(Text, OemToAnsiCodePage850) {
     EXPECT_EQ(OemToAnsi("\xE1\xE6\xFF"), ansi("ßµ\u00A0"));
 }
 
+// Blanks, high bytes and line ends are looked for several bytes at a time: the
+// answers stay those of a byte-by-byte reading wherever the run or the byte falls.
+TEST(Text, BlockScansGiveTheBytewiseAnswers) {
+    for (size_t before : {0, 1, 7, 8, 9, 63, 64, 65, 130})
+        for (size_t after : {0, 1, 7, 8, 9, 63, 64, 65, 200}) {
+            const std::string text = std::string(before, ' ') + "a b" + std::string(after, ' ');
+            EXPECT_EQ(Trim(text), "a b") << before << " " << after;
+            EXPECT_EQ(RTrim(text), std::string(before, ' ') + "a b");
+            EXPECT_EQ(Trim(std::string(before + after, ' ')), "");
+        }
+    for (size_t at = 0; at < 20; ++at) {
+        std::string oem(20, 'x'), expected(20, 'x');
+        oem[at] = '\x82', expected[at] = ansi("é")[0];
+        EXPECT_EQ(OemToAnsi(oem), expected) << at;
+    }
+    const std::vector<std::string> lines = {"",  std::string(255, 'a'), std::string(256, 'b'),
+                                            "c", std::string(600, 'd'), ""};
+    for (const char* end : {"\r\n", "\r", "\n"}) {
+        std::string text;
+        for (const auto& l : lines)
+            text += l + end;
+        std::vector<std::string> read;
+        forEachLine(text, [&](const std::string& l) { read.push_back(l); });
+        EXPECT_EQ(read, lines) << (end[0] == '\n' ? "LF" : end[1] ? "CR LF" : "CR");
+    }
+}
+
 TEST(Text, AnsiAndUtf8RoundTrip) {
     EXPECT_EQ(ansi("é"), "\xE9");
     EXPECT_EQ(ansi("€œŸ"), "\x80\x9C\x9F");

@@ -5,6 +5,7 @@
 #include "vandrel_client.h"
 
 #include <initializer_list>
+#include <string_view>
 #include <utility>
 
 namespace modvesk {
@@ -37,9 +38,10 @@ ServerAccount splitServerAccount(std::string old) {
 // with larger buffers, so that a long login on the server is not lost.
 std::string serverAccount(const Session& s, const std::string& key) {
     if (!s.job.UpdateMode) return "";
+    static std::string buffer; // one buffer for every person of the job
     std::string answer;
-    for (long size = 256; answer.empty() && size <= (1L << 20); size *= 8) {
-        std::string buffer = vandrel::blanks(size);
+    for (size_t size = 256; answer.empty() && size <= (1U << 20); size *= 8) {
+        buffer.assign(size, ' ');
         vandrel::presentancien(key, buffer);
         answer = Trim(buffer);
     }
@@ -59,14 +61,25 @@ std::string commaForm(const std::string& surname, const std::string& firstPart,
     return surname + "," + firstPart + "," + group + "," + password;
 }
 
-std::string joinFields(std::initializer_list<std::string> fields) {
+// The fields joined by ";", then the pieces of the tail as they are, in one string
+// made at its full size.
+std::string joinFields(std::initializer_list<std::string_view> fields,
+                       std::initializer_list<std::string_view> tail = {}) {
+    size_t size = fields.size();
+    for (const auto f : fields)
+        size += f.size();
+    for (const auto t : tail)
+        size += t.size();
     std::string out;
+    out.reserve(size);
     bool first = true;
-    for (const auto& f : fields) {
+    for (const auto f : fields) {
         if (!first) out += ';';
         out += f;
         first = false;
     }
+    for (const auto t : tail)
+        out += t;
     return out;
 }
 
@@ -148,17 +161,18 @@ void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
     } else {
         s.job.kwartzSuffix = ";;" + identifier + ";;";
         old = serverAccount(s, lp.nameKey);
-        const std::string tail =
-            kwartzSuffix(s) + "|" + surname + " " + firstName + " ; " + lp.login;
+        const std::string suffix = kwartzSuffix(s);
+        const std::initializer_list<std::string_view> tail = {suffix,    "|",   surname, " ",
+                                                              firstName, " ; ", lp.login};
         if (isNewAccount(s, old)) {
             entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password, "",
-                                "", "", "", "", ""}) +
-                    tail;
+                                "", "", "", "", ""},
+                               tail);
         } else {
             const ServerAccount a = splitServerAccount(old);
-            entry = joinFields({surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "",
-                                "", "", ""}) +
-                    tail;
+            entry = joinFields(
+                {surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""},
+                tail);
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, cls.group);
@@ -199,17 +213,18 @@ void BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index
     } else {
         s.job.kwartzSuffix = ";;;;";
         old = serverAccount(s, Upper(lp.nameKey));
-        const std::string tail =
-            kwartzSuffix(s) + "|" + surname + " " + firstName + " ; " + lp.login;
+        const std::string suffix = kwartzSuffix(s);
+        const std::initializer_list<std::string_view> tail = {suffix,    "|",   surname, " ",
+                                                              firstName, " ; ", lp.login};
         if (isNewAccount(s, old)) {
             entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "",
-                                "", groups, "", "", lp.login}) +
-                    tail;
+                                "", groups, "", "", lp.login},
+                               tail);
         } else {
             const ServerAccount a = splitServerAccount(old);
             entry = joinFields({surname, lp.firstPart, a.group, a.login, lp.login, "", "", "",
-                                groups, "", "", lp.login}) +
-                    tail;
+                                groups, "", "", lp.login},
+                               tail);
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, "profs");
@@ -281,15 +296,16 @@ void BuildCsvTeacher(Session& s, std::string& line, long& index) {
         // The server's keys are upper case; a renumbered teacher's key ("DUPONT c1")
         // is only found upper-cased, as for GEP teachers.
         old = serverAccount(s, Upper(lp.nameKey));
+        const std::string suffix = kwartzSuffix(s);
         if (isNewAccount(s, old)) {
             entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "",
-                                "", "", "", "", ""}) +
-                    kwartzSuffix(s);
+                                "", "", "", "", ""},
+                               {suffix});
         } else {
             const ServerAccount a = splitServerAccount(old);
-            entry = joinFields({surname, lp.firstPart, a.group, a.login, lp.login, "", "", "", "",
-                                "", "", ""}) +
-                    kwartzSuffix(s);
+            entry = joinFields(
+                {surname, lp.firstPart, a.group, a.login, lp.login, "", "", "", "", "", "", ""},
+                {suffix});
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, "profs");

@@ -56,9 +56,7 @@ void appendReport(Session& s, const std::string& name, const std::string& line, 
 } // namespace
 
 void FoldRecord(std::string& record, RecordKind kind) {
-    const auto& table = foldTable();
-    for (char& c : record)
-        c = table[static_cast<unsigned char>(c)];
+    MapHighBytes(record.data(), record.size(), foldTable()); // only accented letters fold
     if (kind != RecordKind::GepTeacher) ReplaceChars(record, "'", " ");
     ReplaceChars(record, "\"", "");
 }

@@ -1,7 +1,9 @@
 #include "text.h"
 
+#include <cstdint>
 #include <cstring>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -129,16 +131,18 @@ char lowerChar(char c) {
 }
 
 std::string Upper(std::string_view text) {
+    const auto& up = caseTables().up;
     std::string out(text);
     for (char& c : out)
-        c = upperChar(c);
+        c = charOf(up[byteOf(c)]);
     return out;
 }
 
 std::string Lower(std::string_view text) {
+    const auto& low = caseTables().low;
     std::string out(text);
     for (char& c : out)
-        c = lowerChar(c);
+        c = charOf(low[byteOf(c)]);
     return out;
 }
 
@@ -151,9 +155,14 @@ namespace {
 size_t blanksEnd(std::string_view text) {
     static constexpr size_t kBlock = 64;
     static const std::string blocks(kBlock, ' ');
+    constexpr uint64_t kEightBlanks = 0x2020202020202020ULL;
     size_t e = text.size();
     while (e >= kBlock && std::memcmp(text.data() + e - kBlock, blocks.data(), kBlock) == 0)
         e -= kBlock;
+    for (uint64_t word = 0; e >= 8; e -= 8) {
+        std::memcpy(&word, text.data() + e - 8, 8);
+        if (word != kEightBlanks) break;
+    }
     while (e > 0 && text[e - 1] == ' ')
         --e;
     return e;
@@ -168,6 +177,12 @@ size_t blanksStart(std::string_view text) {
 
 } // namespace
 
+std::string_view TrimView(std::string_view text) {
+    // The end first: a text of blanks only is passed over a block at a time.
+    const std::string_view kept = text.substr(0, blanksEnd(text));
+    return kept.substr(blanksStart(kept));
+}
+
 std::string LTrim(std::string_view text) {
     return std::string(text.substr(blanksStart(text)));
 }
@@ -177,8 +192,7 @@ std::string RTrim(std::string_view text) {
 }
 
 std::string Trim(std::string_view text) {
-    const size_t b = blanksStart(text);
-    return b == text.size() ? std::string() : std::string(text.substr(b, blanksEnd(text) - b));
+    return std::string(TrimView(text));
 }
 
 std::string Left(std::string_view text, long n) {
@@ -299,10 +313,25 @@ std::string Str(long n) {
 
 // ---- Code pages -------------------------------------------------------------
 
+void MapHighBytes(char* bytes, size_t n, const std::array<char, 256>& table) {
+    constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+    for (size_t i = 0; i < n;) {
+        uint64_t word = 0;
+        if (i + 8 <= n) {
+            std::memcpy(&word, bytes + i, 8);
+            if ((word & kHighBits) == 0) { // eight ASCII bytes, left as they are
+                i += 8;
+                continue;
+            }
+        }
+        bytes[i] = table[byteOf(bytes[i])];
+        ++i;
+    }
+}
+
 void OemToAnsiInPlace(char* bytes, size_t n) {
     static const OemTable table;
-    for (size_t i = 0; i < n; ++i)
-        bytes[i] = table.toAnsi[byteOf(bytes[i])];
+    MapHighBytes(bytes, n, table.toAnsi);
 }
 
 std::string OemToAnsi(std::string_view oem) {
@@ -317,8 +346,18 @@ bool AnsiCharOf(char32_t u, char& c) {
 }
 
 size_t LineEnd(std::string_view text, size_t pos) {
-    for (size_t i = pos; i < text.size(); ++i)
-        if (text[i] == '\n' || text[i] == '\r') return i;
+    // Looked for a window at a time: a file whose lines all end with CR is not
+    // searched to its end for a LF at every line.
+    constexpr size_t kWindow = 256;
+    const char* const data = text.data();
+    for (size_t from = pos; from < text.size(); from += kWindow) {
+        const size_t n = std::min(kWindow, text.size() - from);
+        const char* const lf = static_cast<const char*>(std::memchr(data + from, '\n', n));
+        const size_t beforeLf = lf ? static_cast<size_t>(lf - (data + from)) : n;
+        const char* const cr = static_cast<const char*>(std::memchr(data + from, '\r', beforeLf));
+        if (cr) return static_cast<size_t>(cr - data);
+        if (lf) return static_cast<size_t>(lf - data);
+    }
     return std::string_view::npos;
 }
 

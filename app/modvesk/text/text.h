@@ -2,6 +2,7 @@
 // ("ANSI"), one byte per character, as the files and the library do.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,8 @@ std::string Lower(std::string_view text);
 std::string LTrim(std::string_view text);
 std::string RTrim(std::string_view text);
 std::string Trim(std::string_view text);
+// The text without its blanks at either end, as a view into it.
+std::string_view TrimView(std::string_view text);
 // Left(text, n): the first n characters (all of them when the text is shorter).
 std::string Left(std::string_view text, long n);
 // Right(text, n): the last n characters.
@@ -58,6 +61,9 @@ std::string Str(long n);
 // same length as the input.
 std::string OemToAnsi(std::string_view oem);
 void OemToAnsiInPlace(char* bytes, size_t n);
+// Maps every byte through the table, which leaves the ASCII bytes (below 0x80)
+// as they are: these are passed over eight at a time.
+void MapHighBytes(char* bytes, size_t n, const std::array<char, 256>& table);
 // UTF-8 to Windows-1252 ("?" for what 1252 lacks), and back. The source's literal
 // French texts are UTF-8: ansi("é") is the one byte 0xE9.
 std::string ansi(std::string_view utf8);

@@ -43,7 +43,13 @@ ClassIndex indexByClass(Session& s) {
 }
 
 std::string classLine(const Person& p, const std::string& group) {
-    return Trim(p.surname) + "," + Trim(p.firstName) + "," + group + "," + Trim(p.password);
+    const std::string_view surname = TrimView(p.surname), firstName = TrimView(p.firstName),
+                           password = TrimView(p.password);
+    std::string line;
+    line.reserve(surname.size() + firstName.size() + group.size() + password.size() + 3);
+    line.append(surname).append(1, ',').append(firstName).append(1, ',');
+    line.append(group).append(1, ',').append(password);
+    return line;
 }
 
 // Writes the file of one class; `index` and `folder`, when given, list the persons
