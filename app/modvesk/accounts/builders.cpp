@@ -4,6 +4,7 @@
 #include "text.h"
 #include "vandrel_client.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
@@ -25,11 +26,20 @@ struct ServerAccount {
     std::string group, login;
 };
 
-ServerAccount splitServerAccount(std::string old) {
+// The first word of `text`: what comes before its first blank once the leading
+// blanks are passed; `rest` is what follows that blank ("" when there is none).
+std::string_view firstWord(std::string_view text, std::string_view& rest) {
+    text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
+    const size_t blank = text.find(' ');
+    rest = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+    return text.substr(0, blank);
+}
+
+ServerAccount splitServerAccount(const std::string& old) {
+    std::string_view rest, unused;
     ServerAccount a;
-    std::string rest = RestAfter(old, " ");
-    a.login = FirstField(rest, " ");
-    a.group = FirstField(old, " ");
+    a.group = firstWord(old, rest);
+    a.login = firstWord(rest, unused);
     return a;
 }
 
@@ -40,7 +50,7 @@ std::string serverAccount(const Session& s, const std::string& key) {
     if (!s.job.UpdateMode) return "";
     static std::string buffer; // one buffer for every person of the job
     std::string answer;
-    for (size_t size = 256; answer.empty() && size <= (1U << 20); size *= 8) {
+    for (size_t size = 64; answer.empty() && size <= (1U << 20); size *= 8) {
         buffer.assign(size, ' ');
         vandrel::presentancien(key, buffer);
         answer = Trim(buffer);

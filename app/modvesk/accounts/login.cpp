@@ -39,8 +39,8 @@ const std::array<char, 256>& foldTable() {
 }
 
 std::string cleaned(const std::string& field, bool upper, std::string_view dropped) {
-    std::string s = upper ? Upper(Trim(field)) : Lower(Trim(field));
-    ReplaceChars(s, dropped, "");
+    std::string s = upper ? Upper(TrimView(field)) : Lower(TrimView(field));
+    std::erase_if(s, [dropped](char c) { return dropped.find(c) != std::string_view::npos; });
     return s;
 }
 
@@ -82,15 +82,21 @@ PupilClass CleanPupilClass(const std::string& field) {
 }
 
 std::string LoginFor(LoginFormat format, const std::string& surname, const std::string& firstPart) {
-    if (format == LoginFormat::NomDabord) return Lower(surname + "." + firstPart);
-    return Lower(firstPart + "." + surname);
+    const bool surnameFirst = format == LoginFormat::NomDabord;
+    std::string login;
+    login.reserve(surname.size() + 1 + firstPart.size());
+    login.append(surnameFirst ? surname : firstPart).append(1, '.');
+    login.append(surnameFirst ? firstPart : surname);
+    return Lower(login);
 }
 
 LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
                       const std::string& firstName, const std::string& group) {
     LoginParts r;
-    std::string rest = firstName;
-    r.firstWord = FirstField(rest, " ");
+    // The first word: what comes before the first blank, once the leading ones are passed.
+    const std::string_view name = std::string_view(firstName).substr(
+        std::min(firstName.find_first_not_of(' '), firstName.size()));
+    r.firstWord = std::string(name.substr(0, name.find(' ')));
 
     long length = 1;
     if (s.win.loginFormat != LoginFormat::Abrev) {

@@ -35,11 +35,12 @@ void registerLine(const std::string& line) {
     std::string key(surname);
     key += ' ';
     key += upperFirstName;
-    std::string value = Trim(group);
-    value += ' ';
-    value += login;
-    vandrel::inserenomancien(Upper(Trim(key)), value);
-    vandrel::inserenomancien(Upper(Trim(surname)), upperFirstName);
+    const std::string_view shownGroup = TrimView(group);
+    std::string value;
+    value.reserve(shownGroup.size() + 1 + login.size());
+    value.append(shownGroup).append(1, ' ').append(login);
+    vandrel::inserenomancien(Upper(TrimView(key)), value);
+    vandrel::inserenomancien(Upper(TrimView(surname)), upperFirstName);
 }
 
 } // namespace
