@@ -67,7 +67,7 @@ TEST(Text, FirstFieldAndRestAfterTrimTheCallersText) {
     EXPECT_EQ(RestAfter(r3, ";"), " b ");
 }
 
-TEST(Text, NthFieldCutsACopy) {
+TEST(Text, NthFieldLeavesTheTextAsItIs) {
     const std::string line = " DUPONT ; Jean ;3A; 01/02/2010";
     EXPECT_EQ(NthField(1, line, ";"), "DUPONT");
     EXPECT_EQ(NthField(2, line, ";"), "Jean");
@@ -76,6 +76,16 @@ TEST(Text, NthFieldCutsACopy) {
     EXPECT_EQ(NthField(5, line, ";"), "");
     EXPECT_EQ(NthField(2, "a;;c", ";"), "");
     EXPECT_EQ(line, " DUPONT ; Jean ;3A; 01/02/2010");
+    // Field n is what RestAfter n - 1 times, then FirstField, leave of a copy.
+    for (const std::string text : {"", " ", ";", " ; ;", "a", " a b ;  c d ;", ";;x; y ", "a;b"})
+        for (const char* sep : {";", " "})
+            for (long n = 1; n <= 5; ++n) {
+                std::string copy = text;
+                for (long i = 1; i < n; ++i)
+                    copy = RestAfter(copy, sep);
+                EXPECT_EQ(NthField(n, text, sep), FirstField(copy, sep))
+                    << '"' << text << "\" " << sep << " " << n;
+            }
 }
 
 TEST(Text, StartsWithDigit) {

@@ -267,10 +267,19 @@ std::string RestAfter(std::string& text, std::string_view separator) {
     return text.substr(p + 1);
 }
 
-std::string NthField(long n, std::string text, std::string_view separator) {
-    for (long i = 1; i < n; ++i)
-        text = RestAfter(text, separator);
-    return FirstField(text, separator);
+std::string NthField(long n, std::string_view text, std::string_view separator) {
+    // What RestAfter n - 1 times, then FirstField, give, read in place.
+    const auto passBlanks = [](std::string_view& t) { t.remove_prefix(blanksStart(t)); };
+    for (long i = 1; i < n; ++i) {
+        passBlanks(text);
+        const size_t p = text.find(separator);
+        if (p == std::string_view::npos) return {};
+        text.remove_prefix(p + 1); // one character: every caller's separator is one
+    }
+    passBlanks(text);
+    const size_t p = text.find(separator);
+    if (p == std::string_view::npos) return std::string(text);
+    return std::string(text.substr(0, blanksEnd(text.substr(0, p))));
 }
 
 bool StartsWithDigit(std::string_view text) {

@@ -45,8 +45,8 @@ std::string FirstField(std::string& text, std::string_view separator);
 // "" when `text` is empty; otherwise removes leading blanks from `text` itself and
 // returns "" when the separator does not occur, else everything after the first one.
 std::string RestAfter(std::string& text, std::string_view separator);
-// Field n counted from 1, cut from a copy of `text`: trimmed, "" when missing.
-std::string NthField(long n, std::string text, std::string_view separator);
+// Field n counted from 1 of `text`, which is left as it is: trimmed, "" when missing.
+std::string NthField(long n, std::string_view text, std::string_view separator);
 // False when the trimmed text is empty; else whether its first character is a digit.
 bool StartsWithDigit(std::string_view text);
 // Sum of the leading numbers of the words of `text` (a word without one counts 0), rounded.
