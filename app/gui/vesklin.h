@@ -112,6 +112,9 @@ class Vesklin : public QMainWindow, public modvesk::Dialogs {
     void setCommandsEnabled(bool on);
     void runForm(QDialog& form);
     void refreshList(QListWidget* list, const char* patterns);
+    // The sources the list of source files shows: GEP tables, CSV files and the
+    // SIECLE / STS-web exports.
+    static constexpr const char* kSourcePatterns = "*.dbf;*.csv;*.xml";
     void File1_Click();
     void File2_Click();
     void csvaccess_m_Click();

@@ -230,7 +230,7 @@ void Vesklin::File1_Click() {
 }
 
 void Vesklin::File2_Click() {
-    refreshList(file2_, "*.dbf;*.csv");
+    refreshList(file2_, kSourcePatterns);
 }
 
 // "Créer un fichier CSV à partir d'une base Access": empties LstTri2, then the

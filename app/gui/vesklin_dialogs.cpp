@@ -83,7 +83,7 @@ void Vesklin::refreshList(QListWidget* list, const char* patterns) {
 
 void Vesklin::refreshFileLists() {
     refreshList(file1_, "*.txt");
-    refreshList(file2_, "*.dbf;*.csv");
+    refreshList(file2_, kSourcePatterns);
 }
 
 void Vesklin::redraw() {

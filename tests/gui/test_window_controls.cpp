@@ -114,13 +114,14 @@ void WindowControls::exportPartAndButtonsStartDisabled() {
 
 void WindowControls::fileListsShowTheProgramDirectory() {
     QTemporaryDir dir;
-    for (const char* name : {"b.TXT", "a.txt", "F_ELE.DBF", "eleves.csv", "notes.doc"})
+    for (const char* name :
+         {"b.TXT", "a.txt", "F_ELE.DBF", "eleves.csv", "notes.doc", "ElevesSansAdresses.xml"})
         guitest::writeBytes(dir.filePath(QString::fromLatin1(name)), "x");
     gui::Vesklin window(std::filesystem::path(dir.path().toStdString()));
     QCOMPARE(guitest::listTexts(window.findChild<QListWidget*>("File1")),
              (QStringList{"a.txt", "b.TXT"}));
     QCOMPARE(guitest::listTexts(window.findChild<QListWidget*>("File2")),
-             (QStringList{"eleves.csv", "F_ELE.DBF"}));
+             (QStringList{"eleves.csv", "ElevesSansAdresses.xml", "F_ELE.DBF"}));
     auto* shown = window.findChild<QLabel*>("repertoireProgramme");
     QVERIFY(shown);
     QCOMPARE(shown->text(), QStringLiteral("Répertoire du programme : ") + dir.path());
