@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (build-fuzz/) and runs each for a while.
 #   fuzz/run.sh [SECONDS] [TARGET ...]     (default: 15 seconds, every target)
-# Targets: library dbase export csv. Each run starts from the seeds of
+# Targets: library dbase export csv xml. Each run starts from the seeds of
 # fuzz/corpus/<target>/ and keeps what it finds in a scratch folder, not in the
 # project. A crash, a sanitizer report or a failed check stops with status 1; the
 # input that caused it is saved as build-fuzz/crashes/<target>-crash-*.
@@ -10,7 +10,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-15}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(library dbase export csv)
+[ ${#targets[@]} -eq 0 ] && targets=(library dbase export csv xml)
 
 cc=$(command -v clang-14 || command -v clang || true)
 cxx=$(command -v clang++-14 || command -v clang++ || true)
