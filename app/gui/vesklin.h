@@ -8,6 +8,7 @@
 #include "model.h"
 #include "slips.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <filesystem>
@@ -133,6 +134,10 @@ class Vesklin : public QMainWindow, public modvesk::Dialogs {
     std::string updateAddress_;
     bool running_ = false;
     int busyDepth_ = 0;
+    // While a job runs, the file lists are re-read at most four times a second:
+    // when they were last re-read, and whether a re-reading was put off since.
+    QElapsedTimer listsRead_;
+    bool listsStale_ = false;
 
     QLineEdit* txtrne1_ = nullptr;
     QLineEdit* txtrne2_ = nullptr;

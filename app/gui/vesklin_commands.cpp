@@ -153,6 +153,7 @@ void Vesklin::runCommand(const std::function<void(Session&)>& command) {
         busy(false);
     progressBar_->hide();
     running_ = false;
+    if (listsStale_) refreshFileLists();
     setCommandsEnabled(true);
     pushToWidgets();
 }

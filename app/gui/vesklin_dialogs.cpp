@@ -82,8 +82,18 @@ void Vesklin::refreshList(QListWidget* list, const char* patterns) {
 }
 
 void Vesklin::refreshFileLists() {
+    // A district's job writes a class file after another and asks each time: the
+    // folder of a thousand files is then re-read a few times a second, and once
+    // more when the job ends, not once per file.
+    constexpr qint64 kQuietMs = 250;
+    if (running_ && listsRead_.isValid() && listsRead_.elapsed() < kQuietMs) {
+        listsStale_ = true;
+        return;
+    }
     refreshList(file1_, "*.txt");
     refreshList(file2_, kSourcePatterns);
+    listsRead_.start();
+    listsStale_ = false;
 }
 
 void Vesklin::redraw() {
