@@ -6,6 +6,7 @@
 #include "builders.h"
 #include "cpu_time.h"
 #include "model.h"
+#include "school.h"
 #include "vandrel_client.h"
 
 #include <algorithm>
@@ -22,17 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using modvesk::Family;
-
-// A distinct surname of letters for person i (digits would be kept too, but
-// letters look like the data).
-std::string surnameOf(long i) {
-    std::string s = "NOM";
-    do {
-        s += static_cast<char>('A' + i % 26);
-        i /= 26;
-    } while (i > 0);
-    return s;
-}
 
 std::string pad(std::string v, size_t width) {
     v.resize(width, ' ');
@@ -65,7 +55,7 @@ std::vector<Source> makeSources(long count) {
     for (long i = 0; i < count; ++i) {
         // One person in ten has the name of the person before: a clash.
         const long n = i % 10 == 9 ? i - 1 : i;
-        const std::string surname = surnameOf(n);
+        const std::string surname = benchschool::letterName(n);
         const std::string first = n % 2 ? "Claude" : "Catherine";
         const std::string cls = std::to_string(3 + n % 4) + static_cast<char>('A' + n % 10);
         const int kind = i % 20 == 0 ? 2 : i % 20 == 1 ? 3 : i % 2;
@@ -107,8 +97,8 @@ double buildAll(const fs::path& dir, long count) {
     vandrel::creationCarnet();
     // Half of the persons already have an account on the server.
     for (long i = 0; i < count; i += 2)
-        vandrel::inserenomancien(surnameOf(i) + (i % 2 ? " CLAUDE" : " CATHERINE"),
-                                 "c3a " + surnameOf(i) + ".old");
+        vandrel::inserenomancien(benchschool::letterName(i) + (i % 2 ? " CLAUDE" : " CATHERINE"),
+                                 "c3a " + benchschool::letterName(i) + ".old");
 
     long index = 0;
     const double start = cpuSeconds();

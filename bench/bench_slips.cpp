@@ -6,6 +6,7 @@
 // long (ratio under 12), and the peak memory should grow far less than tenfold.
 #include "cpu_time.h"
 #include "model.h"
+#include "school.h"
 #include "slips.h"
 #include "text.h"
 
@@ -34,15 +35,6 @@ class NoDialogs : public modvesk::Dialogs {
     void attente(long) override {}
 };
 
-std::string nameOf(long i) {
-    std::string s = "NOM";
-    do {
-        s += static_cast<char>('A' + i % 26);
-        i /= 26;
-    } while (i > 0);
-    return s;
-}
-
 // ComptesAajouter.txt and the class files of `count` pupils.
 void writeFolder(const fs::path& dir, long count) {
     std::ofstream accounts(dir / "ComptesAajouter.txt", std::ios::binary);
@@ -50,7 +42,7 @@ void writeFolder(const fs::path& dir, long count) {
     std::map<std::string, std::string> classFiles;
     for (long i = 0; i < count; ++i) {
         const std::string cls = std::to_string(3 + i % 4) + "e" + std::to_string(i / 128);
-        const std::string surname = nameOf(i), first = "\xC9LODIE";
+        const std::string surname = benchschool::letterName(i), first = "\xC9LODIE";
         const std::string login = modvesk::Lower(surname) + ".elodie";
         const std::string password = std::to_string(10000000 + i * 7919 % 89999999);
         accounts << surname << ';' << first << ";c" << cls << ';' << login << ';' << login << ';'

@@ -50,6 +50,17 @@ inline void writeTable(const fs::path& path, const std::vector<int>& widths,
     out << '\x1A';
 }
 
+// A distinct name of letters for number i ("NOMA", "NOMB", …, "NOMAB", …): digits
+// would be kept too, but letters look like the data.
+inline std::string letterName(long i) {
+    std::string s = "NOM";
+    do {
+        s += static_cast<char>('A' + i % 26);
+        i /= 26;
+    } while (i > 0);
+    return s;
+}
+
 // Surname number i spelt in syllables; first names from a short list.
 inline std::string surname(long i) {
     static const char* syl[] = {"BA", "LO", "MI", "RE", "TU", "NA", "PO", "DE", "SI", "CA",

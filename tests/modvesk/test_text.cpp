@@ -76,15 +76,20 @@ TEST(Text, NthFieldLeavesTheTextAsItIs) {
     EXPECT_EQ(NthField(5, line, ";"), "");
     EXPECT_EQ(NthField(2, "a;;c", ";"), "");
     EXPECT_EQ(line, " DUPONT ; Jean ;3A; 01/02/2010");
-    // Field n is what RestAfter n - 1 times, then FirstField, leave of a copy.
+    // Field n is what RestAfter n - 1 times, then FirstField, leave of a copy; the
+    // first word is field 1 of the blank-separated text.
     for (const std::string text : {"", " ", ";", " ; ;", "a", " a b ;  c d ;", ";;x; y ", "a;b"})
         for (const char* sep : {";", " "})
             for (long n = 1; n <= 5; ++n) {
                 std::string copy = text;
                 for (long i = 1; i < n; ++i)
                     copy = RestAfter(copy, sep);
-                EXPECT_EQ(NthField(n, text, sep), FirstField(copy, sep))
-                    << '"' << text << "\" " << sep << " " << n;
+                const std::string field = FirstField(copy, sep);
+                EXPECT_EQ(NthField(n, text, sep), field) << '"' << text << "\" " << sep << " " << n;
+                std::string_view rest;
+                if (n == 1 && sep[0] == ' ') {
+                    EXPECT_EQ(FirstWord(text, rest), field) << text;
+                }
             }
 }
 

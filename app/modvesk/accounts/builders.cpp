@@ -4,7 +4,6 @@
 #include "text.h"
 #include "vandrel_client.h"
 
-#include <algorithm>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
@@ -26,20 +25,11 @@ struct ServerAccount {
     std::string group, login;
 };
 
-// The first word of `text`: what comes before its first blank once the leading
-// blanks are passed; `rest` is what follows that blank ("" when there is none).
-std::string_view firstWord(std::string_view text, std::string_view& rest) {
-    text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
-    const size_t blank = text.find(' ');
-    rest = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
-    return text.substr(0, blank);
-}
-
 ServerAccount splitServerAccount(const std::string& old) {
     std::string_view rest, unused;
     ServerAccount a;
-    a.group = firstWord(old, rest);
-    a.login = firstWord(rest, unused);
+    a.group = FirstWord(old, rest);
+    a.login = FirstWord(rest, unused);
     return a;
 }
 

@@ -93,10 +93,8 @@ std::string LoginFor(LoginFormat format, const std::string& surname, const std::
 LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
                       const std::string& firstName, const std::string& group) {
     LoginParts r;
-    // The first word: what comes before the first blank, once the leading ones are passed.
-    const std::string_view name = std::string_view(firstName).substr(
-        std::min(firstName.find_first_not_of(' '), firstName.size()));
-    r.firstWord = std::string(name.substr(0, name.find(' ')));
+    std::string_view rest;
+    r.firstWord = std::string(FirstWord(firstName, rest));
 
     long length = 1;
     if (s.win.loginFormat != LoginFormat::Abrev) {

@@ -258,6 +258,13 @@ std::string FirstField(std::string& text, std::string_view separator) {
     return RTrim(std::string_view(text).substr(0, p));
 }
 
+std::string_view FirstWord(std::string_view text, std::string_view& rest) {
+    text.remove_prefix(blanksStart(text));
+    const size_t blank = text.find(' ');
+    rest = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+    return text.substr(0, blank);
+}
+
 std::string RestAfter(std::string& text, std::string_view separator) {
     if (text.empty()) return {};
     text = LTrim(text);
@@ -354,6 +361,9 @@ bool AnsiCharOf(char32_t u, char& c) {
     return c != '?' || u == U'?';
 }
 
+namespace {
+
+// Where the line that starts at `pos` ends: its first CR or LF (npos when none).
 size_t LineEnd(std::string_view text, size_t pos) {
     // Looked for a window at a time: a file whose lines all end with CR is not
     // searched to its end for a LF at every line.
@@ -369,6 +379,8 @@ size_t LineEnd(std::string_view text, size_t pos) {
     }
     return std::string_view::npos;
 }
+
+} // namespace
 
 bool NextLineView(std::string_view text, size_t& pos, std::string_view& line) {
     if (pos >= text.size()) return false;

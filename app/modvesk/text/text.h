@@ -42,6 +42,10 @@ std::string ReplaceAll(std::string_view text, std::string_view what, std::string
 // `separator` with trailing blanks removed, or the whole left-trimmed text (trailing
 // blanks kept) when the separator does not occur.
 std::string FirstField(std::string& text, std::string_view separator);
+// The first word of `text`, as a view into it: what comes before its first blank
+// once the leading blanks are passed; `rest` gets what follows that blank ("" when
+// there is none). FirstField(text, " ") gives the same word.
+std::string_view FirstWord(std::string_view text, std::string_view& rest);
 // "" when `text` is empty; otherwise removes leading blanks from `text` itself and
 // returns "" when the separator does not occur, else everything after the first one.
 std::string RestAfter(std::string& text, std::string_view separator);
@@ -79,8 +83,6 @@ bool AnsiCharOf(char32_t u, char& c);
 bool NextLine(std::string_view text, size_t& pos, std::string& line);
 // The same line as a view into `text`, copied nowhere.
 bool NextLineView(std::string_view text, size_t& pos, std::string_view& line);
-// Where the line that starts at `pos` ends: its first CR or LF (npos when none).
-size_t LineEnd(std::string_view text, size_t pos);
 // Calls onLine(std::string&) for every line of `text`, as NextLine cuts them.
 template <typename OnLine> void forEachLine(std::string_view text, OnLine onLine) {
     std::string line;
