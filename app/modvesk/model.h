@@ -7,7 +7,6 @@
 #include "bilan.h"
 #include "files.h"
 #include "sorted_list.h"
-#include "substring_index.h"
 
 #include <array>
 #include <deque>
@@ -115,11 +114,10 @@ struct JobState {
     bool UpdateMode = false;
     bool b2i = false;      // the B2I flag: true while gep_b2i_m runs
     std::string classList; // classes met by the pupil builders, each + one blank
-    // classList read backwards, to search it for a class (a class is put in front
-    // of the list, so the reversed list grows at its end), and the classes found
-    // in it since it was last emptied (the list only grows until then).
-    SubstringIndex classListIndex;
+    // The classes of classList, and the length of the list they were taken from
+    // (the list is read again into the set when it was changed elsewhere).
     std::unordered_set<std::string> classListKnown;
+    size_t classListKnownLength = 0;
     // Grow with the data (no fixed cap), without moving what they hold.
     std::deque<Person> persons;
     std::deque<std::string> nameKeys;

@@ -73,17 +73,18 @@ TEST_F(ClassFiles, ImpossibleNamesAreLoggedAndAFailedFileDoesNotStopTheOthers) {
     Command3_Click(s);
     for (const char* bad : {"a/b", "..", "c:d"})
         EXPECT_TRUE(logSays(std::string("Classe ignorée (nom de fichier impossible) : ") + bad));
-    EXPECT_EQ(s.job.writeErrors, std::vector<std::string>{"6a.TXT"});
+    EXPECT_EQ(s.job.writeErrors,
+              (std::vector<std::string>{"...TXT", "6a.TXT", "a/b.TXT", "c:d.TXT"}));
     EXPECT_EQ(readFile("6b.TXT"), "BETA,BOB,c6b,050505\r\n");
     EXPECT_FALSE(fs::exists(dir / "a"));
 }
 
-TEST_F(ClassFiles, ClassListStartsAtTheFirstPersonAndSkipsContainedNames) {
+TEST_F(ClassFiles, ClassListStartsAtTheFirstPersonAndComparesWholeNames) {
     addPupil("ZOLA", "EMILE", "3ab", "010101");
     addPupil("ALPHA", "ANNE", "3a", "040404");
     addPupil("BETA", "BOB", "ulis", "050505");
     addPupil("GAMMA", "GUY", " ", "060606");
     remplitClasses(s);
-    EXPECT_EQ(s.win.classes.items(), (std::vector<std::string>{"3AB", "ULIS"}));
+    EXPECT_EQ(s.win.classes.items(), (std::vector<std::string>{"3A", "3AB", "ULIS"}));
     EXPECT_TRUE(s.win.command3Enabled);
 }

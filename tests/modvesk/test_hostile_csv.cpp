@@ -149,9 +149,10 @@ TEST_F(HostileCsv, ALineOfTenMegabytesWithoutEnd) {
     EXPECT_EQ(create("Dupont;Catherine;3A;03/05/2009\r\n" + huge), 1);
     expectClosed();
     EXPECT_EQ(readFile("ELEVES.CSV").size(), 32u + huge.size() + 4);
-    // The same line as a surname: the login is cut, the account is made.
-    EXPECT_EQ(create("Dupont;Catherine;3A;03/05/2009\r\nM" + huge + ";Paul;3A;01/02/2008"), 2);
+    // The same line as a surname is no person's name: that row gets no account.
+    EXPECT_EQ(create("Dupont;Catherine;3A;03/05/2009\r\nM" + huge + ";Paul;3A;01/02/2008"), 1);
     expectClosed();
+    EXPECT_TRUE(logSays("ligne 2 : champ trop long"));
 }
 
 TEST_F(HostileCsv, AHundredThousandRows) {

@@ -20,6 +20,23 @@ std::string firstEmpty(std::initializer_list<std::pair<const std::string*, const
     return "";
 }
 
+// Why a pupil whose required fields are all there still gets no account: a value
+// too long, or a class that is the teachers' group (its accounts would be
+// teachers' accounts). "" when neither.
+std::string pupilRefusal(std::initializer_list<std::string_view> values, const PupilClass& cls) {
+    if (TooLong(values)) return ansi("champ trop long");
+    if (cls.stored == "profs") return ansi("classe réservée aux professeurs");
+    return "";
+}
+
+// A password the source gives is written as it is: one that holds the separator
+// of the sorted lists' entries or a control character cannot be.
+bool unwritablePassword(std::string_view password) {
+    for (char c : password)
+        if (c == '|' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
 // The account the server already has for a person: "group login".
 struct ServerAccount {
     std::string group, login;
@@ -105,25 +122,27 @@ void finishPerson(Session& s, const LoginParts& lp, std::string* entry, const st
     ReportTruncation(s, surname, lp.firstPart, reportGroup);
 }
 
-// Puts the class in front of the class list unless the list already holds it as a
-// substring. The list is searched through its index, which is built again when the
-// list was changed elsewhere (emptied by a job's start, or a trainee group added).
-void noteClass(Session& s, const std::string& group) {
-    JobState& j = s.job;
-    if (j.classListIndex.length() != j.classList.size()) {
-        j.classListIndex.clear();
-        j.classListIndex.append(std::string(j.classList.rbegin(), j.classList.rend()));
-        j.classListKnown.clear();
-    }
-    if (j.classListKnown.count(group)) return;
-    if (!j.classListIndex.contains(std::string(group.rbegin(), group.rend()))) {
-        j.classList = group + " " + j.classList;
-        j.classListIndex.append(" " + std::string(group.rbegin(), group.rend()));
-    }
-    j.classListKnown.insert(group);
+} // namespace
+
+bool TooLong(std::initializer_list<std::string_view> values) {
+    for (const auto v : values)
+        if (v.size() > kLongestValue) return true;
+    return false;
 }
 
-} // namespace
+// The classes listed are known by a set, which is read again from the list when
+// the list was changed elsewhere (emptied by a job's start).
+void NoteClass(Session& s, const std::string& group) {
+    JobState& j = s.job;
+    if (j.classListKnownLength != j.classList.size()) {
+        j.classListKnown.clear();
+        std::string_view rest = j.classList, word;
+        while (!(word = FirstWord(rest, rest)).empty())
+            j.classListKnown.emplace(word);
+    }
+    if (j.classListKnown.insert(group).second) j.classList = group + " " + j.classList;
+    j.classListKnownLength = j.classList.size();
+}
 
 std::string GepField(const FieldTable& table, Family family, const std::string& record, long k) {
     if (k < 1 || static_cast<size_t>(k) >= table.size()) return "";
@@ -139,18 +158,20 @@ void BuildGepPupil(Session& s, std::string& record, long& index) {
 }
 
 void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
-    const std::string identifier = Trim(fields.identifier);
+    const std::string identifier = Trim(BlankSeparators(fields.identifier));
     const std::string surname = CleanPupilSurname(fields.surname);
     const std::string firstName = CleanPupilFirstName(fields.firstName);
-    const std::string date = Trim(fields.birthDate);
+    const std::string date = Trim(BlankSeparators(fields.birthDate));
     const PupilClass cls = CleanPupilClass(fields.className);
     s.job.skipReason = firstEmpty({{&surname, "nom vide"},
                                    {&firstName, "prénom vide"},
                                    {&date, "date de naissance vide"},
                                    {&cls.group, "classe vide"}});
+    if (s.job.skipReason.empty())
+        s.job.skipReason = pupilRefusal({identifier, surname, firstName, date, cls.group}, cls);
     if (!s.job.skipReason.empty()) return;
 
-    noteClass(s, cls.group);
+    NoteClass(s, cls.group);
     const std::string password = Mid(date, 7, 2) + Mid(date, 5, 2) + Mid(date, 3, 2);
     const LoginParts lp = BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group);
     storePerson(s, index, surname, firstName, password, lp, cls.stored);
@@ -181,16 +202,18 @@ void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
 void BuildGepTeacher(Session& s, std::string& record, long& index) {
     FoldRecord(record, RecordKind::GepTeacher);
     auto field = [&](long k) { return GepField(s.job.fieldTable, Teachers, record, k); };
-    const std::string identifier = Trim(field(2));
+    const std::string identifier = Trim(BlankSeparators(field(2)));
     // A teacher no longer in service gets no account, and that is no fault of the row.
     s.job.skipReason.clear();
     if (!Trim(s.win.txtrne1).empty() && vandrel::presentID(identifier) != vandrel::kTrue) return;
-    const std::string staffNumber = Trim(field(3));
+    const std::string staffNumber = Trim(BlankSeparators(field(3)));
     const std::string surname = CleanTeacherSurname(field(4));
     const std::string firstName = CleanTeacherFirstName(field(5));
     s.job.skipReason = firstEmpty({{&surname, "nom vide"},
                                    {&firstName, "prénom vide"},
                                    {&staffNumber, "numéro d'identification vide"}});
+    if (s.job.skipReason.empty() && TooLong({identifier, staffNumber, surname, firstName}))
+        s.job.skipReason = ansi("champ trop long");
     if (!s.job.skipReason.empty()) return;
     BuildTeacherFromFields(s, {identifier, surname, firstName, Right(Upper(staffNumber), 7)},
                            index);
@@ -235,15 +258,17 @@ void BuildCsvPupil(Session& s, std::string& line, long& index) {
     const std::string surname = CleanPupilSurname(NthField(1, line, ";"));
     const std::string firstName = CleanPupilFirstName(NthField(2, line, ";"));
     const PupilClass cls = CleanPupilClass(NthField(3, line, ";"));
-    std::string dateField = NthField(4, line, ";");
+    std::string dateField = BlankSeparators(NthField(4, line, ";"));
     const std::string date = Trim(FirstField(dateField, " "));
     s.job.skipReason = firstEmpty({{&surname, "nom vide"},
                                    {&firstName, "prénom vide"},
                                    {&cls.group, "classe vide"},
                                    {&date, "date de naissance vide"}});
+    if (s.job.skipReason.empty())
+        s.job.skipReason = pupilRefusal({surname, firstName, date, cls.group}, cls);
     if (!s.job.skipReason.empty()) return;
 
-    noteClass(s, cls.group);
+    NoteClass(s, cls.group);
     const bool swap = s.win.chkinvdate;
     const std::string password = NthField(swap ? 2 : 1, date, "/") +
                                  NthField(swap ? 1 : 2, date, "/") + NthField(3, date, "/");
@@ -283,6 +308,10 @@ void BuildCsvTeacher(Session& s, std::string& line, long& index) {
     const std::string password = Lower(Trim(NthField(4, line, ";")));
     s.job.skipReason = firstEmpty(
         {{&surname, "nom vide"}, {&firstName, "prénom vide"}, {&password, "mot de passe vide"}});
+    if (s.job.skipReason.empty() && TooLong({surname, firstName, password}))
+        s.job.skipReason = ansi("champ trop long");
+    if (s.job.skipReason.empty() && unwritablePassword(password))
+        s.job.skipReason = ansi("mot de passe avec un caractère interdit");
     if (!s.job.skipReason.empty()) return;
 
     const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");

@@ -19,9 +19,23 @@
 
 #include "model.h"
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace modvesk {
+
+// The longest value (name, first name, class, identifier, staff number, date,
+// password) a source row may hand to an account: a longer one is no person's, and
+// would make every table it enters grow with it. The row gets no account
+// ("champ trop long").
+inline constexpr size_t kLongestValue = 200;
+bool TooLong(std::initializer_list<std::string_view> values);
+
+// Puts a class (a group: "c5e1") in front of the job's class list, each class
+// followed by one blank, unless the list already holds that very class (5E1 is
+// listed after 5E10 too).
+void NoteClass(Session& s, const std::string& group);
 
 // Field k (counted from 1) of a GEP record cut with the job's field table: a
 // record of the pupil family ends with the deletion byte (field k starts at

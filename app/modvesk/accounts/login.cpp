@@ -38,8 +38,11 @@ const std::array<char, 256>& foldTable() {
     return table;
 }
 
+// The separators of a value become blanks first, then the value is trimmed, cased
+// and loses the characters `dropped`.
 std::string cleaned(const std::string& field, bool upper, std::string_view dropped) {
-    std::string s = upper ? Upper(TrimView(field)) : Lower(TrimView(field));
+    const std::string blanked = BlankSeparators(field);
+    std::string s = upper ? Upper(TrimView(blanked)) : Lower(TrimView(blanked));
     std::erase_if(s, [dropped](char c) { return dropped.find(c) != std::string_view::npos; });
     return s;
 }

@@ -27,7 +27,9 @@ enum class PersonKind { Pupil, Teacher };
 // but the GEP teacher's (whose fields drop it themselves); every '"' is removed.
 void FoldRecord(std::string& record, RecordKind kind);
 
-// Field clean-up. Surnames become one upper-case word; first names keep their blanks.
+// Field clean-up. Each separator or control character of the field first becomes a
+// blank (BlankSeparators). Surnames become one upper-case word; first names keep
+// their blanks.
 std::string CleanTeacherSurname(const std::string& field);   // trim, upper, drop " '-_"
 std::string CleanTeacherFirstName(const std::string& field); // trim, lower, drop "_-'"
 std::string CleanPupilSurname(const std::string& field);     // trim, upper, drop " _-"

@@ -18,8 +18,9 @@ namespace modvesk {
 
 namespace {
 
+// A code or identifier of the staff tables as the library's group tables take it.
 std::string value(const std::string& raw) {
-    return Upper(Trim(raw));
+    return Upper(Trim(BlankSeparators(raw)));
 }
 
 std::string recordField(const Session& s, const std::string& record, Family family, long k) {
@@ -132,8 +133,8 @@ void resetWorkerState(Session& s) {
     s.job.persons.clear();
     s.job.nameKeys.clear();
     s.job.classList.clear();
-    s.job.classListIndex.clear();
     s.job.classListKnown.clear();
+    s.job.classListKnownLength = 0;
     s.job.lastPersonIndex = -1;
     s.win.classes.clear();
     // Each job starts its account lists empty: a list left full by the last job

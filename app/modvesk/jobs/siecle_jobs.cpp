@@ -61,7 +61,7 @@ std::string NewStaffPassword() {
 }
 
 std::string CleanStructureCode(const std::string& code) {
-    std::string folded = code;
+    std::string folded = BlankSeparators(code);
     FoldRecord(folded, RecordKind::GepPupil);
     std::string out;
     for (char c : Upper(Trim(folded)))
@@ -171,7 +171,7 @@ bool fetchSources(Session& s, const ProgramFolder& folder, SchoolSources& src) {
 }
 
 std::string trimmedId(const std::string& id) {
-    return Trim(id);
+    return Trim(BlankSeparators(id));
 }
 
 // The responsibilities of the staff file, given to the library as the GEP group
@@ -198,9 +198,10 @@ void buildStaff(Session& s, const std::string& file, const SchoolXml& staff, lon
         FoldRecord(firstName, RecordKind::GepTeacher);
         TeacherFields f{trimmedId(p.id), CleanTeacherSurname(surname),
                         CleanTeacherFirstName(firstName), ""};
-        const char* reason = f.surname.empty()     ? "nom vide"
-                             : f.firstName.empty() ? "prénom vide"
-                                                   : nullptr;
+        const char* reason = f.surname.empty()                                 ? "nom vide"
+                             : f.firstName.empty()                             ? "prénom vide"
+                             : TooLong({f.identifier, f.surname, f.firstName}) ? "champ trop long"
+                                                                               : nullptr;
         if (reason) {
             s.job.bilan.personWithoutAccount(file, "individu", f.identifier, ansi(reason));
             continue;
@@ -213,7 +214,7 @@ void buildStaff(Session& s, const std::string& file, const SchoolXml& staff, lon
 // Why a pupil of the file gets no account before the builder sees him ("" when
 // he goes on to it).
 std::string pupilLeftOut(const SieclePupil& p) {
-    if (!Trim(p.leftOn).empty()) return ansi("sorti le ") + Trim(p.leftOn);
+    if (!Trim(p.leftOn).empty()) return ansi("sorti le ") + Trim(BlankSeparators(p.leftOn));
     if (Trim(p.division).empty()) return ansi("sans division");
     if (Lower(Trim(p.division)) == "inactifs") return ansi("inactif");
     if (!Trim(p.birthDate).empty() && SiecleDate(p.birthDate).empty())
@@ -234,7 +235,7 @@ void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long&
         if (count != before) return;
         reason = s.job.skipReason;
     }
-    s.job.bilan.personWithoutAccount(file, "élève", Trim(p.eleveId), reason);
+    s.job.bilan.personWithoutAccount(file, "élève", Trim(BlankSeparators(p.eleveId)), reason);
 }
 
 // The worker: every account of the two files, the import files, the class files

@@ -2,6 +2,7 @@
 // saisiegroupes, and one account per name in the group typed there.
 #include "trainees.h"
 
+#include "builders.h"
 #include "csv_sources.h"
 #include "export_reader.h"
 #include "files.h"
@@ -39,8 +40,8 @@ std::string traineeLine(const Session& s, const std::string& surname, const std:
 
 void BuildTrainee(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvPupil);
-    std::string surname = Upper(NthField(1, line, ";"));
-    std::string firstName = Upper(NthField(2, line, ";"));
+    std::string surname = Upper(BlankSeparators(NthField(1, line, ";")));
+    std::string firstName = Upper(BlankSeparators(NthField(2, line, ";")));
     std::string group = s.job.groupeStage;
     ReplaceChars(group, " _-", "");
     ReplaceChars(surname, " _-", "");
@@ -53,13 +54,14 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     // A group typed with blanks, dashes and underscores only is empty once cleaned.
     else if (group.empty())
         s.job.skipReason = ansi("groupe vide");
-    if (surname.empty() || firstName.empty() || group.empty()) return;
+    else if (TooLong({surname, firstName}))
+        s.job.skipReason = ansi("champ trop long");
+    if (!s.job.skipReason.empty()) return;
 
     Person& p = s.job.person(index);
     p.text = group;
     if (StartsWithDigit(group)) group = "c" + group;
-    if (s.job.classList.find(group) == std::string::npos)
-        s.job.classList = group + " " + s.job.classList;
+    NoteClass(s, group);
 
     std::string rest = firstName;
     const std::string firstWord = FirstField(rest, " ");

@@ -237,6 +237,28 @@ void ReplaceChars(std::string& text, std::string_view chars, std::string_view re
     }
 }
 
+namespace {
+
+bool isSeparator(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7F || c == ';' || c == '|' || c == ',';
+}
+
+} // namespace
+
+std::string BlankSeparators(std::string_view value) {
+    std::string out(value);
+    for (char& c : out)
+        if (isSeparator(c)) c = ' ';
+    return out;
+}
+
+bool HoldsSeparator(std::string_view value) {
+    for (char c : value)
+        if (isSeparator(c)) return true;
+    return false;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view by) {
     if (what.empty()) return std::string(text);
     std::string out;

@@ -36,6 +36,13 @@ long InStr(std::string_view text, std::string_view what, long start = 1);
 // ---- Field operations -----------------------------------------------------
 // For each character of `chars` in order, replaces every occurrence in `text` by `replacement`.
 void ReplaceChars(std::string& text, std::string_view chars, std::string_view replacement);
+// A value read from a source, with each ";", "|", "," and control character
+// (bytes 0x00-0x1F and 0x7F) turned into one blank: the separators of the import
+// lines, of the sorted lists' entries and of the comma form, and the line ends,
+// so that no value can add a field, an entry or a line of its own.
+std::string BlankSeparators(std::string_view value);
+// A value holds one of the characters BlankSeparators turns into a blank.
+bool HoldsSeparator(std::string_view value);
 // Every occurrence of `what` replaced by `by` (what may not be empty).
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view by);
 // Removes leading blanks from `text` itself; returns the part before the first

@@ -4,7 +4,6 @@
 
 #include "files.h"
 #include "jobs.h"
-#include "substring_index.h"
 #include "text.h"
 
 #include <unordered_map>
@@ -14,17 +13,11 @@ namespace modvesk {
 
 void remplitClasses(Session& s) {
     s.win.classes.clear();
-    // The classes listed so far, each after a blank, as a text searched for each
-    // new class (through its index: a plain search would cost the square of the
-    // number of classes). Classes already met are skipped at once.
-    SubstringIndex seen;
+    // Every class once, compared whole (5E1 is listed after 5E10 too).
     std::unordered_set<std::string> met;
     for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
         const std::string& cls = s.job.personAt(i).text;
-        if (Trim(cls).empty() || !met.insert(cls).second) continue;
-        if (seen.contains(cls)) continue;
-        seen.append(" " + cls);
-        s.win.classes.add(Upper(cls));
+        if (!Trim(cls).empty() && met.insert(cls).second) s.win.classes.add(Upper(cls));
     }
     s.ui->redraw();
     s.win.command3Enabled = true;
@@ -58,12 +51,16 @@ std::string classLine(const Person& p, const std::string& group) {
 void saveClass(Session& s, std::string& className, const ClassIndex* index, FolderListing* folder) {
     className = Trim(Lower(className));
     if (className.empty()) return;
-    if (!IsPlainFileName(className)) {
-        s.log(std::string(CRLF) + ansi("Classe ignorée (nom de fichier impossible) : ") +
-              className);
+    const std::string fileName = className + ".TXT";
+    const char* refusal =
+        !IsPlainFileName(className) ? "Classe ignorée (nom de fichier impossible) : "
+        : IsJobOutputName(fileName) ? "Classe ignorée (nom d'un fichier des comptes) : "
+                                    : nullptr;
+    if (refusal) {
+        s.log(std::string(CRLF) + ansi(refusal) + className);
+        s.writeFailed(fileName);
         return;
     }
-    const std::string fileName = className + ".TXT";
     const fs::path path = folder ? folder->file(fileName) : s.file(fileName);
     std::error_code ec;
     if (folder ? folder->holds(fileName) : fs::exists(fs::symlink_status(path, ec)))
@@ -94,6 +91,16 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
 }
 
 } // namespace
+
+bool IsJobOutputName(const std::string& fileName) {
+    static const std::vector<std::string> more = {"stagiaires.txt",
+                                                  "ComptesProfsResponsablesAModifier.txt"};
+    const std::string name = Lower(fileName);
+    for (const auto* names : {&lastRunOutputs(), &more})
+        for (const auto& output : *names)
+            if (Lower(output) == name) return true;
+    return false;
+}
 
 void sauveClasse(Session& s, std::string& className) {
     saveClass(s, className, nullptr, nullptr);
