@@ -6,6 +6,7 @@
 
 #include "bilan.h"
 #include "files.h"
+#include "server_accounts.h"
 #include "sorted_list.h"
 
 #include <array>
@@ -124,6 +125,8 @@ struct JobState {
     long lastPersonIndex = -1; // stored by the writer: count - 1
     FieldTable fieldTable = FieldTable(257);
     std::string kwartzSuffix; // Kwartz 1.7 suffix of the person being built
+    // Last year's accounts of the loaded EXPORT file, kept in identity mode.
+    ServerAccounts serverAccounts;
     // Trainees (form saisiegroupes).
     std::string groupeStage, respStage;
     // Errors met while writing files: each failed file once, in order.

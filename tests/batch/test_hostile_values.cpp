@@ -3,55 +3,13 @@
 // class codes that contain one another, classes named like the job's own files,
 // values too long to be a person's. Each gives whole lines of the right fields, or
 // no account and a Bilan row, or a file not written and status 3.
-#include "batch_run.h"
+#include "school_files.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 using namespace batchtest;
 
 namespace {
-
-struct Pupil {
-    std::string surname, firstName, division;
-};
-
-// A SIECLE pupil export holding these pupils, in this order (ELEVE_ID 1, 2, ...).
-std::string siecleFile(const std::vector<Pupil>& pupils) {
-    std::string eleves, structures;
-    for (size_t i = 0; i < pupils.size(); ++i) {
-        const std::string id = std::to_string(i + 1);
-        eleves += "<ELEVE ELEVE_ID=\"" + id + "\"><NOM_DE_FAMILLE>" + pupils[i].surname +
-                  "</NOM_DE_FAMILLE><PRENOM>" + pupils[i].firstName +
-                  "</PRENOM><DATE_NAISS>03/05/2014</DATE_NAISS></ELEVE>";
-        structures += "<STRUCTURES_ELEVE ELEVE_ID=\"" + id + "\"><STRUCTURE><CODE_STRUCTURE>" +
-                      pupils[i].division +
-                      "</CODE_STRUCTURE><TYPE_STRUCTURE>D</TYPE_STRUCTURE></STRUCTURE>"
-                      "</STRUCTURES_ELEVE>";
-    }
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><BEE_ELEVES><DONNEES><ELEVES>" + eleves +
-           "</ELEVES><STRUCTURES>" + structures + "</STRUCTURES></DONNEES></BEE_ELEVES>";
-}
-
-void put(const Folder& f, const std::string& name, const std::string& bytes) {
-    std::ofstream(f.path() / name, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> crlfLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    for (size_t from = 0, p; (p = bytes.find("\r\n", from)) != std::string::npos; from = p + 2)
-        lines.push_back(bytes.substr(from, p - from));
-    return lines;
-}
-
-// The account lines of an import file (its header left out).
-std::vector<std::string> accounts(const Folder& f, const std::string& name) {
-    std::vector<std::string> lines;
-    for (const auto& line : crlfLines(f.read(name)))
-        if (!line.empty() && line[0] != '#') lines.push_back(line);
-    return lines;
-}
 
 bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -74,7 +32,7 @@ TEST(HostileValues, separatorsAndLineBreaksStayInsideTheirField) {
         "CARON;LEA;c6dupontjeanprofs;caron.lea;caron.lea;030514;;;;;;;;3;;",
         "BRUNXYPROFSX.YX.YPW;J;c6a;brunxyprofsx.yx.ypw.j;brunxyprofsx.yx.ypw.j;030514;;;;;;;;2;;",
         "AUBRY;CATH;c6a;aubry.cath;aubry.cath;030514;;;;;;;;1;;"};
-    EXPECT_EQ(accounts(f, "ComptesAajouter.txt"), expected);
+    EXPECT_EQ(accountLines(f, "ComptesAajouter.txt"), expected);
     EXPECT_EQ(crlfLines(f.read("6a.TXT")),
               (std::vector<std::string>{"AUBRY,CATH PROFS X,c6a,030514",
                                         "BRUNXYPROFSX.YX.YPW,JEAN 1 2,c6a,030514",
@@ -93,7 +51,7 @@ TEST(HostileValues, pupilsWithoutAccountAreNamedInTheBilan) {
                     {"J", "K", "6A"}}));
     const BatchRun r = runBatch({"siecle-create", "--dir", f.str()}, f.path());
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_EQ(accounts(f, "ComptesAajouter.txt").size(), 1U);
+    EXPECT_EQ(accountLines(f, "ComptesAajouter.txt").size(), 1U);
     EXPECT_TRUE(has(r.out, "ElevesSansAdresses.xml : 5 élèves sans compte\n"
                            "  élève 1 : classe réservée aux professeurs\n"
                            "  élève 2 : classe réservée aux professeurs\n"
@@ -131,7 +89,7 @@ TEST(HostileValues, aClassThatCannotNameItsFileIsAFileNotWritten) {
                     {"G", "H", "Doublons"}}));
     const BatchRun r = runBatch({"siecle-create", "--dir", f.str()}, f.path());
     EXPECT_EQ(r.status, 3) << r.out;
-    EXPECT_EQ(accounts(f, "ComptesAajouter.txt").size(), 4U);
+    EXPECT_EQ(accountLines(f, "ComptesAajouter.txt").size(), 4U);
     EXPECT_EQ(f.read("6a.TXT"), "A,B,c6a,030514\r\n");
     EXPECT_FALSE(fs::exists(f.path() / "doublons.TXT"));
     for (const char* line :
@@ -150,9 +108,9 @@ TEST(HostileValues, csvValuesAndGivenPasswords) {
         "LEROY;Anne;profs;pa|ss\r\nMOREL;Luc;profs;pa\tss\r\nPETIT;Eva;profs;p,w\r\n");
     const BatchRun r = runBatch({"csv-create", "--dir", f.str()}, f.path());
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_EQ(accounts(f, "ComptesAajouter.txt"),
+    EXPECT_EQ(accountLines(f, "ComptesAajouter.txt"),
               std::vector<std::string>{"DUPONT;JEAN;c6a;dupont.jean;dupont.jean;01022010;;;;;;"});
-    EXPECT_EQ(accounts(f, "ComptesProfsAajouter.txt"),
+    EXPECT_EQ(accountLines(f, "ComptesProfsAajouter.txt"),
               std::vector<std::string>{"PETIT;eva;profs;petit.eva;petit.eva;p,w;;;;;;;;;;"});
     EXPECT_TRUE(has(r.out, "PROFS.CSV : 2 lignes sans compte\n"
                            "  ligne 1 : mot de passe avec un caractère interdit\n"

@@ -5,6 +5,7 @@
 #include "vandrel_client.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -64,6 +65,66 @@ std::string serverAccount(const Session& s, const std::string& key) {
     }
     return answer;
 }
+
+// An update's search for a pupil's account when the server's accounts carry
+// identifiers (identity mode): by his identifier first, then by his name key when
+// that account carries no other identifier; no account is given twice. Off, the
+// search is the library's, by name key alone.
+class IdentitySearch {
+  public:
+    IdentitySearch(Session& s, const std::string& identifier)
+        : s_(s), id_(identifier),
+          on_(s.job.UpdateMode && s.win.version3 && s.job.serverAccounts.identityMode()) {}
+    bool on() const { return on_; }
+
+    // For the clash numbering: a key whose account carries another identifier is
+    // someone else's. The first key asked is the pupil's own name.
+    KeyHeldElsewhere heldElsewhere() {
+        if (!on_) return {};
+        return [this](const std::string& key) {
+            const ExportAccount* other = s_.job.serverAccounts.heldByAnother(key, id_);
+            if (!asked_) firstOther_ = other;
+            asked_ = true;
+            return other != nullptr;
+        };
+    }
+
+    // "group login" of the account found, taken for this pupil, or "n".
+    std::string account(const std::string& nameKey, const std::string& newName) {
+        ServerAccounts& sa = s_.job.serverAccounts;
+        std::optional<size_t> found = id_.empty() ? std::nullopt : sa.byIdentifier(id_);
+        const bool byIdentifier = found.has_value();
+        if (!found) found = byName(nameKey);
+        Bilan& b = s_.job.bilan;
+        if (!found) {
+            if (firstOther_)
+                b.nameRefused.push_back(
+                    {id_, newName, firstOther_->login, firstOther_->identifier});
+            return "n";
+        }
+        sa.take(*found);
+        const ExportAccount& a = sa.at(*found);
+        if (byIdentifier && a.key != nameKey)
+            b.recognised.push_back({id_, a.surname + " " + a.firstName, newName, a.login});
+        return a.group + " " + a.login;
+    }
+
+  private:
+    std::optional<size_t> byName(const std::string& nameKey) const {
+        const ServerAccounts& sa = s_.job.serverAccounts;
+        const std::optional<size_t> i = sa.byKey(nameKey);
+        if (!i || sa.taken(*i)) return std::nullopt;
+        const ExportAccount& a = sa.at(*i);
+        if (a.teacher || !(a.identifier.empty() || a.identifier == id_)) return std::nullopt;
+        return i;
+    }
+
+    Session& s_;
+    const std::string& id_;
+    bool on_;
+    bool asked_ = false;
+    const ExportAccount* firstOther_ = nullptr;
+};
 
 bool isNewAccount(const Session& s, const std::string& old) {
     return !s.job.UpdateMode || old == "n";
@@ -173,7 +234,9 @@ void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
 
     NoteClass(s, cls.group);
     const std::string password = Mid(date, 7, 2) + Mid(date, 5, 2) + Mid(date, 3, 2);
-    const LoginParts lp = BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group);
+    IdentitySearch search(s, identifier);
+    const LoginParts lp =
+        BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group, search.heldElsewhere());
     storePerson(s, index, surname, firstName, password, lp, cls.stored);
 
     std::string old, entry;
@@ -181,7 +244,8 @@ void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
         entry = commaForm(surname, lp.firstPart, cls.group, password);
     } else {
         s.job.kwartzSuffix = ";;" + identifier + ";;";
-        old = serverAccount(s, lp.nameKey);
+        old = search.on() ? search.account(lp.nameKey, surname + " " + firstName)
+                          : serverAccount(s, lp.nameKey);
         const std::string suffix = kwartzSuffix(s);
         const std::initializer_list<std::string_view> tail = {suffix,    "|",   surname, " ",
                                                               firstName, " ; ", lp.login};

@@ -94,7 +94,8 @@ std::string LoginFor(LoginFormat format, const std::string& surname, const std::
 }
 
 LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
-                      const std::string& firstName, const std::string& group) {
+                      const std::string& firstName, const std::string& group,
+                      const KeyHeldElsewhere& heldElsewhere) {
     LoginParts r;
     std::string_view rest;
     r.firstWord = std::string(FirstWord(firstName, rest));
@@ -113,7 +114,8 @@ LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
     // when the number falls outside what it sees (a key that reaches 52 characters
     // before its number, a NUL byte early in the name), no number can end the
     // clash, so the number reached is kept instead of counting for ever.
-    while (vandrel::present(r.nameKey) == vandrel::kTrue) {
+    while ((heldElsewhere && heldElsewhere(r.nameKey)) ||
+           vandrel::present(r.nameKey) == vandrel::kTrue) {
         const std::string seen = registryView(r.nameKey);
         ++r.clashNumber;
         r.firstPart = Left(r.firstWord, length) + Str(r.clashNumber);

@@ -9,6 +9,7 @@
 
 #include "model.h"
 
+#include <functional>
 #include <string>
 
 namespace modvesk {
@@ -54,12 +55,18 @@ struct LoginParts {
     long clashNumber = 0; // 0 when the first key was free
 };
 
+// A name key that is someone else's although the registry does not hold it yet
+// (an account of the server that carries another pupil's identifier).
+using KeyHeldElsewhere = std::function<bool(const std::string& nameKey)>;
+
 // The first-name part (LoginMax, the chosen format), the name key, the clash
-// numbering against the registry (present) and the login. When the key had to be
-// numbered, one line is appended to doublons.txt in the session's directory; its
-// group is `group` for pupils and empty for teachers. Nothing is registered here.
+// numbering against the registry (present, and `heldElsewhere` when given) and
+// the login. When the key had to be numbered, one line is appended to
+// doublons.txt in the session's directory; its group is `group` for pupils and
+// empty for teachers. Nothing is registered here.
 LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
-                      const std::string& firstName, const std::string& group);
+                      const std::string& firstName, const std::string& group,
+                      const KeyHeldElsewhere& heldElsewhere = {});
 
 // Appends the troncatures.txt line when surname + firstPart is longer than
 // LoginMax + 1 characters. `group`: the class of a pupil, "profs" for a teacher.

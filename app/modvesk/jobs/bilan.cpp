@@ -38,6 +38,39 @@ void addSource(std::string& text, const Bilan::Source& src) {
         line(text, "  … et " + Str(n - static_cast<long>(kRowsShown)) + " autres");
 }
 
+// A heading with its count (UTF-8), then at most kRowsShown of the rows
+// (Windows-1252), each on a line of its own after two blanks.
+void addRows(std::string& text, const std::string& heading, const std::vector<std::string>& rows) {
+    if (rows.empty()) return;
+    line(text, heading + " : " + Str(static_cast<long>(rows.size())));
+    for (size_t i = 0; i < rows.size() && i < kRowsShown; ++i)
+        text += std::string(CRLF) + "  " + rows[i];
+    if (rows.size() > kRowsShown)
+        line(text, "  … et " + Str(static_cast<long>(rows.size() - kRowsShown)) + " autres");
+}
+
+// What identity mode did: accounts found by their identifier under another
+// name, identifiers that name no single account, names refused to a pupil.
+void addIdentity(std::string& text, const Session& s) {
+    const Bilan& b = s.job.bilan;
+    const std::string id = ansi("identifiant ");
+    std::vector<std::string> rows;
+    for (const auto& r : b.recognised)
+        rows.push_back(id + r.identifier + " : " + r.oldName + " -> " + r.newName + ", login " +
+                       r.login + ansi(" gardé"));
+    addRows(text, "Comptes reconnus par leur identifiant malgré un changement de nom", rows);
+    rows.clear();
+    for (const auto& [identifier, count] : s.job.serverAccounts.sharedIdentifiers())
+        rows.push_back(id + identifier + " : " + Str(static_cast<long>(count)) +
+                       ansi(" comptes, élève cherché par son nom"));
+    addRows(text, "Identifiants portés par plusieurs comptes du fichier EXPORT", rows);
+    rows.clear();
+    for (const auto& r : b.nameRefused)
+        rows.push_back(id + r.identifier + " : " + r.name + ansi(", nouveau compte (le compte ") +
+                       r.login + ansi(" porte l'identifiant ") + r.otherIdentifier + ")");
+    addRows(text, "Élèves à qui le compte de leur nom a été refusé (autre identifiant)", rows);
+}
+
 } // namespace
 
 void Bilan::accountFile(const std::string& name) {
@@ -88,6 +121,7 @@ std::string bilanText(const Session& s) {
     if (b.troncatures > 0)
         line(text, "troncatures.txt : " + counted(b.troncatures, "login de plus de 20 caractères",
                                                   "logins de plus de 20 caractères"));
+    addIdentity(text, s);
     for (const auto& src : b.sources)
         addSource(text, src);
     for (const auto& t : b.refusedTables)

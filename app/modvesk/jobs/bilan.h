@@ -39,6 +39,18 @@ struct Bilan {
     };
     std::vector<Refused> refusedTables;
 
+    // Identity mode: pupils whose account was found by its identifier under
+    // another name key, and pupils who got a new account because the account of
+    // their name carries another pupil's identifier (texts in Windows-1252).
+    struct Recognised {
+        std::string identifier, oldName, newName, login;
+    };
+    std::vector<Recognised> recognised;
+    struct NameRefused {
+        std::string identifier, name, login, otherIdentifier;
+    };
+    std::vector<NameRefused> nameRefused;
+
     void clear() { *this = Bilan{}; }
     // Notes that the job wrote (or began) the account file `name`.
     void accountFile(const std::string& name);

@@ -50,14 +50,6 @@ bool fetchSourceFiles(Session& s) {
     return fetchSourceFile(s, kPupilFile) && fetchSourceFile(s, kTeacherFile);
 }
 
-// The library writes the list of pupils who left into the current directory:
-// make it the program's directory for that call.
-void listPupilsWhoLeft(Session& s) {
-    const ProgramFolder folder(s);
-    vandrel::elevessortis(s.job.classList);
-    checkLibraryFile(s, "comptesAsupprimer.txt");
-}
-
 // The end shared by both jobs: the closing line of the log box and the clean-up.
 void finishCsvJob(Session& s) {
     finishCreation(s);
@@ -94,6 +86,9 @@ void msjcmptcsv_m_Click(Session& s) {
     s.ui->redraw();
 
     if (!openExportForUpdate(s)) return;
+    // CSV pupils carry no identifier: they are found by their name key alone, and
+    // the pupils who left are the library's list, whatever the EXPORT carries.
+    s.job.serverAccounts.clear();
     convertirBaseCSV(s);
     s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
           std::string(CRLF));

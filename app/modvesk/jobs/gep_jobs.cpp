@@ -121,9 +121,7 @@ void miseAjour_M_Click(Session& s) {
                    std::string(CRLF);
     s.ui->redraw();
     s.ui->attente(100);
-    folder.enter();
-    vandrel::elevessortis(s.job.classList);
-    checkLibraryFile(s, "comptesAsupprimer.txt");
+    listPupilsWhoLeft(s);
     vandrel::fermercarnet();
     s.ui->refreshFileLists();
     s.ui->refreshFileLists();

@@ -121,6 +121,19 @@ void checkLibraryFile(Session& s, const std::string& name) {
     fs::remove(path, ec);
 }
 
+void listPupilsWhoLeft(Session& s) {
+    const ProgramFolder folder(s);
+    const std::string name = "comptesAsupprimer.txt";
+    if (!s.job.serverAccounts.identityMode()) {
+        vandrel::elevessortis(s.job.classList);
+        checkLibraryFile(s, name);
+        return;
+    }
+    s.job.bilan.accountFile(name);
+    const std::string text = s.job.serverAccounts.leavers(s.job.classList);
+    if (!text.empty() && !WriteFileAt(s.file(name), text)) s.writeFailed(name);
+}
+
 std::string closingLine(const Session& s, const std::string& successLine) {
     if (!s.job.failed()) return successLine;
     return ansi("Des erreurs se sont produites : certains fichiers n'ont pas été créés.");
@@ -147,6 +160,7 @@ JobFiles startJob(Session& s) {
     s.job.utf8Sources.clear();
     s.job.endedEarly = false;
     s.job.libraryMissing = false;
+    s.job.serverAccounts.clear();
     return JobFiles(s);
 }
 

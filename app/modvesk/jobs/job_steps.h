@@ -59,6 +59,11 @@ bool requireLibrary(Session& s);
 // name that is not a file, or a directory where no file can be created counts as
 // a file that could not be written.
 void checkLibraryFile(Session& s, const std::string& name);
+// comptesAsupprimer.txt, the pupils who left: the accounts of the class list's
+// groups that no pupil of the job took when the server's accounts carry
+// identifiers (identity mode), otherwise the library's list (elevessortis) of
+// the accounts whose name key no person of the job registered.
+void listPupilsWhoLeft(Session& s);
 // The closing line of a job: the success line, or the error line when a file
 // could not be written during the job.
 std::string closingLine(const Session& s, const std::string& successLine);

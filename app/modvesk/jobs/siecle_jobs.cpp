@@ -317,9 +317,7 @@ void msjcmptSIECLE_m_Click(Session& s) {
     s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
           std::string(CRLF));
     s.ui->attente(100);
-    folder.enter();
-    vandrel::elevessortis(s.job.classList);
-    checkLibraryFile(s, "comptesAsupprimer.txt");
+    listPupilsWhoLeft(s);
     vandrel::fermercarnet();
     s.ui->refreshFileLists();
     closeJob(s, ansi("Tous les fichiers ont été créés."));

@@ -46,6 +46,7 @@ void registerLine(const std::string& line) {
 } // namespace
 
 void LoadExport(Session& s, const std::string& path, bool readOnly) {
+    s.job.serverAccounts.clear();
     if (path.empty()) return;
     const fs::path file = resolvePath(path);
     if (!FileExists(file)) return;
@@ -56,9 +57,13 @@ void LoadExport(Session& s, const std::string& path, bool readOnly) {
     if (!reader.next(line)) return; // the header
     long lines = 0;
     while (reader.next(line)) {
-        if (!readOnly) registerLine(line);
+        if (!readOnly) {
+            registerLine(line);
+            s.job.serverAccounts.addLine(line);
+        }
         if (++lines % 1000 == 0 && s.ui) s.ui->progress(lines, 0);
     }
+    s.job.serverAccounts.finish();
 }
 
 bool exportReadable(Session& s, const std::string& path) {

@@ -12,7 +12,8 @@ namespace modvesk {
 // further line "surname;firstName;group;login;...": registers the name key with
 // "group login", and the surname with the first name. Nothing happens when the
 // path is empty or the file cannot be read; with `readOnly` the lines are read
-// and nothing is registered.
+// and nothing is registered. The accounts are also kept in the job's
+// serverAccounts, when one of its pupil accounts carries an identifier.
 void LoadExport(Session& s, const std::string& path, bool readOnly);
 
 // Before an update: true when the EXPORT file at `path` can be read. Otherwise
