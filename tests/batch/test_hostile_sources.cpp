@@ -191,3 +191,31 @@ TEST(HostileSources, AFolderGivenAsTheExportFile) {
         EXPECT_EQ(f.read("ComptesAajouter.txt"), "last year\r\n");
     }
 }
+
+// A file given as the EXPORT that holds no account line after its header (another
+// text file, a header alone, nothing) stops every job that takes it for the
+// server's accounts before it deletes anything.
+TEST(HostileSources, AFileThatIsNoExport) {
+    Folder f;
+    for (const char* source : {"csv/ELEVES.CSV", "siecle/ElevesSansAdresses.xml"})
+        fs::copy_file(fs::path(ROLVANE_SOURCE_DIR) / "samples" / source,
+                      f.path() / fs::path(source).filename());
+    const std::string notExport = (f.path() / "passwd").string();
+    for (const char* bytes : {"root:x:0:0:root:/root:/bin/bash\nDUPONT;Anne;c3a\n",
+                              "Nom;Prenom;Groupe;Login;Mot de passe\r\n", ""})
+        for (const std::string job :
+             {"gep-update", "siecle-update", "csv-update", "rename-logins"}) {
+            SCOPED_TRACE(job + " " + bytes);
+            std::ofstream(notExport, std::ios::binary) << bytes;
+            std::ofstream(f.path() / "doublons.txt", std::ios::binary) << "last year\r\n";
+            const BatchRun r = runBatch(
+                {job, "--dir", f.str(), "--rne1", "0590001A", "--yes", "--export", notExport},
+                f.path());
+            EXPECT_EQ(r.status, 1);
+            ASSERT_FALSE(r.err.empty());
+            EXPECT_EQ(r.err.back(), "[message] Le fichier " + notExport +
+                                        " ne ressemble pas à un fichier EXPORT de Kwartz. La "
+                                        "mise à jour n'a pas été faite.");
+            EXPECT_EQ(f.read("doublons.txt"), "last year\r\n");
+        }
+}

@@ -102,6 +102,21 @@ std::string replaced(std::string text, const std::string& what, const std::strin
     return p == std::string::npos ? text : text.replace(p, what.size(), by);
 }
 
+// A pupils' export whose surname is the entity l<levels>: l0 is `text`, and each
+// further one `refs` references to the one before it.
+std::string entityBomb(const std::string& text, int levels, int refs) {
+    std::string entities = "<!ENTITY l0 \"" + text + "\">";
+    for (int i = 1; i <= levels; ++i) {
+        entities += "<!ENTITY l" + std::to_string(i) + " \"";
+        for (int k = 0; k < refs; ++k)
+            entities += "&l" + std::to_string(i - 1) + ";";
+        entities += "\">";
+    }
+    return "<?xml version=\"1.0\"?>\n<!DOCTYPE BEE_ELEVES [" + entities +
+           "]>\n<BEE_ELEVES><DONNEES><ELEVES><ELEVE ELEVE_ID=\"1\"><NOM>&l" +
+           std::to_string(levels) + ";</NOM></ELEVE></ELEVES></DONNEES></BEE_ELEVES>\n";
+}
+
 } // namespace
 
 TEST(SiecleBatch, CreateOnTheSampleWritesTheExpectedAccounts) {
@@ -149,10 +164,22 @@ TEST(SiecleBatch, Utf8AndIso885915FilesOfOneSchoolGiveTheSameBytes) {
               std::string::npos);
 }
 
+// Each refused with one line and in little memory: libxml2 says nothing itself
+// (an encoding converter's error included), and no entity is ever expanded.
 TEST(SiecleBatch, AnUnreadableExportStopsBeforeAnythingIsDeleted) {
+    const std::string doctype = "[message] Le fichier ElevesAvecAdresses.xml contient une "
+                                "déclaration DOCTYPE, que les exports SIECLE et STS-web n'ont "
+                                "jamais.";
     const struct {
         std::string name, bytes, message;
     } cases[] = {
+        {"ElevesAvecAdresses.xml", entityBomb(std::string(20000, 'A'), 1, 500), doctype},
+        {"ElevesAvecAdresses.xml", entityBomb("lol", 9, 10), doctype}, // a billion "lol"
+        {"ElevesAvecAdresses.xml",
+         "<?xml version=\"1.0\"?><!DOCTYPE BEE_ELEVES SYSTEM \"eleves.dtd\"><BEE_ELEVES/>",
+         doctype},
+        {"STS.XML", "<?xml version=\"1.0\" encoding=\"SHIFT_JIS\"?><STS_EDT>\x82\xFF</STS_EDT>",
+         "[message] Le fichier STS.XML n'est pas un fichier XML bien formé (ligne 1)."},
         {"ElevesAvecAdresses.xml", "<?xml version=\"1.0\"?>\n<BEE_ELEVES>\n<DONNEES>\n",
          "[message] Le fichier ElevesAvecAdresses.xml n'est pas un fichier XML bien formé "
          "(ligne 4)."},
@@ -170,6 +197,7 @@ TEST(SiecleBatch, AnUnreadableExportStopsBeforeAnythingIsDeleted) {
         EXPECT_EQ(r.status, 1) << c.name;
         ASSERT_EQ(r.err.size(), 1u) << c.name;
         EXPECT_EQ(r.err[0], c.message + " Aucun fichier n'a été supprimé ni créé.");
+        EXPECT_LT(r.maxRssKb, 32 * 1024) << c.name;
         EXPECT_EQ(f.read("doublons.txt"), "last year\r\n");
         EXPECT_FALSE(fs::exists(f.path() / "ComptesAajouter.txt"));
     }

@@ -167,3 +167,36 @@ TEST(Slips, AFileThatCannotBeWrittenOrAMissingModuleGivesStatus3) {
         << m.out;
     EXPECT_FALSE(fs::exists(dir.path() / "fiches-profs.pdf"));
 }
+
+// A class whose name cannot name a file, or would give the name of another PDF,
+// gets no PDF and counts as a file not written; the PDFs replace a symbolic link
+// lying under their name instead of writing through it, and leave nothing else.
+TEST(Slips, ClassesThatCannotNameTheirPdfAndLinksUnderItsName) {
+    const struct {
+        std::string group;
+        int status;
+        std::string line;
+    } cases[] = {
+        {"c4b", 0, "Fiches de connexion : fiches-4b.pdf (1 fiche)"},
+        {"x/y", 3, "Erreur : impossible d'écrire fiches-x/y.pdf"},
+        {"..", 3, "Erreur : impossible d'écrire fiches-...pdf"},
+        {"", 3, "Erreur : impossible d'écrire fiches-.pdf"},
+        {"toutes-classes", 3,
+         "Classe ignorée (nom réservé à d'autres fiches) : toutes-classes\n"
+         "Erreur : impossible d'écrire fiches-toutes-classes.pdf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.group);
+        Folder dir(false), elsewhere(false);
+        put(dir.path() / "ComptesAajouter.txt",
+            "A;b;c3a;a.b;a.b;pw;;;;;;\r\nC;d;" + c.group + ";c.d;c.d;pw2;;;;;;\r\n");
+        put(elsewhere.path() / "kept.pdf", "kept");
+        fs::create_symlink(elsewhere.path() / "kept.pdf", dir.path() / "fiches-3a.pdf");
+        const BatchRun r = runBatch({"slips", "--dir", dir.str(), "--all"}, dir.path());
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_NE(r.out.find(c.line + "\n"), std::string::npos) << r.out;
+        EXPECT_EQ(elsewhere.read("kept.pdf"), "kept");
+        EXPECT_EQ(slipsOf(pdfText(dir.path() / "fiches-toutes-classes.pdf")).size(), 2u);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 3 + (c.status == 0));
+    }
+}

@@ -226,16 +226,17 @@ TEST_F(HostileCsv, UpdateWithALongServerValue) {
     EXPECT_EQ(accounts("ComptesAajouter.txt"), 1);
 }
 
-TEST_F(HostileCsv, UpdateOnAnEmptyExportCountsEveryoneNew) {
+// An empty EXPORT lists no account of the server: the update stops rather than
+// count everyone new.
+TEST_F(HostileCsv, UpdateOnAnEmptyExportStops) {
     writeFile("PROFS.CSV", "");
     writeFile("ELEVES.CSV", "Dupont;Catherine;3A;03/05/2009\r\n");
     const fs::path empty = elsewhere.path() / "EXPORT";
     ASSERT_TRUE(WriteBytes(empty, ""));
     ui.chooseFile(empty.string());
     msjcmptcsv_m_Click(s);
-    expectClosed();
-    EXPECT_EQ(accounts("ComptesAajouter.txt"), 1);
-    EXPECT_EQ(accounts("ComptesAmodifier.txt"), 0);
+    EXPECT_TRUE(s.job.endedEarly);
+    EXPECT_EQ(accounts("ComptesAajouter.txt"), 0);
 }
 
 // An update against an EXPORT path that is a folder (or no file at all) would

@@ -3,6 +3,7 @@
 // accounts to modify.
 #include "rename_logins.h"
 
+#include "export_reader.h"
 #include "files.h"
 #include "jobs.h"
 #include "source_text.h"
@@ -86,6 +87,7 @@ void Modifconnex_M_Click(Session& s) {
         s.endEarly();
         return;
     }
+    if (!exportLooksRight(s, exportPath)) return;
     s.ui->attente(5);
     s.ui->refreshFileLists();
     s.ui->attente(5);

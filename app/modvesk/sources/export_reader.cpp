@@ -6,6 +6,8 @@
 #include "text.h"
 #include "vandrel_client.h"
 
+#include <algorithm>
+
 namespace modvesk {
 
 namespace {
@@ -66,14 +68,39 @@ void LoadExport(Session& s, const std::string& path, bool readOnly) {
     s.job.serverAccounts.finish();
 }
 
-bool exportReadable(Session& s, const std::string& path) {
-    if (FileExists(resolvePath(path))) return true;
-    const std::string text = ansi("Le fichier EXPORT est introuvable ou illisible : ") + path +
-                             ansi(". La mise à jour n'a pas été faite.");
+namespace {
+
+// Ends the update before it starts, saying why in a message box and the log box.
+bool refuseExport(Session& s, const std::string& text) {
     s.endEarly();
     if (s.ui) s.ui->message(text, kJobTitle, Icon::Exclamation);
     s.log(std::string(CRLF) + text);
     return false;
+}
+
+bool holdsAccountLine(LineReader& reader) {
+    std::string line;
+    if (!reader.next(line)) return false; // the header
+    while (reader.next(line))
+        if (std::count(line.begin(), line.end(), ';') >= 3) return true;
+    return false;
+}
+
+} // namespace
+
+bool exportReadable(Session& s, const std::string& path) {
+    if (!FileExists(resolvePath(path)))
+        return refuseExport(s, ansi("Le fichier EXPORT est introuvable ou illisible : ") + path +
+                                   ansi(". La mise à jour n'a pas été faite."));
+    return exportLooksRight(s, path);
+}
+
+bool exportLooksRight(Session& s, const std::string& path) {
+    LineReader reader(resolvePath(path));
+    if (reader.isOpen() && holdsAccountLine(reader)) return true;
+    return refuseExport(s, ansi("Le fichier ") + path +
+                               ansi(" ne ressemble pas à un fichier EXPORT de Kwartz. La mise à "
+                                    "jour n'a pas été faite."));
 }
 
 } // namespace modvesk

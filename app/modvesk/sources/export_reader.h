@@ -16,9 +16,15 @@ namespace modvesk {
 // serverAccounts, when one of its pupil accounts carries an identifier.
 void LoadExport(Session& s, const std::string& path, bool readOnly);
 
-// Before an update: true when the EXPORT file at `path` can be read. Otherwise
-// the update would take every person for a new one: the message box and the log
-// box say so, the job counts as ended early, and false is returned.
+// Before an update: true when the EXPORT file at `path` can be read and
+// exportLooksRight. Otherwise the update would take every person for a new one:
+// the message box and the log box say so, the job counts as ended early, and
+// false is returned.
 bool exportReadable(Session& s, const std::string& path);
+// True when the file at `path` holds, after its header, a line of at least four
+// ";" fields (surname;first name;group;login), as every EXPORT of the server
+// does. Otherwise (an empty file, a header alone, some other text file) the same
+// as exportReadable: message box, log line, ended early, false.
+bool exportLooksRight(Session& s, const std::string& path);
 
 } // namespace modvesk

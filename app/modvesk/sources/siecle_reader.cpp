@@ -1,6 +1,8 @@
 // The SIECLE and STS-web exports read through libxml2's tree: a lycée's file is a
 // few megabytes, which the tree holds easily, and the pupils' divisions lie in a
-// part of the file after the pupils themselves.
+// part of the file after the pupils themselves. A document type declaration is
+// refused as soon as it is met: the exports never carry one, and the entities it
+// could declare would let a file of a few kilobytes expand into gigabytes.
 #include "siecle_reader.h"
 
 #include "files.h"
@@ -145,6 +147,30 @@ std::string refusal(const xmlError* e) {
     return ansi("n'est pas un fichier XML bien formé (ligne ") + Str(e->line) + ")";
 }
 
+// libxml2 also reports some errors (those of its encoding converters) through its
+// global error handlers, which print them in English on standard error. Here they
+// print nothing: the parser context keeps the error that the reason is made of.
+void silentGeneric(void*, const char*, ...) {}
+void silentStructured(void*, xmlErrorPtr) {}
+
+// The handlers are settings of the calling thread: set once in each thread that reads.
+void silenceLibxml() {
+    thread_local const bool silenced = [] {
+        xmlSetGenericErrorFunc(nullptr, silentGeneric);
+        xmlSetStructuredErrorFunc(nullptr, silentStructured);
+        return true;
+    }();
+    (void)silenced;
+}
+
+// Called by the parser when it has read the name of a DOCTYPE, before its internal
+// subset: notes it and stops the parser there, so that no entity is ever declared.
+void stopAtDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+    auto* ctxt = static_cast<xmlParserCtxt*>(context);
+    *static_cast<bool*>(ctxt->_private) = true;
+    xmlStopParser(ctxt);
+}
+
 struct ContextFree {
     void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
 };
@@ -165,10 +191,20 @@ bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason)
         reason = ansi("n'a pas pu être lu (mémoire insuffisante)");
         return false;
     }
+    silenceLibxml();
+    bool doctype = false;
+    ctxt->_private = &doctype;
+    ctxt->sax->internalSubset = stopAtDoctype;
+    ctxt->sax->externalSubset = stopAtDoctype;
     // No network, no messages on the terminal: the job names the file itself.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     std::unique_ptr<xmlDoc, DocFree> doc(xmlCtxtReadMemory(
         ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, options));
+    if (doctype) {
+        reason = ansi("contient une déclaration DOCTYPE, que les exports SIECLE et STS-web "
+                      "n'ont jamais");
+        return false;
+    }
     if (!doc) {
         reason = refusal(xmlCtxtGetLastError(ctxt.get()));
         return false;

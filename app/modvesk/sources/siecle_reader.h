@@ -54,8 +54,9 @@ struct SchoolXml {
 };
 
 // Parses an export held in memory. False, with the reason in French (Windows-1252,
-// to follow the file's name), when the bytes are no well-formed XML or declare an
-// encoding that is unknown.
+// to follow the file's name), when the bytes are no well-formed XML, declare an
+// encoding that is unknown, or hold a DOCTYPE (refused where it stands, before any
+// entity it declares is read). libxml2 prints nothing itself.
 bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason);
 // The same for a file; also false when the file cannot be read.
 bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::string& reason);

@@ -199,15 +199,20 @@ bool putInPlace(const fs::path& temp, const fs::path& target) {
 
 } // namespace
 
+bool WriteThroughTemporary(const fs::path& path,
+                           const std::function<bool(const fs::path&)>& write) {
+    const fs::path temp = temporaryBeside(path);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const bool written = fd >= 0 && ::close(fd) == 0 && write(temp);
+    if (written) return putInPlace(temp, path);
+    std::error_code ec;
+    if (fd >= 0) fs::remove(temp, ec);
+    return false;
+}
+
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes) {
-    const fs::path target = resolvePath(path);
-    const fs::path temp = temporaryBeside(target);
-    if (!WriteBytes(temp, bytes)) {
-        std::error_code ec;
-        fs::remove(temp, ec);
-        return false;
-    }
-    return putInPlace(temp, target);
+    return WriteThroughTemporary(resolvePath(path),
+                                 [&](const fs::path& temp) { return WriteFileAt(temp, bytes); });
 }
 
 bool DeleteFileIfExists(const fs::path& path) {

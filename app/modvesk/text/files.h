@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -65,6 +66,11 @@ bool WriteFileAt(const fs::path& path, std::string_view bytes);
 // Replaces the file's contents by `bytes` through a temporary file in the same
 // folder renamed over it: an interrupted or failed write leaves the original whole.
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes);
+// Writes the file at exactly this path through `write`, which fills a new
+// temporary file of the same folder (created here, never an existing entry) and
+// says whether it did; that file is then renamed over the path, so a symbolic
+// link there is replaced, not followed, and a failed write leaves the old file whole.
+bool WriteThroughTemporary(const fs::path& path, const std::function<bool(const fs::path&)>& write);
 // Deletes the file when it exists. False only when it exists and could not be deleted.
 bool DeleteFileIfExists(const fs::path& path);
 // Copies source over target through a temporary file renamed over it, like

@@ -107,7 +107,8 @@ bool writeSlipsPdf(const fs::path& path, const std::vector<const Slip*>& slips,
             {utf8(slip->name),
              slip->group == "profs" ? "Professeur" : "Classe : " + utf8(Upper(slip->group)),
              utf8(slip->login), utf8(slip->password)});
-    return slipspdf::write(path, lines, utf8(rne));
+    return WriteThroughTemporary(
+        path, [&](const fs::path& temp) { return slipspdf::write(temp, lines, utf8(rne)); });
 }
 
 namespace {
@@ -127,10 +128,6 @@ std::string rneOf(const Session& s) {
 // Writes one PDF of the program's folder and says so in the log box.
 bool writeOne(Session& s, const FolderListing& folder, const std::string& name,
               const std::vector<const Slip*>& slips, std::vector<std::string>& written) {
-    if (!IsPlainFileName(name)) {
-        s.log(std::string(CRLF) + ansi("Classe ignorée (nom de fichier impossible) : ") + name);
-        return false;
-    }
     if (!writeSlipsPdf(folder.file(name), slips, rneOf(s))) {
         s.writeFailed(name);
         return false;
@@ -139,6 +136,24 @@ bool writeOne(Session& s, const FolderListing& folder, const std::string& name,
     s.log(std::string(CRLF) + ansi("Fiches de connexion : ") + name + " (" +
           Str(static_cast<long>(slips.size())) + (slips.size() == 1 ? " fiche)" : " fiches)"));
     return true;
+}
+
+// Writes the PDF of one class, fiches-<classe>.pdf. A class whose name cannot name
+// a file (a blank one included), or whose PDF would take the name of the PDF of
+// every class or of the teachers, gets none: it counts as a file not written.
+void writeClass(Session& s, const FolderListing& folder, const SlipGroup& group,
+                const std::vector<const Slip*>& slips, std::vector<std::string>& written) {
+    const std::string name = "fiches-" + group.name + ".pdf";
+    const bool reserved = group.name == "toutes-classes" || group.name == "profs";
+    if (!reserved && IsPlainFileName(group.name)) {
+        writeOne(s, folder, name, slips, written);
+        return;
+    }
+    s.log(std::string(CRLF) +
+          ansi(reserved ? "Classe ignorée (nom réservé à d'autres fiches) : "
+                        : "Classe ignorée (nom de fichier impossible) : ") +
+          group.name);
+    s.writeFailed(name);
 }
 
 void nothingToPrint(Session& s, const std::string& utf8Text) {
@@ -172,7 +187,7 @@ std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::st
             nothingToPrint(s, "Aucun nouveau compte avec un mot de passe dans la classe " +
                                   utf8(className) + ".");
         else
-            writeOne(s, folder, "fiches-" + it->name + ".pdf", pointers(it->slips), written);
+            writeClass(s, folder, *it, pointers(it->slips), written);
         return written;
     }
     if (classes.empty()) {
@@ -182,7 +197,7 @@ std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::st
     std::vector<const Slip*> all;
     for (const auto& group : classes) {
         const auto slips = pointers(group.slips);
-        writeOne(s, folder, "fiches-" + group.name + ".pdf", slips, written);
+        writeClass(s, folder, group, slips, written);
         all.insert(all.end(), slips.begin(), slips.end());
     }
     writeOne(s, folder, "fiches-toutes-classes.pdf", all, written);

@@ -38,7 +38,9 @@ std::vector<SlipGroup> pupilSlips(const std::filesystem::path& dir);
 SlipGroup teacherSlips(const std::filesystem::path& dir);
 
 // Writes the slips as a PDF; `rne` ("" when unknown) is printed on each slip.
-// False when the file could not be written.
+// The PDF is written to a temporary file of the same folder renamed over `path`
+// (a symbolic link there is replaced, never written through). False when the
+// file could not be written.
 bool writeSlipsPdf(const std::filesystem::path& path, const std::vector<const Slip*>& slips,
                    const std::string& rne);
 
@@ -50,7 +52,9 @@ enum class SlipChoice { OneClass, AllClasses, Teachers };
 // Writes the slips into the program's folder and says in the log box which
 // files it wrote and how many slips each holds. Returns the files written. A
 // class that is not among the new accounts, or no slip at all, is said so and
-// ends the job early; a file that cannot be written goes to Session::writeFailed.
+// ends the job early; a file that cannot be written goes to Session::writeFailed,
+// and so does the PDF of a class whose name cannot name a file (blank, "..",
+// holding "/"...) or would make it fiches-toutes-classes.pdf or fiches-profs.pdf.
 std::vector<std::string> writeSlips(Session& s, SlipChoice choice,
                                     const std::string& className = "");
 
