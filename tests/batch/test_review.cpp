@@ -241,3 +241,20 @@ TEST(DryRun, TheAccessExportWritesNeitherInTheFolderNorBesideIt) {
     EXPECT_TRUE(fs::is_empty(elsewhere.path()));
     EXPECT_NE(r.out.find("Comptes : création : 2,"), std::string::npos) << r.out;
 }
+
+TEST(Show, TheTableCutsWideCellsAndTheCsvKeepsThemWhole) {
+    Folder dir(false);
+    const std::string huge(1 << 20, 'x');
+    std::string lines = "A;b;c3a;" + huge + ";x;pw\r\n";
+    for (int i = 0; i < 100; ++i)
+        lines += "C;d;c4a;c.d;c.d;pw\r\n";
+    put(dir.path() / "ComptesAajouter.txt", lines);
+    const BatchRun table = runBatch({"show", "--dir", dir.str()}, dir.path());
+    EXPECT_NE(table.out.find("  " + huge.substr(0, 59) + "…  x  "), std::string::npos);
+    EXPECT_LT(table.out.size(), 103u * 10 * 64) << "lines of 10 cells of at most 60 characters";
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(table.maxRssKb, 32 * 1024);
+#endif
+    const BatchRun csv = runBatch({"show", "--dir", dir.str(), "--format", "csv"}, dir.path());
+    EXPECT_NE(csv.out.find(",c3a," + huge + ",x,pw,"), std::string::npos);
+}
