@@ -30,6 +30,14 @@ BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd) {
     return runProgram(ROLVANE_BATCH, args, cwd);
 }
 
+BatchRun runBatchAsUser(const std::vector<std::string>& args, const fs::path& cwd) {
+    if (::geteuid() != 0) return runBatch(args, cwd);
+    std::vector<std::string> all = {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                    ROLVANE_BATCH};
+    all.insert(all.end(), args.begin(), args.end());
+    return runProgram("/usr/bin/setpriv", all, cwd);
+}
+
 BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
                     const fs::path& cwd) {
     Folder io(false);

@@ -22,6 +22,9 @@ BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd);
 // The same with another copy of the program.
 BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
                     const fs::path& cwd);
+// runBatch as the user "nobody" when the tests run as root (root reads and
+// deletes files whatever their modes say), as the tests' own user otherwise.
+BatchRun runBatchAsUser(const std::vector<std::string>& args, const fs::path& cwd);
 
 // A fresh temporary folder holding a copy of samples/gep (or nothing), removed at the end.
 class Folder {
