@@ -73,11 +73,17 @@ void keepFreedMemory() {
 #endif
 }
 
-} // namespace
+// The job's log box, then in a dry run the accounts it left in the copy.
+void printResult(const std::string& text1, batch::DryRun* dryRun, const std::string& realDir) {
+    std::string log = modvesk::utf8(modvesk::ReplaceAll(text1, "\r\n", "\n"));
+    if (dryRun) log = dryRun->folder().originalPaths(log);
+    std::cout << log;
+    if (!log.empty() && log.back() != '\n') std::cout << '\n';
+    if (dryRun) std::cout << batch::dryRunReport(dryRun->folder(), realDir);
+    std::cout.flush();
+}
 
-int main(int argc, char** argv) {
-    keepFreedMemory();
-    const std::vector<std::string> args(argv + 1, argv + argc);
+int run(const std::vector<std::string>& args) {
     switch (batch::infoRequest(args)) {
     case batch::InfoRequest::Usage:
         std::cout << batch::usageText();
@@ -99,12 +105,12 @@ int main(int argc, char** argv) {
         if (!options.has(required))
             return usage("la tâche " + job->name + " demande l'option " + required + ".");
 
-    // A dry run works on a private copy of --dir, removed when main returns.
+    // A dry run works on a private copy of --dir, removed however the program ends.
     const std::string realDir = options.value("--dir");
-    std::unique_ptr<modvesk::DryRunFolder> dryRun;
+    std::unique_ptr<batch::DryRun> dryRun;
     if (options.flag("--dry-run") && batch::jobWrites(job->name)) {
         try {
-            dryRun = batch::startDryRun(options);
+            dryRun = std::make_unique<batch::DryRun>(options);
         } catch (const std::exception& e) {
             std::cerr << "rolvane-batch : " << e.what() << "\n";
             return 3;
@@ -118,7 +124,7 @@ int main(int argc, char** argv) {
     batch::BatchDialogs dialogs(std::cerr, options.flag("--yes"));
     if (dryRun)
         dialogs.shownPaths = [&dryRun](const std::string& line) {
-            return dryRun->originalPaths(line);
+            return dryRun->folder().originalPaths(line);
         };
     modvesk::Session session;
     session.ui = &dialogs;
@@ -138,12 +144,13 @@ int main(int argc, char** argv) {
         failure = "exception inconnue";
     }
 
-    std::string log = modvesk::utf8(modvesk::ReplaceAll(session.win.Text1, "\r\n", "\n"));
-    if (dryRun) log = dryRun->originalPaths(log);
-    std::cout << log;
-    if (!log.empty() && log.back() != '\n') std::cout << '\n';
-    if (dryRun) std::cout << batch::dryRunReport(*dryRun, realDir);
-    std::cout.flush();
+    try {
+        printResult(session.win.Text1, dryRun.get(), realDir);
+    } catch (const std::exception& e) {
+        std::cerr << "rolvane-batch : erreur inattendue (" << e.what() << ") après la tâche "
+                  << job->name << " : son résultat n'a pas été affiché en entier.\n";
+        return 4;
+    }
     if (!failure.empty()) {
         // The job stopped in the middle: what it wrote cannot be trusted.
         std::cerr << "rolvane-batch : erreur inattendue dans la tâche " << job->name << " ("
@@ -151,4 +158,17 @@ int main(int argc, char** argv) {
         return 4;
     }
     return exitStatus(session);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    keepFreedMemory();
+    try {
+        return run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& e) {
+        // Unwound to here, a dry run's copy is gone too.
+        std::cerr << "rolvane-batch : erreur inattendue (" << e.what() << ").\n";
+        return 4;
+    }
 }

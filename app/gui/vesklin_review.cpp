@@ -86,10 +86,12 @@ void Vesklin::runJob(const std::function<void(modvesk::Session&)>& job) {
     session_.dir = real;
     session_.win.Text1 = run->originalPaths(session_.win.Text1);
     session_.win.placeexport = run->originalPaths(session_.win.placeexport);
-    lastDryRun_ = std::move(run);
+    // A file chosen during the job could not be copied: the job stopped on it
+    // with a message, and what it left is no simulation of a real run.
+    if (!run->incomplete()) lastDryRun_ = std::move(run);
     pushToWidgets();
     refreshFileLists();
-    showAccounts();
+    if (lastDryRun_) showAccounts();
 }
 
 ComptesWindow* Vesklin::showAccounts() {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace batchtest;
 
 namespace {
@@ -129,4 +131,17 @@ TEST(GepBatch, CleanDeletesTextFilesOnlyOnYes) {
     EXPECT_FALSE(fs::exists(f.path() / "ComptesAajouter.txt"));
     EXPECT_TRUE(fs::exists(f.path() / "F_ELE.DBF"));
     EXPECT_TRUE(fs::exists(f.path() / "EXPORT"));
+}
+
+TEST(GepBatch, CleanNamesEachFileItCannotDelete) {
+    Folder f(false);
+    for (const char* name : {"a.txt", "B.TXT"})
+        std::ofstream(f.path() / name) << "x";
+    fs::permissions(f.path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    const BatchRun r = runBatchAsUser({"clean", "--yes"}, f.path());
+    fs::permissions(f.path(), fs::perms::owner_all);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "Impossible de supprimer a.txt\nImpossible de supprimer B.TXT\n");
+    EXPECT_TRUE(fs::exists(f.path() / "a.txt"));
 }

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -45,10 +49,13 @@ std::string bilanOf(const std::string& out) {
     return out.substr(at + 1, end == std::string::npos ? std::string::npos : end - at);
 }
 
-// TMPDIR of the programs this test starts, set while it lives.
+// TMPDIR of the programs this test starts, set while it lives (open to "nobody").
 class PrivateTmp {
   public:
-    PrivateTmp() { setenv("TMPDIR", folder_.str().c_str(), 1); }
+    PrivateTmp() {
+        fs::permissions(folder_.path(), fs::perms::all);
+        setenv("TMPDIR", folder_.str().c_str(), 1);
+    }
     ~PrivateTmp() { unsetenv("TMPDIR"); }
     bool empty() const { return fs::is_empty(folder_.path()); }
 
@@ -240,4 +247,91 @@ TEST(DryRun, TheAccessExportWritesNeitherInTheFolderNorBesideIt) {
     EXPECT_TRUE(fs::is_empty(dir.path()));
     EXPECT_TRUE(fs::is_empty(elsewhere.path()));
     EXPECT_NE(r.out.find("Comptes : création : 2,"), std::string::npos) << r.out;
+}
+
+TEST(DryRun, ACopyThatCannotBeMadeWholeStopsBeforeTheJobAndLeavesNothing) {
+    for (const bool inFolder : {true, false}) {
+        Folder dir(false), outside(false);
+        const fs::path secret = (inFolder ? dir : outside).path() / "EXPORT";
+        fs::copy_file(kSamples / "csv" / "EXPORT", secret);
+        fs::permissions(secret, fs::perms::none);
+        for (const Folder* f : {&dir, &outside})
+            fs::permissions(f->path(), fs::perms::others_read | fs::perms::others_exec,
+                            fs::perm_options::add);
+        const PrivateTmp tmp;
+        const BatchRun r = runBatchAsUser({"rename-logins", "--dir", dir.str(), "--export",
+                                           secret.string(), "--yes", "--dry-run"},
+                                          dir.path());
+        EXPECT_EQ(r.status, 3);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, std::vector<std::string>{"rolvane-batch : impossible de copier " +
+                                                  secret.string() +
+                                                  " pour la simulation (accès refusé) : la "
+                                                  "simulation n'a pas été faite."});
+        EXPECT_TRUE(tmp.empty());
+    }
+}
+
+TEST(DryRun, AStoppedRunLeavesNoCopyAndEndsByItsSignal) {
+    Folder dir(false);
+    std::string pupils;
+    for (int i = 0; i < 40000; ++i)
+        pupils += "NOM" + std::to_string(i) + ";Prenom;c3a;01/01/2008\r\n";
+    put(dir.path() / "ELEVES.CSV", pupils);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        const PrivateTmp tmp;
+        // Stopped once the job runs: in the copy, its current folder.
+        const auto stopInJob = [sig](pid_t pid) {
+            const fs::path cwd = "/proc/" + std::to_string(pid) + "/cwd";
+            std::error_code ec;
+            for (int i = 0; i < 50000 && fs::read_symlink(cwd, ec).filename() != "dossier"; ++i)
+                ::usleep(200);
+            ::kill(pid, sig);
+        };
+        const BatchRun r = runProgram(
+            ROLVANE_BATCH, {"csv-create", "--dir", dir.str(), "--dry-run"}, dir.path(), stopInJob);
+        EXPECT_EQ(r.signal, sig);
+        EXPECT_TRUE(tmp.empty()) << "the private copy was left behind";
+    }
+}
+
+TEST(DryRun, AFailedAllocationAfterTheJobEndsWithFourAndLeavesNoCopy) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit";
+#endif
+    Folder dir(false);
+    std::string rows;
+    for (int i = 0; i < 400000; ++i)
+        rows += "N;P;c3a;a.b" + std::to_string(i) + ";a.b;pw;;;;;;\r\n";
+    put(dir.path() / "ComptesAajouter.txt", rows);
+    const PrivateTmp tmp;
+    // The table of its accounts does not fit in 256 MB of address space.
+    rlimit all{};
+    ::getrlimit(RLIMIT_AS, &all);
+    const rlimit limited{256 << 20, all.rlim_max};
+    ::setrlimit(RLIMIT_AS, &limited);
+    const BatchRun r = runBatch({"clean", "--dir", dir.str(), "--dry-run"}, dir.path());
+    ::setrlimit(RLIMIT_AS, &all);
+    EXPECT_EQ(r.status, 4);
+    ASSERT_FALSE(r.err.empty());
+    EXPECT_EQ(r.err.back(), "rolvane-batch : erreur inattendue (std::bad_alloc) après la tâche "
+                            "clean : son résultat n'a pas été affiché en entier.");
+    EXPECT_TRUE(tmp.empty()) << "the private copy was left behind";
+}
+
+TEST(Show, TheTableCutsWideCellsAndTheCsvKeepsThemWhole) {
+    Folder dir(false);
+    const std::string huge(1 << 20, 'x');
+    std::string lines = "A;b;c3a;" + huge + ";x;pw\r\n";
+    for (int i = 0; i < 100; ++i)
+        lines += "C;d;c4a;c.d;c.d;pw\r\n";
+    put(dir.path() / "ComptesAajouter.txt", lines);
+    const BatchRun table = runBatch({"show", "--dir", dir.str()}, dir.path());
+    EXPECT_NE(table.out.find("  " + huge.substr(0, 59) + "…  x  "), std::string::npos);
+    EXPECT_LT(table.out.size(), 103u * 10 * 64) << "lines of 10 cells of at most 60 characters";
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(table.maxRssKb, 32 * 1024);
+#endif
+    const BatchRun csv = runBatch({"show", "--dir", dir.str(), "--format", "csv"}, dir.path());
+    EXPECT_NE(csv.out.find(",c3a," + huge + ",x,pw,"), std::string::npos);
 }

@@ -4,6 +4,7 @@
 #include "text.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace modvesk {
 
@@ -128,11 +129,24 @@ std::string accountCell(const AccountRow& row, int column) {
 namespace {
 
 // Characters of a UTF-8 text (the bytes that do not continue a sequence).
-size_t width(const std::string& text) {
+size_t width(std::string_view text) {
     size_t n = 0;
     for (unsigned char c : text)
         n += (c & 0xC0) != 0x80;
     return n;
+}
+
+// A cell of the table: a text wider than kCellWidth characters is cut to
+// kCellWidth - 1 of them and "…", so that one long field does not widen every line.
+constexpr size_t kCellWidth = 60;
+std::string tableCell(std::string text) {
+    size_t chars = 0;
+    for (size_t at = 0; at < text.size(); ++at)
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && ++chars == kCellWidth) {
+            if (width(std::string_view(text).substr(at)) > 1) text = text.substr(0, at) + "…";
+            break;
+        }
+    return text;
 }
 
 std::string countsLine(const std::vector<AccountRow>& rows) {
@@ -160,7 +174,7 @@ std::string accountTableText(const std::vector<AccountRow>& rows) {
     for (const auto& row : rows) {
         cells.emplace_back();
         for (int c = 0; c < n; ++c)
-            cells.back().push_back(accountCell(row, c));
+            cells.back().push_back(tableCell(accountCell(row, c)));
     }
     std::vector<size_t> widths(columns.size(), 0);
     for (const auto& line : cells)

@@ -42,10 +42,11 @@ std::vector<AccountRow> readAccountRows(const std::filesystem::path& dir);
 std::array<long, kAccountActions> countByAction(const std::vector<AccountRow>& rows);
 
 // The rows for a terminal (UTF-8): the counts per action, then one aligned line
-// per row under a header line.
+// per row under a header line. A cell wider than 60 characters is cut to 59 and
+// "…", so that the lines stay short whatever a field holds.
 std::string accountTableText(const std::vector<AccountRow>& rows);
 // The rows as CSV (UTF-8, RFC 4180: "," between fields, quotes where needed,
-// CR LF line ends), with a header line.
+// CR LF line ends), with a header line; every field whole.
 std::string accountCsv(const std::vector<AccountRow>& rows);
 
 // The column titles of the table (UTF-8), and the text of a row's column.

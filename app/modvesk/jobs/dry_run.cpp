@@ -2,6 +2,7 @@
 
 #include "text.h"
 
+#include <cstdint>
 #include <stdexcept>
 #include <stdlib.h>
 
@@ -34,26 +35,59 @@ void reopenFolders(const fs::path& root) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
 }
 
+const char* const kNoRoom = "plus de place dans le dossier temporaire";
+
+// Why a copy failed, in French for the usual causes.
+std::string reasonOf(const std::error_code& ec) {
+    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted)
+        return "accès refusé";
+    if (ec == std::errc::no_space_on_device) return kNoRoom;
+    if (ec == std::errc::io_error) return "erreur de lecture ou d'écriture";
+    return ec.message();
+}
+
+// Copies a file; "" when the copy holds every byte of it, otherwise why not. A
+// write that fails on a full disk is told as such (the copy may say io_error).
+std::string copyWhole(const fs::path& from, const fs::path& to) {
+    std::error_code ec, spaceEc;
+    const std::uintmax_t size = fs::file_size(from, ec);
+    if (!ec) fs::copy_file(from, to, ec);
+    if (ec && fs::space(to.parent_path(), spaceEc).available < size && !spaceEc) return kNoRoom;
+    if (ec) return reasonOf(ec);
+    return fs::file_size(to, ec) == size && !ec ? "" : "copie incomplète";
+}
+
+std::runtime_error copyFailed(const fs::path& named, const std::string& why) {
+    return std::runtime_error("impossible de copier " + named.string() + " pour la simulation (" +
+                              why + ") : la simulation n'a pas été faite.");
+}
+
 } // namespace
 
 DryRunFolder::DryRunFolder(const fs::path& dir)
-    : dir_(fs::absolute(dir).lexically_normal()), root_(makePrivateFolder()),
+    : named_(dir), dir_(fs::absolute(dir).lexically_normal()), root_(makePrivateFolder()),
       folder_(root_ / "dossier") {
-    std::error_code ec;
-    fs::create_directory(folder_, ec);
-    for (fs::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code fileEc;
-        if (!it->is_regular_file(fileEc)) continue;
-        fs::copy_file(it->path(), folder_ / it->path().filename(), fileEc);
-        if (fileEc) ec = fileEc;
-    }
-    if (ec) {
-        const std::string why = ec.message();
-        fs::remove_all(root_, ec);
-        throw std::runtime_error("impossible de copier " + dir_.string() + " pour la simulation (" +
-                                 why + ")");
+    try {
+        copyFolder();
+    } catch (...) {
+        remove();
+        throw;
     }
     copies_[folder_] = dir_;
+}
+
+void DryRunFolder::copyFolder() {
+    std::error_code ec;
+    fs::create_directory(folder_, ec);
+    if (ec) throw copyFailed(named_, reasonOf(ec));
+    fs::directory_iterator it(dir_, ec);
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeEc;
+        if (!it->is_regular_file(typeEc)) continue;
+        const std::string why = copyWhole(it->path(), folder_ / it->path().filename());
+        if (!why.empty()) throw copyFailed(named_ / it->path().filename(), why);
+    }
+    if (ec) throw copyFailed(named_, reasonOf(ec));
 }
 
 DryRunFolder::~DryRunFolder() {
@@ -61,8 +95,17 @@ DryRunFolder::~DryRunFolder() {
     // The job may have made its folder the current one: leave it before removing it.
     const fs::path current = fs::current_path(ec);
     if (!ec && current.string().rfind(root_.string(), 0) == 0) fs::current_path(dir_, ec);
-    reopenFolders(root_);
-    fs::remove_all(root_, ec);
+    remove();
+}
+
+void DryRunFolder::remove() const {
+    // A job stopped by a signal may still be writing into the copy while it goes:
+    // go over what is left until nothing is.
+    std::error_code ec;
+    for (int pass = 0; pass < 100 && fs::exists(fs::symlink_status(root_, ec)); ++pass) {
+        reopenFolders(root_);
+        fs::remove_all(root_, ec);
+    }
 }
 
 fs::path DryRunFolder::besideFor(const fs::path& path) {
@@ -81,9 +124,13 @@ fs::path DryRunFolder::input(const fs::path& path) {
     const fs::path copy = besideFor(full);
     std::error_code ec;
     // A path that is no file (missing, a folder) is handed on as such: the job says so.
-    if (fs::is_regular_file(full, ec))
-        fs::copy_file(full, copy, ec);
-    else if (fs::is_directory(full, ec))
+    if (fs::is_regular_file(full, ec)) {
+        const std::string why = copyWhole(full, copy);
+        if (!why.empty()) {
+            incomplete_ = true;
+            throw copyFailed(path, why);
+        }
+    } else if (fs::is_directory(full, ec))
         fs::create_directory(copy, ec);
     return copy;
 }

@@ -36,15 +36,20 @@ void Actualiser_M_Click(Session& s) {
     const bool yes = s.ui->question(
         ansi("Cette commande supprime tous les fichiers .TXT. Voulez vous continuer?"), kJobTitle,
         Icon::Warning);
+    // The files that could not be deleted count as files not written (batch status 3).
     if (yes) {
         for (const auto& name : ListFiles(s.dir, "*.txt"))
-            DeleteFileIfExists(s.dir / name);
+            if (!DeleteFileIfExists(s.dir / name)) s.job.writeErrors.push_back(name);
     } else {
         s.endEarly();
     }
     s.win.classes.clear();
     s.ui->refreshFileLists();
     s.win.Text1.clear();
+    for (const auto& name : s.job.writeErrors) {
+        if (!s.win.Text1.empty()) s.win.Text1 += CRLF;
+        s.win.Text1 += ansi("Impossible de supprimer ") + name;
+    }
     s.ui->redraw();
 }
 

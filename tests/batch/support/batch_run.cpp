@@ -30,8 +30,16 @@ BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd) {
     return runProgram(ROLVANE_BATCH, args, cwd);
 }
 
+BatchRun runBatchAsUser(const std::vector<std::string>& args, const fs::path& cwd) {
+    if (::geteuid() != 0) return runBatch(args, cwd);
+    std::vector<std::string> all = {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                    ROLVANE_BATCH};
+    all.insert(all.end(), args.begin(), args.end());
+    return runProgram("/usr/bin/setpriv", all, cwd);
+}
+
 BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                    const fs::path& cwd) {
+                    const fs::path& cwd, const std::function<void(pid_t)>& started) {
     Folder io(false);
     const std::string outPath = (io.path() / "out").string(),
                       errPath = (io.path() / "err").string();
@@ -56,6 +64,7 @@ BatchRun runProgram(const std::string& program, const std::vector<std::string>& 
     fs::current_path(previous);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
+    if (started) started(pid);
     int wstatus = 0;
     rusage usage{};
     wait4(pid, &wstatus, 0, &usage);
@@ -63,6 +72,7 @@ BatchRun runProgram(const std::string& program, const std::vector<std::string>& 
     BatchRun run;
     run.maxRssKb = usage.ru_maxrss;
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    run.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     run.out = slurp(outPath);
     std::istringstream err(slurp(errPath));
     for (std::string line; std::getline(err, line);)

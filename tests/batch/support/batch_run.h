@@ -2,7 +2,10 @@
 // printed and its exit status.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,13 +18,18 @@ struct BatchRun {
     std::string out;              // standard output (UTF-8)
     std::vector<std::string> err; // standard error, line by line (UTF-8)
     long maxRssKb = 0;            // the program's peak resident memory
+    int signal = 0;               // the signal that ended it, 0 when it exited
 };
 
 // Runs the program with the arguments, from the folder `cwd`.
 BatchRun runBatch(const std::vector<std::string>& args, const fs::path& cwd);
-// The same with another copy of the program.
+// The same with another copy of the program; `started`, when given, is called
+// with the process id before the program is waited for.
 BatchRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                    const fs::path& cwd);
+                    const fs::path& cwd, const std::function<void(pid_t)>& started = {});
+// runBatch as the user "nobody" when the tests run as root (root reads and
+// deletes files whatever their modes say), as the tests' own user otherwise.
+BatchRun runBatchAsUser(const std::vector<std::string>& args, const fs::path& cwd);
 
 // A fresh temporary folder holding a copy of samples/gep (or nothing), removed at the end.
 class Folder {
