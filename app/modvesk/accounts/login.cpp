@@ -56,6 +56,30 @@ void appendReport(Session& s, const std::string& name, const std::string& line, 
     if (s.appendLine(name, line)) ++count;
 }
 
+// A login in lower case as the server takes it: ASCII letters, digits and "."
+// only. The letters that stand for two (œ, æ, ß, þ) and ð become their plain
+// spelling; anything else outside ASCII is dropped.
+std::string asciiLogin(std::string_view lower) {
+    static const std::array<const char*, 256> spelled = [] {
+        std::array<const char*, 256> t{};
+        for (const auto& [letter, plain] :
+             {std::pair{"œ", "oe"}, std::pair{"æ", "ae"}, std::pair{"ß", "ss"}, std::pair{"ð", "d"},
+              std::pair{"þ", "th"}})
+            t[static_cast<unsigned char>(ansi(letter)[0])] = plain;
+        return t;
+    }();
+    std::string login;
+    login.reserve(lower.size());
+    for (char c : lower) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.')
+            login += c;
+        else if (spelled[u])
+            login += spelled[u];
+    }
+    return login;
+}
+
 } // namespace
 
 void FoldRecord(std::string& record, RecordKind kind) {
@@ -90,7 +114,7 @@ std::string LoginFor(LoginFormat format, const std::string& surname, const std::
     login.reserve(surname.size() + 1 + firstPart.size());
     login.append(surnameFirst ? surname : firstPart).append(1, '.');
     login.append(surnameFirst ? firstPart : surname);
-    return Lower(login);
+    return asciiLogin(Lower(login));
 }
 
 LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
