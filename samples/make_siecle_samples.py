@@ -5,7 +5,8 @@ The school: a collège of 62 pupils in six divisions, a seventh division
 "Inactifs" and a few groups; 12 members of staff with their services. The pupils'
 export is ISO-8859-15 (as the administration's tool writes it: "œ" is the byte
 0xBD), the staff export UTF-8; both end their lines with CR LF. The EXPORT file
-of the server, for the update, is Windows-1252 with CR LF.
+of the server, for the update, is Windows-1252 with CR LF; EXPORT-identifiants is
+the same server once its pupil accounts carry their identifiers (field 14).
 
     python3 samples/make_siecle_samples.py   # rewrites samples/siecle
 """
@@ -99,6 +100,23 @@ EXPORT_LINES = [
     "ZIMMER;PAUL;c3b;zimmer.paul;zimmer.paul;;;;;;;",
     "BERARD;SEBASTIEN;profs;berard.sebastien;berard.sebastien;;;;;;;",
     "ROUX;annesophie;profs;roux.annesophie;roux.annesophie;;;;;;;",
+    "ADMIN;;admin;administrateur;administrateur;;;;;;;",
+]
+# The same school's server once it carries the pupils' identifiers (field 14,
+# written by Rolvane into every new pupil's Kwartz 1.7 fields): PETIT Jules of
+# last year's c4a is ELENOET 2320, not the new 6e pupil of that name read first;
+# MARTIN Jean now bears the usage name MARTIN-DURAND.
+EXPORT_IDENTIFIED_LINES = [
+    "DUPONT;CATHERINE;c5a;dupont.catherine;dupont.catherine;;;;;;;;;2231;;",
+    "LEGOFF;FRANCOIS;c6b;legoff.francois;legoff.francois;;;;;;;;;2271;;",
+    "PETIT;JULES;c4a;petit.jules;petit.jules;;;;;;;;;2320;;",
+    "MARTIN;JEAN;c6b;martin.jean;martin.jean;;;;;;;;;2253;;",
+    "COLIN;MAXIME;c6a;colin.maxime;colin.maxime;;;;;;;;;2280;;",
+    "BOYER;KENZA;c6a;boyer.kenza;boyer.kenza;;;;;;;;;2235;;",
+    "LEBLANC;JULIE;c4b;leblanc.julie;leblanc.julie;;;;;;;;;2331;;",
+    "ZIMMER;PAUL;c3b;zimmer.paul;zimmer.paul;;;;;;;;;2341;;",
+    "BERARD;SEBASTIEN;profs;berard.sebastien;berard.sebastien;;;;;;;;;;;",
+    "ROUX;annesophie;profs;roux.annesophie;roux.annesophie;;;;;;;;;;;",
     "ADMIN;;admin;administrateur;administrateur;;;;;;;",
 ]
 EXPORT_HEADER = ("#Nom;Prénom;groupe d'affectation;login actuel;nouveau login;mot de passe;"
@@ -249,15 +267,16 @@ def staff_xml():
     return ("\r\n".join(lines) + "\r\n").encode("utf-8")
 
 
-def export_bytes():
-    return ("\r\n".join([EXPORT_HEADER, *EXPORT_LINES]) + "\r\n").encode("cp1252")
+def export_bytes(lines):
+    return ("\r\n".join([EXPORT_HEADER, *lines]) + "\r\n").encode("cp1252")
 
 
 def main():
     OUT.mkdir(exist_ok=True)
     (OUT / "ElevesSansAdresses.xml").write_bytes(pupils_xml())
     (OUT / f"sts_emp_{UAJ}_2026.xml").write_bytes(staff_xml())
-    (OUT / "EXPORT").write_bytes(export_bytes())
+    (OUT / "EXPORT").write_bytes(export_bytes(EXPORT_LINES))
+    (OUT / "EXPORT-identifiants").write_bytes(export_bytes(EXPORT_IDENTIFIED_LINES))
 
 
 if __name__ == "__main__":

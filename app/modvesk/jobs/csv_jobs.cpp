@@ -85,10 +85,9 @@ void msjcmptcsv_m_Click(Session& s) {
     version3_Click(s);
     s.ui->redraw();
 
-    if (!openExportForUpdate(s)) return;
     // CSV pupils carry no identifier: they are found by their name key alone, and
     // the pupils who left are the library's list, whatever the EXPORT carries.
-    s.job.serverAccounts.clear();
+    if (!openExportForUpdate(s, false)) return;
     convertirBaseCSV(s);
     s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
           std::string(CRLF));

@@ -48,7 +48,7 @@ void warnLoginFormat(Session& s) {
                        "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
 }
 
-bool openExportForUpdate(Session& s) {
+bool openExportForUpdate(Session& s, bool byIdentifier) {
     rechercher_Click(s);
     const std::string exportPath = Trim(s.win.commonDialogFileName);
     if (exportPath.empty()) {
@@ -61,7 +61,19 @@ bool openExportForUpdate(Session& s) {
                   ansi("Traitement du fichier EXPORT.....");
     s.ui->redraw();
     LoadExport(s, exportPath, false);
+    if (byIdentifier)
+        noteIdentityMode(s);
+    else
+        s.job.serverAccounts.clear();
     return true;
+}
+
+void noteIdentityMode(Session& s) {
+    if (!s.job.serverAccounts.identityMode()) return;
+    s.log(std::string(CRLF) +
+          ansi("Les comptes élèves du fichier EXPORT portent l'identifiant de l'élève : chaque "
+               "élève retrouve le compte de son identifiant, puis celui de son nom s'il ne porte "
+               "pas un autre identifiant."));
 }
 
 const std::vector<std::string>& lastRunOutputs() {

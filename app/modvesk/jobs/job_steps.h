@@ -44,8 +44,14 @@ void warnLoginFormat(Session& s);
 // The first steps of an update against the server's EXPORT file: asks for it
 // (a cancelled dialog ends the job early), checks that it can be read, opens
 // the registry, says so in the log box and registers every account of the file.
-// False when the job must end there.
-bool openExportForUpdate(Session& s);
+// With `byIdentifier`, pupils are then recognised by the identifier their
+// account carries when the file's pupil accounts carry one (identity mode, said
+// in the log box); otherwise by their name key alone. False when the job must
+// end there.
+bool openExportForUpdate(Session& s, bool byIdentifier = true);
+// After the EXPORT file is loaded: says in the log box when the update recognises
+// pupils by their identifier.
+void noteIdentityMode(Session& s);
 
 // Deletes the output files of the last run, each only when present, in their order.
 void deleteLastRunOutputs(Session& s);

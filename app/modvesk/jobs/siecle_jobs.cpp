@@ -313,6 +313,7 @@ void msjcmptSIECLE_m_Click(Session& s) {
                   ansi("Traitement du fichier EXPORT.....");
     s.ui->redraw();
     LoadExport(s, exportPath, false);
+    noteIdentityMode(s);
     convertSchoolXml(s, src);
     s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
           std::string(CRLF));
