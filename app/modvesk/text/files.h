@@ -23,9 +23,19 @@ fs::path resolvePath(const fs::path& path);
 
 // True when the path can be opened for reading; false on any failure and on "".
 bool FileExists(const fs::path& path);
+
+// Who may read a file the writers below write: whom the umask lets (Shared, as
+// the system creates files), or its owner alone (Private: mode 0600 whatever the
+// umask, also when the file was there with a wider mode; for the files that hold
+// passwords). A private file is narrowed before anything is written or emptied:
+// when that is refused (another user's file), it is left as it was and the write
+// fails.
+enum class FileMode { Shared, Private };
+
 // Appends (append) or creates/empties the file, writes text + CR LF, closes it.
 // Returns false when the file could not be written.
-bool WriteLine(bool append, const fs::path& path, const std::string& text);
+bool WriteLine(bool append, const fs::path& path, const std::string& text,
+               FileMode mode = FileMode::Shared);
 // Files written a line at a time (the reports of a job): each is opened for
 // appending at its first line, its name matched once, and written through a
 // buffer until close(). The bytes on disk are those of WriteLine(true, ...) line
@@ -58,10 +68,11 @@ class LineFiles {
 };
 
 // Writes the bytes as they are, creating or emptying the file. False on failure.
-bool WriteBytes(const fs::path& path, const std::string& bytes, bool append = false);
+bool WriteBytes(const fs::path& path, const std::string& bytes, bool append = false,
+                FileMode mode = FileMode::Shared);
 // Writes the bytes at exactly this path, whose name was matched already,
 // creating or emptying the file. False on failure.
-bool WriteFileAt(const fs::path& path, std::string_view bytes);
+bool WriteFileAt(const fs::path& path, std::string_view bytes, FileMode mode = FileMode::Shared);
 // Replaces the file's contents by `bytes` through a temporary file in the same
 // folder renamed over it: an interrupted or failed write leaves the original whole.
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes);
