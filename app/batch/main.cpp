@@ -38,6 +38,7 @@ void setSession(modvesk::Session& s, const batch::Options& o) {
     else
         s.win.loginFormat = modvesk::LoginFormat::NomDabord;
     s.win.kwartz17 = !o.flag("--no-kwartz17");
+    s.win.randomPasswords = o.flag("--random-passwords");
     s.win.txtrne1 = modvesk::ansi(o.value("--rne1"));
     s.win.txtrne2 = modvesk::ansi(o.value("--rne2"));
 }

@@ -13,8 +13,9 @@ namespace {
 const std::set<std::string> kValued = {"--dir",  "--format", "--rne1",        "--rne2", "--export",
                                        "--list", "--group",  "--responsible", "--set",  "--teacher",
                                        "--mdb",  "--table",  "--fields",      "--out",  "--class"};
-const std::set<std::string> kFlags = {"--no-kwartz17", "--yes", "--accounts", "--swap-day-month",
-                                      "--dry-run",     "--all", "--teachers"};
+const std::set<std::string> kFlags = {"--no-kwartz17", "--random-passwords", "--yes",
+                                      "--accounts",    "--swap-day-month",   "--dry-run",
+                                      "--all",         "--teachers"};
 const std::set<std::string> kPaths = {"--dir", "--export", "--list", "--mdb", "--out"};
 const std::set<std::string> kFormats = {"nom.prenom", "initiale.nom", "prenom.nom"};
 const std::set<std::string> kShowFormats = {"table", "csv"};
@@ -115,6 +116,8 @@ std::string usageText() {
         "  --dir DOSSIER         dossier des sources et des fichiers produits (dossier courant)\n"
         "  --format F            nom.prenom (défaut), initiale.nom ou prenom.nom\n"
         "  --no-kwartz17         sans les champs des nouveaux comptes Kwartz 1.7\n"
+        "  --random-passwords    mots de passe aléatoires (8 caractères) pour les nouveaux\n"
+        "                        comptes au lieu des mots de passe tirés des sources\n"
         "  --rne1 RNE, --rne2 RNE  N° RNE des établissements 1 et 2\n"
         "  --export CHEMIN       fichier EXPORT du serveur Kwartz\n"
         "  --yes                 répond Oui aux questions (sauf aux offres de rechercher une "

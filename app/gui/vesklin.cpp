@@ -126,7 +126,16 @@ QWidget* Vesklin::buildFormatFrame() {
         group->addButton(radio);
     const QString k17 = QStringLiteral("Nouveaux comptes pour Kwartz 1.7*");
     kwartz17_ = named(new QCheckBox(k17), "kwartz17", k17);
-    column->addWidget(kwartz17_);
+    const QString random = QStringLiteral("Mots de passe aléatoires");
+    randomPasswords_ = named(new QCheckBox(random), "randomPasswords", random);
+    randomPasswords_->setToolTip(QStringLiteral(
+        "Les nouveaux comptes reçoivent un mot de passe de 8 caractères tiré au hasard, et non "
+        "déduit de la date de naissance ou du numéro d'identification"));
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(kwartz17_);
+    boxes->addWidget(randomPasswords_);
+    boxes->addStretch(1);
+    column->addLayout(boxes);
     return box;
 }
 

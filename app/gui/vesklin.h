@@ -145,6 +145,7 @@ class Vesklin : public QMainWindow, public modvesk::Dialogs {
     QRadioButton* optionAbrev_ = nullptr;
     QRadioButton* optionEntier_ = nullptr;
     QCheckBox* kwartz17_ = nullptr;
+    QCheckBox* randomPasswords_ = nullptr;
     QRadioButton* version3_ = nullptr;
     QGroupBox* framemsj_ = nullptr;
     QPushButton* rechercher_ = nullptr;

@@ -181,6 +181,7 @@ void Vesklin::pullFromWidgets() {
     else
         w.loginFormat = modvesk::LoginFormat::NomDabord;
     w.kwartz17 = kwartz17_->isChecked();
+    w.randomPasswords = randomPasswords_->isChecked();
     w.version3 = version3_->isChecked();
 }
 
@@ -192,6 +193,7 @@ void Vesklin::pushToWidgets() {
     optionAbrev_->setChecked(w.loginFormat == modvesk::LoginFormat::Abrev);
     optionEntier_->setChecked(w.loginFormat == modvesk::LoginFormat::Entier);
     kwartz17_->setChecked(w.kwartz17);
+    randomPasswords_->setChecked(w.randomPasswords);
     version3_->setChecked(w.version3);
     framemsj_->setEnabled(w.framemsjEnabled);
     rechercher_->setEnabled(w.rechercherEnabled && !running_);

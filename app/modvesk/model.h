@@ -73,6 +73,7 @@ struct WindowModel {
     std::string txtrne1, txtrne2; // RNE of establishments 1 and 2
     LoginFormat loginFormat = LoginFormat::NomDabord;
     bool kwartz17 = true;             // "Nouveaux comptes pour Kwartz 1.7*"
+    bool randomPasswords = false;     // "Mots de passe aléatoires"
     bool version3 = true;             // "KWARTZ  1.3x, 1.4x"
     bool framemsjEnabled = false;     // EXPORT frame
     bool rechercherEnabled = false;   // "Rechercher"

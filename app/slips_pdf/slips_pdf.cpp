@@ -3,6 +3,10 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 namespace {
@@ -83,6 +87,16 @@ void drawSlip(cairo_t* cr, const Fonts& f, const rolvane_slip& slip, const std::
     text(cr, f.italic, 9, x, y, "Mot de passe à changer à la première connexion.", 0);
 }
 
+// The slips hold passwords: their file is made readable by its owner alone
+// (mode 0600 whatever the umask, also when it was there with a wider mode)
+// before cairo empties it and writes the slips into it.
+bool ownerOnly(const char* path) {
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool narrowed = ::fchmod(fd, 0600) == 0;
+    return ::close(fd) == 0 && narrowed;
+}
+
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) int rolvane_slips_pdf_abi_version(void) {
@@ -92,6 +106,7 @@ extern "C" __attribute__((visibility("default"))) int rolvane_slips_pdf_abi_vers
 extern "C" __attribute__((visibility("default"))) int
 rolvane_slips_pdf_write(const char* path, const rolvane_slip* slips, size_t count,
                         const char* school) {
+    if (!ownerOnly(path)) return 0;
     cairo_surface_t* surface = cairo_pdf_surface_create(path, kPageWidth, kPageHeight);
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Fiches de connexion");
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Rolvane");

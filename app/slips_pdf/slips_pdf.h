@@ -21,8 +21,9 @@ struct rolvane_slip {
 
 // The version of this interface the module was built for.
 int rolvane_slips_pdf_abi_version(void);
-// Writes the slips into the PDF file `path`, eight on each A4 page with cut lines;
-// `school` ("" for none) heads every slip. 1 when the file is written whole, else 0.
+// Writes the slips into the PDF file `path`, readable by its owner alone (mode
+// 0600), eight on each A4 page with cut lines; `school` ("" for none) heads every
+// slip. 1 when the file is written whole, else 0.
 int rolvane_slips_pdf_write(const char* path, const struct rolvane_slip* slips, size_t count,
                             const char* school);
 

@@ -80,6 +80,9 @@ void WindowControls::optionsStartAsTheAdministratorExpects() {
     QCOMPARE(k17->text(), QStringLiteral("Nouveaux comptes pour Kwartz 1.7*"));
     QVERIFY(k17->isChecked());
     QVERIFY(k17->isEnabled());
+    auto* random = rig.find<QCheckBox>("randomPasswords");
+    QCOMPARE(random->text(), QStringLiteral("Mots de passe aléatoires"));
+    QVERIFY(!random->isChecked() && !random->toolTip().isEmpty());
 }
 
 void WindowControls::exportPartAndButtonsStartDisabled() {
@@ -170,10 +173,12 @@ void WindowControls::loginFormatOptionsFormOneGroup() {
     QVERIFY(!rig.find<QRadioButton>("OptionNomDabord")->isChecked());
     QVERIFY(!rig.find<QRadioButton>("OptionEntier")->isChecked());
     QTest::mouseClick(rig.find<QCheckBox>("kwartz17"), Qt::LeftButton);
+    QTest::mouseClick(rig.find<QCheckBox>("randomPasswords"), Qt::LeftButton);
     // The jobs read the controls when they run.
     rig.window->runCommand([](modvesk::Session&) {});
     QCOMPARE(rig.window->session().win.loginFormat, modvesk::LoginFormat::Abrev);
     QVERIFY(!rig.window->session().win.kwartz17);
+    QVERIFY(rig.window->session().win.randomPasswords);
 }
 
 void WindowControls::version3StaysSelectedAndKeepsTheUpdateItem() {

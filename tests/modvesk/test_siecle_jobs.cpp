@@ -2,6 +2,7 @@
 // fixed random source so that the staff passwords are known.
 #include "files.h"
 #include "jobs.h"
+#include "passwords.h"
 #include "session_fixture.h"
 #include "text.h"
 

@@ -1,5 +1,6 @@
 // The SIECLE / STS-web reader on small documents, and the helpers of their jobs:
 // codes, dates and staff passwords.
+#include "passwords.h"
 #include "siecle_jobs.h"
 #include "siecle_reader.h"
 #include "text.h"

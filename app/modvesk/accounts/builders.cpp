@@ -1,6 +1,7 @@
 #include "builders.h"
 
 #include "login.h"
+#include "passwords.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -233,19 +234,22 @@ void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
     if (!s.job.skipReason.empty()) return;
 
     NoteClass(s, cls.group);
-    const std::string password = Mid(date, 7, 2) + Mid(date, 5, 2) + Mid(date, 3, 2);
     IdentitySearch search(s, identifier);
     const LoginParts lp =
         BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group, search.heldElsewhere());
-    storePerson(s, index, surname, firstName, password, lp, cls.stored);
-
     std::string old, entry;
-    if (!s.win.version3) {
-        entry = commaForm(surname, lp.firstPart, cls.group, password);
-    } else {
+    if (s.win.version3) {
         s.job.kwartzSuffix = ";;" + identifier + ";;";
         old = search.on() ? search.account(lp.nameKey, surname + " " + firstName)
                           : serverAccount(s, lp.nameKey);
+    }
+    const std::string password = InitialPassword(
+        s, isNewAccount(s, old), Mid(date, 7, 2) + Mid(date, 5, 2) + Mid(date, 3, 2));
+    storePerson(s, index, surname, firstName, password, lp, cls.stored);
+
+    if (!s.win.version3) {
+        entry = commaForm(surname, lp.firstPart, cls.group, password);
+    } else {
         const std::string suffix = kwartzSuffix(s);
         const std::initializer_list<std::string_view> tail = {suffix,    "|",   surname, " ",
                                                               firstName, " ; ", lp.login};
@@ -287,19 +291,21 @@ void BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index
     const std::string& identifier = fields.identifier;
     const std::string& surname = fields.surname;
     const std::string& firstName = fields.firstName;
-    const std::string& password = fields.password;
     std::string groups = vandrel::blanks(5000);
     vandrel::genereGroupes(identifier, groups);
     groups = Trim(groups);
     const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");
+    std::string old, entry;
+    if (s.win.version3) {
+        s.job.kwartzSuffix = ";;;;";
+        old = serverAccount(s, Upper(lp.nameKey));
+    }
+    const std::string password = InitialPassword(s, isNewAccount(s, old), fields.password);
     storePerson(s, index, surname, firstName, password, lp, "profs");
 
-    std::string old, entry;
     if (!s.win.version3) {
         entry = commaForm(surname, lp.firstPart, "profs", password);
     } else {
-        s.job.kwartzSuffix = ";;;;";
-        old = serverAccount(s, Upper(lp.nameKey));
         const std::string suffix = kwartzSuffix(s);
         const std::initializer_list<std::string_view> tail = {suffix,    "|",   surname, " ",
                                                               firstName, " ; ", lp.login};
@@ -334,17 +340,19 @@ void BuildCsvPupil(Session& s, std::string& line, long& index) {
 
     NoteClass(s, cls.group);
     const bool swap = s.win.chkinvdate;
-    const std::string password = NthField(swap ? 2 : 1, date, "/") +
-                                 NthField(swap ? 1 : 2, date, "/") + NthField(3, date, "/");
     const LoginParts lp = BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group);
+    std::string old, entry;
+    if (s.win.version3) old = serverAccount(s, lp.nameKey);
+    const std::string password =
+        InitialPassword(s, isNewAccount(s, old),
+                        NthField(swap ? 2 : 1, date, "/") + NthField(swap ? 1 : 2, date, "/") +
+                            NthField(3, date, "/"));
     storePerson(s, index, surname, firstName, password, lp, cls.stored);
 
-    std::string old, entry;
     bool filed = true;
     if (!s.win.version3) {
         entry = commaForm(surname, lp.firstPart, cls.group, password);
     } else {
-        old = serverAccount(s, lp.nameKey);
         if (isNewAccount(s, old)) {
             entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password, "",
                                 "", "", "", "", ""});

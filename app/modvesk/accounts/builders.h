@@ -66,7 +66,7 @@ void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index);
 // A teacher who has passed the checks of his source: identifier (the key of his
 // responsible groups, genereGroupes), surname and first name cleaned
 // (CleanTeacherSurname, CleanTeacherFirstName, not empty), the password of a new
-// account.
+// account (drawn at random instead when the window asks for random passwords).
 struct TeacherFields {
     std::string identifier, surname, firstName, password;
 };

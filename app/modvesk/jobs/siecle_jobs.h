@@ -6,23 +6,12 @@
 
 #include "model.h"
 
-#include <cstddef>
 #include <string>
 
 namespace modvesk {
 
 void creercompteSIECLE_m_Click(Session& s); // "Créer les comptes (fichiers SIECLE/STS)"
 void msjcmptSIECLE_m_Click(Session& s);     // "Mise à jour des comptes (fichiers SIECLE/STS)"
-
-// STS-web gives no staff number: a new staff account gets a password drawn from
-// a secure random source. The source fills `count` random bytes; getrandom() by
-// default. Tests put a fixed source here so that their files do not change.
-using RandomFill = void (*)(unsigned char* bytes, std::size_t count);
-extern RandomFill staffPasswordRandom;
-
-// Eight characters over the letters and digits without the look-alikes
-// 0 O o 1 l I, each drawn without bias from staffPasswordRandom.
-std::string NewStaffPassword();
 
 // A division or group code as the accounts name it: folded as a pupil's class
 // is, upper-cased, trimmed, without blanks, "_" or "-" ("4e 1" gives "4E1").

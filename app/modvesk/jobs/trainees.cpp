@@ -9,6 +9,7 @@
 #include "import_writer.h"
 #include "jobs.h"
 #include "login.h"
+#include "passwords.h"
 #include "source_text.h"
 #include "text.h"
 #include "vandrel_client.h"
@@ -31,9 +32,10 @@ std::string traineeFirstPart(LoginFormat format, const std::string& surname,
 
 // The 16 fields of a trainee's account line.
 std::string traineeLine(const Session& s, const std::string& surname, const std::string& firstPart,
-                        const std::string& group, const std::string& login) {
-    return surname + ";" + firstPart + ";" + group + ";" + login + ";" + login + ";" +
-           kTraineePassword + ";intranet privatespace;;" + s.job.respStage + ";;;;;;;";
+                        const std::string& group, const std::string& login,
+                        const std::string& password) {
+    return surname + ";" + firstPart + ";" + group + ";" + login + ";" + login + ";" + password +
+           ";intranet privatespace;;" + s.job.respStage + ";;;;;;;";
 }
 
 } // namespace
@@ -69,14 +71,14 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     const std::string login = LoginFor(s.win.loginFormat, surname, firstPart);
     p.surname = surname;
     p.firstPart = firstPart;
-    p.password = kTraineePassword;
+    p.password = InitialPassword(s, true, kTraineePassword);
     p.firstWord = firstWord;
     p.firstName = firstName;
 
     const std::string nameKey = surname + " " + firstPart;
     s.job.nameKey(index) = nameKey;
     vandrel::inserenom(nameKey);
-    s.win.LstTri2.add(traineeLine(s, surname, firstPart, group, login));
+    s.win.LstTri2.add(traineeLine(s, surname, firstPart, group, login, p.password));
     ++index;
     ReportTruncation(s, surname, firstPart, group);
 }

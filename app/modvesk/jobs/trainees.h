@@ -1,4 +1,5 @@
-// Trainee accounts: one Kwartz group for every name of a list, one common password.
+// Trainee accounts: one Kwartz group for every name of a list, one common password
+// (or random ones).
 #pragma once
 
 #include "model.h"
@@ -7,7 +8,7 @@
 
 namespace modvesk {
 
-// The password every trainee account gets.
+// The password every trainee account gets, unless the window asks for random passwords.
 inline constexpr const char* kTraineePassword = "a";
 
 // One line "surname;first name" of STAGIAIRES.CSV: adds the trainee's account

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -88,14 +89,18 @@ bool writeAll(int fd, const char* data, size_t size) {
 }
 
 // Opens the file at exactly this path (appending, or created or emptied), writes
-// the two pieces one after the other and closes it.
-bool writePieces(const fs::path& path, bool append, std::string_view first,
+// the two pieces one after the other and closes it. A private file is created
+// with mode 0600 (the umask only takes bits away) and narrowed to it before it
+// is emptied, so that its old contents are not lost when that is refused.
+bool writePieces(const fs::path& path, bool append, FileMode mode, std::string_view first,
                  std::string_view second = {}) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    const int fd = ::open(path.c_str(), flags, 0666);
+    const bool owner = mode == FileMode::Private;
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : owner ? 0 : O_TRUNC);
+    const int fd = ::open(path.c_str(), flags, owner ? 0600 : 0666);
     if (fd < 0) return false;
-    const bool written =
-        writeAll(fd, first.data(), first.size()) && writeAll(fd, second.data(), second.size());
+    const bool ready = !owner || (::fchmod(fd, 0600) == 0 && (append || ::ftruncate(fd, 0) == 0));
+    const bool written = ready && writeAll(fd, first.data(), first.size()) &&
+                         writeAll(fd, second.data(), second.size());
     return ::close(fd) == 0 && written;
 }
 
@@ -103,16 +108,16 @@ constexpr size_t kLineBuffer = 1 << 16;
 
 } // namespace
 
-bool WriteLine(bool append, const fs::path& path, const std::string& text) {
-    return !path.empty() && writePieces(resolvePath(path), append, text, CRLF);
+bool WriteLine(bool append, const fs::path& path, const std::string& text, FileMode mode) {
+    return !path.empty() && writePieces(resolvePath(path), append, mode, text, CRLF);
 }
 
-bool WriteBytes(const fs::path& path, const std::string& bytes, bool append) {
-    return !path.empty() && writePieces(resolvePath(path), append, bytes);
+bool WriteBytes(const fs::path& path, const std::string& bytes, bool append, FileMode mode) {
+    return !path.empty() && writePieces(resolvePath(path), append, mode, bytes);
 }
 
-bool WriteFileAt(const fs::path& path, std::string_view bytes) {
-    return !path.empty() && writePieces(path, false, bytes);
+bool WriteFileAt(const fs::path& path, std::string_view bytes, FileMode mode) {
+    return !path.empty() && writePieces(path, false, mode, bytes);
 }
 
 // ---- Files written a line at a time ----------------------------------------------
@@ -177,16 +182,18 @@ fs::path temporaryBeside(const fs::path& target) {
 }
 
 // Puts the written temporary file in the place of `target`: its bytes are on the
-// disk first, it takes the permissions of the file it replaces, and the rename
-// replaces the old file in one step. The temporary file is removed on failure.
-bool putInPlace(const fs::path& temp, const fs::path& target) {
+// disk first, a shared file takes the permissions of the file it replaces (a
+// private one keeps its own), and the rename replaces the old file in one step.
+// The temporary file is removed on failure.
+bool putInPlace(const fs::path& temp, const fs::path& target, FileMode mode = FileMode::Shared) {
     std::error_code ec;
     const int fd = ::open(temp.c_str(), O_RDONLY);
     const bool synced = fd >= 0 && ::fsync(fd) == 0;
     if (fd >= 0) ::close(fd);
     if (synced) {
         const auto old = fs::status(target, ec);
-        if (!ec && fs::is_regular_file(old)) fs::permissions(temp, old.permissions(), ec);
+        if (!ec && fs::is_regular_file(old) && mode == FileMode::Shared)
+            fs::permissions(temp, old.permissions(), ec);
         ec.clear();
         fs::rename(temp, target, ec);
     }
@@ -199,12 +206,15 @@ bool putInPlace(const fs::path& temp, const fs::path& target) {
 
 } // namespace
 
-bool WriteThroughTemporary(const fs::path& path,
-                           const std::function<bool(const fs::path&)>& write) {
+bool WriteThroughTemporary(const fs::path& path, const std::function<bool(const fs::path&)>& write,
+                           FileMode mode) {
     const fs::path temp = temporaryBeside(path);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    const bool written = fd >= 0 && ::close(fd) == 0 && write(temp);
-    if (written) return putInPlace(temp, path);
+    const bool owner = mode == FileMode::Private;
+    const int fd =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, owner ? 0600 : 0666);
+    const bool made = fd >= 0 && (!owner || ::fchmod(fd, 0600) == 0);
+    const bool written = fd >= 0 && ::close(fd) == 0 && made && write(temp);
+    if (written) return putInPlace(temp, path, mode);
     std::error_code ec;
     if (fd >= 0) fs::remove(temp, ec);
     return false;

@@ -24,9 +24,19 @@ fs::path resolvePath(const fs::path& path);
 
 // True when the path can be opened for reading; false on any failure and on "".
 bool FileExists(const fs::path& path);
+
+// Who may read a file the writers below write: whom the umask lets (Shared, as
+// the system creates files), or its owner alone (Private: mode 0600 whatever the
+// umask, also when the file was there with a wider mode; for the files that hold
+// passwords). A private file is narrowed before anything is written or emptied:
+// when that is refused (another user's file), it is left as it was and the write
+// fails.
+enum class FileMode { Shared, Private };
+
 // Appends (append) or creates/empties the file, writes text + CR LF, closes it.
 // Returns false when the file could not be written.
-bool WriteLine(bool append, const fs::path& path, const std::string& text);
+bool WriteLine(bool append, const fs::path& path, const std::string& text,
+               FileMode mode = FileMode::Shared);
 // Files written a line at a time (the reports of a job): each is opened for
 // appending at its first line, its name matched once, and written through a
 // buffer until close(). The bytes on disk are those of WriteLine(true, ...) line
@@ -59,10 +69,11 @@ class LineFiles {
 };
 
 // Writes the bytes as they are, creating or emptying the file. False on failure.
-bool WriteBytes(const fs::path& path, const std::string& bytes, bool append = false);
+bool WriteBytes(const fs::path& path, const std::string& bytes, bool append = false,
+                FileMode mode = FileMode::Shared);
 // Writes the bytes at exactly this path, whose name was matched already,
 // creating or emptying the file. False on failure.
-bool WriteFileAt(const fs::path& path, std::string_view bytes);
+bool WriteFileAt(const fs::path& path, std::string_view bytes, FileMode mode = FileMode::Shared);
 // Replaces the file's contents by `bytes` through a temporary file in the same
 // folder renamed over it: an interrupted or failed write leaves the original whole.
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes);
@@ -70,7 +81,9 @@ bool ReplaceFileContents(const fs::path& path, const std::string& bytes);
 // temporary file of the same folder (created here, never an existing entry) and
 // says whether it did; that file is then renamed over the path, so a symbolic
 // link there is replaced, not followed, and a failed write leaves the old file whole.
-bool WriteThroughTemporary(const fs::path& path, const std::function<bool(const fs::path&)>& write);
+// A private file is readable by its owner alone (0600), whatever it replaces.
+bool WriteThroughTemporary(const fs::path& path, const std::function<bool(const fs::path&)>& write,
+                           FileMode mode = FileMode::Shared);
 // Deletes the file when it exists. False only when it exists and could not be deleted.
 bool DeleteFileIfExists(const fs::path& path);
 // Copies source over target through a temporary file renamed over it, like

@@ -83,7 +83,7 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
         text += line;
         text += CRLF;
     });
-    if (!WriteFileAt(path, text))
+    if (!WriteFileAt(path, text, FileMode::Private)) // it lists passwords
         s.writeFailed(fileName);
     else if (folder)
         folder->written(path);

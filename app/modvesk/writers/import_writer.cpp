@@ -23,17 +23,21 @@ std::string importPart(const std::string& entry) {
 
 namespace {
 
+// The files of new accounts hold their passwords: they are private to their
+// owner. The files of the accounts the server has hold none.
+constexpr FileMode kNewAccounts = FileMode::Private, kKnownAccounts = FileMode::Shared;
+
 // Creates (or empties) the file with the header line.
-void createWithHeader(Session& s, const std::string& name) {
+void createWithHeader(Session& s, const std::string& name, FileMode mode) {
     s.job.bilan.accountFile(name);
-    if (!WriteLine(false, s.file(name), importHeader())) s.writeFailed(name);
+    if (!WriteLine(false, s.file(name), importHeader(), mode)) s.writeFailed(name);
 }
 
 // Appends the text followed by one more CR LF; an empty text writes nothing.
-void appendText(Session& s, const std::string& name, const std::string& text) {
+void appendText(Session& s, const std::string& name, const std::string& text, FileMode mode) {
     if (text.empty()) return;
     s.job.bilan.accountFile(name);
-    if (!WriteLine(true, s.file(name), text)) s.writeFailed(name);
+    if (!WriteLine(true, s.file(name), text, mode)) s.writeFailed(name);
 }
 
 // The teacher and pupil texts of a list: every entry's import part with CR LF,
@@ -61,17 +65,18 @@ SplitTexts splitReversed(const SortedList& list, bool dropTeachers) {
 // The comma form: the header into outName, then LstTri2 in list order, teachers
 // (",profs,") into PROFS.TXT and the others into outName.
 void writeCommaForm(Session& s, const std::string& outName) {
-    createWithHeader(s, outName);
+    createWithHeader(s, outName, kNewAccounts);
     std::string pupils, teachers;
     s.win.LstTri2.forEach([&](const std::string& entry) {
         std::string& text = entry.find(",profs,") != std::string::npos ? teachers : pupils;
         text += entry;
         text += CRLF;
     });
-    if (!pupils.empty() && !WriteBytes(s.file(outName), pupils, true)) s.writeFailed(outName);
+    if (!pupils.empty() && !WriteBytes(s.file(outName), pupils, true, kNewAccounts))
+        s.writeFailed(outName);
     if (teachers.empty()) return;
     s.job.bilan.accountFile("PROFS.TXT");
-    if (!WriteBytes(s.file("PROFS.TXT"), teachers, true)) s.writeFailed("PROFS.TXT");
+    if (!WriteBytes(s.file("PROFS.TXT"), teachers, true, kNewAccounts)) s.writeFailed("PROFS.TXT");
 }
 
 } // namespace
@@ -89,21 +94,23 @@ void WriteImportFiles(Session& s, long& count, const std::string& sourceFile1,
     }
 
     std::string pupilFile, teacherFile;
+    FileMode mode = kNewAccounts;
     if (s.job.UpdateMode) {
-        createWithHeader(s, "ComptesAajouter.txt");
+        createWithHeader(s, "ComptesAajouter.txt", kNewAccounts);
         const SplitTexts added = splitReversed(s.win.lstTri, false);
-        appendText(s, "ComptesProfsAajouter.txt", added.teachers);
-        appendText(s, "ComptesAajouter.txt", added.pupils);
+        appendText(s, "ComptesProfsAajouter.txt", added.teachers, kNewAccounts);
+        appendText(s, "ComptesAajouter.txt", added.pupils, kNewAccounts);
         pupilFile = "ComptesAmodifier.txt";
         teacherFile = "ComptesProfsAmodifier.txt";
+        mode = kKnownAccounts;
     } else {
         pupilFile = s.job.b2i ? "eleves.txt" : "ComptesAajouter.txt";
         teacherFile = "ComptesProfsAajouter.txt";
     }
-    createWithHeader(s, pupilFile);
+    createWithHeader(s, pupilFile, mode);
     const SplitTexts texts = splitReversed(s.win.LstTri2, s.job.b2i);
-    appendText(s, teacherFile, texts.teachers);
-    appendText(s, pupilFile, texts.pupils);
+    appendText(s, teacherFile, texts.teachers, mode);
+    appendText(s, pupilFile, texts.pupils, mode);
 }
 
 } // namespace modvesk

@@ -108,7 +108,8 @@ bool writeSlipsPdf(const fs::path& path, const std::vector<const Slip*>& slips,
              slip->group == "profs" ? "Professeur" : "Classe : " + utf8(Upper(slip->group)),
              utf8(slip->login), utf8(slip->password)});
     return WriteThroughTemporary(
-        path, [&](const fs::path& temp) { return slipspdf::write(temp, lines, utf8(rne)); });
+        path, [&](const fs::path& temp) { return slipspdf::write(temp, lines, utf8(rne)); },
+        FileMode::Private);
 }
 
 namespace {
