@@ -128,6 +128,23 @@ TEST(CsvBatch, TraineesFromTheSampleList) {
     EXPECT_TRUE(fs::exists(f.path() / "STAGIAIRES.CSV"));
 }
 
+TEST(CsvBatch, TraineeGroupsTypedWithSeparatorsAddNoLineNorField) {
+    Folder f(false);
+    const BatchRun r =
+        runBatch({"trainees", "--dir", f.str(), "--list", sample("csv/stagiaires.txt"), "--group",
+                  "st;age\r\nX", "--responsible", "g1;g2|x,y", "--format", "initiale.nom"},
+                 f.path());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(
+        f.read("ComptesAajouter.txt"),
+        kImportHeader + "\r\n" +
+            "MARTIN;J;stageX;j.martin;j.martin;a;intranet privatespace;;g1 g2 x y;;;;;;;\r\n"
+            "LEFEVRE;E;stageX;e.lefevre;e.lefevre;a;intranet privatespace;;g1 g2 x y;;;;;;;\r\n"
+            "DUPONT;C;stageX;c.dupont;c.dupont;a;intranet privatespace;;g1 g2 x y;;;;;;;\r\n"
+            "DUPONT;C;stageX;c.dupont;c.dupont;a;intranet privatespace;;g1 g2 x y;;;;;;;\r\n"
+            "\r\n");
+}
+
 TEST(CsvBatch, TraineesWithABlankGroupWriteNoAccount) {
     Folder f(false);
     const BatchRun r = runBatch(

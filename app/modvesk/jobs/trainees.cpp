@@ -83,13 +83,15 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     ReportTruncation(s, surname, firstPart, group);
 }
 
+// The two texts typed in the form go into every trainee's line: their separators
+// and control characters become blanks, as those of a source's values do.
 bool saisiegroupes_Command1_Click(Session& s, const std::string& text2, const std::string& text1) {
-    s.job.groupeStage = Trim(text2);
+    s.job.groupeStage = Trim(BlankSeparators(text2));
     if (s.job.groupeStage.empty()) {
         s.ui->message(ansi("Vous devez donner un nom de groupe Kwartz"));
         return false;
     }
-    s.job.respStage = Trim(text1);
+    s.job.respStage = Trim(BlankSeparators(text1));
     return true;
 }
 
