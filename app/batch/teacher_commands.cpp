@@ -16,7 +16,8 @@ namespace {
 using modvesk::ansi;
 
 // The index of the first entry of the teacher list equal to `teacher` (UTF-8
-// from the command line), or -1 after a line on standard error.
+// from the command line), or -1 after a line on standard error; the job then
+// ends with status 1 once the teachers found are done.
 int findTeacher(const std::vector<std::string>& list, const std::string& teacher, BatchDialogs& d) {
     const auto it = std::find(list.begin(), list.end(), ansi(teacher));
     if (it != list.end()) return static_cast<int>(it - list.begin());
@@ -31,10 +32,14 @@ void playProfsResp(modvesk::Session& s, BatchDialogs& d, const Options& o) {
         modvesk::profsresp_Command3_Click(s, form);
         return;
     }
+    bool missing = false;
     for (const auto& set : o.all("--set")) {
         const size_t eq = set.find('=');
         const int index = findTeacher(form.Listprofs, set.substr(0, eq), d);
-        if (index < 0) continue;
+        if (index < 0) {
+            missing = true;
+            continue;
+        }
         form.ListprofsIndex = index;
         modvesk::profsresp_Listprofs_Click(s, form);
         form.ListgroupesSelected.assign(form.Listgroupes.size(), false);
@@ -42,6 +47,7 @@ void playProfsResp(modvesk::Session& s, BatchDialogs& d, const Options& o) {
         modvesk::profsresp_Command1_Click(s, form);
     }
     modvesk::profsresp_Command2_Click(s, form);
+    if (missing) s.endEarly();
 }
 
 void playFrCmptesProfs(modvesk::Session& s, BatchDialogs& d, const Options& o) {
@@ -51,11 +57,16 @@ void playFrCmptesProfs(modvesk::Session& s, BatchDialogs& d, const Options& o) {
         modvesk::frcmptesprofs_quitter_m_Click(s, form);
         return;
     }
+    bool missing = false;
     for (const auto& teacher : o.all("--teacher")) {
         const int index = findTeacher(form.Listprofs, teacher, d);
-        if (index >= 0) form.ListprofsSelected[static_cast<size_t>(index)] = true;
+        if (index >= 0)
+            form.ListprofsSelected[static_cast<size_t>(index)] = true;
+        else
+            missing = true;
     }
     modvesk::frcmptesprofs_Command4_Click(s, form);
+    if (missing) s.endEarly();
 }
 
 const JobRegistration teacherJobs({

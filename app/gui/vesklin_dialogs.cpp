@@ -135,13 +135,13 @@ void Vesklin::showForm(modvesk::Form form) {
     case modvesk::Form::ProfsResp: {
         ProfsRespDialog dialog(session_, this);
         dialog.load();
-        runForm(dialog);
+        if (!dialog.state().unloaded) runForm(dialog); // unloaded: its EXPORT was refused
         break;
     }
     case modvesk::Form::FrCmptesProfs: {
         FrCmptesProfsDialog dialog(session_, this);
         dialog.load();
-        runForm(dialog);
+        if (!dialog.state().unloaded) runForm(dialog); // unloaded: its EXPORT was refused
         break;
     }
     case modvesk::Form::SaisieGroupes: {

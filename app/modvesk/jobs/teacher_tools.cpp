@@ -1,6 +1,7 @@
 // The teacher tools: group responsibilities and deletion of teacher accounts.
 #include "teacher_tools.h"
 
+#include "export_reader.h"
 #include "files.h"
 #include "jobs.h"
 #include "remplit_liste.h"
@@ -14,14 +15,19 @@ namespace modvesk {
 
 namespace {
 
-// Shows the notice and the dialog for the EXPORT file; false when it was cancelled.
-bool exportChosen(Session& s) {
+// Shows the notice and the dialog for the EXPORT file; false when it was
+// cancelled or names no regular file that can be read (the teacher list would be
+// empty and every teacher absent from it): the form is then unloaded.
+bool exportChosen(Session& s, bool& unloaded) {
     choisitExport(s);
-    if (Trim(s.win.commonDialogFileName).empty()) {
+    const std::string path = Trim(s.win.commonDialogFileName);
+    if (path.empty()) {
         s.endEarly();
         return false;
     }
-    return true;
+    if (exportFound(s, path)) return true;
+    unloaded = true;
+    return false;
 }
 
 std::vector<std::string> teachersOfLibrary() {
@@ -73,7 +79,7 @@ void profsresp_Form_Load(Session& s, ProfsRespForm& f) {
     s.win.version3 = true;
     s.ui->redraw();
     s.ui->attente(0);
-    if (!exportChosen(s)) return;
+    if (!exportChosen(s, f.unloaded)) return;
     vandrel::creationCarnet();
     chargeExportProfs(s);
     f.Listprofs = teachersOfLibrary();
@@ -132,7 +138,7 @@ void frcmptesprofs_Form_Load(Session& s, FrCmptesProfsForm& f) {
     s.win.version3 = true;
     s.ui->redraw();
     s.ui->attente(0);
-    if (!exportChosen(s)) return;
+    if (!exportChosen(s, f.unloaded)) return;
     vandrel::creationCarnet();
     chargeExportProfs(s);
     f.Listprofs = teachersOfLibrary();

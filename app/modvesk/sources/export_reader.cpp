@@ -88,11 +88,14 @@ bool holdsAccountLine(LineReader& reader) {
 
 } // namespace
 
+bool exportFound(Session& s, const std::string& path) {
+    if (FileExists(resolvePath(path))) return true;
+    return refuseExport(s, ansi("Le fichier EXPORT est introuvable ou illisible : ") + path +
+                               ansi(". La mise à jour n'a pas été faite."));
+}
+
 bool exportReadable(Session& s, const std::string& path) {
-    if (!FileExists(resolvePath(path)))
-        return refuseExport(s, ansi("Le fichier EXPORT est introuvable ou illisible : ") + path +
-                                   ansi(". La mise à jour n'a pas été faite."));
-    return exportLooksRight(s, path);
+    return exportFound(s, path) && exportLooksRight(s, path);
 }
 
 bool exportLooksRight(Session& s, const std::string& path) {

@@ -21,6 +21,10 @@ void LoadExport(Session& s, const std::string& path, bool readOnly);
 // the message box and the log box say so, the job counts as ended early, and
 // false is returned.
 bool exportReadable(Session& s, const std::string& path);
+// True when `path` names a regular file that can be opened (a folder, a FIFO or
+// a device is not opened). Otherwise the same as exportReadable: message box,
+// log line, ended early, false.
+bool exportFound(Session& s, const std::string& path);
 // True when the file at `path` holds, after its header, a line of at least four
 // ";" fields (surname;first name;group;login), as every EXPORT of the server
 // does. Otherwise (an empty file, a header alone, some other text file) the same
