@@ -145,3 +145,21 @@ TEST(GepBatch, CleanNamesEachFileItCannotDelete) {
     EXPECT_EQ(r.out, "Impossible de supprimer a.txt\nImpossible de supprimer B.TXT\n");
     EXPECT_TRUE(fs::exists(f.path() / "a.txt"));
 }
+
+TEST(GepBatch, ACutLastRecordIsListedInTheBilan) {
+    const struct {
+        std::string table, line;
+    } cases[] = {
+        {"F_ELE.DBF", "  enregistrement 36 : incomplet : non lu"},
+        {"F_IND.DBF", "  enregistrement 8 : incomplet : non lu"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        Folder f;
+        const std::string bytes = f.read(c.table);
+        std::ofstream(f.path() / c.table, std::ios::binary) << bytes.substr(0, bytes.size() - 6);
+        const BatchRun r =
+            runBatch({"gep-create", "--dir", f.str(), "--rne1", "0590001A"}, f.path());
+        EXPECT_NE(r.out.find("\n" + c.line + "\n"), std::string::npos) << r.out;
+    }
+}

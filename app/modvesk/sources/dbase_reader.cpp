@@ -159,18 +159,37 @@ bool prepareTable(Session& s, const std::string& name, Family family, TableLayou
     return true;
 }
 
+namespace {
+
+// Lists in the Bilan the record that follows the `handed` records handed over
+// when `rest` bytes of it are left in the table (a table copied incompletely):
+// those bytes are not read.
+void noteCutRecord(Session& s, const std::string& name, long handed, long rest) {
+    if (rest <= 0) return;
+    s.job.bilan.rowWithoutAccount(s.file(name).filename().string(), true, handed + 1,
+                                  ansi("incomplet : non lu"));
+}
+
+} // namespace
+
 void recordLoopA(Session& s, const std::string& name, const TableLayout& layout,
                  const RecordHandler& handler) {
     File f = openForRecords(s.file(name));
     if (!f) return;
     const size_t r = static_cast<size_t>(layout.recordLength);
-    const long total = (fileLength(f.get()) - layout.headerLength) / layout.recordLength;
+    const long length = fileLength(f.get());
+    const long total = (length - layout.headerLength) / layout.recordLength;
     if (std::fseek(f.get(), layout.headerLength, SEEK_SET) != 0) return;
     std::string record;
-    for (long done = 1; readRecord(f.get(), r, record) == r; ++done) {
+    long done = 1;
+    for (; readRecord(f.get(), r, record) == r; ++done) {
         handler(record);
         tick(s, done, total);
     }
+    // What is left after the whole records, less the end-of-file byte.
+    long rest = length - layout.headerLength - (done - 1) * layout.recordLength;
+    if (rest == 1 && byteAt(f.get(), length - 1) == kEndOfFile) rest = 0;
+    noteCutRecord(s, name, done - 1, rest);
 }
 
 void recordLoopB(Session& s, const std::string& name, const TableLayout& layout,
@@ -194,6 +213,8 @@ void recordLoopB(Session& s, const std::string& name, const TableLayout& layout,
             handler(record);
             readRecord(f.get(), static_cast<size_t>(r), record);
             handler(record);
+            // Each read ends with the next deletion byte (the end-of-file byte last).
+            noteCutRecord(s, name, done + 1, length - (h + 1) - (done + 1) * r);
             return;
         }
         if (readRecord(f.get(), static_cast<size_t>(r), record) < static_cast<size_t>(r)) return;
