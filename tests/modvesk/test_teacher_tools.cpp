@@ -130,12 +130,14 @@ TEST_F(TeacherTools, CancelledExportLeavesEmptyListsAndEmptiesPlaceexport) {
     EXPECT_TRUE(g.Listprofs.empty());
 }
 
-TEST_F(TeacherTools, MissingExportFileGivesEmptyListsWithoutMessage) {
+TEST_F(TeacherTools, MissingExportFileIsRefusedAndUnloadsTheForm) {
     ui.chooseFile((dir / "absent").string());
     modvesk::ProfsRespForm f;
     modvesk::profsresp_Form_Load(s, f);
     EXPECT_TRUE(f.Listprofs.empty());
-    EXPECT_EQ(ui.messageTexts().size(), 1u); // only the notice before the dialog
+    EXPECT_TRUE(f.unloaded);
+    EXPECT_TRUE(s.job.endedEarly);
+    EXPECT_EQ(ui.messageTexts().size(), 2u); // the notice, then the refusal
 }
 
 TEST_F(TeacherTools, ClickOnTeacherShowsHisResponsibleGroups) {
@@ -293,13 +295,13 @@ BatchRun runBatch(const std::string& args, const std::filesystem::path& errFile)
     return run;
 }
 
-TEST_F(TeacherTools, BatchResponsiblesSetsGroupsAndSkipsUnknownTeachers) {
+TEST_F(TeacherTools, BatchResponsiblesSetsGroupsAndEndsWithOneForUnknownTeachers) {
     if (!haveBatch()) GTEST_SKIP() << "rolvane-batch is not built";
     testsupport::TempDir out;
     const BatchRun run = runBatch("responsibles --dir " + out.path().string() + " --export " +
                                       exportPath + " --set 'LEROY;Anne=5C 6D' --set 'NOBODY;X=1A'",
                                   dir / "err");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Professeur absent de la liste du fichier EXPORT : NOBODY;X"),
               std::string::npos);
     std::string bytes;
