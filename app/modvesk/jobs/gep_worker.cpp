@@ -27,10 +27,6 @@ std::string recordField(const Session& s, const std::string& record, Family fami
     return GepField(s.job.fieldTable, family, record, k);
 }
 
-} // namespace
-
-namespace {
-
 // An assignment that runs on (its end year is 2099) at the establishment `rne`.
 bool runningAssignment(const FieldTable& fields, const std::string& record,
                        const std::string& rne) {

@@ -86,6 +86,7 @@ bool holdsAccountLine(LineReader& reader) {
     return false;
 }
 
+// One character other than a digit, maybe followed by digits ("c", "c1").
 bool initialShaped(std::string_view part) {
     return !part.empty() && part.find_first_of("0123456789") != 0 &&
            part.find_first_not_of("0123456789", 1) == std::string_view::npos;
