@@ -26,7 +26,15 @@ bool BatchDialogs::question(const std::string& text, const std::string&, modvesk
     // In batch the sources must already lie in the directory.
     const bool searchOffer =
         text.find(ansi("Voulez vous le rechercher et le copier")) != std::string::npos;
-    const bool yes = yes_ && !searchOffer;
+    return answer(text, yes_ && !searchOffer);
+}
+
+bool BatchDialogs::confirm(modvesk::Check check, const std::string& text, const std::string&,
+                           modvesk::Icon) {
+    return answer(text, check == modvesk::Check::LoginFormat && ignoreFormatCheck_);
+}
+
+bool BatchDialogs::answer(const std::string& text, bool yes) {
     err_ << "[question] " << shown(terminalLine(text)) << " -> " << (yes ? "Oui" : "Non")
          << std::endl;
     return yes;

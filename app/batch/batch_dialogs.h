@@ -16,7 +16,8 @@ namespace batch {
 
 class BatchDialogs : public modvesk::Dialogs {
   public:
-    BatchDialogs(std::ostream& err, bool yes) : err_(err), yes_(yes) {}
+    BatchDialogs(std::ostream& err, bool yes, bool ignoreFormatCheck = false)
+        : err_(err), yes_(yes), ignoreFormatCheck_(ignoreFormatCheck) {}
 
     // The path the open-file dialog returns when its filter's pattern (the text
     // after the last "|") equals `pattern` without regard to case. No answer: "".
@@ -28,6 +29,8 @@ class BatchDialogs : public modvesk::Dialogs {
 
     void message(const std::string& text, const std::string& title, modvesk::Icon icon) override;
     bool question(const std::string& text, const std::string& title, modvesk::Icon icon) override;
+    bool confirm(modvesk::Check check, const std::string& text, const std::string& title,
+                 modvesk::Icon icon) override;
     std::string openFile(const std::string& title, const std::string& filter,
                          const std::string& initialName) override;
     void attente(long) override {}
@@ -38,9 +41,11 @@ class BatchDialogs : public modvesk::Dialogs {
 
   private:
     std::string shown(const std::string& utf8Line) const;
+    bool answer(const std::string& text, bool yes);
 
     std::ostream& err_;
     bool yes_;
+    bool ignoreFormatCheck_;
     std::vector<std::pair<std::string, std::string>> files_;
 };
 

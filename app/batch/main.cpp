@@ -122,7 +122,8 @@ int run(const std::vector<std::string>& args) {
     std::error_code ec;
     fs::current_path(options.value("--dir"), ec);
 
-    batch::BatchDialogs dialogs(std::cerr, options.flag("--yes"));
+    batch::BatchDialogs dialogs(std::cerr, options.flag("--yes"),
+                                options.flag("--ignore-format-check"));
     if (dryRun)
         dialogs.shownPaths = [&dryRun](const std::string& line) {
             return dryRun->folder().originalPaths(line);

@@ -13,9 +13,10 @@ namespace {
 const std::set<std::string> kValued = {"--dir",  "--format", "--rne1",        "--rne2", "--export",
                                        "--list", "--group",  "--responsible", "--set",  "--teacher",
                                        "--mdb",  "--table",  "--fields",      "--out",  "--class"};
-const std::set<std::string> kFlags = {"--no-kwartz17", "--random-passwords", "--yes",
-                                      "--accounts",    "--swap-day-month",   "--dry-run",
-                                      "--all",         "--teachers"};
+const std::set<std::string> kFlags = {
+    "--no-kwartz17", "--random-passwords", "--yes",
+    "--accounts",    "--swap-day-month",   "--dry-run",
+    "--all",         "--teachers",         "--ignore-format-check"};
 const std::set<std::string> kPaths = {"--dir", "--export", "--list", "--mdb", "--out"};
 const std::set<std::string> kFormats = {"nom.prenom", "initiale.nom", "prenom.nom"};
 const std::set<std::string> kShowFormats = {"table", "csv"};
@@ -122,6 +123,8 @@ std::string usageText() {
         "  --export CHEMIN       fichier EXPORT du serveur Kwartz\n"
         "  --yes                 répond Oui aux questions (sauf aux offres de rechercher une "
         "source)\n"
+        "  --ignore-format-check  mise à jour même quand les logins du fichier EXPORT suivent\n"
+        "                        un autre format que celui choisi\n"
         "  --list CHEMIN, --group NOM, --responsible \"G1 G2\"  liste et groupes des stagiaires\n"
         "  --set \"NOM;Prénom=G1 G2\", --teacher \"NOM;Prénom\"  (répétables) professeurs\n"
         "  --mdb, --table, --fields \"c1,c2\", --out, --accounts, --swap-day-month  base Access\n"

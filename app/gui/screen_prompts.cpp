@@ -74,14 +74,29 @@ void ScreenPrompts::message(const std::string& text, const std::string& title, m
     box.exec();
 }
 
-bool ScreenPrompts::question(const std::string& text, const std::string& title,
-                             modvesk::Icon icon) {
+namespace {
+
+// A Yes/No box with French buttons; true for Yes.
+bool yesNoBox(QWidget* parent, const std::string& text, const std::string& title,
+              modvesk::Icon icon, QMessageBox::StandardButton byDefault) {
     QMessageBox box(qtIcon(icon), boxTitle(title), toQt(text), QMessageBox::Yes | QMessageBox::No,
-                    parent_);
+                    parent);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault);
     return box.exec() == QMessageBox::Yes;
+}
+
+} // namespace
+
+bool ScreenPrompts::question(const std::string& text, const std::string& title,
+                             modvesk::Icon icon) {
+    return yesNoBox(parent_, text, title, icon, QMessageBox::Yes);
+}
+
+bool ScreenPrompts::confirm(modvesk::Check, const std::string& text, const std::string& title,
+                            modvesk::Icon icon) {
+    return yesNoBox(parent_, text, title, icon, QMessageBox::No);
 }
 
 namespace {

@@ -30,6 +30,9 @@ class ScreenPrompts : public modvesk::Dialogs {
     ScreenPrompts(QWidget* parent, QString startDir);
     void message(const std::string& text, const std::string& title, modvesk::Icon icon) override;
     bool question(const std::string& text, const std::string& title, modvesk::Icon icon) override;
+    // The same box with No as its default button.
+    bool confirm(modvesk::Check check, const std::string& text, const std::string& title,
+                 modvesk::Icon icon) override;
     std::string openFile(const std::string& title, const std::string& filter,
                          const std::string& initialName) override;
     std::string chooseFileToWrite(const std::string& title, const std::string& filter,

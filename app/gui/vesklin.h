@@ -80,6 +80,8 @@ class Vesklin : public QMainWindow, public modvesk::Dialogs {
     // Dialogs of the job code.
     void message(const std::string& text, const std::string& title, modvesk::Icon icon) override;
     bool question(const std::string& text, const std::string& title, modvesk::Icon icon) override;
+    bool confirm(modvesk::Check check, const std::string& text, const std::string& title,
+                 modvesk::Icon icon) override;
     std::string openFile(const std::string& title, const std::string& filter,
                          const std::string& initialName) override;
     std::string chooseFileToWrite(const std::string& title, const std::string& filter,

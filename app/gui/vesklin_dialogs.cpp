@@ -39,6 +39,11 @@ bool Vesklin::question(const std::string& text, const std::string& title, modves
     return prompts_->question(text, title, icon);
 }
 
+bool Vesklin::confirm(modvesk::Check check, const std::string& text, const std::string& title,
+                      modvesk::Icon icon) {
+    return prompts_->confirm(check, text, title, icon);
+}
+
 std::string Vesklin::openFile(const std::string& title, const std::string& filter,
                               const std::string& initialName) {
     const std::string chosen = prompts_->openFile(title, filter, initialName);

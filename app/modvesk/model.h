@@ -25,6 +25,10 @@ namespace modvesk {
 // Icons of a message box.
 enum class Icon { None, Exclamation, Warning, Information, Question };
 
+// The checks of the window's settings against the data that a job makes before
+// it deletes anything: their questions are no ordinary Yes/No (Dialogs::confirm).
+enum class Check { LoginFormat, Rne };
+
 // The modal forms a job opens.
 enum class Form { SaisieGroupes, ProfsResp, FrCmptesProfs, FrmAccess };
 
@@ -38,6 +42,15 @@ class Dialogs {
     // A Yes/No question; true for Yes.
     virtual bool question(const std::string& text, const std::string& title = "",
                           Icon icon = Icon::None) = 0;
+    // A Yes/No question raised when the window's settings do not fit the data
+    // (`check` tells which): a wrong answer would harm last year's accounts, so No
+    // is its default button, and a batch run answers it from an option of its own,
+    // never from --yes. True for Yes. By default, question.
+    virtual bool confirm(Check check, const std::string& text, const std::string& title = "",
+                         Icon icon = Icon::None) {
+        (void)check;
+        return question(text, title, icon);
+    }
     // The open-file dialog. `filter` has the form "Description|pattern" (patterns
     // separated by ";"). Returns the chosen full path, "" when cancelled.
     virtual std::string openFile(const std::string& title, const std::string& filter,

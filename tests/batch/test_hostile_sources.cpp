@@ -180,6 +180,8 @@ TEST(HostileSources, AFolderGivenAsTheExportFile) {
     Folder f;
     Folder other(false);
     std::ofstream(f.path() / "ComptesAajouter.txt", std::ios::binary) << "last year\r\n";
+    fs::copy_file(fs::path(ROLVANE_SOURCE_DIR) / "samples" / "csv" / "ELEVES.CSV",
+                  f.path() / "ELEVES.CSV");
     for (const std::string job : {"gep-update", "csv-update"}) {
         SCOPED_TRACE(job);
         const BatchRun r = runBatch(

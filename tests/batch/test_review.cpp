@@ -72,7 +72,7 @@ struct WritingJob {
 const std::vector<WritingJob> kWritingJobs = {
     {"gep-create",
      {"gep/F_ELE.DBF", "gep/F_IND.DBF", "gep/F_AFF.DBF", "gep/F_MEN.DBF", "gep/F_GPD.DBF"},
-     {"--rne1", "0123456a"}},
+     {"--rne1", "0590001a"}},
     {"gep-b2i", {"gep/F_ELE.DBF"}, {}},
     {"gep-update",
      {"gep/F_ELE.DBF", "gep/F_IND.DBF", "gep/F_AFF.DBF"},
@@ -177,7 +177,7 @@ std::map<std::string, long> shownCounts(const std::string& csv) {
 
 TEST(Show, RowsPerFileEqualTheBilanOfEachJob) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
-        {"gep-create", {"--rne1", "0123456a"}},
+        {"gep-create", {"--rne1", "0590001a"}},
         {"gep-update", {"--export", (kSamples / "gep" / "EXPORT").string()}},
     };
     for (const auto& [job, extra] : runs) {

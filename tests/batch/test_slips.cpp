@@ -67,7 +67,7 @@ std::vector<std::string> linesOf(const std::string& bytes) {
 
 TEST(Slips, EachClassInClassFileOrderAndNothingOfAnother) {
     Folder dir;
-    ASSERT_EQ(runBatch({"gep-create", "--dir", dir.str(), "--rne1", "0123456a"}, dir.path()).status,
+    ASSERT_EQ(runBatch({"gep-create", "--dir", dir.str(), "--rne1", "0590001a"}, dir.path()).status,
               0);
     const BatchRun r = runBatch({"slips", "--dir", dir.str(), "--all"}, dir.path());
     ASSERT_EQ(r.status, 0) << r.out;

@@ -7,14 +7,18 @@
 #include "text.h"
 #include "update_page.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -49,6 +53,7 @@ class Platform : public QObject {
     void progressShowsInTheStatusBarDuringAJob();
     void aFailingJobStopsWithAMessageAndTheWindowGoesOn();
     void qtDialogsSpeakFrench();
+    void aSettingsCheckIsAnsweredNoByDefault();
 };
 
 void Platform::attenteWithMinusOneProcessesNothing() {
@@ -195,6 +200,29 @@ void Platform::qtDialogsSpeakFrench() {
     if (!gui::loadFrenchQtTexts()) QSKIP("Qt's French translations are not installed");
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
     QVERIFY(gui::loadFrenchQtTexts()); // a second call keeps the one translator
+}
+
+// Enter on a plain question answers Yes; on a check of the settings against the
+// data (a login format, an RNE), No.
+void Platform::aSettingsCheckIsAnsweredNoByDefault() {
+    gui::ScreenPrompts prompts(nullptr, QDir::tempPath());
+    const std::function<bool()> asks[] = {
+        [&] { return prompts.question("Continuer ?", "", modvesk::Icon::None); },
+        [&] {
+            return prompts.confirm(modvesk::Check::Rne, "Continuer ?", "", modvesk::Icon::None);
+        },
+    };
+    for (int i = 0; i < 2; ++i) {
+        QString button;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            button = box->defaultButton()->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(asks[i](), i == 0);
+        QCOMPARE(button, i == 0 ? QStringLiteral("&Oui") : QStringLiteral("&Non"));
+    }
 }
 
 QTEST_MAIN(Platform)

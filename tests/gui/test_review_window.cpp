@@ -92,14 +92,14 @@ void ReviewWindow::fortyThousandRowsSortFilterAndOpenTheirLine() {
 void ReviewWindow::simulationLeavesTheFolderAndShowsWhatItWouldWrite() {
     WindowRig rig;
     guitest::copySamples("gep", rig.dir());
-    rig.find<QLineEdit>("txtrne1")->setText(QStringLiteral("0123456A"));
+    rig.find<QLineEdit>("txtrne1")->setText(QStringLiteral("0590001A"));
     const auto before = filesOf(rig.dir());
     rig.find<QCheckBox>("simulation")->setChecked(true);
     rig.trigger("Genfich_M");
     QCOMPARE(filesOf(rig.dir()), before);
     gui::ComptesWindow* simulated = shownAccounts(*rig.window);
     QVERIFY(simulated);
-    QCOMPARE(simulated->model()->rowCount(), 36);
+    QCOMPARE(simulated->model()->rowCount(), 42);
     QVERIFY(simulated->windowTitle().contains(QStringLiteral("simulation")));
 
     rig.find<QCheckBox>("simulation")->setChecked(false);
@@ -108,15 +108,15 @@ void ReviewWindow::simulationLeavesTheFolderAndShowsWhatItWouldWrite() {
     rig.find<QPushButton>("voirComptes")->click();
     gui::ComptesWindow* real = shownAccounts(*rig.window);
     QVERIFY(real && real != simulated);
-    QCOMPARE(real->model()->rowCount(), 36);
-    for (int r = 0; r < 36; ++r)
+    QCOMPARE(real->model()->rowCount(), 42);
+    for (int r = 0; r < 42; ++r)
         QCOMPARE(cell(real->model(), r, 5), cell(simulated->model(), r, 5));
 }
 
 void ReviewWindow::slipButtonsWriteAndOpenThePdf() {
     WindowRig rig;
     guitest::copySamples("gep", rig.dir());
-    rig.find<QLineEdit>("txtrne1")->setText(QStringLiteral("0123456A"));
+    rig.find<QLineEdit>("txtrne1")->setText(QStringLiteral("0590001A"));
     std::vector<fs::path> shown;
     rig.window->setDocumentOpener([&](const fs::path& pdf) { shown.push_back(pdf); });
     rig.trigger("Genfich_M");

@@ -245,6 +245,13 @@ TEST_F(GepJobs, ButtonRunsTheWorkerWithTheRegistryOpen) {
                         "doublons.txt : 1 homonyme numéroté"));
 }
 
+TEST_F(GepJobs, ButtonWithoutThePupilTableSaysItReadNoSource) {
+    for (const char* name : {"F_ELE.DBF", "F_IND.DBF"})
+        fs::remove(dir / name);
+    Command1_Button(s);
+    EXPECT_TRUE(logSays("\r\nBilan :\r\nAucune source lue : F_ELE.DBF introuvable."));
+}
+
 TEST_F(GepJobs, SecondPupilTableIsCutWithItsOwnLayoutAndCountsOn) {
     fs::remove(dir / "F_IND.DBF");
     writePupils("F_ELE.DBF",
@@ -275,6 +282,7 @@ TEST_F(GepJobs, SecondRneIsUpperCasedByTheWorker) {
     writeFile("F_AFF2.DBF", aff2);
     s.win.txtrne1 = "0590001A";
     s.win.txtrne2 = " 0590009z";
+    ui.answer(true); // go on although F_AFF.DBF holds no teacher in service for 0590001A
     ui.chooseFile((dir / "EXPORT").string());
     miseAjour_M_Click(s);
     EXPECT_EQ(s.win.txtrne2, "0590009Z");

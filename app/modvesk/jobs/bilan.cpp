@@ -128,6 +128,7 @@ std::string bilanText(const Session& s) {
         text += std::string(CRLF) + ansi("Table ") + t.name + ansi(" ignorée : ") + t.reason;
     for (const auto& name : s.job.writeErrors)
         text += std::string(CRLF) + ansi("Fichier non écrit : ") + name;
+    if (text == "Bilan :" && !b.noSource.empty()) text += std::string(CRLF) + b.noSource;
     return text;
 }
 

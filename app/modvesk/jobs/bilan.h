@@ -50,6 +50,9 @@ struct Bilan {
         std::string identifier, name, login, otherIdentifier;
     };
     std::vector<NameRefused> nameRefused;
+    // Shown in place of a Bilan that would say nothing: why the job found no
+    // source to read (Windows-1252; "" when it had one).
+    std::string noSource;
 
     void clear() { *this = Bilan{}; }
     // Notes that the job wrote (or began) the account file `name`.

@@ -46,8 +46,19 @@ bool fetchSourceFile(Session& s, const SourceFile& f) {
     return false;
 }
 
+// Both sources, offered when missing. False when the job must end: a cancelled
+// dialog, or neither file there, when the job would delete last year's outputs
+// and write no account.
 bool fetchSourceFiles(Session& s) {
-    return fetchSourceFile(s, kPupilFile) && fetchSourceFile(s, kTeacherFile);
+    if (!fetchSourceFile(s, kPupilFile) || !fetchSourceFile(s, kTeacherFile)) return false;
+    if (FileExists(s.file(kPupilFile.lookedUp)) || FileExists(s.file(kTeacherFile.lookedUp)))
+        return true;
+    const std::string text =
+        ansi("Aucun fichier ELEVES.CSV ni PROFS.CSV : aucun compte n'a été créé.");
+    s.ui->message(text, kJobTitle, Icon::Exclamation);
+    s.log(s.win.Text1.empty() ? text : std::string(CRLF) + text);
+    s.endEarly();
+    return false;
 }
 
 // The end shared by both jobs: the closing line of the log box and the clean-up.

@@ -7,6 +7,7 @@
 #include "export_reader.h"
 #include "files.h"
 #include "jobs.h"
+#include "settings_checks.h"
 #include "text.h"
 #include "vandrel_client.h"
 
@@ -60,6 +61,32 @@ bool askRneNumbers(Session& s) {
     return true;
 }
 
+// The RNE numbers against the tables, before anything is deleted: each number set
+// must look valid, and while txtrne1 is set (teachers are then kept only when in
+// service) the assignments of each establishment that has a teacher table must
+// hold a teacher in service for its number. False when the command must end.
+bool checkRneNumbers(Session& s) {
+    struct Establishment {
+        std::string rne;
+        const char *teachers, *assignments, *shown;
+    };
+    const Establishment schools[] = {
+        {Upper(Trim(s.win.txtrne1)), "F_ind.dbf", "f_aff.dbf", "F_AFF.DBF"},
+        {Upper(Trim(s.win.txtrne2)), "F_ind2.dbf", "f_aff2.dbf", "F_AFF2.DBF"}};
+    for (const auto& [rne, teachers, assignments, shown] : schools) {
+        if (!rneAccepted(s, rne)) return false;
+        if (rne.empty() || schools[0].rne.empty() || !FileExists(s.file(teachers)) ||
+            holdsTeacherInService(s, assignments, rne))
+            continue;
+        if (!goOnDespite(s, Check::Rne,
+                         ansi("Aucun enseignant en service pour le RNE ") + rne + " dans " + shown +
+                             ansi(" : vérifiez le numéro."),
+                         ansi("Continuer sans les enseignants ?")))
+            return false;
+    }
+    return true;
+}
+
 // The worker between the opening and the closing of the name registry.
 void runWorker(Session& s) {
     vandrel::creationCarnet();
@@ -74,7 +101,7 @@ void Genfich_M_Click(Session& s) {
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
     s.job.UpdateMode = false;
-    if (!offerGepSources(s, folder) || (!s.job.b2i && !askRneNumbers(s))) {
+    if (!offerGepSources(s, folder) || (!s.job.b2i && (!askRneNumbers(s) || !checkRneNumbers(s)))) {
         s.endEarly();
         return;
     }
@@ -96,6 +123,8 @@ void Command1_Button(Session& s) {
     if (!requireLibrary(s)) return;
     const ProgramFolder folder(s);
     runWorker(s);
+    if (!FileExists(s.file("F_ele.dbf")))
+        s.job.bilan.noSource = ansi("Aucune source lue : F_ELE.DBF introuvable.");
     // The button has no closing line of its own; it still says what it wrote.
     logBilan(s);
 }
@@ -111,6 +140,7 @@ void miseAjour_M_Click(Session& s) {
         s.endEarly();
         return;
     }
+    if (!checkRneNumbers(s)) return;
     s.win.framemsjEnabled = s.win.rechercherEnabled = true;
     s.win.version3 = true;
     s.ui->redraw();

@@ -27,13 +27,33 @@ std::string recordField(const Session& s, const std::string& record, Family fami
     return GepField(s.job.fieldTable, family, record, k);
 }
 
+// An assignment that runs on (its end year is 2099) at the establishment `rne`.
+bool runningAssignment(const FieldTable& fields, const std::string& record,
+                       const std::string& rne) {
+    const std::string year = Left(value(GepField(fields, Assignments, record, 7)), 4);
+    return year == "2099" && value(GepField(fields, Assignments, record, 4)) == rne;
+}
+
 } // namespace
 
 void memoriseEnService(Session& s, std::string& record, const std::string& rne) {
-    const std::string identifier = value(recordField(s, record, Assignments, 3));
-    const std::string year = Left(value(recordField(s, record, Assignments, 7)), 4);
-    if (year == "2099" && value(recordField(s, record, Assignments, 4)) == rne)
-        vandrel::memoriseProfEnService(identifier);
+    if (runningAssignment(s.job.fieldTable, record, rne))
+        vandrel::memoriseProfEnService(value(recordField(s, record, Assignments, 3)));
+}
+
+bool holdsTeacherInService(Session& s, const std::string& table, const std::string& rne) {
+    const fs::path path = s.file(table);
+    std::error_code ec;
+    if (!FileExists(path)) return fs::exists(fs::symlink_status(path, ec));
+    const TableLayout layout = readLayout(path);
+    if (checkLayout(path, layout) != TableCheck::Ok) return true;
+    // A field table of its own: the worker fills the job's when it reads the table.
+    FieldTable fields(257);
+    fillFieldTable(fields, Assignments, layout.widths);
+    bool found = false;
+    recordLoopA(s, table, layout,
+                [&](std::string& r) { found = found || runningAssignment(fields, r, rne); });
+    return found;
 }
 
 void associeGroupe(Session& s, std::string& record) {

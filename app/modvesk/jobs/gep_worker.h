@@ -12,6 +12,11 @@ namespace modvesk {
 // (first 4 characters of field 7) is "2099" and the establishment (field 4)
 // equals `rne` exactly.
 void memoriseEnService(Session& s, std::string& record, const std::string& rne);
+// Whether the assignment table `table` of the program's folder holds a record
+// that memoriseEnService would keep for `rne`, read before anything is deleted.
+// False when the table is absent; true when it lies there but is refused (the
+// worker then refuses it and says why).
+bool holdsTeacherInService(Session& s, const std::string& table, const std::string& rne);
 // A group record: group code (first 8 characters of field 2) and class
 // (characters 10 to 15 of the record).
 void associeGroupe(Session& s, std::string& record);

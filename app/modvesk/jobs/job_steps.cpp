@@ -5,6 +5,7 @@
 #include "csv_sources.h"
 #include "export_reader.h"
 #include "files.h"
+#include "settings_checks.h"
 #include "shell.h"
 #include "text.h"
 #include "vandrel_client.h"
@@ -55,7 +56,7 @@ bool openExportForUpdate(Session& s, bool byIdentifier) {
         s.endEarly();
         return false;
     }
-    if (!exportReadable(s, exportPath)) return false;
+    if (!exportReadable(s, exportPath) || !loginFormatFits(s, exportPath)) return false;
     vandrel::creationCarnet();
     s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
                   ansi("Traitement du fichier EXPORT.....");

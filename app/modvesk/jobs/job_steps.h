@@ -42,7 +42,8 @@ SourceOffer offerMissingSource(Session& s, const std::string& lookedUp, const st
 void warnLoginFormat(Session& s);
 
 // The first steps of an update against the server's EXPORT file: asks for it
-// (a cancelled dialog ends the job early), checks that it can be read, opens
+// (a cancelled dialog ends the job early), checks that it can be read and that
+// its logins do not follow another login format than the chosen one, opens
 // the registry, says so in the log box and registers every account of the file.
 // With `byIdentifier`, pupils are then recognised by the identifier their
 // account carries when the file's pupil accounts carry one (identity mode, said

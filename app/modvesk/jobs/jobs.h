@@ -11,6 +11,7 @@
 #include "gep_worker.h"
 #include "job_steps.h"
 #include "rename_logins.h"
+#include "settings_checks.h"
 #include "shell.h"
 #include "siecle_jobs.h"
 #include "teacher_tools.h"

@@ -12,6 +12,7 @@
 #include "jobs.h"
 #include "login.h"
 #include "passwords.h"
+#include "settings_checks.h"
 #include "siecle_reader.h"
 #include "text.h"
 #include "vandrel_client.h"
@@ -128,6 +129,29 @@ bool fetchSources(Session& s, const ProgramFolder& folder, SchoolSources& src) {
                                      "l'application."));
 }
 
+// The RNE typed (txtrne1) against the establishment each export names: the
+// slips would print a school the files do not come from. False when the job
+// must end.
+bool rneFitsSources(Session& s, const SchoolSources& src) {
+    const std::string rne = Upper(Trim(s.win.txtrne1));
+    if (rne.empty()) return true;
+    if (!rneAccepted(s, rne)) return false;
+    const std::pair<const std::string&, const SchoolXml&> files[] = {{src.pupilFile, src.pupils},
+                                                                     {src.staffFile, src.staff}};
+    std::string accepted;
+    for (const auto& [file, xml] : files) {
+        const std::string school = Upper(Trim(xml.uaj));
+        if (file.empty() || school.empty() || school == rne || school == accepted) continue;
+        if (!goOnDespite(s, Check::Rne,
+                         ansi("Le N° RNE ") + rne + ansi(" ne correspond pas à l'établissement ") +
+                             school + " du fichier " + file + ".",
+                         ansi("Continuer ?")))
+            return false;
+        accepted = school; // the other file of the same school is not asked about again
+    }
+    return true;
+}
+
 std::string trimmedId(const std::string& id) {
     return Trim(BlankSeparators(id));
 }
@@ -237,7 +261,7 @@ void creercompteSIECLE_m_Click(Session& s) {
     const ProgramFolder folder(s);
     s.job.UpdateMode = false;
     SchoolSources src;
-    if (!fetchSources(s, folder, src)) return;
+    if (!fetchSources(s, folder, src) || !rneFitsSources(s, src)) return;
     s.win.Text1.clear();
     vandrel::creationCarnet();
     convertSchoolXml(s, src);
@@ -253,7 +277,7 @@ void msjcmptSIECLE_m_Click(Session& s) {
     s.job.UpdateMode = true;
     s.win.Text1.clear();
     SchoolSources src;
-    if (!fetchSources(s, folder, src)) return;
+    if (!fetchSources(s, folder, src) || !rneFitsSources(s, src)) return;
     s.win.framemsjEnabled = s.win.rechercherEnabled = true;
     s.win.version3 = true;
     s.ui->redraw();
@@ -264,7 +288,7 @@ void msjcmptSIECLE_m_Click(Session& s) {
         s.endEarly();
         return;
     }
-    if (!exportReadable(s, exportPath)) return;
+    if (!exportReadable(s, exportPath) || !loginFormatFits(s, exportPath)) return;
     folder.enter();
     vandrel::creationCarnet();
     s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +

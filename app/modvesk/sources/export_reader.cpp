@@ -86,12 +86,62 @@ bool holdsAccountLine(LineReader& reader) {
     return false;
 }
 
+// One character other than a digit, maybe followed by digits ("c", "c1").
+bool initialShaped(std::string_view part) {
+    return !part.empty() && part.find_first_of("0123456789") != 0 &&
+           part.find_first_not_of("0123456789", 1) == std::string_view::npos;
+}
+
+// The formats a pupil's login follows. A login is built from the surname and the
+// first-name part that the line's fields 1 and 2 hold, lower-cased and joined by
+// "." in the format's order; a surname may itself hold a ".", so the surname
+// field lower-cased is looked for at either end of the login rather than at its
+// first ".". It follows
+//  - nom.prenom when it starts with the surname and a ".";
+//  - initiale.nom when it ends with "." and the surname, and what comes before
+//    is one character other than a digit, maybe followed by the digits of a clash
+//    number ("c.dupont", "c1.dupont");
+//  - prenom.nom when it ends with "." and the surname, and what comes before is
+//    longer than such an initial.
+// A surname equal to the first name fits both nom.prenom and prenom.nom.
+void tellFormats(std::string_view surnameField, std::string_view login, ExportLogins& out) {
+    const std::string surname = Lower(TrimView(surnameField));
+    if (surname.empty() || login.size() < surname.size() + 2) return;
+    auto fits = [&out, login](LoginFormat format) {
+        const auto i = static_cast<size_t>(format);
+        if (out.fitting[i]++ == 0) out.example[i] = std::string(login);
+    };
+    if (login.compare(0, surname.size(), surname) == 0 && login[surname.size()] == '.')
+        fits(LoginFormat::NomDabord);
+    const size_t dot = login.size() - surname.size() - 1;
+    if (login[dot] != '.' || login.compare(dot + 1, std::string_view::npos, surname) != 0) return;
+    fits(initialShaped(login.substr(0, dot)) ? LoginFormat::Abrev : LoginFormat::Entier);
+}
+
 } // namespace
 
 bool exportFound(Session& s, const std::string& path) {
     if (FileExists(resolvePath(path))) return true;
     return refuseExport(s, ansi("Le fichier EXPORT est introuvable ou illisible : ") + path +
                                ansi(". La mise à jour n'a pas été faite."));
+}
+
+ExportLogins ReadExportLogins(const std::string& path) {
+    ExportLogins out;
+    LineReader reader(resolvePath(path));
+    std::string line;
+    if (!reader.isOpen() || !reader.next(line)) return out; // the header
+    while (reader.next(line)) {
+        std::string_view rest = line;
+        const std::string_view surname = nextField(rest);
+        nextField(rest); // the first-name part
+        const std::string_view group = nextField(rest);
+        const std::string login = Lower(TrimView(nextField(rest)));
+        if (login.empty() || Lower(TrimView(group)) == "profs") continue;
+        ++out.pupils;
+        tellFormats(surname, login, out);
+    }
+    return out;
 }
 
 bool exportReadable(Session& s, const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include "model.h"
 
+#include <array>
 #include <string>
 
 namespace modvesk {
@@ -30,5 +31,19 @@ bool exportFound(Session& s, const std::string& path);
 // does. Otherwise (an empty file, a header alone, some other text file) the same
 // as exportReadable: message box, log line, ended early, false.
 bool exportLooksRight(Session& s, const std::string& path);
+
+// The pupil logins of an EXPORT file, told against the three login formats.
+struct ExportLogins {
+    long pupils = 0; // lines with a login whose group is not "profs" (any case)
+    // Of those, the logins that follow each format, and the first of them, both
+    // indexed by LoginFormat.
+    std::array<long, 3> fitting{};
+    std::array<std::string, 3> example;
+};
+
+// Reads the pupil lines of the EXPORT file at `path` (fields: 1 surname, 3 group,
+// 4 login) and tells which formats each login follows. Nothing is counted when
+// the file cannot be read.
+ExportLogins ReadExportLogins(const std::string& path);
 
 } // namespace modvesk

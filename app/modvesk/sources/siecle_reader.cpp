@@ -88,6 +88,7 @@ std::unordered_map<std::string, std::string> pupilDivisions(Node data) {
 }
 
 void readPupils(Node root, SchoolXml& out) {
+    out.uaj = text(child(root, "PARAMETRES"), "UAJ");
     Node data = child(root, "DONNEES");
     const auto divisions = pupilDivisions(data);
     for (Node e : children(child(data, "ELEVES"), "ELEVE")) {
@@ -115,6 +116,8 @@ std::vector<std::string> serviceTeachers(Node holder) {
 }
 
 void readStaff(Node root, SchoolXml& out) {
+    Node school = descend(root, {"PARAMETRES", "UAJ"});
+    if (school) out.uaj = attribute(school, "CODE");
     Node data = child(root, "DONNEES");
     for (Node i : children(child(data, "INDIVIDUS"), "INDIVIDU")) {
         StsPerson p;

@@ -48,6 +48,9 @@ enum class SchoolXmlKind { Other, Pupils, Staff };
 // What a file holds, told by its root element.
 struct SchoolXml {
     SchoolXmlKind kind = SchoolXmlKind::Other;
+    // The establishment the file comes from, PARAMETRES/UAJ: its text (SIECLE) or
+    // its attribute CODE (STS-web); "" when absent.
+    std::string uaj;
     std::vector<SieclePupil> pupils;         // Pupils
     std::vector<StsPerson> staff;            // Staff
     std::vector<StsClass> divisions, groups; // Staff
