@@ -74,12 +74,14 @@ void keepFreedMemory() {
 #endif
 }
 
-// The job's log box, then in a dry run the accounts it left in the copy.
+// The job's log box, then in a dry run the line saying that nothing was
+// written and the accounts the job left in the copy.
 void printResult(const std::string& text1, batch::DryRun* dryRun, const std::string& realDir) {
     std::string log = modvesk::utf8(modvesk::ReplaceAll(text1, "\r\n", "\n"));
     if (dryRun) log = dryRun->folder().originalPaths(log);
     std::cout << log;
     if (!log.empty() && log.back() != '\n') std::cout << '\n';
+    if (dryRun) std::cout << modvesk::simulationLine(realDir) << '\n';
     if (dryRun) std::cout << batch::dryRunReport(dryRun->folder(), realDir);
     std::cout.flush();
 }

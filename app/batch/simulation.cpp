@@ -106,8 +106,8 @@ void DryRun::release() {
 }
 
 std::string dryRunReport(const modvesk::DryRunFolder& run, const std::string& dir) {
-    return "\n" + modvesk::accountTableText(modvesk::readAccountRows(run.folder())) +
-           "\nSimulation : rien n'a été écrit dans " + dir + ".\n";
+    return "\n" + modvesk::accountTableText(modvesk::readAccountRows(run.folder())) + "\n" +
+           modvesk::simulationLine(dir) + "\n";
 }
 
 } // namespace batch

@@ -3,10 +3,12 @@
 #include "qt_text.h"
 
 #include <QDesktopServices>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTableView>
@@ -15,29 +17,44 @@
 
 namespace gui {
 
-void openFileAtLine(const std::filesystem::path& file, long line) {
+bool openFileAtLine(const std::filesystem::path& file, long line) {
     const QString path = pathToQt(file.string());
     // Desktop editors that take "+LINE FILE".
     for (const char* editor : {"gnome-text-editor", "gedit", "pluma", "xed", "geany"}) {
         const QString program = QStandardPaths::findExecutable(QString::fromLatin1(editor));
         if (!program.isEmpty() &&
             QProcess::startDetached(program, {QStringLiteral("+%1").arg(line), path}))
-            return;
+            return true;
     }
     const QString kate = QStandardPaths::findExecutable(QStringLiteral("kate"));
     if (!kate.isEmpty() &&
         QProcess::startDetached(kate, {QStringLiteral("--line"), QString::number(line), path}))
-        return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        return true;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString searchFolded(const QString& text) {
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString plain;
+    plain.reserve(decomposed.size());
+    for (const QChar c : decomposed)
+        if (c.category() != QChar::Mark_NonSpacing) plain.append(c);
+    return plain.toCaseFolded();
 }
 
 AccountTableModel::AccountTableModel(std::vector<modvesk::AccountRow> rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(std::move(rows)) {
+    constexpr size_t kOldLogin = 4;
     cells_.reserve(rows_.size());
+    searchTexts_.reserve(rows_.size());
     for (const auto& row : rows_) {
         auto& cells = cells_.emplace_back();
         for (int c = 0; c < kColumns; ++c)
             cells[static_cast<size_t>(c)] = QString::fromStdString(modvesk::accountCell(row, c));
+        // A new account has no old login: its line repeats the new one there.
+        if (row.action == modvesk::AccountAction::Creation) cells[kOldLogin].clear();
+        QStringList all(cells.begin(), cells.end());
+        searchTexts_.push_back(searchFolded(all.join(QChar('\n'))));
     }
 }
 
@@ -67,8 +84,26 @@ QVariant AccountTableModel::headerData(int section, Qt::Orientation orientation,
 
 namespace {
 
-QString countsText(const std::vector<modvesk::AccountRow>& rows, bool simulated) {
-    const auto counts = modvesk::countByAction(rows);
+// Keeps the rows whose cells hold the search text, without regard to case or accents.
+class AccountSearch : public QSortFilterProxyModel {
+  public:
+    explicit AccountSearch(QObject* parent) : QSortFilterProxyModel(parent) {}
+    void search(const QString& text) {
+        folded_ = searchFolded(text);
+        invalidateFilter();
+    }
+
+  protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex&) const override {
+        const auto* accounts = static_cast<const AccountTableModel*>(sourceModel());
+        return folded_.isEmpty() || accounts->searchText(sourceRow).contains(folded_);
+    }
+
+  private:
+    QString folded_;
+};
+
+QString countsText(const std::array<long, modvesk::kAccountActions>& counts, bool simulated) {
     QStringList parts;
     for (int a = 0; a < modvesk::kAccountActions; ++a)
         parts << QStringLiteral("%1 : %2")
@@ -87,21 +122,25 @@ ComptesWindow::ComptesWindow(const std::filesystem::path& folder, bool simulated
     : QDialog(parent), folder_(folder), open_(std::move(open)) {
     setObjectName(QStringLiteral("Comptes"));
     setWindowTitle(simulated ? QStringLiteral("Comptes (simulation)") : QStringLiteral("Comptes"));
+    simulated_ = simulated;
     model_ = new AccountTableModel(modvesk::readAccountRows(folder), this);
-    proxy_ = new QSortFilterProxyModel(this);
+    auto* search = new AccountSearch(this);
+    proxy_ = search;
     proxy_->setSourceModel(model_);
-    proxy_->setFilterKeyColumn(-1);
-    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
     proxy_->setSortCaseSensitivity(Qt::CaseInsensitive);
 
-    counts_ = new QLabel(countsText(model_->rows(), simulated));
+    counts_ = new QLabel;
     counts_->setObjectName(QStringLiteral("compteurs"));
+    showCounts();
     search_ = new QLineEdit;
     search_->setObjectName(QStringLiteral("recherche"));
     search_->setPlaceholderText(QStringLiteral("Rechercher (nom, login, groupe, fichier…)"));
     search_->setClearButtonEnabled(true);
     search_->setAccessibleName(QStringLiteral("Rechercher dans les comptes"));
-    connect(search_, &QLineEdit::textChanged, proxy_, &QSortFilterProxyModel::setFilterFixedString);
+    connect(search_, &QLineEdit::textChanged, this, [this, search](const QString& text) {
+        search->search(text);
+        showCounts();
+    });
 
     view_ = new QTableView;
     view_->setObjectName(QStringLiteral("tableComptes"));
@@ -118,11 +157,35 @@ ComptesWindow::ComptesWindow(const std::filesystem::path& folder, bool simulated
     connect(view_, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { openRow(index.row()); });
 
+    const QString close = QStringLiteral("Fermer");
+    auto* fermer = new QPushButton(close);
+    fermer->setObjectName(QStringLiteral("fermer"));
+    fermer->setAccessibleName(close);
+    connect(fermer, &QPushButton::clicked, this, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(fermer);
+
     auto* column = new QVBoxLayout(this);
     column->addWidget(counts_);
     column->addWidget(search_);
     column->addWidget(view_, 1);
+    column->addLayout(buttons);
     resize(980, 560);
+}
+
+void ComptesWindow::showCounts() {
+    std::array<long, modvesk::kAccountActions> counts{};
+    const int shown = proxy_->rowCount();
+    for (int r = 0; r < shown; ++r) {
+        const int source = proxy_->mapToSource(proxy_->index(r, 0)).row();
+        ++counts[static_cast<size_t>(model_->row(source).action)];
+    }
+    QString text = countsText(counts, simulated_);
+    if (shown < model_->rowCount())
+        text +=
+            QStringLiteral(" — comptes affichés : %1 sur %2").arg(shown).arg(model_->rowCount());
+    counts_->setText(text);
 }
 
 void ComptesWindow::openRow(int proxyRow) {

@@ -1,8 +1,9 @@
 // The window "Comptes": the accounts a job left in a folder, one row per account
 // line, through Qt's model/view (a table model under a sort-and-filter proxy), so
 // that tens of thousands of rows open and scroll at once. The counts per action
-// sit at the top, a search box filters on any column, and a double-click opens
-// the account's file at its line.
+// of the rows shown sit at the top, a search box filters on any column without
+// regard to case or accents, and a double-click opens the account's file at its
+// line.
 #pragma once
 
 #include "account_rows.h"
@@ -23,8 +24,13 @@ class QTableView;
 namespace gui {
 
 // Opens a text file in the desktop's text editor at a line (from 1) when the
-// editor found takes one on its command line, at its start otherwise.
-void openFileAtLine(const std::filesystem::path& file, long line);
+// editor found takes one on its command line, at its start otherwise. False when
+// no program of the desktop could be started on it.
+bool openFileAtLine(const std::filesystem::path& file, long line);
+
+// A text as the search compares it: accents dropped (the marks of its canonical
+// decomposition), case folded. "HÉLÈNE" and "helene" give the same.
+QString searchFolded(const QString& text);
 
 class AccountTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -42,11 +48,14 @@ class AccountTableModel : public QAbstractTableModel {
                         int role = Qt::DisplayRole) const override;
     const modvesk::AccountRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
     const std::vector<modvesk::AccountRow>& rows() const { return rows_; }
+    // Every cell of row r, folded for the search and one per line.
+    const QString& searchText(int r) const { return searchTexts_[static_cast<size_t>(r)]; }
 
   private:
     std::vector<modvesk::AccountRow> rows_;
     // Every cell as shown, made once: sorting and filtering read them many times.
     std::vector<std::array<QString, kColumns>> cells_;
+    std::vector<QString> searchTexts_;
 };
 
 class ComptesWindow : public QDialog {
@@ -67,7 +76,11 @@ class ComptesWindow : public QDialog {
     void openRow(int proxyRow);
 
   private:
+    // The counts per action of the rows the search leaves.
+    void showCounts();
+
     std::filesystem::path folder_;
+    bool simulated_ = false;
     Opener open_;
     AccountTableModel* model_ = nullptr;
     QSortFilterProxyModel* proxy_ = nullptr;

@@ -133,7 +133,10 @@ void ScreenPrompts::openInEditor(const std::string& path) {
 #ifdef _WIN32
     QProcess::startDetached(QStringLiteral("notepad.exe"), {pathToQt(path)});
 #else
-    QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(path)));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(path))))
+        message(modvesk::ansi("Impossible d'ouvrir le fichier " + path +
+                              " : aucun éditeur de texte n'a été trouvé."),
+                "", modvesk::Icon::Exclamation);
 #endif
 }
 

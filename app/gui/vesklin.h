@@ -63,9 +63,12 @@ class Vesklin : public QMainWindow, public modvesk::Dialogs {
     // Runs one command of the window on the session: the controls are read into
     // the model first and shown again from it at the end.
     void runCommand(const std::function<void(modvesk::Session&)>& command);
-    // Runs a menu command; with "Simulation (ne rien écrire)" ticked, on a private
-    // copy of the program's folder, then shows the accounts it would write.
-    void runJob(const std::function<void(modvesk::Session&)>& job);
+    // Runs a command that writes (a menu command or a button); with "Simulation
+    // (ne rien écrire)" ticked, on a private copy of the program's folder, its log
+    // then ending saying so. A command of its own works on a new copy and shows
+    // the accounts it would write; a `followUp` (the class files and slips of the
+    // last command) works on the copy of the last simulated command, if any.
+    void runJob(const std::function<void(modvesk::Session&)>& job, bool followUp = false);
     // "Voir les comptes": the accounts of the program's folder, or of the last
     // dry run when the last command was one. The window stays open beside this one.
     ComptesWindow* showAccounts();
@@ -126,6 +129,12 @@ class Vesklin : public QMainWindow, public modvesk::Dialogs {
     // The folder the last command worked on: the dry run's copy, or the program's.
     std::filesystem::path reviewFolder() const;
     void printSlips(modvesk::SlipChoice choice);
+    // Ends the log of a command that worked on a copy: nothing was written.
+    void endSimulatedLog();
+    // Opens a file with `open`, or says in a message box why it cannot be opened
+    // (gone, unreadable, or no program of the desktop opens it: `noProgram`).
+    void openOrSay(const std::filesystem::path& file, const std::function<bool()>& open,
+                   const char* noProgram);
 
     modvesk::Session session_;
     std::unique_ptr<component::Component> component_;
@@ -166,6 +175,7 @@ class Vesklin : public QMainWindow, public modvesk::Dialogs {
     QPushButton* voirComptes_ = nullptr;
     QPushButton* fichesClasse_ = nullptr;
     QPushButton* fichesToutes_ = nullptr;
+    QPushButton* fichesProfs_ = nullptr;
     // The copy the last simulated command worked on, kept for its review window
     // until the next command; the one of the command running, while it runs.
     std::unique_ptr<modvesk::DryRunFolder> lastDryRun_;

@@ -119,14 +119,14 @@ void Vesklin::connectControls() {
             [this] { runCommand(modvesk::rechercher_Click); });
     connect(version3_, &QRadioButton::clicked, this,
             [this] { runCommand(modvesk::version3_Click); });
-    connect(command1_, &QPushButton::clicked, this,
-            [this] { runCommand(modvesk::Command1_Button); });
+    // The buttons write like the menu commands: a simulation covers them too.
+    connect(command1_, &QPushButton::clicked, this, [this] { runJob(modvesk::Command1_Button); });
     connect(command3_, &QPushButton::clicked, this,
-            [this] { runCommand(modvesk::Command3_Click); });
+            [this] { runJob(modvesk::Command3_Click, true); });
     connect(save1_, &QPushButton::clicked, this, [this] {
         const QListWidgetItem* item = classes_->currentItem();
         const std::string selected = item ? fromQt(item->text()) : std::string();
-        runCommand([selected](Session& s) { modvesk::save1_Click(s, selected); });
+        runJob([selected](Session& s) { modvesk::save1_Click(s, selected); }, true);
     });
     connect(file1_, &QListWidget::itemClicked, this, [this] { File1_Click(); });
     connect(file2_, &QListWidget::itemClicked, this, [this] { File2_Click(); });
@@ -161,7 +161,7 @@ void Vesklin::runCommand(const std::function<void(Session&)>& command) {
 void Vesklin::setCommandsEnabled(bool on) {
     menuBar()->setEnabled(on);
     command1_->setEnabled(on);
-    for (auto* b : {voirComptes_, fichesClasse_, fichesToutes_})
+    for (auto* b : {voirComptes_, fichesClasse_, fichesToutes_, fichesProfs_})
         b->setEnabled(on);
     if (!on) {
         command3_->setEnabled(false);

@@ -1,6 +1,7 @@
 // Before and after the server, in the window: the check box "Simulation (ne
-// rien écrire)" that runs the menu commands on a private copy of the program's
-// folder, the window "Comptes", and the login slips of the class list.
+// rien écrire)" that runs every command that writes on a private copy of the
+// program's folder, the window "Comptes", and the login slips of the class list
+// and of the new teachers.
 #include "vesklin.h"
 
 #include "comptes_window.h"
@@ -8,10 +9,12 @@
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace gui {
 
@@ -19,8 +22,13 @@ namespace fs = std::filesystem;
 
 QWidget* Vesklin::buildReviewButtons() {
     auto* area = new QWidget;
-    auto* row = new QHBoxLayout(area);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* rows = new QVBoxLayout(area);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto* row = new QHBoxLayout;
+    // The slip buttons on a line of their own: the three fit without widening the window.
+    auto* slips = new QHBoxLayout;
+    rows->addLayout(row);
+    rows->addLayout(slips);
     const QString simulation = QStringLiteral("Simulation (ne rien écrire)");
     simulation_ = new QCheckBox(simulation);
     simulation_->setObjectName(QStringLiteral("simulation"));
@@ -35,21 +43,46 @@ QWidget* Vesklin::buildReviewButtons() {
     fichesClasse_ = makeButton("fichesClasse", QStringLiteral("Fiches de connexion (classe)"));
     fichesToutes_ = makeButton("fichesToutes", QStringLiteral("(toutes les classes)"));
     fichesToutes_->setToolTip(QStringLiteral("Fiches de connexion de toutes les classes"));
+    fichesProfs_ = makeButton("fichesProfs", QStringLiteral("Fiches de connexion (professeurs)"));
+    fichesProfs_->setToolTip(QStringLiteral("Fiches de connexion des nouveaux professeurs"));
     row->addWidget(simulation_);
     row->addWidget(voirComptes_);
     row->addStretch(1);
-    row->addWidget(fichesClasse_);
-    row->addWidget(fichesToutes_);
+    slips->addStretch(1);
+    slips->addWidget(fichesClasse_);
+    slips->addWidget(fichesToutes_);
+    slips->addWidget(fichesProfs_);
     connect(voirComptes_, &QPushButton::clicked, this, [this] { showAccounts(); });
     connect(fichesClasse_, &QPushButton::clicked, this,
             [this] { printSlips(modvesk::SlipChoice::OneClass); });
     connect(fichesToutes_, &QPushButton::clicked, this,
             [this] { printSlips(modvesk::SlipChoice::AllClasses); });
-    openAtLine_ = [](const fs::path& file, long line) { openFileAtLine(file, line); };
-    openDocument_ = [](const fs::path& file) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(file.string())));
+    connect(fichesProfs_, &QPushButton::clicked, this,
+            [this] { printSlips(modvesk::SlipChoice::Teachers); });
+    openAtLine_ = [this](const fs::path& file, long line) {
+        openOrSay(
+            file, [&] { return openFileAtLine(file, line); },
+            "aucun éditeur de texte n'a été trouvé");
+    };
+    openDocument_ = [this](const fs::path& file) {
+        openOrSay(
+            file,
+            [&] { return QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(file.string()))); },
+            "aucune visionneuse de documents n'a été trouvée");
     };
     return area;
+}
+
+void Vesklin::openOrSay(const fs::path& file, const std::function<bool()>& open,
+                        const char* noProgram) {
+    const QFileInfo info(pathToQt(file.string()));
+    const char* why = !info.exists()       ? "il n'existe plus"
+                      : !info.isReadable() ? "il ne peut pas être lu"
+                                           : nullptr;
+    if (!why && open()) return;
+    prompts_->message(modvesk::ansi("Impossible d'ouvrir le fichier " + file.string() + " : " +
+                                    (why ? why : noProgram) + "."),
+                      "", modvesk::Icon::Exclamation);
 }
 
 void Vesklin::setLineOpener(std::function<void(const fs::path&, long)> opener) {
@@ -64,16 +97,17 @@ fs::path Vesklin::reviewFolder() const {
     return lastDryRun_ ? lastDryRun_->folder() : session_.dir;
 }
 
-void Vesklin::runJob(const std::function<void(modvesk::Session&)>& job) {
+void Vesklin::runJob(const std::function<void(modvesk::Session&)>& job, bool followUp) {
     if (running_) return;
+    std::unique_ptr<modvesk::DryRunFolder> run;
+    if (followUp) run = std::move(lastDryRun_);
     lastDryRun_.reset();
     if (!simulation_->isChecked()) {
         runCommand(job);
         return;
     }
-    std::unique_ptr<modvesk::DryRunFolder> run;
     try {
-        run = std::make_unique<modvesk::DryRunFolder>(session_.dir);
+        if (!run) run = std::make_unique<modvesk::DryRunFolder>(session_.dir);
     } catch (const std::exception& e) {
         prompts_->message(modvesk::ansi(e.what()), "", modvesk::Icon::Exclamation);
         return;
@@ -86,12 +120,18 @@ void Vesklin::runJob(const std::function<void(modvesk::Session&)>& job) {
     session_.dir = real;
     session_.win.Text1 = run->originalPaths(session_.win.Text1);
     session_.win.placeexport = run->originalPaths(session_.win.placeexport);
+    endSimulatedLog();
     // A file chosen during the job could not be copied: the job stopped on it
     // with a message, and what it left is no simulation of a real run.
     if (!run->incomplete()) lastDryRun_ = std::move(run);
     pushToWidgets();
     refreshFileLists();
-    if (lastDryRun_) showAccounts();
+    if (lastDryRun_ && !followUp) showAccounts();
+}
+
+void Vesklin::endSimulatedLog() {
+    session_.win.Text1 +=
+        std::string(modvesk::CRLF) + modvesk::ansi(modvesk::simulationLine(session_.dir.string()));
 }
 
 ComptesWindow* Vesklin::showAccounts() {
@@ -110,13 +150,13 @@ void Vesklin::printSlips(modvesk::SlipChoice choice) {
         return;
     }
     std::vector<std::string> written;
-    const fs::path folder = reviewFolder();
-    runCommand([&](modvesk::Session& s) {
-        const fs::path real = s.dir;
-        s.dir = folder;
-        written = modvesk::writeSlips(s, choice, selected);
-        s.dir = real;
-    });
+    fs::path folder;
+    runJob(
+        [&](modvesk::Session& s) {
+            folder = s.dir;
+            written = modvesk::writeSlips(s, choice, selected);
+        },
+        true);
     // One class: its file; every class: the file of all of them, written last.
     if (!written.empty() && openDocument_) openDocument_(folder / written.back());
 }

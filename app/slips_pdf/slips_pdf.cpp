@@ -71,8 +71,10 @@ void drawSlip(cairo_t* cr, const Fonts& f, const rolvane_slip& slip, const std::
               double left, double top) {
     const double x = left + kMargin;
     double y = top + kMargin + 12;
-    if (!school.empty()) text(cr, f.regular, 9, x, y, ("Établissement " + school).c_str());
-    y += 26;
+    if (!school.empty()) {
+        text(cr, f.regular, 9, x, y, ("Établissement " + school).c_str());
+        y += 26;
+    }
     text(cr, f.bold, 15, x, y, slip.name);
     y += 20;
     text(cr, f.regular, 11, x, y, slip.group);
@@ -115,9 +117,12 @@ rolvane_slips_pdf_write(const char* path, const rolvane_slip* slips, size_t coun
         const Fonts fonts;
         const std::string schoolLine = school ? school : "";
         constexpr size_t perPage = kColumns * kRows;
-        for (size_t i = 0; i < count; ++i) {
-            const size_t place = i % perPage;
-            if (place == 0 && i > 0) cairo_show_page(cr);
+        size_t place = 0; // on the page
+        for (size_t i = 0; i < count; ++i, ++place) {
+            if (i > 0 && (place == perPage || slips[i].starts_group)) {
+                cairo_show_page(cr);
+                place = 0;
+            }
             if (place == 0) drawCutLines(cr);
             cairo_set_source_rgb(cr, 0, 0, 0);
             drawSlip(cr, fonts, slips[i], schoolLine,

@@ -9,7 +9,7 @@
 extern "C" {
 #endif
 
-#define ROLVANE_SLIPS_PDF_ABI_VERSION 1
+#define ROLVANE_SLIPS_PDF_ABI_VERSION 2
 
 // One slip, each field one line of it.
 struct rolvane_slip {
@@ -17,13 +17,15 @@ struct rolvane_slip {
     const char* group;    // "Classe : 3A" or "Professeur"
     const char* login;    // printed after "Identifiant :"
     const char* password; // printed after "Mot de passe :"
+    int starts_group;     // 1: the first slip of a class, put at the top of a new page
 };
 
 // The version of this interface the module was built for.
 int rolvane_slips_pdf_abi_version(void);
 // Writes the slips into the PDF file `path`, readable by its owner alone (mode
-// 0600), eight on each A4 page with cut lines; `school` ("" for none) heads every
-// slip. 1 when the file is written whole, else 0.
+// 0600), eight on each A4 page with cut lines, each group starting on a page of
+// its own; `school` ("" for none) heads every slip, and a slip without it starts
+// with its name. 1 when the file is written whole, else 0.
 int rolvane_slips_pdf_write(const char* path, const struct rolvane_slip* slips, size_t count,
                             const char* school);
 

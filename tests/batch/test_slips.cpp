@@ -21,11 +21,21 @@ void put(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string pdfText(const fs::path& pdf) {
-    const BatchRun r =
-        runProgram("/usr/bin/pdftotext", {"-raw", pdf.string(), "-"}, pdf.parent_path());
+// The text of a PDF, or of its page `page` (from 1) when given.
+std::string pdfText(const fs::path& pdf, long page = 0, const char* mode = "-raw") {
+    std::vector<std::string> args = {mode, pdf.string(), "-"};
+    if (page > 0)
+        args.insert(args.begin(), {"-f", std::to_string(page), "-l", std::to_string(page)});
+    const BatchRun r = runProgram("/usr/bin/pdftotext", args, pdf.parent_path());
     EXPECT_EQ(r.status, 0) << pdf;
     return r.out;
+}
+
+// How far from the top of the first page its first word starts, in points.
+double firstWordTop(const fs::path& pdf) {
+    const std::string boxes = pdfText(pdf, 1, "-bbox");
+    const size_t at = boxes.find("yMin=\"");
+    return at == std::string::npos ? -1 : std::stod(boxes.substr(at + 6));
 }
 
 long pages(const fs::path& pdf) {
@@ -97,7 +107,15 @@ TEST(Slips, EachClassInClassFileOrderAndNothingOfAnother) {
     for (const auto& [login, password] : slipsOf(pdfText(all)))
         passwords.push_back(password);
     EXPECT_EQ(passwords, allPasswords);
-    EXPECT_EQ(pages(all), (static_cast<long>(allPasswords.size()) + 7) / 8);
+    // Each class from the top of a page of its own: its pages hold it alone.
+    EXPECT_EQ(pages(all), 7); // 3A holds 9 slips, each other class 8 or fewer
+    for (long p = 1; p <= pages(all); ++p) {
+        std::set<std::string> classes;
+        std::istringstream in(pdfText(all, p));
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("Classe : ", 0) == 0) classes.insert(line);
+        EXPECT_EQ(classes.size(), 1u) << "page " << p;
+    }
     EXPECT_FALSE(fs::exists(dir.path() / "fiches-profs.pdf"));
 }
 
@@ -132,6 +150,9 @@ TEST(Slips, AccentsRneTeachersAndAccountsWithoutPassword) {
     EXPECT_EQ(slipsOf(teachers), (Pairs{{"roux.anne", "Jardin7"}}));
     EXPECT_NE(teachers.find("anne ROUX\nProfesseur\n"), std::string::npos) << teachers;
     EXPECT_EQ(teachers.find("Établissement"), std::string::npos);
+    // Without the school's line, the name takes its place: no blank line above it.
+    EXPECT_NEAR(firstWordTop(dir.path() / "fiches-profs.pdf"),
+                firstWordTop(dir.path() / "fiches-3a.pdf"), 8.0);
 
     const BatchRun none = runBatch({"slips", "--dir", dir.str(), "--class", "5b"}, dir.path());
     EXPECT_EQ(none.status, 1);

@@ -5,12 +5,15 @@
 #include "gui_fixture.h"
 
 #include "comptes_window.h"
+#include "text.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -26,7 +29,7 @@ namespace fs = std::filesystem;
 
 std::map<QString, std::string> filesOf(const QString& dir) {
     std::map<QString, std::string> files;
-    for (const QString& name : QDir(dir).entryList(QDir::Files))
+    for (const QString& name : QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
         files[name] = guitest::readBytes(QDir(dir).filePath(name));
     return files;
 }
@@ -49,6 +52,8 @@ class ReviewWindow : public QObject {
     void fortyThousandRowsSortFilterAndOpenTheirLine();
     void simulationLeavesTheFolderAndShowsWhatItWouldWrite();
     void slipButtonsWriteAndOpenThePdf();
+    void simulationCoversEveryControlThatWrites();
+    void comptesSearchCountsCloseAndFilesThatCannotOpen();
 };
 
 void ReviewWindow::fortyThousandRowsSortFilterAndOpenTheirLine() {
@@ -132,6 +137,81 @@ void ReviewWindow::slipButtonsWriteAndOpenThePdf() {
     QCOMPARE(shown[1], dir / "fiches-toutes-classes.pdf");
     for (const auto& pdf : shown)
         QVERIFY(fs::file_size(pdf) > 1000);
+}
+
+// Each control that writes, with "Simulation" ticked after a real creation (classes,
+// accounts and slips to work on), its questions answered Yes and the EXPORT given:
+// the folder keeps every name and byte, and the log ends saying so.
+void ReviewWindow::simulationCoversEveryControlThatWrites() {
+    const QStringList controls =
+        QStringLiteral("gep_b2i_m Genfich_M miseAjour_M creercompteSIECLE_m msjcmptSIECLE_m "
+                       "csvaccess_m creercompteCSV_m msjcmptcsv_m stage_m Modifconnex_M "
+                       "defrespgroupes supcpteProfs_m Actualiser_M Command1 save1 Command3 "
+                       "fichesClasse fichesToutes fichesProfs")
+            .split(QChar(' '));
+    for (const QString& name : controls) {
+        const QByteArray control = name.toLatin1();
+        WindowRig rig;
+        for (const char* samples : {"csv", "siecle", "gep"})
+            guitest::copySamples(samples, rig.dir());
+        rig.find<QLineEdit>("txtrne1")->setText(QStringLiteral("0590001A"));
+        rig.trigger("Genfich_M");
+        rig.find<QListWidget>("classes")->setCurrentRow(0);
+        rig.window->setDocumentOpener([](const fs::path&) {});
+        // A file written again with what it held would still be a write.
+        for (const auto& [name, bytes] : filesOf(rig.dir()))
+            if (name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
+                guitest::writeBytes(rig.file(name), bytes + "\r\n");
+        const auto before = filesOf(rig.dir());
+        rig.find<QCheckBox>("simulation")->setChecked(true);
+        rig.prompts.defaultAnswer = true;
+        rig.prompts.files = {rig.file("EXPORT").toStdString()};
+        if (auto* button = rig.find<QPushButton>(control.data()))
+            button->click();
+        else
+            rig.trigger(control.data());
+        QVERIFY2(filesOf(rig.dir()) == before, control.data());
+        QVERIFY2(rig.find<QPlainTextEdit>("Text1")->toPlainText().endsWith(
+                     QStringLiteral("\nSimulation : rien n'a été écrit dans %1.").arg(rig.dir())),
+                 control.data());
+    }
+}
+
+// In "Comptes", a new account shows no old login; the search ignores accents and
+// case and the counts follow it; a file that cannot be opened is said in French;
+// « Fermer » closes the window.
+void ReviewWindow::comptesSearchCountsCloseAndFilesThatCannotOpen() {
+    WindowRig rig;
+    guitest::writeBytes(rig.file("ComptesAajouter.txt"),
+                        "MOREAU;H\xC9L\xC8NE;c3a;moreau.helene;moreau.helene;pw1;;;;;;\r\n"
+                        "PETIT;Lucas;c4b;petit.lucas;petit.lucas;pw2;;;;;;\r\n");
+    guitest::writeBytes(rig.file("ComptesAmodifier.txt"),
+                        "DURAND;H\xE9l\xE8ne;c3a;h.durand;durand.helene;;;;;;;\r\n");
+    QPointer<gui::ComptesWindow> w = rig.window->showAccounts();
+    QCOMPARE(cell(w->model(), 0, 4), QString());
+    QCOMPARE(cell(w->model(), 2, 4), QStringLiteral("h.durand"));
+    for (const QString& text : {QStringLiteral("helene"), QStringLiteral("HÉLÈNE")}) {
+        w->findChild<QLineEdit*>("recherche")->setText(text);
+        QCOMPARE(w->proxy()->rowCount(), 2);
+        QCOMPARE(w->findChild<QLabel*>("compteurs")->text(),
+                 QStringLiteral("création : 1 — modification : 1 — suppression : 0 — "
+                                "responsabilités : 0 — comptes affichés : 2 sur 3"));
+    }
+    QFile::remove(rig.file("ComptesAmodifier.txt"));
+    w->openRow(1);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", rig.dir().toLocal8Bit()); // no text editor to be found
+    w->openRow(0);
+    qputenv("PATH", path);
+    const std::string start =
+        modvesk::ansi("Impossible d'ouvrir le fichier ") + rig.dir().toStdString();
+    QCOMPARE(rig.prompts.messageTexts(),
+             (std::vector<std::string>{
+                 start + "/ComptesAmodifier.txt : il n'existe plus.",
+                 start + modvesk::ansi(
+                             "/ComptesAajouter.txt : aucun éditeur de texte n'a été trouvé.")}));
+    w->findChild<QPushButton*>("fermer")->click();
+    QTRY_VERIFY(!w || !w->isVisible());
 }
 
 QTEST_MAIN(ReviewWindow)

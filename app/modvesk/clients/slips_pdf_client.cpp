@@ -47,7 +47,8 @@ bool write(const std::filesystem::path& path, const std::vector<SlipLines>& slip
     std::vector<rolvane_slip> raw;
     raw.reserve(slips.size());
     for (const auto& s : slips)
-        raw.push_back({s.name.c_str(), s.group.c_str(), s.login.c_str(), s.password.c_str()});
+        raw.push_back({s.name.c_str(), s.group.c_str(), s.login.c_str(), s.password.c_str(),
+                       s.startsGroup ? 1 : 0});
     return fn(path.c_str(), raw.data(), raw.size(), school.c_str()) == 1;
 }
 

@@ -12,9 +12,11 @@ namespace slipspdf {
 // The module's file name, for the messages.
 inline constexpr const char* kFileName = "rolvane-slips-pdf.so";
 
-// One slip's lines, in UTF-8.
+// One slip's lines, in UTF-8, and whether it is the first of its class (it then
+// starts a new page).
 struct SlipLines {
     std::string name, group, login, password;
+    bool startsGroup = false;
 };
 
 // True when the module is loaded (loading it on the first call).

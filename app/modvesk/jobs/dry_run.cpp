@@ -149,4 +149,8 @@ std::string DryRunFolder::originalPaths(std::string text) const {
     return text;
 }
 
+std::string simulationLine(const std::string& dir) {
+    return "Simulation : rien n'a été écrit dans " + dir + ".";
+}
+
 } // namespace modvesk

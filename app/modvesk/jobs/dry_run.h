@@ -48,4 +48,8 @@ class DryRunFolder {
     bool incomplete_ = false;
 };
 
+// The line that ends the log of a job run in a dry run (UTF-8), `dir` being the
+// program's folder as it was named: "Simulation : rien n'a été écrit dans DIR."
+std::string simulationLine(const std::string& dir);
+
 } // namespace modvesk

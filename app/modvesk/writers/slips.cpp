@@ -102,11 +102,13 @@ bool writeSlipsPdf(const fs::path& path, const std::vector<const Slip*>& slips,
                    const std::string& rne) {
     std::vector<slipspdf::SlipLines> lines;
     lines.reserve(slips.size());
-    for (const Slip* slip : slips)
+    for (size_t i = 0; i < slips.size(); ++i) {
+        const Slip* slip = slips[i];
         lines.push_back(
             {utf8(slip->name),
              slip->group == "profs" ? "Professeur" : "Classe : " + utf8(Upper(slip->group)),
-             utf8(slip->login), utf8(slip->password)});
+             utf8(slip->login), utf8(slip->password), i > 0 && slip->group != slips[i - 1]->group});
+    }
     return WriteThroughTemporary(
         path, [&](const fs::path& temp) { return slipspdf::write(temp, lines, utf8(rne)); },
         FileMode::Private);

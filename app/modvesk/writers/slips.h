@@ -37,7 +37,8 @@ std::vector<SlipGroup> pupilSlips(const std::filesystem::path& dir);
 // The new teacher accounts of `dir` that have a password, in file order.
 SlipGroup teacherSlips(const std::filesystem::path& dir);
 
-// Writes the slips as a PDF; `rne` ("" when unknown) is printed on each slip.
+// Writes the slips as a PDF, each group (class) from the top of a new page;
+// `rne` ("" when unknown) is printed on each slip.
 // The PDF is written to a temporary file of the same folder renamed over `path`
 // (a symbolic link there is replaced, never written through). False when the
 // file could not be written.
