@@ -3,11 +3,11 @@
 // half of them already on the server), built in an update against the real
 // library. Nothing may cost a scan of all persons per person, so ten times the
 // persons should take about ten times as long; the ratio must stay under 12.
-#include "builders.h"
+#include "accounts/builders.h"
+#include "clients/vandrel_client.h"
 #include "cpu_time.h"
 #include "model.h"
 #include "school.h"
-#include "vandrel_client.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -8,7 +8,7 @@
 // same keys taken in key order, as a job reading a sorted list does. Once the
 // store outgrows the processor's caches, a lookup also pays for reading its
 // hash slot and its entry from memory, which the number of steps does not show.
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
 
 #include <algorithm>
 #include <chrono>

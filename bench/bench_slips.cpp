@@ -7,8 +7,8 @@
 #include "cpu_time.h"
 #include "model.h"
 #include "school.h"
-#include "slips.h"
-#include "text.h"
+#include "text/text.h"
+#include "writers/slips.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -20,10 +20,10 @@
 // file system's inode allocator happens to cost that day, which is not the job's
 // own work.
 #include "cpu_time.h"
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "model.h"
 #include "school.h"
-#include "text.h"
+#include "text/text.h"
 
 #include <fcntl.h>
 #include <malloc.h>

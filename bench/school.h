@@ -4,7 +4,7 @@
 // or are cut, as in a district's largest schools.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -7,11 +7,11 @@
 // account files end in CR LF; whatever the values hold, every pupil line has its
 // twelve fields and a group that is not the teachers', and every teacher line its
 // sixteen.
-#include "component_client.h"
+#include "clients/component_client.h"
+#include "clients/vandrel_client.h"
 #include "fuzz_support.h"
-#include "jobs.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "jobs/jobs.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <memory>

@@ -2,8 +2,8 @@
 // header is read and checked as a job does, and the three record loops run over
 // it. Every record handed to a handler holds exactly R characters, and no loop
 // hands over more records than the file can hold (plus the final double read).
-#include "dbase_reader.h"
 #include "fuzz_support.h"
+#include "sources/dbase_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace modvesk;

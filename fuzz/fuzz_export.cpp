@@ -2,11 +2,11 @@
 // of old accounts (the real vandrel1.dlp, loaded as the program loads it). Read
 // only, it registers nothing; read for real, the first data line's account is
 // then found under its name key with its group and login.
-#include "export_reader.h"
+#include "clients/vandrel_client.h"
 #include "fuzz_support.h"
-#include "source_text.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "sources/export_reader.h"
+#include "text/source_text.h"
+#include "text/text.h"
 
 namespace {
 

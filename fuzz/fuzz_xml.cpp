@@ -5,7 +5,7 @@
 // gives the same answer, and the texts handed on are Windows-1252 without NUL
 // bytes, as the builders expect.
 #include "fuzz_support.h"
-#include "siecle_reader.h"
+#include "sources/siecle_reader.h"
 
 #include <string>
 #include <string_view>

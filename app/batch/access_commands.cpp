@@ -6,8 +6,8 @@
 #include "job_registry.h"
 #include "options.h"
 
-#include "access_export.h"
-#include "text.h"
+#include "jobs/access_export.h"
+#include "text/text.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "batch_dialogs.h"
 
-#include "text.h"
+#include "text/text.h"
 
 namespace batch {
 

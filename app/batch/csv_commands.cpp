@@ -4,9 +4,9 @@
 #include "job_registry.h"
 #include "options.h"
 
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "model.h"
-#include "text.h"
+#include "text/text.h"
 
 namespace batch {
 

@@ -5,9 +5,9 @@
 #include "options.h"
 #include "simulation.h"
 
-#include "component_client.h"
+#include "clients/component_client.h"
 #include "model.h"
-#include "text.h"
+#include "text/text.h"
 
 #include "rolvane_version.h"
 

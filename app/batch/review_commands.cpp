@@ -4,10 +4,10 @@
 #include "job_registry.h"
 #include "options.h"
 
-#include "account_rows.h"
+#include "jobs/account_rows.h"
 #include "model.h"
-#include "slips.h"
-#include "text.h"
+#include "text/text.h"
+#include "writers/slips.h"
 
 #include <iostream>
 

@@ -3,7 +3,7 @@
 #include "job_registry.h"
 #include "options.h"
 
-#include "jobs.h"
+#include "jobs/jobs.h"
 
 namespace batch {
 

@@ -2,7 +2,7 @@
 // the files its options name), prints what it would have done, and the copy goes.
 #pragma once
 
-#include "dry_run.h"
+#include "jobs/dry_run.h"
 
 #include <memory>
 #include <signal.h>

@@ -4,8 +4,8 @@
 #include "job_registry.h"
 #include "options.h"
 
-#include "teacher_tools.h"
-#include "text.h"
+#include "jobs/teacher_tools.h"
+#include "text/text.h"
 
 #include <algorithm>
 

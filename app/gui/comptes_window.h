@@ -6,7 +6,7 @@
 // line.
 #pragma once
 
-#include "account_rows.h"
+#include "jobs/account_rows.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>

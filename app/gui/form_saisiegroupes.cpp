@@ -2,7 +2,7 @@
 // will be responsible for.
 #include "forms.h"
 
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "qt_text.h"
 
 #include <QGridLayout>

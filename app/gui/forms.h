@@ -4,8 +4,8 @@
 // its handlers.
 #pragma once
 
+#include "jobs/teacher_tools.h"
 #include "model.h"
-#include "teacher_tools.h"
 
 #include <QDialog>
 

@@ -6,7 +6,7 @@
 // still there when the menu item is used again.
 #pragma once
 
-#include "access_export.h"
+#include "jobs/access_export.h"
 #include "model.h"
 
 #include <QDialog>

@@ -3,7 +3,7 @@
 // so they are converted with the file-name encoding, not the code page.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 #include <QFile>
 #include <QString>

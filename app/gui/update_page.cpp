@@ -1,6 +1,6 @@
 #include "update_page.h"
 
-#include "text.h"
+#include "text/text.h"
 
 #include <filesystem>
 

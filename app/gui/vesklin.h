@@ -3,10 +3,10 @@
 // every command on it, and answers the job code's Dialogs calls.
 #pragma once
 
-#include "component_client.h"
-#include "dry_run.h"
+#include "clients/component_client.h"
+#include "jobs/dry_run.h"
 #include "model.h"
-#include "slips.h"
+#include "writers/slips.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>

@@ -3,12 +3,12 @@
 // controls.
 #include "vesklin.h"
 
-#include "access_export.h"
-#include "jobs.h"
+#include "clients/vandrel_client.h"
+#include "jobs/access_export.h"
+#include "jobs/jobs.h"
+#include "jobs/teacher_tools.h"
 #include "qt_text.h"
-#include "teacher_tools.h"
 #include "update_page.h"
-#include "vandrel_client.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -3,11 +3,11 @@
 // itself.
 #include "vesklin.h"
 
-#include "files.h"
 #include "forms.h"
 #include "frmaccess.h"
 #include "qt_text.h"
 #include "screen_prompts.h"
+#include "text/files.h"
 
 #include <QApplication>
 #include <QGuiApplication>

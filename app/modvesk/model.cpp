@@ -1,7 +1,7 @@
 #include "model.h"
 
-#include "files.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 namespace modvesk {
 

@@ -4,10 +4,10 @@
 // the tests each give a Session its dialogs and read the model back.
 #pragma once
 
-#include "bilan.h"
-#include "files.h"
-#include "server_accounts.h"
-#include "sorted_list.h"
+#include "accounts/server_accounts.h"
+#include "accounts/sorted_list.h"
+#include "jobs/bilan.h"
+#include "text/files.h"
 
 #include <array>
 #include <deque>

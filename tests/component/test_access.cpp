@@ -1,8 +1,8 @@
 // The component's Access methods on the real databases of the shared corpus,
 // compared with what the mdbtools programs print for the same files.
-#include "component_client.h"
+#include "clients/component_client.h"
 #include "corpus.h"
-#include "text.h"
+#include "text/text.h"
 
 #include <cstdio>
 #include <filesystem>

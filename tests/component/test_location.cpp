@@ -1,6 +1,6 @@
 // Where the program finds the component. This test program lives apart from the
 // build's bin folder, so the component is not next to it.
-#include "component_client.h"
+#include "clients/component_client.h"
 
 #include <cstdlib>
 #include <filesystem>

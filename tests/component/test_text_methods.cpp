@@ -1,6 +1,6 @@
 // The component's text methods and its creation, through the program's client.
-#include "component_client.h"
-#include "text.h"
+#include "clients/component_client.h"
+#include "text/text.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // their widgets.
 #include "gui_fixture.h"
 
-#include "text.h"
+#include "text/text.h"
 
 #include <QAction>
 #include <QDir>

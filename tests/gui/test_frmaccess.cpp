@@ -3,11 +3,11 @@
 // files, "Quitter" keeping the lists, and the form without the scripting component.
 #include "gui_fixture.h"
 
-#include "component_client.h"
+#include "clients/component_client.h"
 #include "corpus.h"
 #include "expected_files.h"
 #include "screen_prompts.h"
-#include "text.h"
+#include "text/text.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 
 #include "program_dir.h"
 #include "screen_prompts.h"
-#include "text.h"
+#include "text/text.h"
 #include "update_page.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "gui_fixture.h"
 
 #include "comptes_window.h"
-#include "text.h"
+#include "text/text.h"
 
 #include <QCheckBox>
 #include <QDir>

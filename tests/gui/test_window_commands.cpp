@@ -2,9 +2,9 @@
 // sources, with the dialogs answered by the test.
 #include "gui_fixture.h"
 
+#include "clients/vandrel_client.h"
 #include "expected_files.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "text/text.h"
 
 #include <QAction>
 #include <QDir>

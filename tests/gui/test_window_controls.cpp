@@ -2,7 +2,7 @@
 // accessible name, the menus in order, the start-up message, the directory shown.
 #include "gui_fixture.h"
 
-#include "text.h"
+#include "text/text.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // working folder, and file reading.
 #pragma once
 
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The Access export window's job code on the real databases of the shared corpus:
 // the table and field choice, "RAZ", "Valider" with and without the account files,
 // the failures the form reports, and an Access table turned into account files.
-#include "access_export.h"
-#include "component_client.h"
+#include "clients/component_client.h"
+#include "clients/vandrel_client.h"
 #include "corpus.h"
 #include "expected_files.h"
-#include "files.h"
+#include "jobs/access_export.h"
 #include "session_fixture.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

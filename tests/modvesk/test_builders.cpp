@@ -1,10 +1,10 @@
-#include "builders.h"
+#include "accounts/builders.h"
 
+#include "clients/vandrel_client.h"
 #include "gep_records.h"
-#include "gep_worker.h"
+#include "jobs/gep_worker.h"
 #include "session_fixture.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

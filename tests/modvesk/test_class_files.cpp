@@ -1,7 +1,7 @@
-#include "files.h"
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

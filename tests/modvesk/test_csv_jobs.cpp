@@ -1,11 +1,11 @@
 // The CSV account jobs: the source-file step, creation, the update against an
 // EXPORT file and the library check.
-#include "component_client.h"
+#include "clients/component_client.h"
+#include "clients/vandrel_client.h"
 #include "expected_files.h"
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

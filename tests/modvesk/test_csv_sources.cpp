@@ -1,13 +1,13 @@
 // The CSV sources: whole-file reading, SCONET recognition and mending, and the
 // conversion of ELEVES.CSV / PROFS.CSV into the import files.
-#include "csv_sources.h"
+#include "sources/csv_sources.h"
 
-#include "component_client.h"
+#include "clients/component_client.h"
 #include "expected_files.h"
-#include "files.h"
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "dbase_reader.h"
+#include "sources/dbase_reader.h"
 
 #include "corpus.h"
 #include "dbf_tables.h"
-#include "files.h"
 #include "scripted_dialogs.h"
 #include "session_fixture.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

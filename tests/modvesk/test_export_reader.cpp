@@ -1,8 +1,8 @@
-#include "export_reader.h"
+#include "sources/export_reader.h"
 
+#include "clients/vandrel_client.h"
 #include "session_fixture.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "files.h"
-#include "job_steps.h"
+#include "jobs/job_steps.h"
 #include "model.h"
-#include "source_text.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/source_text.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Inputs found by the fuzz targets of fuzz/ that once broke a job, kept as cases.
-#include "jobs.h"
-#include "login.h"
+#include "accounts/login.h"
+#include "jobs/jobs.h"
 
+#include "clients/vandrel_client.h"
 #include "session_fixture.h"
-#include "vandrel_client.h"
 
 #include <gtest/gtest.h>
 

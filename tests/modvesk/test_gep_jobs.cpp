@@ -1,11 +1,11 @@
 // The GEP jobs end to end on the sample school (tables written by shapelib),
 // through the job code with scripted dialogs.
+#include "clients/vandrel_client.h"
 #include "dbf_tables.h"
-#include "files.h"
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,14 +3,14 @@
 // file without its class column, EXPORT lines of every width. The jobs run to
 // their closing line, ELEVES.CSV is only ever replaced whole, and an update never
 // runs on an EXPORT file it cannot read.
-#include "component_client.h"
+#include "clients/component_client.h"
+#include "clients/vandrel_client.h"
 #include "expected_files.h"
-#include "export_reader.h"
-#include "files.h"
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "sources/export_reader.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

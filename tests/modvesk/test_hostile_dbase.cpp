@@ -5,10 +5,10 @@
 // line), and never touches the tables themselves.
 #include "corpus.h"
 #include "dbf_tables.h"
-#include "files.h"
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

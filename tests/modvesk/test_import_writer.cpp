@@ -1,8 +1,8 @@
-#include "import_writer.h"
+#include "writers/import_writer.h"
 
 #include "expected_files.h"
 #include "session_fixture.h"
-#include "text.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 
@@ -72,13 +72,18 @@ TEST_F(ImportWriter, EmptyListsGiveTheHeaderAloneAndNoTeacherFile) {
     EXPECT_EQ(s.job.lastPersonIndex, -1);
 }
 
-TEST_F(ImportWriter, RoutingLooksForLowerCaseProfsOnly) {
+// Only the group field, lower-case "profs", makes a teacher line: a pupil whose
+// password or first name reads "profs" stays in the pupils' file.
+TEST_F(ImportWriter, RoutingLooksAtTheGroupForLowerCaseProfsOnly) {
     const std::string upper = "GAMMA;GUY;PROFS;gamma.guy;gamma.guy;1;;;;;;";
+    const std::string password = "EPSILON;EVE;c3a;epsilon.eve;epsilon.eve;profs;;;;;;";
+    const std::string firstName = "ZETA;profs;c3a;zeta.profs;zeta.profs;2;;;;;;";
     const std::string pupilInProfs = "DELTA;DAN;profs;delta.dan;delta.dan;050505;;;;;;";
-    s.win.LstTri2.add(upper);
-    s.win.LstTri2.add(pupilInProfs);
+    for (const auto& line : {upper, password, firstName, pupilInProfs})
+        s.win.LstTri2.add(line);
     write();
-    EXPECT_EQ(readFile("ComptesAajouter.txt"), header() + upper + "\r\n\r\n");
+    EXPECT_EQ(readFile("ComptesAajouter.txt"),
+              header() + firstName + "\r\n" + upper + "\r\n" + password + "\r\n\r\n");
     EXPECT_EQ(readFile("ComptesProfsAajouter.txt"), pupilInProfs + "\r\n\r\n");
 }
 
@@ -97,14 +102,14 @@ TEST_F(ImportWriter, CommaFormGoesToElevesOrStagiairesAndProfs) {
     s.win.LstTri2.add("BETA,BOB,c4b,040506");
     s.win.LstTri2.add("ALPHA,ANNE,c3a,010203");
     s.win.LstTri2.add("CARRE,c,profs,1234567");
+    s.win.LstTri2.add("DURAND,ANNE,c5a,profs");
     write();
-    EXPECT_EQ(readFile("eleves.txt"),
-              header() + "ALPHA,ANNE,c3a,010203\r\nBETA,BOB,c4b,040506\r\n");
+    EXPECT_EQ(readFile("eleves.txt"), header() + "ALPHA,ANNE,c3a,010203\r\nBETA,BOB,c4b,040506\r\n"
+                                                 "DURAND,ANNE,c5a,profs\r\n");
     EXPECT_EQ(readFile("PROFS.TXT"), "CARRE,c,profs,1234567\r\n");
     long count = 1;
     WriteImportFiles(s, count, "f_ele.dbf", "", true);
-    EXPECT_EQ(readFile("stagiaires.txt"),
-              header() + "ALPHA,ANNE,c3a,010203\r\nBETA,BOB,c4b,040506\r\n");
+    EXPECT_EQ(readFile("stagiaires.txt"), readFile("eleves.txt"));
 }
 
 TEST_F(ImportWriter, NothingIsWrittenWithoutEitherSource) {

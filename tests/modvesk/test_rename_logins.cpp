@@ -1,9 +1,9 @@
 // Renaming of the logins of an EXPORT file between Nom.Prénom and Prénom.Nom.
-#include "rename_logins.h"
+#include "jobs/rename_logins.h"
 
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The SIECLE / STS-web jobs on the sample school through the job code, with a
 // fixed random source so that the staff passwords are known.
-#include "files.h"
-#include "jobs.h"
-#include "passwords.h"
+#include "accounts/passwords.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

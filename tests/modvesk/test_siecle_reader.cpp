@@ -1,9 +1,9 @@
 // The SIECLE / STS-web reader on small documents, and the helpers of their jobs:
 // codes, dates and staff passwords.
-#include "passwords.h"
-#include "siecle_jobs.h"
-#include "siecle_reader.h"
-#include "text.h"
+#include "accounts/passwords.h"
+#include "jobs/siecle_jobs.h"
+#include "sources/siecle_reader.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

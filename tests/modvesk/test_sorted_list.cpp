@@ -1,5 +1,5 @@
-#include "sorted_list.h"
-#include "text.h"
+#include "accounts/sorted_list.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The teacher tools: group responsibilities (profsresp) and deletion of teacher
 // accounts (frcmptesprofs), on an EXPORT file, through the real library; and the
 // two batch jobs that play those forms.
+#include "accounts/remplit_liste.h"
+#include "clients/vandrel_client.h"
 #include "expected_files.h"
-#include "files.h"
-#include "jobs.h"
-#include "remplit_liste.h"
+#include "jobs/jobs.h"
+#include "jobs/teacher_tools.h"
 #include "session_fixture.h"
-#include "teacher_tools.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Trainee accounts: the group form, the builder and the whole job.
-#include "trainees.h"
+#include "jobs/trainees.h"
 
+#include "clients/vandrel_client.h"
 #include "expected_files.h"
-#include "jobs.h"
+#include "jobs/jobs.h"
 #include "session_fixture.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

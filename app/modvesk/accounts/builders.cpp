@@ -1,9 +1,9 @@
-#include "builders.h"
+#include "accounts/builders.h"
 
-#include "login.h"
-#include "passwords.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "accounts/login.h"
+#include "accounts/passwords.h"
+#include "clients/vandrel_client.h"
+#include "text/text.h"
 
 #include <initializer_list>
 #include <optional>

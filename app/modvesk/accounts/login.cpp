@@ -1,8 +1,8 @@
-#include "login.h"
+#include "accounts/login.h"
 
-#include "files.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <array>

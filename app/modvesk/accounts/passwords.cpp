@@ -1,4 +1,4 @@
-#include "passwords.h"
+#include "accounts/passwords.h"
 
 #include <cerrno>
 #include <random>

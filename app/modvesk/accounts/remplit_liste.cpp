@@ -1,6 +1,6 @@
-#include "remplit_liste.h"
+#include "accounts/remplit_liste.h"
 
-#include "text.h"
+#include "text/text.h"
 
 namespace modvesk {
 

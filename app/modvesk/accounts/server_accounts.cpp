@@ -1,6 +1,6 @@
-#include "server_accounts.h"
+#include "accounts/server_accounts.h"
 
-#include "text.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <unordered_set>

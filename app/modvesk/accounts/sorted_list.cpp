@@ -1,6 +1,6 @@
-#include "sorted_list.h"
+#include "accounts/sorted_list.h"
 
-#include "text.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,11 @@
 // The program's side of the scripting component: the identifier is mapped to the
 // component's file, which is loaded with dlopen and called through the functions
 // of component/pythrolvane.h, resolved by name.
-#include "component_client.h"
+#include "clients/component_client.h"
 
 #include "../../component/pythrolvane.h"
-#include "module_folders.h"
-#include "text.h"
+#include "clients/module_folders.h"
+#include "text/text.h"
 
 #include <cstdlib>
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-#include "module_folders.h"
+#include "clients/module_folders.h"
 
 #include <unistd.h>
 

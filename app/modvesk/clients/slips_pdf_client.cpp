@@ -1,6 +1,6 @@
-#include "slips_pdf_client.h"
+#include "clients/slips_pdf_client.h"
 
-#include "module_folders.h"
+#include "clients/module_folders.h"
 #include "slips_pdf.h"
 
 #include <dlfcn.h>

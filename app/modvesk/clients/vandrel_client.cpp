@@ -1,9 +1,9 @@
 // The program's side of the boundary with vandrel1.dlp: finds the library by its
 // file name, loads it at the first call, resolves each operation at its own first
 // call and calls it with the caller's own string bytes.
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
 
-#include "module_folders.h"
+#include "clients/module_folders.h"
 #include "vandrel1.h"
 
 #include <dlfcn.h>

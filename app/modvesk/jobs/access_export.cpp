@@ -1,14 +1,14 @@
 // The Access export window frmaccess and its job: an Access table, read through the
 // scripting component, becomes a CSV file and, on request, ELEVES.CSV and the
 // Kwartz account files.
-#include "access_export.h"
+#include "jobs/access_export.h"
 
-#include "component_client.h"
-#include "files.h"
-#include "jobs.h"
-#include "remplit_liste.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "accounts/remplit_liste.h"
+#include "clients/component_client.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <system_error>
 

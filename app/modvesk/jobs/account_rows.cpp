@@ -1,7 +1,7 @@
-#include "account_rows.h"
+#include "jobs/account_rows.h"
 
-#include "files.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,8 +1,8 @@
-#include "bilan.h"
+#include "jobs/bilan.h"
 
-#include "files.h"
 #include "model.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 namespace modvesk {
 

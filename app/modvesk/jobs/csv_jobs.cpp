@@ -1,13 +1,13 @@
 // The two CSV account jobs of the file menu: first creation of the accounts from
 // ELEVES.CSV and PROFS.CSV, and the yearly update against the server's EXPORT file.
-#include "csv_jobs.h"
+#include "jobs/csv_jobs.h"
 
-#include "csv_sources.h"
-#include "export_reader.h"
-#include "files.h"
-#include "jobs.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "sources/csv_sources.h"
+#include "sources/export_reader.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <system_error>
 

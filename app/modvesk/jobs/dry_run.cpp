@@ -1,6 +1,6 @@
-#include "dry_run.h"
+#include "jobs/dry_run.h"
 
-#include "text.h"
+#include "text/text.h"
 
 #include <cstdint>
 #include <stdexcept>

@@ -1,15 +1,15 @@
 // The menu commands of the GEP jobs: account creation, its B2I form, the update
 // against the server's EXPORT file, and the button that runs the worker alone.
-#include "gep_jobs.h"
+#include "jobs/gep_jobs.h"
 
-#include "gep_worker.h"
+#include "jobs/gep_worker.h"
 
-#include "export_reader.h"
-#include "files.h"
-#include "jobs.h"
-#include "settings_checks.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "jobs/settings_checks.h"
+#include "sources/export_reader.h"
+#include "text/files.h"
+#include "text/text.h"
 
 namespace modvesk {
 

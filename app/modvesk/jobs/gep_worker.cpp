@@ -1,15 +1,15 @@
 // The GEP worker: reads the GEP tables of one or two establishments, hands every
 // record to its handler or builder, writes the import files, the class list, the
 // per-class files and GROUPES.TXT.
-#include "gep_worker.h"
+#include "jobs/gep_worker.h"
 
-#include "builders.h"
-#include "dbase_reader.h"
-#include "files.h"
-#include "import_writer.h"
-#include "jobs.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "accounts/builders.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "sources/dbase_reader.h"
+#include "text/files.h"
+#include "text/text.h"
+#include "writers/import_writer.h"
 
 #include <memory>
 #include <unordered_set>

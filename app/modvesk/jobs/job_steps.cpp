@@ -1,14 +1,14 @@
 // Steps that every account job shares: clearing the last run's outputs, the
 // library check, and the closing line of the log box.
-#include "job_steps.h"
+#include "jobs/job_steps.h"
 
-#include "csv_sources.h"
-#include "export_reader.h"
-#include "files.h"
-#include "settings_checks.h"
-#include "shell.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
+#include "jobs/settings_checks.h"
+#include "jobs/shell.h"
+#include "sources/csv_sources.h"
+#include "sources/export_reader.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <ctime>
 #include <fcntl.h>

@@ -1,14 +1,14 @@
 // Renaming of every login of the server's EXPORT file between the two name orders:
 // the two parts around the first dot change places, and the result is written as
 // accounts to modify.
-#include "rename_logins.h"
+#include "jobs/rename_logins.h"
 
-#include "export_reader.h"
-#include "files.h"
-#include "jobs.h"
-#include "source_text.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "sources/export_reader.h"
+#include "text/files.h"
+#include "text/source_text.h"
+#include "text/text.h"
 
 namespace modvesk {
 

@@ -1,8 +1,8 @@
-#include "settings_checks.h"
+#include "jobs/settings_checks.h"
 
-#include "export_reader.h"
-#include "job_steps.h"
-#include "text.h"
+#include "jobs/job_steps.h"
+#include "sources/export_reader.h"
+#include "text/text.h"
 
 namespace modvesk {
 

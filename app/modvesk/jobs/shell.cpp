@@ -1,11 +1,11 @@
 // Commands of the main window that do no account work: the help text, the
 // clean-up of the directory, the choice of the EXPORT file and the server option.
-#include "shell.h"
+#include "jobs/shell.h"
 
-#include "jobs.h"
+#include "jobs/jobs.h"
 
-#include "files.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 namespace modvesk {
 

@@ -1,21 +1,21 @@
 // The SIECLE / STS-web jobs: the XML exports of the program's folder are told by
 // their root element, read whole before anything is deleted, then handed to the
 // GEP builders in the GEP worker's order (staff, then pupils).
-#include "siecle_jobs.h"
+#include "jobs/siecle_jobs.h"
 
-#include "builders.h"
-#include "csv_sources.h"
-#include "export_reader.h"
-#include "files.h"
-#include "gep_worker.h"
-#include "import_writer.h"
-#include "jobs.h"
-#include "login.h"
-#include "passwords.h"
-#include "settings_checks.h"
-#include "siecle_reader.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "accounts/builders.h"
+#include "accounts/login.h"
+#include "accounts/passwords.h"
+#include "clients/vandrel_client.h"
+#include "jobs/gep_worker.h"
+#include "jobs/jobs.h"
+#include "jobs/settings_checks.h"
+#include "sources/csv_sources.h"
+#include "sources/export_reader.h"
+#include "sources/siecle_reader.h"
+#include "text/files.h"
+#include "text/text.h"
+#include "writers/import_writer.h"
 
 namespace modvesk {
 

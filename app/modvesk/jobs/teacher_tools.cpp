@@ -1,13 +1,13 @@
 // The teacher tools: group responsibilities and deletion of teacher accounts.
-#include "teacher_tools.h"
+#include "jobs/teacher_tools.h"
 
-#include "export_reader.h"
-#include "files.h"
-#include "jobs.h"
-#include "remplit_liste.h"
-#include "source_text.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "accounts/remplit_liste.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "sources/export_reader.h"
+#include "text/files.h"
+#include "text/source_text.h"
+#include "text/text.h"
 
 #include <system_error>
 

@@ -1,18 +1,18 @@
 // The trainee job: a list of names copied in as STAGIAIRES.CSV, the group form
 // saisiegroupes, and one account per name in the group typed there.
-#include "trainees.h"
+#include "jobs/trainees.h"
 
-#include "builders.h"
-#include "csv_sources.h"
-#include "export_reader.h"
-#include "files.h"
-#include "import_writer.h"
-#include "jobs.h"
-#include "login.h"
-#include "passwords.h"
-#include "source_text.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "accounts/builders.h"
+#include "accounts/login.h"
+#include "accounts/passwords.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "sources/csv_sources.h"
+#include "sources/export_reader.h"
+#include "text/files.h"
+#include "text/source_text.h"
+#include "text/text.h"
+#include "writers/import_writer.h"
 
 #include <algorithm>
 

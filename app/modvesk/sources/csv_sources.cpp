@@ -1,16 +1,16 @@
 // The CSV sources and their conversion into accounts: ELEVES.CSV (plain or SCONET)
 // and PROFS.CSV are read row by row and handed to the CSV builders, then the
 // import files are written.
-#include "csv_sources.h"
+#include "sources/csv_sources.h"
 
-#include "builders.h"
-#include "component_client.h"
-#include "files.h"
-#include "import_writer.h"
-#include "jobs.h"
-#include "source_text.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "accounts/builders.h"
+#include "clients/component_client.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "text/files.h"
+#include "text/source_text.h"
+#include "text/text.h"
+#include "writers/import_writer.h"
 
 namespace modvesk {
 

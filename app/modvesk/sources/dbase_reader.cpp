@@ -1,7 +1,7 @@
-#include "dbase_reader.h"
+#include "sources/dbase_reader.h"
 
-#include "files.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <cstdio>

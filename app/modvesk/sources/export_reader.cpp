@@ -1,10 +1,10 @@
-#include "export_reader.h"
+#include "sources/export_reader.h"
 
-#include "files.h"
-#include "jobs.h"
-#include "source_text.h"
-#include "text.h"
-#include "vandrel_client.h"
+#include "clients/vandrel_client.h"
+#include "jobs/jobs.h"
+#include "text/files.h"
+#include "text/source_text.h"
+#include "text/text.h"
 
 #include <algorithm>
 

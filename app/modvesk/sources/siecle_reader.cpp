@@ -3,11 +3,11 @@
 // part of the file after the pupils themselves. A document type declaration is
 // refused as soon as it is met: the exports never carry one, and the entities it
 // could declare would let a file of a few kilobytes expand into gigabytes.
-#include "siecle_reader.h"
+#include "sources/siecle_reader.h"
 
-#include "files.h"
-#include "source_text.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/source_text.h"
+#include "text/text.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>

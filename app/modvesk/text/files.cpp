@@ -1,6 +1,6 @@
-#include "files.h"
+#include "text/files.h"
 
-#include "text.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <atomic>

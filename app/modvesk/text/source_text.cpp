@@ -1,7 +1,7 @@
-#include "source_text.h"
+#include "text/source_text.h"
 
-#include "files.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <memory>
 #include <mutex>

@@ -4,7 +4,7 @@
 // become their plain Latin letters.
 #pragma once
 
-#include "text.h"
+#include "text/text.h"
 
 #include <filesystem>
 #include <string>

@@ -1,4 +1,4 @@
-#include "text.h"
+#include "text/text.h"
 
 #include <cstdint>
 #include <cstring>

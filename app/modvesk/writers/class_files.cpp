@@ -1,10 +1,10 @@
 // The per-class files: one file per class of the last GEP job, listing its
 // pupils with their passwords ("surname,first name,group,password").
-#include "class_files.h"
+#include "writers/class_files.h"
 
-#include "files.h"
-#include "jobs.h"
-#include "text.h"
+#include "jobs/jobs.h"
+#include "text/files.h"
+#include "text/text.h"
 
 #include <unordered_map>
 #include <unordered_set>

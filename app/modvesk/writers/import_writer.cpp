@@ -1,10 +1,9 @@
-#include "import_writer.h"
+#include "writers/import_writer.h"
 
-#include "files.h"
-#include "text.h"
+#include "text/files.h"
+#include "text/text.h"
 
-#include <algorithm>
-#include <functional>
+#include <string_view>
 
 namespace modvesk {
 
@@ -40,20 +39,31 @@ void appendText(Session& s, const std::string& name, const std::string& text, Fi
     if (!WriteLine(true, s.file(name), text, mode)) s.writeFailed(name);
 }
 
+// Whether the entry's group, its third `sep`-separated field, is the teachers'
+// "profs" (case counts). Only the group says so: a pupil whose password or name
+// reads "profs" stays a pupil.
+bool isTeacherEntry(std::string_view entry, char sep) {
+    size_t from = 0;
+    for (int field = 1; field < 3; ++field) {
+        from = entry.find(sep, from);
+        if (from == std::string_view::npos) return false;
+        ++from;
+    }
+    const size_t end = entry.find(sep, from);
+    return end != std::string_view::npos && entry.substr(from, end - from) == "profs";
+}
+
 // The teacher and pupil texts of a list: every entry's import part with CR LF,
-// the list's last entry first. A teacher entry is one that holds ";profs;"
-// (case counts); when `dropTeachers` is set teacher entries are left out.
+// the list's last entry first; when `dropTeachers` is set teacher entries are
+// left out.
 struct SplitTexts {
     std::string teachers, pupils;
 };
-constexpr std::string_view kTeacherGroup = ";profs;";
 
 SplitTexts splitReversed(const SortedList& list, bool dropTeachers) {
     SplitTexts out;
-    static const std::boyer_moore_horspool_searcher teacherGroup(kTeacherGroup.begin(),
-                                                                 kTeacherGroup.end());
     list.forEachBackward([&](const std::string& entry) {
-        const bool teacher = std::search(entry.begin(), entry.end(), teacherGroup) != entry.end();
+        const bool teacher = isTeacherEntry(entry, ';');
         if (teacher && dropTeachers) return;
         std::string& text = teacher ? out.teachers : out.pupils;
         text.append(entry, 0, entry.find('|')); // the import part
@@ -63,12 +73,12 @@ SplitTexts splitReversed(const SortedList& list, bool dropTeachers) {
 }
 
 // The comma form: the header into outName, then LstTri2 in list order, teachers
-// (",profs,") into PROFS.TXT and the others into outName.
+// (group "profs") into PROFS.TXT and the others into outName.
 void writeCommaForm(Session& s, const std::string& outName) {
     createWithHeader(s, outName, kNewAccounts);
     std::string pupils, teachers;
     s.win.LstTri2.forEach([&](const std::string& entry) {
-        std::string& text = entry.find(",profs,") != std::string::npos ? teachers : pupils;
+        std::string& text = isTeacherEntry(entry, ',') ? teachers : pupils;
         text += entry;
         text += CRLF;
     });

@@ -1,10 +1,10 @@
-#include "slips.h"
+#include "writers/slips.h"
 
-#include "account_rows.h"
-#include "files.h"
-#include "text.h"
+#include "jobs/account_rows.h"
+#include "text/files.h"
+#include "text/text.h"
 
-#include "slips_pdf_client.h"
+#include "clients/slips_pdf_client.h"
 
 #include <algorithm>
 #include <map>
