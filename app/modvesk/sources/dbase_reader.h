@@ -4,7 +4,7 @@
 // before any handler sees it. Only the current record is held in memory.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <filesystem>
 #include <functional>
