@@ -213,25 +213,25 @@ std::string GepField(const FieldTable& table, Family family, const std::string& 
     return Mid(record, start, table[static_cast<size_t>(k)][family].width);
 }
 
-void BuildGepPupil(Session& s, std::string& record, long& index) {
+BuildOutcome BuildGepPupil(Session& s, std::string& record, long& index) {
     FoldRecord(record, RecordKind::GepPupil);
     auto field = [&](long k) { return GepField(s.job.fieldTable, Pupils, record, k); };
-    BuildPupilFromFields(s, {field(1), field(2), field(3), field(5), field(40)}, index);
+    return BuildPupilFromFields(s, {field(1), field(2), field(3), field(5), field(40)}, index);
 }
 
-void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
+BuildOutcome BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
     const std::string identifier = Trim(BlankSeparators(fields.identifier));
     const std::string surname = CleanPupilSurname(fields.surname);
     const std::string firstName = CleanPupilFirstName(fields.firstName);
     const std::string date = Trim(BlankSeparators(fields.birthDate));
     const PupilClass cls = CleanPupilClass(fields.className);
-    s.job.skipReason = firstEmpty({{&surname, "nom vide"},
-                                   {&firstName, "prénom vide"},
-                                   {&date, "date de naissance vide"},
-                                   {&cls.group, "classe vide"}});
-    if (s.job.skipReason.empty())
-        s.job.skipReason = pupilRefusal({identifier, surname, firstName, date, cls.group}, cls);
-    if (!s.job.skipReason.empty()) return;
+    std::string reason = firstEmpty({{&surname, "nom vide"},
+                                     {&firstName, "prénom vide"},
+                                     {&date, "date de naissance vide"},
+                                     {&cls.group, "classe vide"}});
+    if (reason.empty())
+        reason = pupilRefusal({identifier, surname, firstName, date, cls.group}, cls);
+    if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
     NoteClass(s, cls.group);
     IdentitySearch search(s, identifier);
@@ -265,29 +265,30 @@ void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, cls.group);
+    return BuildOutcome::made();
 }
 
-void BuildGepTeacher(Session& s, std::string& record, long& index) {
+BuildOutcome BuildGepTeacher(Session& s, std::string& record, long& index) {
     FoldRecord(record, RecordKind::GepTeacher);
     auto field = [&](long k) { return GepField(s.job.fieldTable, Teachers, record, k); };
     const std::string identifier = Trim(BlankSeparators(field(2)));
     // A teacher no longer in service gets no account, and that is no fault of the row.
-    s.job.skipReason.clear();
-    if (!Trim(s.win.txtrne1).empty() && vandrel::presentID(identifier) != vandrel::kTrue) return;
+    if (!Trim(s.win.txtrne1).empty() && vandrel::presentID(identifier) != vandrel::kTrue)
+        return BuildOutcome::none("");
     const std::string staffNumber = Trim(BlankSeparators(field(3)));
     const std::string surname = CleanTeacherSurname(field(4));
     const std::string firstName = CleanTeacherFirstName(field(5));
-    s.job.skipReason = firstEmpty({{&surname, "nom vide"},
-                                   {&firstName, "prénom vide"},
-                                   {&staffNumber, "numéro d'identification vide"}});
-    if (s.job.skipReason.empty() && TooLong({identifier, staffNumber, surname, firstName}))
-        s.job.skipReason = ansi("champ trop long");
-    if (!s.job.skipReason.empty()) return;
-    BuildTeacherFromFields(s, {identifier, surname, firstName, Right(Upper(staffNumber), 7)},
-                           index);
+    std::string reason = firstEmpty({{&surname, "nom vide"},
+                                     {&firstName, "prénom vide"},
+                                     {&staffNumber, "numéro d'identification vide"}});
+    if (reason.empty() && TooLong({identifier, staffNumber, surname, firstName}))
+        reason = ansi("champ trop long");
+    if (!reason.empty()) return BuildOutcome::none(std::move(reason));
+    return BuildTeacherFromFields(s, {identifier, surname, firstName, Right(Upper(staffNumber), 7)},
+                                  index);
 }
 
-void BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index) {
+BuildOutcome BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index) {
     const std::string& identifier = fields.identifier;
     const std::string& surname = fields.surname;
     const std::string& firstName = fields.firstName;
@@ -321,22 +322,22 @@ void BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, "profs");
+    return BuildOutcome::made();
 }
 
-void BuildCsvPupil(Session& s, std::string& line, long& index) {
+BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvPupil);
     const std::string surname = CleanPupilSurname(NthField(1, line, ";"));
     const std::string firstName = CleanPupilFirstName(NthField(2, line, ";"));
     const PupilClass cls = CleanPupilClass(NthField(3, line, ";"));
     std::string dateField = BlankSeparators(NthField(4, line, ";"));
     const std::string date = Trim(FirstField(dateField, " "));
-    s.job.skipReason = firstEmpty({{&surname, "nom vide"},
-                                   {&firstName, "prénom vide"},
-                                   {&cls.group, "classe vide"},
-                                   {&date, "date de naissance vide"}});
-    if (s.job.skipReason.empty())
-        s.job.skipReason = pupilRefusal({surname, firstName, date, cls.group}, cls);
-    if (!s.job.skipReason.empty()) return;
+    std::string reason = firstEmpty({{&surname, "nom vide"},
+                                     {&firstName, "prénom vide"},
+                                     {&cls.group, "classe vide"},
+                                     {&date, "date de naissance vide"}});
+    if (reason.empty()) reason = pupilRefusal({surname, firstName, date, cls.group}, cls);
+    if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
     NoteClass(s, cls.group);
     const bool swap = s.win.chkinvdate;
@@ -371,20 +372,20 @@ void BuildCsvPupil(Session& s, std::string& line, long& index) {
         }
     }
     finishPerson(s, lp, filed ? &entry : nullptr, old, index, surname, cls.group);
+    return BuildOutcome::made();
 }
 
-void BuildCsvTeacher(Session& s, std::string& line, long& index) {
+BuildOutcome BuildCsvTeacher(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvTeacher);
     const std::string surname = CleanTeacherSurname(NthField(1, line, ";"));
     const std::string firstName = CleanTeacherFirstName(NthField(2, line, ";"));
     const std::string password = Lower(Trim(NthField(4, line, ";")));
-    s.job.skipReason = firstEmpty(
+    std::string reason = firstEmpty(
         {{&surname, "nom vide"}, {&firstName, "prénom vide"}, {&password, "mot de passe vide"}});
-    if (s.job.skipReason.empty() && TooLong({surname, firstName, password}))
-        s.job.skipReason = ansi("champ trop long");
-    if (s.job.skipReason.empty() && unwritablePassword(password))
-        s.job.skipReason = ansi("mot de passe avec un caractère interdit");
-    if (!s.job.skipReason.empty()) return;
+    if (reason.empty() && TooLong({surname, firstName, password})) reason = ansi("champ trop long");
+    if (reason.empty() && unwritablePassword(password))
+        reason = ansi("mot de passe avec un caractère interdit");
+    if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
     const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");
     storePerson(s, index, surname, firstName, password, lp, "profs");
@@ -410,6 +411,7 @@ void BuildCsvTeacher(Session& s, std::string& line, long& index) {
         }
     }
     finishPerson(s, lp, &entry, old, index, surname, "profs");
+    return BuildOutcome::made();
 }
 
 std::string CleanStructureCode(const std::string& code) {

@@ -12,7 +12,9 @@
 //
 // The record is changed in place by the folding of accented letters, apostrophes
 // and double quotes. `index` advances by one for every person that is not skipped
-// (a skipped person leaves no entry, no registry key and no report line).
+// (a skipped person leaves no entry, no registry key and no report line). Each
+// builder returns what it made of the record: an account, or the reason it made
+// none.
 // The library's registry must be open (creationCarnet); during an update
 // (job.UpdateMode) the server's EXPORT file must have been loaded.
 #pragma once
@@ -22,6 +24,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace modvesk {
 
@@ -31,6 +34,19 @@ namespace modvesk {
 // ("champ trop long").
 inline constexpr size_t kLongestValue = 200;
 bool TooLong(std::initializer_list<std::string_view> values);
+
+// What a builder made of one record: an account (the person took the next
+// index), or none and why: the first required field found empty or the value
+// refused, "" when the record is no fault of its own (a teacher no longer in
+// service).
+struct BuildOutcome {
+    bool account = false;
+    std::string reason;
+    static BuildOutcome made() { return {true, {}}; }
+    static BuildOutcome none(std::string why) { return {false, std::move(why)}; }
+    // A record that gives no account for a reason the Bilan shows.
+    bool refused() const { return !account && !reason.empty(); }
+};
 
 // Puts a class (a group: "c5e1") in front of the job's class list, each class
 // followed by one blank, unless the list already holds that very class (5E1 is
@@ -49,11 +65,11 @@ std::string GepField(const FieldTable& table, Family family, const std::string& 
 
 // A record of F_ELE.DBF / F_ELE2.DBF: identifier (field 1), surname (2), first
 // name (3), birth date AAAAMMJJ (5), class (40).
-void BuildGepPupil(Session& s, std::string& record, long& index);
+BuildOutcome BuildGepPupil(Session& s, std::string& record, long& index);
 // A record of F_IND.DBF / F_IND2.DBF: identifier (field 2), staff number (3),
 // surname (4), first name (5). Skipped when txtrne1 is set and the identifier is
 // not a teacher in service (presentID).
-void BuildGepTeacher(Session& s, std::string& record, long& index);
+BuildOutcome BuildGepTeacher(Session& s, std::string& record, long& index);
 
 // A pupil's fields as BuildGepPupil cuts them from its record, already folded
 // (FoldRecord with RecordKind::GepPupil), neither trimmed nor cleaned.
@@ -65,7 +81,7 @@ struct PupilFields {
 // What BuildGepPupil does once the record is cut: the same clean-up, reasons,
 // password, login, Kwartz 1.7 suffix and entry, for a pupil of any source that
 // has the fields of a GEP pupil.
-void BuildPupilFromFields(Session& s, const PupilFields& fields, long& index);
+BuildOutcome BuildPupilFromFields(Session& s, const PupilFields& fields, long& index);
 
 // A teacher who has passed the checks of his source: identifier (the key of his
 // responsible groups, genereGroupes), surname and first name cleaned
@@ -76,10 +92,10 @@ struct TeacherFields {
 };
 // The entry forms of a GEP teacher (group "profs", field 9 the responsible groups,
 // suffix ";;;;", description), for a teacher of any source that has them.
-void BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index);
+BuildOutcome BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index);
 // A line "nom;prénom;groupe;JJ/MM/AAAA" of ELEVES.CSV.
-void BuildCsvPupil(Session& s, std::string& line, long& index);
+BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index);
 // A line "nom;prénom;groupe profs;mot de passe" of PROFS.CSV.
-void BuildCsvTeacher(Session& s, std::string& line, long& index);
+BuildOutcome BuildCsvTeacher(Session& s, std::string& line, long& index);
 
 } // namespace modvesk

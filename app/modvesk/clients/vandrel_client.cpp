@@ -102,6 +102,17 @@ void fermercarnet() {
     if (fn) fn();
 }
 
+Registry Registry::open() {
+    creationCarnet();
+    Registry guard;
+    guard.open_ = true;
+    return guard;
+}
+
+Registry::~Registry() {
+    if (open_) fermercarnet();
+}
+
 void inserenom(const std::string& nameKey) {
     VANDREL_OPERATION(inserenom);
     if (fn) fn(nameKey.data());

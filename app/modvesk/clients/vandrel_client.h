@@ -29,9 +29,28 @@ void reloadFrom(const std::string& folder);
 constexpr int32_t kTrue = -1;
 constexpr int32_t kFalse = 0;
 
-// Name registry.
+// Name registry. The jobs open and close it through a Registry guard only.
 void creationCarnet();
 void fermercarnet();
+
+// Holds the name registry open: Registry::open() opens it (creationCarnet) and the
+// guard closes it (fermercarnet) when it goes, by whatever way the job ends. A
+// guard made empty, or moved from, holds nothing.
+class [[nodiscard]] Registry {
+  public:
+    Registry() = default;
+    [[nodiscard]] static Registry open();
+    Registry(Registry&& other) noexcept : open_(other.open_) { other.open_ = false; }
+    Registry& operator=(Registry&&) = delete;
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
+    ~Registry();
+    // True while the guard holds the registry open.
+    explicit operator bool() const { return open_; }
+
+  private:
+    bool open_ = false;
+};
 void inserenom(const std::string& nameKey);
 int32_t present(const std::string& nameKey);
 int32_t presentID(const std::string& identifier);

@@ -112,18 +112,19 @@ bool placePupilFile(Session& s, const std::string& chosen, const std::string& te
     return true;
 }
 
-// Checkwartz ticked: ELEVES.CSV, then the CSV conversion between creationCarnet
-// and fermercarnet, then the log box.
+// Checkwartz ticked: ELEVES.CSV, then the CSV conversion with the registry open,
+// then the log box (its reports written out first, so that one not written whole
+// gives the error line).
 void writeAccounts(Session& s, const std::string& chosen, const std::string& text) {
     if (placePupilFile(s, chosen, text)) {
         s.job.UpdateMode = false;
         s.win.Text1.clear();
         s.ui->redraw();
-        vandrel::creationCarnet();
+        const vandrel::Registry registry = vandrel::Registry::open();
         convertirBaseCSV(s);
-        vandrel::fermercarnet();
     }
     s.ui->refreshFileLists();
+    s.closeLineFiles();
     s.win.Text1 = closingLog(s);
     logBilan(s);
 }
@@ -179,7 +180,7 @@ void frmaccess_listchamps_Click(Session&, AccessForm& f) {
 }
 
 void frmaccess_Command1_Click(Session& s, AccessForm& f) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     s.ui->busy(true);
     s.ui->attente(1000);
     const std::string positions = f.Text1;

@@ -16,15 +16,6 @@ namespace modvesk {
 
 namespace {
 
-// The shared account tables are sized afresh for indexes 0 to 4000 (they still
-// grow beyond that with the data).
-constexpr size_t kTableSize = 4001;
-
-void resetAccountTables(Session& s) {
-    s.job.persons.assign(kTableSize, Person{});
-    s.job.nameKeys.assign(kTableSize, std::string{});
-}
-
 // The replacement could not be made: the log box says why, once, and the source
 // counts as not written in its mended form.
 void replacementFailed(Session& s, const std::string& why, const std::string& name) {
@@ -45,20 +36,19 @@ bool isBlank(const std::string& line) {
 
 // After a builder call on row `number` of `source`: a row that was not blank and
 // gave no account goes into the Bilan with the builder's reason.
-void noteRow(Session& s, const std::string& source, long number, long before, long index,
+void noteRow(Session& s, const std::string& source, long number, const BuildOutcome& built,
              bool blank) {
-    if (index == before && !blank && !s.job.skipReason.empty())
-        s.job.bilan.rowWithoutAccount(source, false, number, s.job.skipReason);
+    if (built.refused() && !blank)
+        s.job.bilan.rowWithoutAccount(source, false, number, built.reason);
 }
 
 void readTeachers(Session& s, const std::string& text, const std::string& name, long& index) {
     long rows = 0;
     forEachLine(text, [&](std::string& line) {
-        const long before = index;
         const bool blank = isBlank(line);
-        BuildCsvTeacher(s, line, index);
+        const BuildOutcome built = BuildCsvTeacher(s, line, index);
         rowRead(s, rows);
-        noteRow(s, name, rows, before, index, blank);
+        noteRow(s, name, rows, built, blank);
     });
 }
 
@@ -72,9 +62,7 @@ void readPupils(Session& s, const std::string& text, const std::string& name, bo
         if (sconet && isSconetTitle(line)) return;
         const bool blank = isBlank(line);
         if (sconet) line = sconetToPlainRow(line);
-        const long before = index;
-        BuildCsvPupil(s, line, index);
-        noteRow(s, name, rows, before, index, blank);
+        noteRow(s, name, rows, BuildCsvPupil(s, line, index), blank);
     });
 }
 
@@ -149,18 +137,11 @@ void convertirBaseCSV(Session& s) {
         readPupils(s, text, eleves.filename().string(), sconet, index);
     }
     WriteImportFiles(s, index, "ELEVES.CSV", "PROFS.CSV", false);
-    endConversion(s);
+    endWorker(s, ClassSteps::List);
 }
 
 void beginConversion(Session& s) {
-    resetAccountTables(s);
-    s.win.classes.clear();
-    // The builders file into lists that the last job left full.
-    s.win.lstTri.clear();
-    s.win.LstTri2.clear();
-    deleteLastRunOutputs(s);
-    s.ui->refreshFileLists();
-    s.ui->attente(0);
+    beginWorker(s);
     // The log box starts afresh; the sources already read as UTF-8 (the EXPORT of
     // an update, the chosen trainee list) keep their line in it.
     const std::vector<std::string> readAsUtf8 = std::move(s.job.utf8Sources);
@@ -170,14 +151,6 @@ void beginConversion(Session& s) {
     for (const auto& name : readAsUtf8)
         s.readAsUtf8(name);
     s.ui->redraw();
-}
-
-void endConversion(Session& s) {
-    remplitClasses(s);
-    s.win.save1Enabled = true;
-    s.win.classesEnabled = true;
-    s.win.command3Enabled = true;
-    s.ui->refreshFileLists();
 }
 
 } // namespace modvesk

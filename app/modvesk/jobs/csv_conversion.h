@@ -35,12 +35,9 @@ bool testSconet(Session& s, const std::filesystem::path& path);
 // that fails is named in the log box (the job then ends with its error line).
 void copySourceFile(Session& s, const std::string& chosen, const std::string& name);
 
-// The first steps of a CSV or trainee conversion: the account tables and the
-// lists emptied, the last run's outputs deleted, the log box started.
+// The first steps of a CSV or trainee conversion: beginWorker, then the log box
+// started afresh (keeping the lines of the sources already read as UTF-8).
 void beginConversion(Session& s);
-// Its last steps: the class list filled, the class buttons enabled, the file
-// lists re-read.
-void endConversion(Session& s);
 
 // Converts ELEVES.CSV and PROFS.CSV of the program's folder into the import files.
 void convertirBaseCSV(Session& s);

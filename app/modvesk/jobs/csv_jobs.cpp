@@ -77,9 +77,10 @@ void creercompteCSV_m_Click(Session& s) {
     s.job.UpdateMode = false;
     s.win.Text1.clear();
     s.ui->redraw();
-    vandrel::creationCarnet();
-    convertirBaseCSV(s);
-    vandrel::fermercarnet();
+    {
+        const vandrel::Registry registry = vandrel::Registry::open();
+        convertirBaseCSV(s);
+    }
     finishCsvJob(s);
 }
 
@@ -98,13 +99,11 @@ void msjcmptcsv_m_Click(Session& s) {
 
     // CSV pupils carry no identifier: they are found by their name key alone, and
     // the pupils who left are the library's list, whatever the EXPORT carries.
-    if (!openExportForUpdate(s, false)) return;
+    const ProgramFolder folder(s);
+    const vandrel::Registry registry = openExportForUpdate(s, folder, false);
+    if (!registry) return;
     convertirBaseCSV(s);
-    s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
-          std::string(CRLF));
-    s.ui->attente(100);
-    listPupilsWhoLeft(s);
-    vandrel::fermercarnet();
+    listLeavers(s);
     finishCsvJob(s);
 }
 

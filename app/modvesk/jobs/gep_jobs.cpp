@@ -89,9 +89,8 @@ bool checkRneNumbers(Session& s) {
 
 // The worker between the opening and the closing of the name registry.
 void runWorker(Session& s) {
-    vandrel::creationCarnet();
+    const vandrel::Registry registry = vandrel::Registry::open();
     Command1_Click(s);
-    vandrel::fermercarnet();
 }
 
 } // namespace
@@ -145,18 +144,11 @@ void miseAjour_M_Click(Session& s) {
     s.win.version3 = true;
     s.ui->redraw();
     s.ui->attente(0);
-    if (!openExportForUpdate(s)) return; // UpdateMode stays set until the next job
+    const vandrel::Registry registry = openExportForUpdate(s, folder);
+    if (!registry) return; // UpdateMode stays set until the next job
     Command1_Click(s);
-    s.win.Text1 += std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
-                   std::string(CRLF);
-    s.ui->redraw();
-    s.ui->attente(100);
-    listPupilsWhoLeft(s);
-    vandrel::fermercarnet();
-    s.ui->refreshFileLists();
-    s.ui->refreshFileLists();
-    closeJob(s, ansi("Tous les fichiers ont été créés."));
-    s.job.UpdateMode = false;
+    listLeavers(s);
+    finishUpdate(s);
 }
 
 } // namespace modvesk

@@ -88,16 +88,15 @@ bool blankRecord(const std::string& record) {
 // Wraps a builder so that each record of `table` that gives no account goes into
 // the Bilan with its number and the builder's reason.
 RecordHandler countingRows(Session& s, const std::string& table, long& count,
-                           void (*build)(Session&, std::string&, long&)) {
+                           BuildOutcome (*build)(Session&, std::string&, long&)) {
     auto number = std::make_shared<long>(0);
     const std::string shown = s.file(table).filename().string();
     return [&s, &count, build, number, shown](std::string& record) {
         ++*number;
-        const long before = count;
         const bool blank = blankRecord(record);
-        build(s, record, count);
-        if (count == before && !blank && !s.job.skipReason.empty())
-            s.job.bilan.rowWithoutAccount(shown, true, *number, s.job.skipReason);
+        const BuildOutcome built = build(s, record, count);
+        if (built.refused() && !blank)
+            s.job.bilan.rowWithoutAccount(shown, true, *number, built.reason);
     };
 }
 
@@ -148,44 +147,29 @@ void readPupilTables(Session& s, long& count) {
 
 } // namespace
 
-void resetWorkerState(Session& s) {
-    s.job.fieldTable = FieldTable(257);
-    s.job.persons.clear();
-    s.job.nameKeys.clear();
-    s.job.classList.clear();
-    s.job.classListKnown.clear();
-    s.job.classListKnownLength = 0;
-    s.job.lastPersonIndex = -1;
-    s.win.classes.clear();
-    // Each job starts its account lists empty: a list left full by the last job
-    // (a B2I run writes no class file that would empty it) would be written twice.
-    s.win.lstTri.clear();
-    s.win.LstTri2.clear();
+void beginGepWorker(Session& s, const std::string& headline) {
+    beginWorker(s);
+    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) + headline;
+    s.ui->redraw();
 }
 
-void Command1_Click(Session& s) {
-    resetWorkerState(s);
-    long count = 0;
-    deleteLastRunOutputs(s);
-    s.ui->refreshFileLists();
-    s.ui->attente(0);
-    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
-                  ansi("Conversion de la base GEP en cours........");
-    s.ui->redraw();
-
-    if (!s.job.b2i) readStaffTables(s, count);
-    readPupilTables(s, count);
-    WriteImportFiles(s, count, "f_ele.dbf", "f_ind.dbf", false);
-    if (!s.job.b2i) remplitClasses(s);
-
-    s.win.save1Enabled = s.win.command3Enabled = s.win.classesEnabled = true;
-    s.ui->refreshFileLists();
+void endGepWorker(Session& s) {
+    endWorker(s, s.job.b2i ? ClassSteps::None : ClassSteps::List);
     if (!s.job.b2i) {
         Command3_Click(s);
         writeGroupsFile(s);
         vandrel::razProfEnService();
     }
     s.ui->refreshFileLists();
+}
+
+void Command1_Click(Session& s) {
+    beginGepWorker(s, ansi("Conversion de la base GEP en cours........"));
+    long count = 0;
+    if (!s.job.b2i) readStaffTables(s, count);
+    readPupilTables(s, count);
+    WriteImportFiles(s, count, "f_ele.dbf", "f_ind.dbf", false);
+    endGepWorker(s);
 }
 
 } // namespace modvesk

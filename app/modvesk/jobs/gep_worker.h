@@ -27,9 +27,13 @@ void associeResponsable(Session& s, std::string& record);
 // begins with a digit), appending to the file.
 void writeGroupsFile(Session& s);
 
-// Empties the person and name-key tables, the class list and the account lists
-// that a worker fills, before it reads its sources.
-void resetWorkerState(Session& s);
+// The first and last steps of a worker that gives GEP's accounts, from the GEP
+// tables or the SIECLE/STS-web exports: beginWorker, then the log box begun with
+// the time, what it held and `headline`;
+void beginGepWorker(Session& s, const std::string& headline);
+// once the import files are written, unless the B2I flag is set, the class list,
+// the class files and GROUPES.TXT, the teachers in service forgotten.
+void endGepWorker(Session& s);
 
 // The worker itself: reads the GEP tables and builds every account.
 void Command1_Click(Session& s);

@@ -9,6 +9,7 @@
 #include "sources/export_reader.h"
 #include "text/files.h"
 #include "text/text.h"
+#include "writers/class_files.h"
 #include "writers/import_writer.h"
 
 #include <ctime>
@@ -50,15 +51,16 @@ void warnLoginFormat(Session& s) {
                        "PRENOM.NOM) correspondant à celui en vigueur l'année précédente."));
 }
 
-bool openExportForUpdate(Session& s, bool byIdentifier) {
+vandrel::Registry openExportForUpdate(Session& s, const ProgramFolder& folder, bool byIdentifier) {
     rechercher_Click(s);
     const std::string exportPath = Trim(s.win.commonDialogFileName);
     if (exportPath.empty()) {
         s.endEarly();
-        return false;
+        return {};
     }
-    if (!exportReadable(s, exportPath) || !loginFormatFits(s, exportPath)) return false;
-    vandrel::creationCarnet();
+    if (!exportReadable(s, exportPath) || !loginFormatFits(s, exportPath)) return {};
+    folder.enter(); // the dialog may have left another folder current
+    vandrel::Registry registry = vandrel::Registry::open();
     s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
                   ansi("Traitement du fichier EXPORT.....");
     s.ui->redraw();
@@ -67,7 +69,7 @@ bool openExportForUpdate(Session& s, bool byIdentifier) {
         noteIdentityMode(s);
     else
         s.job.serverAccounts.clear();
-    return true;
+    return registry;
 }
 
 void noteIdentityMode(Session& s) {
@@ -131,6 +133,19 @@ void listPupilsWhoLeft(Session& s) {
     if (!text.empty() && !WriteFileAt(s.file(name), text)) s.writeFailed(name);
 }
 
+void listLeavers(Session& s) {
+    s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
+          std::string(CRLF));
+    s.ui->attente(100);
+    listPupilsWhoLeft(s);
+}
+
+void finishUpdate(Session& s) {
+    s.ui->refreshFileLists();
+    closeJob(s, ansi("Tous les fichiers ont été créés."));
+    s.job.UpdateMode = false;
+}
+
 std::string closingLine(const Session& s, const std::string& successLine) {
     if (!s.job.failed()) return successLine;
     return ansi("Des erreurs se sont produites : certains fichiers n'ont pas été créés.");
@@ -159,6 +174,31 @@ JobFiles startJob(Session& s) {
     s.job.libraryMissing = false;
     s.job.serverAccounts.clear();
     return JobFiles(s);
+}
+
+void beginWorker(Session& s) {
+    JobState& j = s.job;
+    j.fieldTable = FieldTable(257);
+    j.persons.clear();
+    j.nameKeys.clear();
+    j.classList.clear();
+    j.classListKnown.clear();
+    j.classListKnownLength = 0;
+    j.lastPersonIndex = -1;
+    s.win.classes.clear();
+    // The builders file into lists that the last job may have left full (a B2I
+    // run writes no class file that would empty them).
+    s.win.lstTri.clear();
+    s.win.LstTri2.clear();
+    deleteLastRunOutputs(s);
+    s.ui->refreshFileLists();
+    s.ui->attente(0);
+}
+
+void endWorker(Session& s, ClassSteps steps) {
+    if (steps == ClassSteps::List) remplitClasses(s);
+    s.win.save1Enabled = s.win.command3Enabled = s.win.classesEnabled = true;
+    s.ui->refreshFileLists();
 }
 
 std::string currentTime() {

@@ -2,6 +2,7 @@
 // missing source, the library check, the last run's outputs, the closing lines.
 #pragma once
 
+#include "clients/vandrel_client.h"
 #include "model/model.h"
 
 #include <filesystem>
@@ -12,7 +13,7 @@ namespace modvesk {
 
 // Makes the program's folder the current one while it lives, and gives the
 // previous one back: the library writes its files into the current folder.
-class ProgramFolder {
+class [[nodiscard]] ProgramFolder {
   public:
     explicit ProgramFolder(const Session& s);
     ~ProgramFolder();
@@ -40,13 +41,15 @@ void warnLoginFormat(Session& s);
 
 // The first steps of an update against the server's EXPORT file: asks for it
 // (a cancelled dialog ends the job early), checks that it can be read and that
-// its logins do not follow another login format than the chosen one, opens
-// the registry, says so in the log box and registers every account of the file.
-// With `byIdentifier`, pupils are then recognised by the identifier their
-// account carries when the file's pupil accounts carry one (identity mode, said
-// in the log box); otherwise by their name key alone. False when the job must
-// end there.
-bool openExportForUpdate(Session& s, bool byIdentifier = true);
+// its logins do not follow another login format than the chosen one, enters the
+// program's folder again, opens the registry, says so in the log box and
+// registers every account of the file. With `byIdentifier`, pupils are then
+// recognised by the identifier their account carries when the file's pupil
+// accounts carry one (identity mode, said in the log box); otherwise by their
+// name key alone. The guard holds the registry open for the rest of the job; an
+// empty guard when the job must end there.
+vandrel::Registry openExportForUpdate(Session& s, const ProgramFolder& folder,
+                                      bool byIdentifier = true);
 // After the EXPORT file is loaded: says in the log box when the update recognises
 // pupils by their identifier.
 void noteIdentityMode(Session& s);
@@ -66,6 +69,14 @@ void checkLibraryFile(Session& s, const std::string& name);
 // identifiers (identity mode), otherwise the library's list (elevessortis) of
 // the accounts whose name key no person of the job registered.
 void listPupilsWhoLeft(Session& s);
+// The step of an update after its worker: says in the log box that the file of
+// the accounts to delete is made, lets the window catch up, then makes it
+// (listPupilsWhoLeft).
+void listLeavers(Session& s);
+// The end of a GEP or SIECLE update: the file lists re-read, the closing line
+// "Tous les fichiers ont été créés." (or the error line) with the time and the
+// Bilan; the update mode ends.
+void finishUpdate(Session& s);
 // The closing line of a job: the success line, or the error line when a file
 // could not be written during the job.
 std::string closingLine(const Session& s, const std::string& successLine);
@@ -79,7 +90,18 @@ void finishCreation(Session& s);
 // Empties the record of write failures and the Bilan at a job's start. The job
 // keeps what it returns to the end, so that its reports are written through one
 // open file each and closed on every way out.
-JobFiles startJob(Session& s);
+[[nodiscard]] JobFiles startJob(Session& s);
+
+// The first steps of every worker, whatever its sources: the person and
+// name-key tables, the class list, the field table and the account lists
+// emptied (a job never sees the last one's), the last run's outputs deleted,
+// the window told. The worker then starts its log box.
+void beginWorker(Session& s);
+// What a worker makes of its classes once the import files are written.
+enum class ClassSteps { None, List };
+// The last steps of every worker: the class list `classes` filled (ClassSteps::List),
+// the class buttons enabled, the file lists re-read.
+void endWorker(Session& s, ClassSteps steps);
 // The current time as the log box shows it (HH:MM:SS).
 std::string currentTime();
 

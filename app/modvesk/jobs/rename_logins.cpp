@@ -68,7 +68,7 @@ void InvertLogins(Session& s, const std::string& exportPath) {
 }
 
 void Modifconnex_M_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     s.win.Text1.clear();
     s.ui->redraw();
     s.ui->message(

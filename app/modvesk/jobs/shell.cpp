@@ -32,7 +32,7 @@ std::string startupHelpText() {
 }
 
 void Actualiser_M_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s);
     const bool yes = s.ui->question(
         ansi("Cette commande supprime tous les fichiers .TXT. Voulez vous continuer?"), kJobTitle,
         Icon::Warning);

@@ -195,10 +195,9 @@ void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long&
                       SiecleDate(p.birthDate), p.division};
         for (std::string* field : {&f.identifier, &f.surname, &f.firstName, &f.className})
             FoldRecord(*field, RecordKind::GepPupil);
-        const long before = count;
-        BuildPupilFromFields(s, f, count);
-        if (count != before) return;
-        reason = s.job.skipReason;
+        BuildOutcome built = BuildPupilFromFields(s, f, count);
+        if (built.account) return;
+        reason = std::move(built.reason);
     }
     s.job.bilan.personWithoutAccount(file, "élève", Trim(BlankSeparators(p.eleveId)), reason);
 }
@@ -206,15 +205,9 @@ void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long&
 // The worker: every account of the two files, the import files, the class files
 // and GROUPES.TXT, as the GEP worker writes them.
 void convertSchoolXml(Session& s, const SchoolSources& src) {
-    resetWorkerState(s);
-    deleteLastRunOutputs(s);
-    s.ui->refreshFileLists();
-    s.ui->attente(0);
-    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
-                  ansi("Conversion des fichiers SIECLE/STS-web en cours........");
+    beginGepWorker(s, ansi("Conversion des fichiers SIECLE/STS-web en cours........"));
     if (!src.staffFile.empty()) s.log(std::string(CRLF) + ansi("Personnels : ") + src.staffFile);
     if (!src.pupilFile.empty()) s.log(std::string(CRLF) + ansi("Élèves : ") + src.pupilFile);
-    s.ui->redraw();
 
     long count = 0;
     if (!src.staffFile.empty()) {
@@ -226,14 +219,7 @@ void convertSchoolXml(Session& s, const SchoolSources& src) {
         buildPupil(s, src.pupilFile, p, count);
     const std::string& anyFile = src.pupilFile.empty() ? src.staffFile : src.pupilFile;
     WriteImportFiles(s, count, anyFile, anyFile, false);
-    remplitClasses(s);
-
-    s.win.save1Enabled = s.win.command3Enabled = s.win.classesEnabled = true;
-    s.ui->refreshFileLists();
-    Command3_Click(s);
-    writeGroupsFile(s);
-    vandrel::razProfEnService();
-    s.ui->refreshFileLists();
+    endGepWorker(s);
 }
 
 } // namespace
@@ -246,9 +232,10 @@ void creercompteSIECLE_m_Click(Session& s) {
     SchoolSources src;
     if (!fetchSources(s, folder, src) || !rneFitsSources(s, src)) return;
     s.win.Text1.clear();
-    vandrel::creationCarnet();
-    convertSchoolXml(s, src);
-    vandrel::fermercarnet();
+    {
+        const vandrel::Registry registry = vandrel::Registry::open();
+        convertSchoolXml(s, src);
+    }
     finishCreation(s);
 }
 
@@ -265,29 +252,11 @@ void msjcmptSIECLE_m_Click(Session& s) {
     s.win.version3 = true;
     s.ui->redraw();
     s.ui->attente(0);
-    rechercher_Click(s);
-    const std::string exportPath = s.win.commonDialogFileName;
-    if (Trim(exportPath).empty()) {
-        s.endEarly();
-        return;
-    }
-    if (!exportReadable(s, exportPath) || !loginFormatFits(s, exportPath)) return;
-    folder.enter();
-    vandrel::creationCarnet();
-    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
-                  ansi("Traitement du fichier EXPORT.....");
-    s.ui->redraw();
-    LoadExport(s, exportPath, false);
-    noteIdentityMode(s);
+    const vandrel::Registry registry = openExportForUpdate(s, folder);
+    if (!registry) return;
     convertSchoolXml(s, src);
-    s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
-          std::string(CRLF));
-    s.ui->attente(100);
-    listPupilsWhoLeft(s);
-    vandrel::fermercarnet();
-    s.ui->refreshFileLists();
-    closeJob(s, ansi("Tous les fichiers ont été créés."));
-    s.job.UpdateMode = false;
+    listLeavers(s);
+    finishUpdate(s);
 }
 
 } // namespace modvesk

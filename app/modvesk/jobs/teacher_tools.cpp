@@ -65,7 +65,7 @@ void chargeExportProfs(Session& s) {
 // ---- Group responsibilities --------------------------------------------------
 
 void defrespgroupes_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s); // held while the form is open
     if (!requireLibrary(s)) return;
     s.ui->message(ansi("Après modification des responsabilités de groupes un fichier "
                        "comptesProfsResponsablesAModifier.txt est créé dans le répertoire "
@@ -80,7 +80,7 @@ void profsresp_Form_Load(Session& s, ProfsRespForm& f) {
     s.ui->redraw();
     s.ui->attente(0);
     if (!exportChosen(s, f.unloaded)) return;
-    vandrel::creationCarnet();
+    const vandrel::Registry registry = vandrel::Registry::open();
     chargeExportProfs(s);
     f.Listprofs = teachersOfLibrary();
     f.ListprofsIndex = -1;
@@ -88,7 +88,6 @@ void profsresp_Form_Load(Session& s, ProfsRespForm& f) {
     vandrel::tableauGroupes(buffer);
     f.Listgroupes = remplitListe(buffer);
     f.ListgroupesSelected.assign(f.Listgroupes.size(), false);
-    vandrel::fermercarnet();
 }
 
 void profsresp_Listprofs_Click(Session&, ProfsRespForm& f) {
@@ -129,7 +128,7 @@ void profsresp_Command3_Click(Session&, ProfsRespForm& f) {
 // ---- Deletion of teacher accounts --------------------------------------------
 
 void supcpteProfs_m_Click(Session& s) {
-    startJob(s);
+    const JobFiles reports = startJob(s); // held while the form is open
     if (!requireLibrary(s)) return;
     s.ui->showForm(Form::FrCmptesProfs);
 }
@@ -139,11 +138,10 @@ void frcmptesprofs_Form_Load(Session& s, FrCmptesProfsForm& f) {
     s.ui->redraw();
     s.ui->attente(0);
     if (!exportChosen(s, f.unloaded)) return;
-    vandrel::creationCarnet();
+    const vandrel::Registry registry = vandrel::Registry::open();
     chargeExportProfs(s);
     f.Listprofs = teachersOfLibrary();
     f.ListprofsSelected.assign(f.Listprofs.size(), false);
-    vandrel::fermercarnet();
 }
 
 void frcmptesprofs_Command4_Click(Session& s, FrCmptesProfsForm& f) {

@@ -40,7 +40,7 @@ std::string traineeLine(const Session& s, const std::string& surname, const std:
 
 } // namespace
 
-void BuildTrainee(Session& s, std::string& line, long& index) {
+BuildOutcome BuildTrainee(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvPupil);
     std::string surname = Upper(BlankSeparators(NthField(1, line, ";")));
     std::string firstName = Upper(BlankSeparators(NthField(2, line, ";")));
@@ -48,17 +48,17 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     ReplaceChars(group, " _-", "");
     ReplaceChars(surname, " _-", "");
     ReplaceChars(firstName, "_-", "");
-    s.job.skipReason.clear();
+    std::string reason;
     if (surname.empty())
-        s.job.skipReason = ansi("nom vide");
+        reason = ansi("nom vide");
     else if (firstName.empty())
-        s.job.skipReason = ansi("prénom vide");
+        reason = ansi("prénom vide");
     // A group typed with blanks, dashes and underscores only is empty once cleaned.
     else if (group.empty())
-        s.job.skipReason = ansi("groupe vide");
+        reason = ansi("groupe vide");
     else if (TooLong({surname, firstName}))
-        s.job.skipReason = ansi("champ trop long");
-    if (!s.job.skipReason.empty()) return;
+        reason = ansi("champ trop long");
+    if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
     Person& p = s.job.person(index);
     p.text = group;
@@ -81,6 +81,7 @@ void BuildTrainee(Session& s, std::string& line, long& index) {
     s.win.LstTri2.add(traineeLine(s, surname, firstPart, group, login, p.password));
     ++index;
     ReportTruncation(s, surname, firstPart, group);
+    return BuildOutcome::made();
 }
 
 // The two texts typed in the form go into every trainee's line: their separators
@@ -106,15 +107,14 @@ void creercomptesCSVstage(Session& s) {
         if (in.isUtf8()) s.readAsUtf8(name);
         std::string line;
         for (long number = 1; in.next(line); ++number) {
-            const long before = index;
             const bool blank = Trim(line).empty();
-            BuildTrainee(s, line, index);
-            if (index == before && !blank && !s.job.skipReason.empty())
-                s.job.bilan.rowWithoutAccount(name, false, number, s.job.skipReason);
+            const BuildOutcome built = BuildTrainee(s, line, index);
+            if (built.refused() && !blank)
+                s.job.bilan.rowWithoutAccount(name, false, number, built.reason);
         }
     }
     WriteImportFiles(s, index, "STAGIAIRES.CSV", "PROFS.CSV", true);
-    endConversion(s);
+    endWorker(s, ClassSteps::List);
 }
 
 void stage_m_Click(Session& s) {
@@ -148,15 +148,16 @@ void stage_m_Click(Session& s) {
     s.win.rechercherEnabled = true;
     version3_Click(s);
     s.ui->redraw();
-    vandrel::creationCarnet();
-    s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
-                  ansi("Traitement du fichier EXPORT.....");
-    s.ui->redraw();
-    s.job.UpdateMode = false;
-    // The trainee list itself, read to its end; nothing is registered.
-    LoadExport(s, s.win.commonDialogFileName, true);
-    creercomptesCSVstage(s);
-    vandrel::fermercarnet();
+    {
+        const vandrel::Registry registry = vandrel::Registry::open();
+        s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
+                      ansi("Traitement du fichier EXPORT.....");
+        s.ui->redraw();
+        s.job.UpdateMode = false;
+        // The trainee list itself, read to its end; nothing is registered.
+        LoadExport(s, s.win.commonDialogFileName, true);
+        creercomptesCSVstage(s);
+    }
     finishCreation(s);
 }
 

@@ -2,6 +2,7 @@
 // (or random ones).
 #pragma once
 
+#include "accounts/builders.h"
 #include "model/model.h"
 
 #include <string>
@@ -13,9 +14,10 @@ inline constexpr const char* kTraineePassword = "a";
 
 // One line "surname;first name" of STAGIAIRES.CSV: adds the trainee's account
 // line to LstTri2 and advances the index, or does nothing when the surname, the
-// first name or the group (groupeStage) is empty. Logins are not numbered: two
-// trainees of the same name get the same login.
-void BuildTrainee(Session& s, std::string& line, long& index);
+// first name or the group (groupeStage) is empty, or a value too long (the
+// reason it returns). Logins are not numbered: two trainees of the same name get
+// the same login.
+BuildOutcome BuildTrainee(Session& s, std::string& line, long& index);
 
 // The menu command: the list chosen, the group form, then the accounts.
 void stage_m_Click(Session& s);

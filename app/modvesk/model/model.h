@@ -161,9 +161,6 @@ struct JobState {
     int jobFilesHeld = 0;
     // Sources already said to be UTF-8 in the log box during this job.
     std::vector<std::string> utf8Sources;
-    // Why the last builder call gave no account ("" when it gave one, or when the
-    // row was blank): the first required field it found empty.
-    std::string skipReason;
     // A source file or table could not be read or was refused, or a file could
     // not be written: the job ends with its error line.
     bool failed() const { return !writeErrors.empty() || !bilan.refusedTables.empty(); }
@@ -211,7 +208,7 @@ struct Session {
 
 // Holds a job's line files open while it lives and closes them (closeLineFiles)
 // when the job ends, by whatever path; nested holders close at the outermost.
-class JobFiles {
+class [[nodiscard]] JobFiles {
   public:
     explicit JobFiles(Session& s) : s_(s) { ++s_.job.jobFilesHeld; }
     ~JobFiles();
