@@ -179,8 +179,11 @@ JobFiles startJob(Session& s) {
 void beginWorker(Session& s) {
     JobState& j = s.job;
     j.fieldTable = FieldTable(257);
-    j.persons.clear();
-    j.nameKeys.clear();
+    // The person tables are sized afresh for indexes 0 to 4000; they still grow
+    // beyond that with the data.
+    constexpr size_t kTableSize = 4001;
+    j.persons.assign(kTableSize, Person{});
+    j.nameKeys.assign(kTableSize, std::string{});
     j.classList.clear();
     j.classListKnown.clear();
     j.classListKnownLength = 0;
