@@ -100,8 +100,7 @@ void msjcmptcsv_m_Click(Session& s) {
     // the pupils who left are the library's list, whatever the EXPORT carries.
     if (!openExportForUpdate(s, false)) return;
     convertirBaseCSV(s);
-    s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
-          std::string(CRLF));
+    s.logLine(ansi("Création du fichier des comptes à supprimer.....") + std::string(CRLF));
     s.ui->attente(100);
     listPupilsWhoLeft(s);
     vandrel::fermercarnet();

@@ -36,7 +36,7 @@ bool scanSources(Session& s, SchoolSources& src, std::string& problems) {
         SchoolXml xml;
         std::string reason;
         if (!ReadSchoolXml(s.file(name), xml, reason)) {
-            problems += std::string(CRLF) + ansi("Le fichier ") + name + " " + reason + ".";
+            problems += std::string(CRLF) + fileText("Le fichier ", name, " ") + reason + ".";
             continue;
         }
         if (xml.kind == SchoolXmlKind::Pupils) {
@@ -53,7 +53,7 @@ bool scanSources(Session& s, SchoolSources& src, std::string& problems) {
         if (names.size() < 2) return;
         std::string list;
         for (const auto& n : names)
-            list += (list.empty() ? "" : ", ") + n;
+            list += (list.empty() ? "" : ", ") + shownName(n);
         problems += std::string(CRLF) + ansi(std::string("Plusieurs fichiers ") + kind + " : ") +
                     list + ansi(". Laissez-en un seul dans le répertoire de l'application.");
     };
@@ -212,8 +212,8 @@ void convertSchoolXml(Session& s, const SchoolSources& src) {
     s.ui->attente(0);
     s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
                   ansi("Conversion des fichiers SIECLE/STS-web en cours........");
-    if (!src.staffFile.empty()) s.log(std::string(CRLF) + ansi("Personnels : ") + src.staffFile);
-    if (!src.pupilFile.empty()) s.log(std::string(CRLF) + ansi("Élèves : ") + src.pupilFile);
+    if (!src.staffFile.empty()) s.logLine(fileText("Personnels : ", src.staffFile));
+    if (!src.pupilFile.empty()) s.logLine(fileText("Élèves : ", src.pupilFile));
     s.ui->redraw();
 
     long count = 0;
@@ -280,8 +280,7 @@ void msjcmptSIECLE_m_Click(Session& s) {
     LoadExport(s, exportPath, false);
     noteIdentityMode(s);
     convertSchoolXml(s, src);
-    s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
-          std::string(CRLF));
+    s.logLine(ansi("Création du fichier des comptes à supprimer.....") + std::string(CRLF));
     s.ui->attente(100);
     listPupilsWhoLeft(s);
     vandrel::fermercarnet();
