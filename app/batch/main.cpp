@@ -23,8 +23,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Wrong usage: the problem, then where the usage is to be found (not the usage
+// itself, which would push the problem out of sight).
 int usage(const std::string& problem) {
-    std::cerr << "rolvane-batch : " << problem << "\n\n" << batch::usageText();
+    std::cerr << "rolvane-batch : " << problem << "\n"
+              << "Essayez « rolvane-batch --help » pour en savoir plus.\n";
     return 2;
 }
 
@@ -77,8 +80,8 @@ void keepFreedMemory() {
 // The job's log box, then in a dry run the line saying that nothing was
 // written and the accounts the job left in the copy.
 void printResult(const std::string& text1, batch::DryRun* dryRun, const std::string& realDir) {
-    std::string log = modvesk::utf8(modvesk::ReplaceAll(text1, "\r\n", "\n"));
-    if (dryRun) log = dryRun->folder().originalPaths(log);
+    const std::string shown = dryRun ? dryRun->folder().originalShownPaths(text1) : text1;
+    const std::string log = modvesk::utf8(modvesk::ReplaceAll(shown, "\r\n", "\n"));
     std::cout << log;
     if (!log.empty() && log.back() != '\n') std::cout << '\n';
     if (dryRun) std::cout << modvesk::simulationLine(realDir) << '\n';

@@ -9,7 +9,8 @@
 
 namespace batch {
 
-// Wrong usage: a one-line French message; the program then shows the usage and exits 2.
+// Wrong usage: a one-line French message; the program then says where the usage is
+// to be found and exits 2.
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

@@ -2,6 +2,8 @@
 
 #include "qt_text.h"
 
+#include "text/files.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -134,8 +136,8 @@ void ScreenPrompts::openInEditor(const std::string& path) {
     QProcess::startDetached(QStringLiteral("notepad.exe"), {pathToQt(path)});
 #else
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(path))))
-        message(modvesk::ansi("Impossible d'ouvrir le fichier " + path +
-                              " : aucun éditeur de texte n'a été trouvé."),
+        message(modvesk::fileText("Impossible d'ouvrir le fichier ", path,
+                                  " : aucun éditeur de texte n'a été trouvé."),
                 "", modvesk::Icon::Exclamation);
 #endif
 }

@@ -7,6 +7,8 @@
 #include "comptes_window.h"
 #include "qt_text.h"
 
+#include "text/files.h"
+
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -80,8 +82,8 @@ void Vesklin::openOrSay(const fs::path& file, const std::function<bool()>& open,
                       : !info.isReadable() ? "il ne peut pas être lu"
                                            : nullptr;
     if (!why && open()) return;
-    prompts_->message(modvesk::ansi("Impossible d'ouvrir le fichier " + file.string() + " : " +
-                                    (why ? why : noProgram) + "."),
+    prompts_->message(modvesk::fileText("Impossible d'ouvrir le fichier ", file,
+                                        std::string(" : ") + (why ? why : noProgram) + "."),
                       "", modvesk::Icon::Exclamation);
 }
 
@@ -118,7 +120,7 @@ void Vesklin::runJob(const std::function<void(modvesk::Session&)>& job, bool fol
     runCommand(job);
     dryRun_ = nullptr;
     session_.dir = real;
-    session_.win.Text1 = run->originalPaths(session_.win.Text1);
+    session_.win.Text1 = run->originalShownPaths(session_.win.Text1);
     session_.win.placeexport = run->originalPaths(session_.win.placeexport);
     endSimulatedLog();
     // A file chosen during the job could not be copied: the job stopped on it

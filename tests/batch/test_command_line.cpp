@@ -35,6 +35,25 @@ TEST(CommandLine, HelpPrintsTheUsageOnStandardOutput) {
     EXPECT_TRUE(fs::is_empty(f.path()));
 }
 
+TEST(CommandLine, WrongUsageSaysWhyAndWhereTheUsageIs) {
+    Folder f(false);
+    const std::string missing = (f.path() / "absent").string();
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "aucune tâche n'est indiquée."},
+        {{"gep-creat"}, "tâche inconnue : gep-creat."},
+        {{"gep-create", "--verbose"}, "option inconnue : --verbose."},
+        {{"gep-create", "--dir", missing}, "le dossier " + missing + " n'existe pas."}};
+    for (const auto& [args, problem] : cases) {
+        SCOPED_TRACE(problem);
+        const BatchRun r = runBatch(args, f.path());
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_EQ(r.err, (std::vector<std::string>{
+                             "rolvane-batch : " + problem,
+                             "Essayez « rolvane-batch --help » pour en savoir plus."}));
+    }
+}
+
 TEST(CommandLine, VersionIsTheProjectVersion) {
     Folder f(false);
     const BatchRun r = runBatch({"--version"}, f.path());

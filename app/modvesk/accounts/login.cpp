@@ -104,8 +104,18 @@ std::string CleanPupilFirstName(const std::string& field) {
 PupilClass CleanPupilClass(const std::string& field) {
     PupilClass c;
     c.stored = cleaned(field, false, " _-");
-    c.group = StartsWithDigit(c.stored) ? "c" + c.stored : c.stored;
+    c.group = GroupOfClass(c.stored);
     return c;
+}
+
+std::string GroupOfClass(const std::string& className) {
+    return StartsWithDigit(className) ? "c" + className : className;
+}
+
+std::string ClassOfGroup(const std::string& group) {
+    const std::string cls = Lower(Trim(group));
+    if (cls.size() > 1 && cls[0] == 'c' && StartsWithDigit(cls.substr(1))) return cls.substr(1);
+    return cls;
 }
 
 std::string LoginFor(LoginFormat format, const std::string& surname, const std::string& firstPart) {

@@ -42,6 +42,12 @@ struct PupilClass {
     std::string group;
 };
 PupilClass CleanPupilClass(const std::string& field);
+// The group the accounts of a class carry: a class whose name starts with a digit
+// takes a "c" in front ("3a" gives "c3a"), since a group name may not start with one.
+std::string GroupOfClass(const std::string& className);
+// The class a pupil group stands for, in lower case: the group without the "c"
+// GroupOfClass put in front ("C3A" gives "3a"; "ulis" stays "ulis").
+std::string ClassOfGroup(const std::string& group);
 
 // The login of a surname and first-name part in the chosen format.
 std::string LoginFor(LoginFormat format, const std::string& surname, const std::string& firstPart);

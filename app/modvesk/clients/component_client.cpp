@@ -1,5 +1,5 @@
 // The program's side of the scripting component: the identifier is mapped to the
-// component's file, which is loaded with dlopen and called through the functions
+// component's file, which is loaded as a module and called through the functions
 // of component/pythrolvane.h, resolved by name.
 #include "clients/component_client.h"
 
@@ -8,10 +8,7 @@
 #include "text/text.h"
 
 #include <cstdlib>
-#include <dlfcn.h>
-#include <filesystem>
 #include <strings.h>
-#include <system_error>
 
 namespace component {
 namespace {
@@ -27,7 +24,7 @@ using FreeFn = void (*)(char*);
 using DestroyFn = void (*)(pythrolvane_component*);
 
 template <typename Fn> Fn resolve(void* library, const char* name) {
-    return reinterpret_cast<Fn>(::dlsym(library, name));
+    return reinterpret_cast<Fn>(modvesk::moduleFunction(library, name));
 }
 
 } // namespace
@@ -41,19 +38,17 @@ struct Component::Impl {
 
     ~Impl() {
         if (handle && destroy) destroy(handle);
-        if (library) ::dlclose(library);
+        modvesk::unloadModule(library);
     }
 
-    // Loads the file and creates the component; false when the file is not a
-    // component of this interface's version.
-    bool open(const std::filesystem::path& file) {
-        library = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!library) return false;
-        auto version = resolve<AbiVersionFn>(library, "pythrolvane_abi_version");
-        auto create = resolve<CreateFn>(library, "pythrolvane_create");
-        invoke = resolve<InvokeFn>(library, "pythrolvane_invoke");
-        free = resolve<FreeFn>(library, "pythrolvane_free");
-        destroy = resolve<DestroyFn>(library, "pythrolvane_destroy");
+    // Creates the component of a module just loaded; false when the module is not
+    // a component of this interface's version.
+    bool open(void* module) {
+        auto version = resolve<AbiVersionFn>(module, "pythrolvane_abi_version");
+        auto create = resolve<CreateFn>(module, "pythrolvane_create");
+        invoke = resolve<InvokeFn>(module, "pythrolvane_invoke");
+        free = resolve<FreeFn>(module, "pythrolvane_free");
+        destroy = resolve<DestroyFn>(module, "pythrolvane_destroy");
         if (!version || !create || !invoke || !free || !destroy) return false;
         if (version() != PYTHROLVANE_ABI_VERSION) return false;
         handle = create();
@@ -63,15 +58,13 @@ struct Component::Impl {
 
 std::unique_ptr<Component> Component::create(const std::string& progId) {
     if (::strcasecmp(progId.c_str(), kProgId) != 0) return nullptr;
-    for (const auto& folder :
-         modvesk::moduleFolders({"ROLVANE_COMPONENT_DIR", "ROLVANE_LIBRARY_DIR"})) {
-        const auto file = std::filesystem::path(folder) / kFileName;
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(file, error)) continue;
-        auto impl = std::make_unique<Impl>();
-        if (impl->open(file)) return std::unique_ptr<Component>(new Component(impl.release()));
-    }
-    return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->library = modvesk::loadModule(
+                        modvesk::moduleFolders({"ROLVANE_COMPONENT_DIR", "ROLVANE_LIBRARY_DIR"}),
+                        kFileName, [&impl](void* module) { return impl->open(module); })
+                        .handle;
+    if (!impl->library) return nullptr;
+    return std::unique_ptr<Component>(new Component(impl.release()));
 }
 
 Component::Component(Impl* impl) : impl_(impl) {}

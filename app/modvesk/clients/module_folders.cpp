@@ -1,5 +1,6 @@
 #include "clients/module_folders.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -30,6 +31,27 @@ std::vector<std::string> moduleFolders(std::initializer_list<const char*> variab
         if (const char* dir = std::getenv(name); dir && *dir) folders.emplace_back(dir);
     folders.emplace_back(ROLVANE_INSTALL_LIBDIR);
     return folders;
+}
+
+LoadedModule loadModule(const std::vector<std::string>& folders, const std::string& fileName,
+                        const std::function<bool(void*)>& accept) {
+    for (const std::string& folder : folders) {
+        const std::string path = folder + "/" + fileName;
+        if (::access(path.c_str(), R_OK) != 0) continue;
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) continue;
+        if (!accept || accept(handle)) return LoadedModule{handle, path};
+        ::dlclose(handle);
+    }
+    return {};
+}
+
+void* moduleFunction(void* handle, const char* name) {
+    return handle ? ::dlsym(handle, name) : nullptr;
+}
+
+void unloadModule(void* handle) {
+    if (handle) ::dlclose(handle);
 }
 
 } // namespace modvesk

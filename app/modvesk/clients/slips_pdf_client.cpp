@@ -3,9 +3,6 @@
 #include "clients/module_folders.h"
 #include "slips_pdf.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 namespace slipspdf {
 
 namespace {
@@ -17,19 +14,16 @@ using WriteFn = int (*)(const char*, const rolvane_slip*, size_t, const char*);
 // version can be loaded. Looked for once per process.
 WriteFn writer() {
     static const WriteFn fn = []() -> WriteFn {
-        for (const std::string& folder : modvesk::moduleFolders({"ROLVANE_LIBRARY_DIR"})) {
-            const std::string path = folder + "/" + kFileName;
-            if (::access(path.c_str(), R_OK) != 0) continue;
-            void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (!handle) continue;
-            const auto version =
-                reinterpret_cast<VersionFn>(::dlsym(handle, "rolvane_slips_pdf_abi_version"));
-            const auto write =
-                reinterpret_cast<WriteFn>(::dlsym(handle, "rolvane_slips_pdf_write"));
-            if (version && write && version() == ROLVANE_SLIPS_PDF_ABI_VERSION) return write;
-            ::dlclose(handle);
-        }
-        return nullptr;
+        WriteFn write = nullptr;
+        modvesk::loadModule(
+            modvesk::moduleFolders({"ROLVANE_LIBRARY_DIR"}), kFileName, [&write](void* handle) {
+                const auto version = reinterpret_cast<VersionFn>(
+                    modvesk::moduleFunction(handle, "rolvane_slips_pdf_abi_version"));
+                write = reinterpret_cast<WriteFn>(
+                    modvesk::moduleFunction(handle, "rolvane_slips_pdf_write"));
+                return version && write && version() == ROLVANE_SLIPS_PDF_ABI_VERSION;
+            });
+        return write;
     }();
     return fn;
 }

@@ -6,9 +6,6 @@
 #include "clients/module_folders.h"
 #include "vandrel1.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -40,15 +37,9 @@ Library& loaded() {
     Library& lib = library();
     if (lib.attempted) return lib;
     lib.attempted = true;
-    for (const std::string& folder : candidateFolders(lib)) {
-        const std::string path = folder + "/" + kFileName;
-        if (::access(path.c_str(), R_OK) != 0) continue;
-        if (void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-            lib.handle = handle;
-            lib.path = path;
-            break;
-        }
-    }
+    const modvesk::LoadedModule module = modvesk::loadModule(candidateFolders(lib), kFileName);
+    lib.handle = module.handle;
+    lib.path = module.path;
     return lib;
 }
 
@@ -61,7 +52,7 @@ struct Slot {
 template <typename Fn> Fn resolve(Slot& slot, const char* name) {
     Library& lib = loaded();
     if (slot.generation != lib.generation) {
-        slot.address = lib.handle ? ::dlsym(lib.handle, name) : nullptr;
+        slot.address = modvesk::moduleFunction(lib.handle, name);
         slot.generation = lib.generation;
     }
     return reinterpret_cast<Fn>(slot.address);
@@ -84,7 +75,7 @@ std::string loadedPath() {
 
 void reloadFrom(const std::string& folder) {
     Library& lib = library();
-    if (lib.handle) ::dlclose(lib.handle);
+    modvesk::unloadModule(lib.handle);
     lib.handle = nullptr;
     lib.path.clear();
     lib.attempted = false;

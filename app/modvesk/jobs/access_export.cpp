@@ -81,7 +81,7 @@ bool samePath(const fs::path& a, const fs::path& b) {
 std::string closingLog(const Session& s) {
     std::string log;
     for (const auto& name : s.job.writeErrors)
-        log += std::string(CRLF) + ansi("Erreur : impossible d'écrire ") + name;
+        log += std::string(CRLF) + fileText("Erreur : impossible d'écrire ", name);
     return log + std::string(CRLF) +
            closingLine(s, ansi("Tous les fichiers textes ont été créés.")) + std::string(CRLF) +
            currentTime();
@@ -133,7 +133,7 @@ void writeAccounts(Session& s, const std::string& chosen, const std::string& tex
 void writeChosenFile(Session& s, const std::string& chosen, const std::string& text) {
     if (ReplaceFileContents(fs::path(chosen), text + std::string(CRLF))) return;
     s.writeFailed(chosen);
-    s.ui->message(ansi("Erreur : impossible d'écrire ") + chosen, kJobTitle, Icon::Exclamation);
+    s.ui->message(fileText("Erreur : impossible d'écrire ", chosen), kJobTitle, Icon::Exclamation);
 }
 
 } // namespace

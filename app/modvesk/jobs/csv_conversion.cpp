@@ -19,7 +19,7 @@ namespace {
 // The replacement could not be made: the log box says why, once, and the source
 // counts as not written in its mended form.
 void replacementFailed(Session& s, const std::string& why, const std::string& name) {
-    if (s.win.Text1.find(why) == std::string::npos) s.log(std::string(CRLF) + why);
+    if (s.win.Text1.find(why) == std::string::npos) s.logLine(why);
     for (const auto& n : s.job.writeErrors)
         if (Lower(n) == Lower(name)) return;
     s.job.writeErrors.push_back(name);

@@ -1,5 +1,6 @@
 #include "jobs/dry_run.h"
 
+#include "text/files.h"
 #include "text/text.h"
 
 #include <cstdint>
@@ -147,6 +148,12 @@ std::string DryRunFolder::originalPaths(std::string text) const {
     for (auto it = copies_.rbegin(); it != copies_.rend(); ++it)
         text = ReplaceAll(text, it->first.string(), it->second.string());
     return text;
+}
+
+std::string DryRunFolder::originalShownPaths(std::string ansiText) const {
+    for (auto it = copies_.rbegin(); it != copies_.rend(); ++it)
+        ansiText = ReplaceAll(ansiText, shownName(it->first), shownName(it->second));
+    return ansiText;
 }
 
 std::string simulationLine(const std::string& dir) {

@@ -36,6 +36,9 @@ class DryRunFolder {
     std::filesystem::path output(const std::filesystem::path& path);
     // The text with the paths of the copies given back as the originals.
     std::string originalPaths(std::string text) const;
+    // The same for a text of the log box (Windows-1252), where the paths are
+    // written as shownName writes them.
+    std::string originalShownPaths(std::string ansiText) const;
     // A file the job asked for could not be copied: the run is not a real one's.
     bool incomplete() const { return incomplete_; }
 

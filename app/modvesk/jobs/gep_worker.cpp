@@ -4,6 +4,7 @@
 #include "jobs/gep_worker.h"
 
 #include "accounts/builders.h"
+#include "accounts/login.h"
 #include "clients/vandrel_client.h"
 #include "jobs/jobs.h"
 #include "sources/dbase_reader.h"
@@ -72,7 +73,7 @@ void associeResponsable(Session& s, std::string& record) {
 void writeGroupsFile(Session& s) {
     std::string text;
     s.win.classes.forEach([&](const std::string& entry) {
-        text += StartsWithDigit(entry) ? "c" + entry : entry;
+        text += GroupOfClass(entry);
         text += CRLF;
     });
     if (!WriteBytes(s.file("GROUPES.TXT"), text, true)) s.writeFailed("GROUPES.TXT");

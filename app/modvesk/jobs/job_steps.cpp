@@ -74,10 +74,10 @@ vandrel::Registry openExportForUpdate(Session& s, const ProgramFolder& folder, b
 
 void noteIdentityMode(Session& s) {
     if (!s.job.serverAccounts.identityMode()) return;
-    s.log(std::string(CRLF) +
-          ansi("Les comptes élèves du fichier EXPORT portent l'identifiant de l'élève : chaque "
-               "élève retrouve le compte de son identifiant, puis celui de son nom s'il ne porte "
-               "pas un autre identifiant."));
+    s.logLine(
+        ansi("Les comptes élèves du fichier EXPORT portent l'identifiant de l'élève : chaque "
+             "élève retrouve le compte de son identifiant, puis celui de son nom s'il ne porte "
+             "pas un autre identifiant."));
 }
 
 void deleteLastRunOutputs(Session& s) {
@@ -93,7 +93,7 @@ bool requireLibrary(Session& s) {
     const std::string text =
         ansi("La bibliothèque vandrel1 est introuvable : aucun compte n'a été généré.");
     if (s.ui) s.ui->message(text, kJobTitle, Icon::Exclamation);
-    s.log(std::string(CRLF) + text);
+    s.logLine(text);
     return false;
 }
 
@@ -134,8 +134,7 @@ void listPupilsWhoLeft(Session& s) {
 }
 
 void listLeavers(Session& s) {
-    s.log(std::string(CRLF) + ansi("Création du fichier des comptes à supprimer.....") +
-          std::string(CRLF));
+    s.logLine(ansi("Création du fichier des comptes à supprimer.....") + std::string(CRLF));
     s.ui->attente(100);
     listPupilsWhoLeft(s);
 }

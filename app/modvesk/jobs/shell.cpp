@@ -48,7 +48,7 @@ void Actualiser_M_Click(Session& s) {
     s.win.Text1.clear();
     for (const auto& name : s.job.writeErrors) {
         if (!s.win.Text1.empty()) s.win.Text1 += CRLF;
-        s.win.Text1 += ansi("Impossible de supprimer ") + name;
+        s.win.Text1 += fileText("Impossible de supprimer ", name);
     }
     s.ui->redraw();
 }

@@ -36,7 +36,7 @@ bool scanSources(Session& s, SchoolSources& src, std::string& problems) {
         SchoolXml xml;
         std::string reason;
         if (!ReadSchoolXml(s.file(name), xml, reason)) {
-            problems += std::string(CRLF) + ansi("Le fichier ") + name + " " + reason + ".";
+            problems += std::string(CRLF) + fileText("Le fichier ", name, " ") + reason + ".";
             continue;
         }
         if (xml.kind == SchoolXmlKind::Pupils) {
@@ -53,7 +53,7 @@ bool scanSources(Session& s, SchoolSources& src, std::string& problems) {
         if (names.size() < 2) return;
         std::string list;
         for (const auto& n : names)
-            list += (list.empty() ? "" : ", ") + n;
+            list += (list.empty() ? "" : ", ") + shownName(n);
         problems += std::string(CRLF) + ansi(std::string("Plusieurs fichiers ") + kind + " : ") +
                     list + ansi(". Laissez-en un seul dans le répertoire de l'application.");
     };
@@ -206,8 +206,8 @@ void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long&
 // and GROUPES.TXT, as the GEP worker writes them.
 void convertSchoolXml(Session& s, const SchoolSources& src) {
     beginGepWorker(s, ansi("Conversion des fichiers SIECLE/STS-web en cours........"));
-    if (!src.staffFile.empty()) s.log(std::string(CRLF) + ansi("Personnels : ") + src.staffFile);
-    if (!src.pupilFile.empty()) s.log(std::string(CRLF) + ansi("Élèves : ") + src.pupilFile);
+    if (!src.staffFile.empty()) s.logLine(fileText("Personnels : ", src.staffFile));
+    if (!src.pupilFile.empty()) s.logLine(fileText("Élèves : ", src.pupilFile));
 
     long count = 0;
     if (!src.staffFile.empty()) {

@@ -1,5 +1,6 @@
 #include "jobs/slips_job.h"
 
+#include "accounts/login.h"
 #include "clients/slips_pdf_client.h"
 #include "text/files.h"
 #include "text/text.h"
@@ -30,8 +31,9 @@ bool writeOne(Session& s, const FolderListing& folder, const std::string& name,
         return false;
     }
     written.push_back(folder.file(name).filename().string()); // as it lies in the folder
-    s.log(std::string(CRLF) + ansi("Fiches de connexion : ") + name + " (" +
-          Str(static_cast<long>(slips.size())) + (slips.size() == 1 ? " fiche)" : " fiches)"));
+    s.logLine(fileText("Fiches de connexion : ", name,
+                       " (" + Str(static_cast<long>(slips.size())) +
+                           (slips.size() == 1 ? " fiche)" : " fiches)")));
     return true;
 }
 
@@ -46,15 +48,14 @@ void writeClass(Session& s, const FolderListing& folder, const SlipGroup& group,
         writeOne(s, folder, name, slips, written);
         return;
     }
-    s.log(std::string(CRLF) +
-          ansi(reserved ? "Classe ignorée (nom réservé à d'autres fiches) : "
-                        : "Classe ignorée (nom de fichier impossible) : ") +
-          group.name);
+    s.logLine(ansi(reserved ? "Classe ignorée (nom réservé à d'autres fiches) : "
+                            : "Classe ignorée (nom de fichier impossible) : ") +
+              group.name);
     s.writeFailed(name);
 }
 
 void nothingToPrint(Session& s, const std::string& utf8Text) {
-    s.log(std::string(CRLF) + ansi(utf8Text));
+    s.logLine(ansi(utf8Text));
     s.endEarly();
 }
 
@@ -63,10 +64,10 @@ void nothingToPrint(Session& s, const std::string& utf8Text) {
 std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::string& className) {
     std::vector<std::string> written;
     const FolderListing folder(s.dir);
-    s.log(std::string(CRLF) + ansi("Création des fiches de connexion........"));
+    s.logLine(ansi("Création des fiches de connexion........"));
     if (!slipspdf::available())
-        s.log(std::string(CRLF) + ansi("Le module des fiches PDF est introuvable (") +
-              slipspdf::kFileName + ansi(") : aucune fiche ne peut être écrite."));
+        s.logLine(ansi("Le module des fiches PDF est introuvable (") + slipspdf::kFileName +
+                  ansi(") : aucune fiche ne peut être écrite."));
     if (choice == SlipChoice::Teachers) {
         const SlipGroup teachers = teacherSlips(s.dir);
         if (teachers.slips.empty())
@@ -77,7 +78,7 @@ std::vector<std::string> writeSlips(Session& s, SlipChoice choice, const std::st
     }
     const std::vector<SlipGroup> classes = pupilSlips(s.dir);
     if (choice == SlipChoice::OneClass) {
-        const std::string wanted = classOfGroup(className);
+        const std::string wanted = ClassOfGroup(className);
         const auto it = std::find_if(classes.begin(), classes.end(),
                                      [&](const SlipGroup& g) { return g.name == wanted; });
         if (it == classes.end())

@@ -62,7 +62,7 @@ BuildOutcome BuildTrainee(Session& s, std::string& line, long& index) {
 
     Person& p = s.job.person(index);
     p.text = group;
-    if (StartsWithDigit(group)) group = "c" + group;
+    group = GroupOfClass(group);
     NoteClass(s, group);
 
     std::string rest = firstName;
@@ -138,8 +138,7 @@ void stage_m_Click(Session& s) {
     if (s.job.groupeStage.empty()) {
         // Without a group no trainee gets an account: nothing is deleted or written.
         s.endEarly();
-        s.log(std::string(CRLF) +
-              ansi("Aucun nom de groupe : aucun compte de stagiaire n'a été créé."));
+        s.logLine(ansi("Aucun nom de groupe : aucun compte de stagiaire n'a été créé."));
         return;
     }
 

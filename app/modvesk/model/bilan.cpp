@@ -27,8 +27,9 @@ void line(std::string& text, const std::string& utf8Text) {
 void addSource(std::string& text, const Bilan::Source& src) {
     const long n = static_cast<long>(src.rows.size());
     const std::string unit = !src.unit.empty() ? src.unit : src.table ? "enregistrement" : "ligne";
-    text += std::string(CRLF) + src.name +
-            ansi(" : " + counted(n, unit + " sans compte", unit + "s sans compte"));
+    text +=
+        std::string(CRLF) +
+        fileText("", src.name, " : " + counted(n, unit + " sans compte", unit + "s sans compte"));
     for (size_t i = 0; i < src.rows.size() && i < kRowsShown; ++i) {
         const Bilan::Row& row = src.rows[i];
         const std::string key = src.unit.empty() ? Str(row.number) : row.key;
@@ -102,7 +103,7 @@ long countAccounts(const std::string& bytes) {
     long n = 0;
     std::string_view line;
     for (size_t pos = 0; NextLineView(bytes, pos, line);)
-        if (!line.empty() && line[0] != '#') ++n;
+        if (IsAccountLine(line)) ++n;
     return n;
 }
 
@@ -113,7 +114,8 @@ std::string bilanText(const Session& s) {
         std::string bytes;
         if (!ReadAll(s.file(name), bytes)) continue;
         const long n = countAccounts(bytes);
-        if (n > 0) text += std::string(CRLF) + name + ansi(" : " + counted(n, "compte", "comptes"));
+        if (n > 0)
+            text += std::string(CRLF) + fileText("", name, " : " + counted(n, "compte", "comptes"));
     }
     if (b.doublons > 0)
         line(text,
@@ -125,15 +127,15 @@ std::string bilanText(const Session& s) {
     for (const auto& src : b.sources)
         addSource(text, src);
     for (const auto& t : b.refusedTables)
-        text += std::string(CRLF) + ansi("Table ") + t.name + ansi(" ignorée : ") + t.reason;
+        text += std::string(CRLF) + fileText("Table ", t.name, " ignorée : ") + t.reason;
     for (const auto& name : s.job.writeErrors)
-        text += std::string(CRLF) + ansi("Fichier non écrit : ") + name;
+        text += std::string(CRLF) + fileText("Fichier non écrit : ", name);
     if (text == "Bilan :" && !b.noSource.empty()) text += std::string(CRLF) + b.noSource;
     return text;
 }
 
 void logBilan(Session& s) {
-    s.log(std::string(CRLF) + bilanText(s));
+    s.logLine(bilanText(s));
 }
 
 } // namespace modvesk

@@ -1,6 +1,7 @@
 // The "Bilan" of a job: what it wrote and what it refused, in numbers. The job
 // fills it as it goes; one function writes it at the end of the log box, and the
-// windows may read it as data.
+// windows may read it as data. Files are held by the system's names (UTF-8);
+// the Bilan text shows them as shownName does.
 #pragma once
 
 #include <string>

@@ -32,18 +32,22 @@ void Session::log(const std::string& text) {
     if (ui) ui->redraw();
 }
 
+void Session::logLine(const std::string& text) {
+    log(std::string(CRLF) + text);
+}
+
 void Session::writeFailed(const std::string& name) {
     for (const auto& n : job.writeErrors)
         if (Lower(n) == Lower(name)) return;
     job.writeErrors.push_back(name);
-    log(std::string(CRLF) + ansi("Erreur : impossible d'écrire ") + name);
+    logLine(fileText("Erreur : impossible d'écrire ", name));
 }
 
 void Session::readAsUtf8(const std::string& name) {
     for (const auto& n : job.utf8Sources)
         if (Lower(n) == Lower(name)) return;
     job.utf8Sources.push_back(name);
-    log(std::string(CRLF) + name + ansi(" lu comme texte UTF-8."));
+    logLine(fileText("", name, " lu comme texte UTF-8."));
 }
 
 bool Session::appendLine(const std::string& name, const std::string& text) {

@@ -190,12 +190,17 @@ struct Session {
     std::filesystem::path file(const std::string& name) const;
     // Appends to the log box.
     void log(const std::string& text);
-    // Records that a file could not be written and says so in the log box.
+    // Appends a line to the log box: CR LF, then the text (Windows-1252; a file
+    // named in it as fileText shows it).
+    void logLine(const std::string& text);
+    // Records that a file could not be written and says so in the log box; `name`
+    // is the system's name of the file (the log shows it as shownName does).
     void writeFailed(const std::string& name);
     // The job stops before its end (a No answer, a cancelled dialog, a missing
     // required source): the batch program exits with 1.
     void endEarly() { job.endedEarly = true; }
-    // Says once per job in the log box that the source `name` was read as UTF-8.
+    // Says once per job in the log box that the source `name` (the system's name)
+    // was read as UTF-8.
     void readAsUtf8(const std::string& name);
     // Appends text + CR LF to the file `name`: through the job's open file while a
     // JobFiles lives, otherwise opening and closing the file. A failure is recorded

@@ -18,10 +18,8 @@ std::string_view storeKey(std::string_view key) {
 
 // The next ";" field of `rest`, trimmed, and `rest` moved past it.
 std::string_view nextField(std::string_view& rest) {
-    const size_t end = rest.find(';');
-    const std::string_view field = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    return TrimView(field);
+    bool ended = false;
+    return TrimView(NextField(rest, ended));
 }
 
 // Two words joined by one blank, and nothing else.

@@ -43,15 +43,6 @@ std::string field(const std::vector<std::string>& fields, size_t n) {
     return n <= fields.size() ? fields[n - 1] : std::string();
 }
 
-std::vector<std::string> splitFields(const std::string& line) {
-    std::vector<std::string> fields;
-    size_t from = 0;
-    for (size_t p; (p = line.find(';', from)) != std::string::npos; from = p + 1)
-        fields.push_back(line.substr(from, p - from));
-    fields.push_back(line.substr(from));
-    return fields;
-}
-
 void readFile(const fs::path& path, AccountAction action, std::vector<AccountRow>& rows) {
     std::string bytes;
     if (!ReadAll(path, bytes)) return;
@@ -59,8 +50,8 @@ void readFile(const fs::path& path, AccountAction action, std::vector<AccountRow
     long number = 0;
     forEachLine(bytes, [&](const std::string& line) {
         ++number;
-        if (line.empty() || line[0] == '#') return;
-        const std::vector<std::string> f = splitFields(line);
+        if (!IsAccountLine(line)) return;
+        const std::vector<std::string> f = SplitFields(line);
         rows.push_back(AccountRow{action, field(f, 1), field(f, 2), field(f, 3), field(f, 4),
                                   field(f, 5), field(f, 6), field(f, 9), name, number});
     });

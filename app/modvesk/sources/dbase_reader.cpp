@@ -129,8 +129,8 @@ namespace {
 
 // The table is not read: the log box and the Bilan say why.
 bool refuse(Session& s, const std::string& shown, const char* reason) {
-    s.log(std::string(CRLF) + ansi("Table ") + shown + ansi(" ignorée : ") + ansi(reason) +
-          ansi(", aucun enregistrement n'a été lu."));
+    s.logLine(fileText("Table ", shown,
+                       " ignorée : " + std::string(reason) + ", aucun enregistrement n'a été lu."));
     s.job.bilan.refuseTable(shown, ansi(reason));
     return false;
 }

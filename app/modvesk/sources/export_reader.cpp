@@ -17,10 +17,9 @@ namespace {
 std::string_view nextField(std::string_view& rest) {
     const size_t start = rest.find_first_not_of(' ');
     rest = start == std::string_view::npos ? std::string_view() : rest.substr(start);
-    const size_t end = rest.find(';');
-    std::string_view field = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    if (end == std::string_view::npos) return field;
+    bool ended = false;
+    const std::string_view field = NextField(rest, ended);
+    if (!ended) return field;
     const size_t last = field.find_last_not_of(' ');
     return last == std::string_view::npos ? std::string_view() : field.substr(0, last + 1);
 }
@@ -73,7 +72,7 @@ namespace {
 bool refuseExport(Session& s, const std::string& text) {
     s.endEarly();
     if (s.ui) s.ui->message(text, kJobTitle, Icon::Exclamation);
-    s.log(std::string(CRLF) + text);
+    s.logLine(text);
     return false;
 }
 
@@ -121,8 +120,8 @@ void tellFormats(std::string_view surnameField, std::string_view login, ExportLo
 
 bool exportFound(Session& s, const std::string& path) {
     if (FileExists(resolvePath(path))) return true;
-    return refuseExport(s, ansi("Le fichier EXPORT est introuvable ou illisible : ") + path +
-                               ansi(". La mise à jour n'a pas été faite."));
+    return refuseExport(s, fileText("Le fichier EXPORT est introuvable ou illisible : ", path,
+                                    ". La mise à jour n'a pas été faite."));
 }
 
 ExportLogins ReadExportLogins(const std::string& path) {
@@ -150,8 +149,8 @@ bool exportReadable(Session& s, const std::string& path) {
 bool exportLooksRight(Session& s, const std::string& path) {
     LineReader reader(resolvePath(path));
     if (reader.isOpen() && holdsAccountLine(reader)) return true;
-    return refuseExport(s, ansi("Le fichier ") + path +
-                               ansi(" ne ressemble pas à un fichier EXPORT de Kwartz. La mise à "
+    return refuseExport(s, fileText("Le fichier ", path,
+                                    " ne ressemble pas à un fichier EXPORT de Kwartz. La mise à "
                                     "jour n'a pas été faite."));
 }
 

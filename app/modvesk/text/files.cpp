@@ -1,5 +1,6 @@
 #include "text/files.h"
 
+#include "text/source_text.h"
 #include "text/text.h"
 
 #include <algorithm>
@@ -267,13 +268,8 @@ bool ReadAll(const fs::path& path, std::string& bytes) {
 
 std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patterns) {
     std::vector<std::string> wanted;
-    std::string rest = patterns;
-    while (!rest.empty()) {
-        size_t p = rest.find(';');
-        std::string one = Trim(rest.substr(0, p));
-        if (!one.empty()) wanted.push_back(one);
-        rest = p == std::string::npos ? "" : rest.substr(p + 1);
-    }
+    for (const auto& pattern : SplitFields(patterns))
+        if (!Trim(pattern).empty()) wanted.push_back(Trim(pattern));
     std::vector<std::string> names;
     std::error_code ec;
     fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end;
@@ -316,6 +312,16 @@ bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     // A NUL byte would end the name early for the system: "\0\0.TXT" names no file.
     return name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
+}
+
+std::string shownName(const fs::path& path) {
+    const std::string& name = path.native();
+    return IsUtf8Text(name) ? Utf8ToAnsi(name) : name;
+}
+
+std::string fileText(std::string_view utf8Before, const fs::path& path,
+                     std::string_view utf8After) {
+    return ansi(utf8Before) + shownName(path) + ansi(utf8After);
 }
 
 } // namespace modvesk

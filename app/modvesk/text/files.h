@@ -118,4 +118,15 @@ std::vector<std::string> ListFiles(const fs::path& dir, const std::string& patte
 // and without "/", "\", ":" or a NUL byte.
 bool IsPlainFileName(const std::string& name);
 
+// A file name or path as the log box, the messages and the Bilan show it
+// (Windows-1252). The system's names are UTF-8 and are converted as UTF-8 sources
+// are; a name that is no UTF-8 (one the program made from Windows-1252 text, such
+// as a class file's) is already in the code page and is shown as it is.
+std::string shownName(const fs::path& path);
+// A text naming a file: utf8Before, the name as shownName gives it, utf8After
+// (the two texts in UTF-8, the result in Windows-1252), for a message, a line of
+// the log box or of the Bilan.
+std::string fileText(std::string_view utf8Before, const fs::path& path,
+                     std::string_view utf8After = "");
+
 } // namespace modvesk

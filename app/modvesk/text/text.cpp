@@ -296,19 +296,24 @@ std::string RestAfter(std::string& text, std::string_view separator) {
     return text.substr(p + 1);
 }
 
+std::vector<std::string> SplitFields(std::string_view line, char separator) {
+    std::vector<std::string> fields;
+    for (bool ended = true; ended;)
+        fields.emplace_back(NextField(line, ended, separator));
+    return fields;
+}
+
 std::string NthField(long n, std::string_view text, std::string_view separator) {
-    // What RestAfter n - 1 times, then FirstField, give, read in place.
-    const auto passBlanks = [](std::string_view& t) { t.remove_prefix(blanksStart(t)); };
-    for (long i = 1; i < n; ++i) {
-        passBlanks(text);
-        const size_t p = text.find(separator);
-        if (p == std::string_view::npos) return {};
-        text.remove_prefix(p + 1); // one character: every caller's separator is one
+    // What RestAfter n - 1 times, then FirstField, give, read in place (every
+    // caller's separator is one character).
+    bool ended = true;
+    std::string_view field;
+    for (long i = 1; i <= std::max(n, 1L); ++i) {
+        if (!ended) return {};
+        text.remove_prefix(blanksStart(text));
+        field = NextField(text, ended, separator[0]);
     }
-    passBlanks(text);
-    const size_t p = text.find(separator);
-    if (p == std::string_view::npos) return std::string(text);
-    return std::string(text.substr(0, blanksEnd(text.substr(0, p))));
+    return std::string(ended ? field.substr(0, blanksEnd(field)) : field);
 }
 
 bool StartsWithDigit(std::string_view text) {

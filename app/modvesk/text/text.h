@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace modvesk {
 
@@ -56,6 +57,19 @@ std::string_view FirstWord(std::string_view text, std::string_view& rest);
 // "" when `text` is empty; otherwise removes leading blanks from `text` itself and
 // returns "" when the separator does not occur, else everything after the first one.
 std::string RestAfter(std::string& text, std::string_view separator);
+// The field of `rest` up to its first `separator`, as it stands (blanks kept), and
+// `rest` moved past that separator; `ended` tells whether one ended the field
+// (otherwise the field is the whole of `rest`, which becomes "").
+inline std::string_view NextField(std::string_view& rest, bool& ended, char separator = ';') {
+    const size_t end = rest.find(separator);
+    ended = end != std::string_view::npos;
+    const std::string_view field = rest.substr(0, end);
+    rest = ended ? rest.substr(end + 1) : std::string_view();
+    return field;
+}
+// Every field of `line` cut at each `separator`, as they stand: "a;;b" gives "a",
+// "", "b"; "" gives one empty field.
+std::vector<std::string> SplitFields(std::string_view line, char separator = ';');
 // Field n counted from 1 of `text`, which is left as it is: trimmed, "" when missing.
 std::string NthField(long n, std::string_view text, std::string_view separator);
 // False when the trimmed text is empty; else whether its first character is a digit.
@@ -95,6 +109,12 @@ template <typename OnLine> void forEachLine(std::string_view text, OnLine onLine
     std::string line;
     for (size_t pos = 0; NextLine(text, pos, line);)
         onLine(line);
+}
+
+// A line of an account file that holds an account: neither empty nor the header
+// line ("#Nom;Prénom;...").
+inline bool IsAccountLine(std::string_view line) {
+    return !line.empty() && line[0] != '#';
 }
 
 // CR LF, the line end of every file the program writes.

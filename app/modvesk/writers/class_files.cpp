@@ -2,6 +2,7 @@
 // pupils with their passwords ("surname,first name,group,password").
 #include "writers/class_files.h"
 
+#include "accounts/login.h"
 #include "text/files.h"
 #include "text/text.h"
 #include "writers/import_writer.h"
@@ -57,7 +58,7 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
         : IsJobOutputName(fileName) ? "Classe ignorée (nom d'un fichier des comptes) : "
                                     : nullptr;
     if (refusal) {
-        s.log(std::string(CRLF) + ansi(refusal) + className);
+        s.logLine(ansi(refusal) + className);
         s.writeFailed(fileName);
         return;
     }
@@ -67,7 +68,7 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
         fs::remove(path, ec);
     s.win.lstTri.clear();
     s.win.LstTri2.clear();
-    const std::string group = StartsWithDigit(className) ? "c" + className : className;
+    const std::string group = GroupOfClass(className);
     auto addPerson = [&](long i) { s.win.lstTri.add(classLine(s.job.personAt(i), group)); };
     if (index) {
         const auto found = index->find(className);
@@ -108,7 +109,7 @@ void sauveClasse(Session& s, std::string& className) {
 
 void Command3_Click(Session& s) {
     DeleteFileIfExists(s.file("CLASSES.TXT"));
-    s.log(std::string(CRLF) + ansi("Création des fichiers des comptes pour chaque classe........"));
+    s.logLine(ansi("Création des fichiers des comptes pour chaque classe........"));
     const ClassIndex index = indexByClass(s);
     FolderListing folder(s.dir);
     const std::vector<std::string> classes = s.win.classes.items();

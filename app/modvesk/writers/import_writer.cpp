@@ -93,7 +93,7 @@ void writeCommaForm(Session& s, const std::string& outName) {
 
 void WriteImportFiles(Session& s, long& count, const std::string& sourceFile1,
                       const std::string& sourceFile2, bool trainees) {
-    s.log(std::string(CRLF) + ansi("Création du fichier des comptes........"));
+    s.logLine(ansi("Création du fichier des comptes........"));
     const std::string outName = trainees ? "stagiaires.txt" : "eleves.txt";
     if (!FileExists(s.file(sourceFile1)) && !FileExists(s.file(sourceFile2))) return;
     s.job.lastPersonIndex = count - 1;

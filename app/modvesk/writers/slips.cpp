@@ -1,5 +1,6 @@
 #include "writers/slips.h"
 
+#include "accounts/login.h"
 #include "sources/account_rows.h"
 #include "text/files.h"
 #include "text/text.h"
@@ -12,12 +13,6 @@
 
 namespace modvesk {
 
-std::string classOfGroup(const std::string& group) {
-    const std::string cls = Lower(Trim(group));
-    if (cls.size() > 1 && cls[0] == 'c' && StartsWithDigit(cls.substr(1))) return cls.substr(1);
-    return cls;
-}
-
 namespace {
 
 bool isTeacher(const AccountRow& row) {
@@ -26,7 +21,7 @@ bool isTeacher(const AccountRow& row) {
 
 Slip slipOf(const AccountRow& row, const std::string& firstName) {
     return Slip{firstName + " " + row.nom,
-                row.groupe == "profs" ? "profs" : classOfGroup(row.groupe), row.nouveauLogin,
+                row.groupe == "profs" ? "profs" : ClassOfGroup(row.groupe), row.nouveauLogin,
                 row.motDePasse};
 }
 
@@ -83,7 +78,7 @@ std::vector<SlipGroup> pupilSlips(const fs::path& dir) {
     // Classes in the order of the class list: without regard to case.
     std::map<std::string, std::vector<const AccountRow*>> byClass;
     for (const auto& row : rows)
-        if (!isTeacher(row)) byClass[classOfGroup(row.groupe)].push_back(&row);
+        if (!isTeacher(row)) byClass[ClassOfGroup(row.groupe)].push_back(&row);
     const FolderListing listing(dir);
     std::vector<SlipGroup> groups;
     for (const auto& [cls, members] : byClass)

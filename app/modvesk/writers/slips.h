@@ -26,10 +26,6 @@ struct SlipGroup {
     std::vector<Slip> slips;
 };
 
-// The class a pupil group stands for: the group in lower case, without the "c"
-// the builders put in front of a class whose name starts with a digit.
-std::string classOfGroup(const std::string& group);
-
 // The new pupil accounts of `dir` that have a password, by class in class order.
 // Within a class, the order of its class file (<classe>.TXT) when it exists,
 // then the accounts it does not list in the order of the account files.
