@@ -2,7 +2,7 @@
 // each class's PDF holds its new accounts, logins with their passwords, in the
 // order of its class file and nothing of another class; names keep their
 // accents; accounts without a password get no slip.
-#include "batch_run.h"
+#include "school_files.h"
 
 #include <gtest/gtest.h>
 
@@ -219,5 +219,34 @@ TEST(Slips, ClassesThatCannotNameTheirPdfAndLinksUnderItsName) {
         EXPECT_EQ(elsewhere.read("kept.pdf"), "kept");
         EXPECT_EQ(slipsOf(pdfText(dir.path() / "fiches-toutes-classes.pdf")).size(), 2u);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 3 + (c.status == 0));
+    }
+}
+
+// Twins born the same day share surname and password, and the second one built
+// gets the numbered login: whichever comes first in the source, each slip bears
+// its own holder's login.
+TEST(Slips, TwinsOfOneBirthDateEachGetTheirOwnLogin) {
+    const struct {
+        std::vector<SieclePupil> pupils;
+        std::string marie, marieAnne; // their logins
+    } cases[] = {
+        {{{"DUPONT", "Marie", "3A"}, {"DUPONT", "Marie Anne", "3A"}},
+         "dupont.marie",
+         "dupont.marie1"},
+        {{{"DUPONT", "Marie Anne", "3A"}, {"DUPONT", "Marie", "3A"}},
+         "dupont.marie1",
+         "dupont.marie"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.marie);
+        Folder f(false);
+        put(f, "ElevesSansAdresses.xml", siecleFile(c.pupils));
+        ASSERT_EQ(runBatch({"siecle-create", "--dir", f.str()}, f.path()).status, 0);
+        ASSERT_EQ(runBatch({"slips", "--dir", f.str(), "--class", "3a"}, f.path()).status, 0);
+        const std::string rest = "\nMot de passe : 030514\n"
+                                 "Mot de passe à changer à la première connexion.\n";
+        EXPECT_EQ(pdfText(f.path() / "fiches-3a.pdf"),
+                  "MARIE ANNE DUPONT\nClasse : 3A\nIdentifiant : " + c.marieAnne + rest +
+                      "MARIE DUPONT\nClasse : 3A\nIdentifiant : " + c.marie + rest + "\f");
     }
 }
