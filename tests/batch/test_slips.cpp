@@ -17,10 +17,6 @@ namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>; // login, password
 
-void put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // The text of a PDF, or of its page `page` (from 1) when given.
 std::string pdfText(const fs::path& pdf, long page = 0, const char* mode = "-raw") {
     std::vector<std::string> args = {mode, pdf.string(), "-"};
@@ -240,7 +236,7 @@ TEST(Slips, TwinsOfOneBirthDateEachGetTheirOwnLogin) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.marie);
         Folder f(false);
-        put(f, "ElevesSansAdresses.xml", siecleFile(c.pupils));
+        put(f.path() / "ElevesSansAdresses.xml", siecleFile(c.pupils));
         ASSERT_EQ(runBatch({"siecle-create", "--dir", f.str()}, f.path()).status, 0);
         ASSERT_EQ(runBatch({"slips", "--dir", f.str(), "--class", "3a"}, f.path()).status, 0);
         const std::string rest = "\nMot de passe : 030514\n"
@@ -249,4 +245,13 @@ TEST(Slips, TwinsOfOneBirthDateEachGetTheirOwnLogin) {
                   "MARIE ANNE DUPONT\nClasse : 3A\nIdentifiant : " + c.marieAnne + rest +
                       "MARIE DUPONT\nClasse : 3A\nIdentifiant : " + c.marie + rest + "\f");
     }
+}
+
+// The module exports its two functions and nothing else.
+TEST(Slips, ThePdfModuleExportsOnlyItsInterface) {
+    const auto names =
+        testsupport::exportedFunctions(fs::path(ROLVANE_BIN_DIR) / "rolvane-slips-pdf.so");
+    if (!names) GTEST_SKIP() << "nm is not installed";
+    EXPECT_EQ(*names,
+              (std::set<std::string>{"rolvane_slips_pdf_abi_version", "rolvane_slips_pdf_write"}));
 }
