@@ -22,10 +22,12 @@
 extern "C" {
 #endif
 
-#if defined(PYTHROLVANE_BUILDING)
-#define PYTHROLVANE_API __attribute__((visibility("default")))
+/* The functions the component exports; everything else stays hidden (hidden
+ * visibility and the version script exports.map). */
+#if defined(_WIN32)
+#define PYTHROLVANE_API __declspec(dllexport)
 #else
-#define PYTHROLVANE_API
+#define PYTHROLVANE_API __attribute__((visibility("default")))
 #endif
 
 /* Version of this interface; the program refuses a component of another version. */

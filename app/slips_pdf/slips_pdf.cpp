@@ -101,13 +101,13 @@ bool ownerOnly(const char* path) {
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int rolvane_slips_pdf_abi_version(void) {
+extern "C" ROLVANE_SLIPS_PDF_API int rolvane_slips_pdf_abi_version(void) {
     return ROLVANE_SLIPS_PDF_ABI_VERSION;
 }
 
-extern "C" __attribute__((visibility("default"))) int
-rolvane_slips_pdf_write(const char* path, const rolvane_slip* slips, size_t count,
-                        const char* school) {
+extern "C" ROLVANE_SLIPS_PDF_API int rolvane_slips_pdf_write(const char* path,
+                                                             const rolvane_slip* slips,
+                                                             size_t count, const char* school) {
     if (!ownerOnly(path)) return 0;
     cairo_surface_t* surface = cairo_pdf_surface_create(path, kPageWidth, kPageHeight);
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Fiches de connexion");

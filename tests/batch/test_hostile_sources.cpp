@@ -108,11 +108,6 @@ const std::string kJet3 = testsupport::corpusFile("jahlborn-jackcess__testV1997.
 const std::string kJet4 = testsupport::corpusFile("jahlborn-jackcess__fixedTextTestV2000.mdb");
 const std::string kPupils = "DUPONT;Catherine;3A;03/05/2009\r\n";
 
-std::string bytesOf(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class HostileAccess : public ::testing::Test {
   protected:
     void SetUp() override {

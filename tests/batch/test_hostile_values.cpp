@@ -19,7 +19,7 @@ bool has(const std::string& text, const std::string& part) {
 
 TEST(HostileValues, separatorsAndLineBreaksStayInsideTheirField) {
     Folder f(false);
-    put(f, "ElevesSansAdresses.xml",
+    put(f.path() / "ElevesSansAdresses.xml",
         siecleFile({{"AUBRY", "Cath;profs;x", "6A"},
                     {"BRUN&#13;&#10;X;Y;profs;x.y;x.y;pw;;;;;;", "Jean|1,2", "6A"},
                     {"CARON", "Lea", "6&#10;DUPONT;Jean;profs"},
@@ -42,13 +42,12 @@ TEST(HostileValues, separatorsAndLineBreaksStayInsideTheirField) {
 TEST(HostileValues, pupilsWithoutAccountAreNamedInTheBilan) {
     Folder f(false);
     const std::string longName(201, 'L');
-    put(f, "ElevesSansAdresses.xml",
-        siecleFile({{"A", "B", "PROFS"},
-                    {"C", "D", "P-ROFS"},
-                    {"E", "F", "Pro fs"},
-                    {longName, "G", "6A"},
-                    {"H", "I", std::string(201, '6')},
-                    {"J", "K", "6A"}}));
+    put(f.path() / "ElevesSansAdresses.xml", siecleFile({{"A", "B", "PROFS"},
+                                                         {"C", "D", "P-ROFS"},
+                                                         {"E", "F", "Pro fs"},
+                                                         {longName, "G", "6A"},
+                                                         {"H", "I", std::string(201, '6')},
+                                                         {"J", "K", "6A"}}));
     const BatchRun r = runBatch({"siecle-create", "--dir", f.str()}, f.path());
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(accountLines(f, "ComptesAajouter.txt").size(), 1U);
@@ -64,10 +63,10 @@ TEST(HostileValues, pupilsWithoutAccountAreNamedInTheBilan) {
 
 TEST(HostileValues, everyClassGetsItsFileAndGroupWhenOneCodeHoldsAnother) {
     Folder f(false);
-    put(f, "ElevesSansAdresses.xml",
+    put(f.path() / "ElevesSansAdresses.xml",
         siecleFile({{"A", "B", "5E10"}, {"C", "D", "5E1"}, {"E", "F", "E1"}}));
     // Last year's pupils of the three classes, none of them there this year.
-    put(f, "EXPORT",
+    put(f.path() / "EXPORT",
         "#Nom;Prenom;groupe;login\r\nX;Y;c5e10;x.y;x.y;;;;;;;\r\nZ;W;c5e1;z.w;z.w;;;;;;;\r\n"
         "V;U;e1;v.u;v.u;;;;;;;\r\n");
     const BatchRun r =
@@ -82,11 +81,10 @@ TEST(HostileValues, everyClassGetsItsFileAndGroupWhenOneCodeHoldsAnother) {
 
 TEST(HostileValues, aClassThatCannotNameItsFileIsAFileNotWritten) {
     Folder f(false);
-    put(f, "ElevesSansAdresses.xml",
-        siecleFile({{"A", "B", "6A"},
-                    {"C", "D", "ComptesAajouter"},
-                    {"E", "F", "3/A"},
-                    {"G", "H", "Doublons"}}));
+    put(f.path() / "ElevesSansAdresses.xml", siecleFile({{"A", "B", "6A"},
+                                                         {"C", "D", "ComptesAajouter"},
+                                                         {"E", "F", "3/A"},
+                                                         {"G", "H", "Doublons"}}));
     const BatchRun r = runBatch({"siecle-create", "--dir", f.str()}, f.path());
     EXPECT_EQ(r.status, 3) << r.out;
     EXPECT_EQ(accountLines(f, "ComptesAajouter.txt").size(), 4U);
@@ -103,8 +101,9 @@ TEST(HostileValues, aClassThatCannotNameItsFileIsAFileNotWritten) {
 
 TEST(HostileValues, csvValuesAndGivenPasswords) {
     Folder f(false);
-    put(f, "ELEVES.CSV", "DUPONT;Jean|x,y;6A;01/02/2010\r\nMARTIN;Paul;PROFS;01/02/2010\r\n");
-    put(f, "PROFS.CSV",
+    put(f.path() / "ELEVES.CSV",
+        "DUPONT;Jean|x,y;6A;01/02/2010\r\nMARTIN;Paul;PROFS;01/02/2010\r\n");
+    put(f.path() / "PROFS.CSV",
         "LEROY;Anne;profs;pa|ss\r\nMOREL;Luc;profs;pa\tss\r\nPETIT;Eva;profs;p,w\r\n");
     const BatchRun r = runBatch({"csv-create", "--dir", f.str()}, f.path());
     ASSERT_EQ(r.status, 0) << r.out;

@@ -21,13 +21,12 @@ const std::string kExport = "#Nom;Prénom;groupe;login;nouveau login;mot de pass
                             "LEROY;JEAN;profs;j.leroy;j.leroy;;;;;;;;;;;\r\n";
 
 BatchRun update(const Folder& f, const std::string& exportText) {
-    put(f, "ElevesSansAdresses.xml",
-        siecleFile({{"MARTIN", "Léa", "6A", "2"},
-                    {"MARTIN", "Léa", "6A", "1"},
-                    {"MOREAU", "Léa", "6A", "3"},
-                    {"PETIT", "Tom", "6A", "9"},
-                    {"ROUX", "Ana", "6A", "5"}}));
-    put(f, "EXPORT", exportText);
+    put(f.path() / "ElevesSansAdresses.xml", siecleFile({{"MARTIN", "Léa", "6A", "2"},
+                                                         {"MARTIN", "Léa", "6A", "1"},
+                                                         {"MOREAU", "Léa", "6A", "3"},
+                                                         {"PETIT", "Tom", "6A", "9"},
+                                                         {"ROUX", "Ana", "6A", "5"}}));
+    put(f.path() / "EXPORT", exportText);
     return runBatch({"siecle-update", "--dir", f.str(), "--export", f.str() + "/EXPORT"}, f.path());
 }
 

@@ -23,10 +23,6 @@ namespace {
 const fs::path kSamples = fs::path(ROLVANE_SOURCE_DIR) / "samples";
 using Files = std::map<std::string, std::string>;
 
-void put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 Files filesOf(const fs::path& dir) {
     Files files;
     for (const auto& e : fs::directory_iterator(dir)) {

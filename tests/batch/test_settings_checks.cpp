@@ -23,7 +23,7 @@ struct School : Folder {
         if (!sampleDir.empty())
             for (const auto& e : fs::directory_iterator(kSamples / sampleDir))
                 fs::copy_file(e.path(), path() / e.path().filename());
-        put(*this, "ComptesAajouter.txt", "last year\r\n");
+        put(path() / "ComptesAajouter.txt", "last year\r\n");
     }
     std::map<std::string, std::string> files() const {
         std::map<std::string, std::string> all;
@@ -65,7 +65,7 @@ TEST(SettingsChecks, AnUpdateInAnotherFormatThanItsExportStopsUnlessTheCheckIsIg
     };
     for (const Case& c : cases) {
         School f(c.sampleDir);
-        if (c.job == "csv-update") put(f, "EXPORT", initials);
+        if (c.job == "csv-update") put(f.path() / "EXPORT", initials);
         const std::string question =
             "[question] Les logins du fichier EXPORT suivent le format " + c.followed +
             " (par ex. " + c.example + ") alors que le format choisi est " + c.chosen +

@@ -14,15 +14,6 @@ const fs::path kExpected = fs::path(ROLVANE_SOURCE_DIR) / "tests" / "modvesk" / 
 const std::string kPupils = "ElevesSansAdresses.xml";
 const std::string kStaff = "sts_emp_0590001A_2026.xml";
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void put(const Folder& f, const std::string& name, const std::string& bytes) {
-    std::ofstream(f.path() / name, std::ios::binary) << bytes;
-}
-
 // A folder holding the sample's two exports.
 struct School : Folder {
     School() : Folder(false) {
@@ -127,9 +118,9 @@ TEST(SiecleBatch, CreateOnTheSampleWritesTheExpectedAccounts) {
     const fs::path expected = kExpected / "siecle-create";
     for (const char* name : {"ComptesAajouter.txt", "GROUPES.TXT", "doublons.txt",
                              "troncatures.txt", "6a.TXT", "5e1.TXT", "3b.TXT"})
-        EXPECT_EQ(f.read(name), slurp(expected / name)) << name;
+        EXPECT_EQ(f.read(name), bytesOf(expected / name)) << name;
     EXPECT_EQ(withoutPasswords(f.read("ComptesProfsAajouter.txt")),
-              withoutPasswords(slurp(expected / "ComptesProfsAajouter.txt")));
+              withoutPasswords(bytesOf(expected / "ComptesProfsAajouter.txt")));
     EXPECT_NE(r.out.find("ElevesSansAdresses.xml : 3 élèves sans compte\n"
                          "  élève 4421 : sorti le 15/03/2026\n"
                          "  élève 4422 : inactif\n"
@@ -152,9 +143,9 @@ TEST(SiecleBatch, ATeacherOfADivisionAndAGroupIsResponsibleForBoth) {
 
 TEST(SiecleBatch, Utf8AndIso885915FilesOfOneSchoolGiveTheSameBytes) {
     School iso, utf8;
-    const std::string original = slurp(kSamples / kPupils);
+    const std::string original = bytesOf(kSamples / kPupils);
     ASSERT_NE(original.find("C\xBCUR"), std::string::npos); // Œ as ISO-8859-15 writes it
-    put(utf8, kPupils,
+    put(utf8.path() / kPupils,
         replaced(iso885915ToUtf8(original), "encoding=\"ISO-8859-15\"", "encoding=\"UTF-8\""));
     ASSERT_EQ(runBatch({"siecle-create", "--dir", iso.str()}, iso.path()).status, 0);
     ASSERT_EQ(runBatch({"siecle-create", "--dir", utf8.str()}, utf8.path()).status, 0);
@@ -197,8 +188,8 @@ TEST(SiecleBatch, AnUnreadableExportStopsBeforeAnythingIsDeleted) {
     };
     for (const auto& c : cases) {
         School f;
-        put(f, c.name, c.bytes);
-        put(f, "doublons.txt", "last year\r\n");
+        put(f.path() / c.name, c.bytes);
+        put(f.path() / "doublons.txt", "last year\r\n");
         const BatchRun r = runBatch({"siecle-create", "--dir", f.str()}, f.path());
         EXPECT_EQ(r.status, 1) << c.name;
         ASSERT_EQ(r.err.size(), 1u) << c.name;
@@ -233,6 +224,6 @@ TEST(SiecleBatch, UpdateAgainstTheSampleExport) {
               "BOYER;KENZA;c6a;boyer.kenza\r\nZIMMER;PAUL;c3b;zimmer.paul\r\n");
     const fs::path expected = kExpected / "siecle-update";
     for (const char* name : {"ComptesAmodifier.txt", "ComptesProfsAmodifier.txt"})
-        EXPECT_EQ(f.read(name), slurp(expected / name)) << name;
+        EXPECT_EQ(f.read(name), bytesOf(expected / name)) << name;
     EXPECT_NE(r.out.find("Tous les fichiers ont été créés.\n"), std::string::npos);
 }

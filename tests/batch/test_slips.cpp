@@ -2,7 +2,7 @@
 // each class's PDF holds its new accounts, logins with their passwords, in the
 // order of its class file and nothing of another class; names keep their
 // accents; accounts without a password get no slip.
-#include "batch_run.h"
+#include "school_files.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,6 @@ using namespace batchtest;
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>; // login, password
-
-void put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // The text of a PDF, or of its page `page` (from 1) when given.
 std::string pdfText(const fs::path& pdf, long page = 0, const char* mode = "-raw") {
@@ -220,4 +216,40 @@ TEST(Slips, ClassesThatCannotNameTheirPdfAndLinksUnderItsName) {
         EXPECT_EQ(slipsOf(pdfText(dir.path() / "fiches-toutes-classes.pdf")).size(), 2u);
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 3 + (c.status == 0));
     }
+}
+
+// Twins born the same day share surname and password, and the second one built
+// gets the numbered login: whichever comes first in the source, each slip bears
+// its own holder's login.
+TEST(Slips, TwinsOfOneBirthDateEachGetTheirOwnLogin) {
+    const struct {
+        std::vector<SieclePupil> pupils;
+        std::string marie, marieAnne; // their logins
+    } cases[] = {
+        {{{"DUPONT", "Marie", "3A"}, {"DUPONT", "Marie Anne", "3A"}},
+         "dupont.marie",
+         "dupont.marie1"},
+        {{{"DUPONT", "Marie Anne", "3A"}, {"DUPONT", "Marie", "3A"}},
+         "dupont.marie1",
+         "dupont.marie"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.marie);
+        Folder f(false);
+        put(f.path() / "ElevesSansAdresses.xml", siecleFile(c.pupils));
+        ASSERT_EQ(runBatch({"siecle-create", "--dir", f.str()}, f.path()).status, 0);
+        ASSERT_EQ(runBatch({"slips", "--dir", f.str(), "--class", "3a"}, f.path()).status, 0);
+        // In the class file's order: MARIE ANNE, then MARIE.
+        EXPECT_EQ(slipsOf(pdfText(f.path() / "fiches-3a.pdf")),
+                  (Pairs{{c.marieAnne, "030514"}, {c.marie, "030514"}}));
+    }
+}
+
+// The module exports its two functions and nothing else.
+TEST(Slips, ThePdfModuleExportsOnlyItsInterface) {
+    const auto names =
+        testsupport::exportedFunctions(fs::path(ROLVANE_BIN_DIR) / "rolvane-slips-pdf.so");
+    if (!names) GTEST_SKIP() << "nm is not installed";
+    EXPECT_EQ(*names,
+              (std::set<std::string>{"rolvane_slips_pdf_abi_version", "rolvane_slips_pdf_write"}));
 }

@@ -25,15 +25,6 @@ const std::string kHeader =
 const std::string kFailed =
     "\nDes erreurs se sont produites : certains fichiers n'ont pas été créés.\n";
 
-void put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string bytesOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 long occurrences(const std::string& text, const std::string& part) {
     long n = 0;
     for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))

@@ -1,5 +1,6 @@
 // The component's text methods and its creation, through the program's client.
 #include "clients/component_client.h"
+#include "test_files.h"
 #include "text/text.h"
 
 #include <cstdio>
@@ -100,23 +101,12 @@ TEST(Creation, AbsentMessage) {
 }
 
 TEST(Creation, ExportsOnlyItsInterface) {
-    const std::string command =
-        std::string("nm -D --defined-only ") + ROLVANE_BIN_DIR + "/libpythrolvane.so 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::set<std::string> names;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string text(line);
-        const auto space = text.find_last_of(' ');
-        const std::string type = text.size() > 2 ? text.substr(text.find(' ') + 1, 1) : "";
-        if (type == "T")
-            names.insert(text.substr(space + 1, text.find_last_not_of("\r\n") - space));
-    }
-    if (::pclose(pipe) != 0 && names.empty()) GTEST_SKIP() << "nm n'est pas disponible";
-    EXPECT_EQ(names, (std::set<std::string>{"pythrolvane_abi_version", "pythrolvane_create",
-                                            "pythrolvane_destroy", "pythrolvane_free",
-                                            "pythrolvane_invoke"}));
+    const auto names = testsupport::exportedFunctions(std::filesystem::path(ROLVANE_BIN_DIR) /
+                                                      "libpythrolvane.so");
+    if (!names) GTEST_SKIP() << "nm n'est pas disponible";
+    EXPECT_EQ(*names, (std::set<std::string>{"pythrolvane_abi_version", "pythrolvane_create",
+                                             "pythrolvane_destroy", "pythrolvane_free",
+                                             "pythrolvane_invoke"}));
 }
 
 } // namespace

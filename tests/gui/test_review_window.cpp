@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -36,6 +37,21 @@ std::map<QString, std::string> filesOf(const QString& dir) {
 
 QString cell(const QAbstractItemModel* m, int row, int column) {
     return m->data(m->index(row, column)).toString();
+}
+
+// The slips of a PDF, "login password" each, in their order (pdftotext).
+QStringList slipsOf(const fs::path& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"),
+            {QStringLiteral("-raw"), QString::fromStdString(pdf), "-"});
+    p.waitForFinished();
+    QStringList slips;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+        if (line.startsWith(QStringLiteral("Identifiant : "))) slips << line.mid(14);
+        if (line.startsWith(QStringLiteral("Mot de passe : ")) && !slips.isEmpty())
+            slips.last() += ' ' + line.mid(15);
+    }
+    return slips;
 }
 
 gui::ComptesWindow* shownAccounts(const gui::Vesklin& w) {
@@ -109,7 +125,19 @@ void ReviewWindow::simulationLeavesTheFolderAndShowsWhatItWouldWrite() {
 
     rig.find<QCheckBox>("simulation")->setChecked(false);
     rig.trigger("Genfich_M");
-    QVERIFY(filesOf(rig.dir()) != before);
+    auto after = filesOf(rig.dir());
+    QStringList added;
+    for (auto it = after.begin(); it != after.end();)
+        if (before.count(it->first)) {
+            ++it;
+        } else {
+            added << it->first;
+            it = after.erase(it);
+        }
+    QCOMPARE(added, QStringList({"3a.TXT", "4a.TXT", "5a.TXT", "6a.TXT", "6b.TXT",
+                                 "ComptesAajouter.txt", "ComptesProfsAajouter.txt", "GROUPES.TXT",
+                                 "doublons.txt", "troncatures.txt", "ulis.TXT"}));
+    QVERIFY(after == before); // the sources keep their bytes
     rig.find<QPushButton>("voirComptes")->click();
     gui::ComptesWindow* real = shownAccounts(*rig.window);
     QVERIFY(real && real != simulated);
@@ -135,8 +163,17 @@ void ReviewWindow::slipButtonsWriteAndOpenThePdf() {
     QCOMPARE(shown.size(), size_t(2));
     QCOMPARE(shown[0], dir / "fiches-4a.pdf");
     QCOMPARE(shown[1], dir / "fiches-toutes-classes.pdf");
-    for (const auto& pdf : shown)
-        QVERIFY(fs::file_size(pdf) > 1000);
+    const QStringList fourA = {"dupont.thomas 010610",
+                               "fontaine.zoe 141010",
+                               "lambert.theo 020110",
+                               "martin.leo 300310",
+                               "petit.lucas 190210",
+                               "rousseau.anais 270910",
+                               "vanderstraetendelacroix.m 050810"};
+    QCOMPARE(slipsOf(shown[0]), fourA);
+    const QStringList all = slipsOf(shown[1]);
+    QCOMPARE(all.size(), 36); // every new pupil account
+    QVERIFY(all.join('|').contains(fourA.join('|')));
 }
 
 // Each control that writes, with "Simulation" ticked after a real creation (classes,

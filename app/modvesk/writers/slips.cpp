@@ -34,9 +34,43 @@ std::string letters(const std::string& text) {
     return out;
 }
 
+// The accounts whose first-name part the last job numbered to tell namesakes
+// apart, from its doublons.txt ("DUPONT MARIE1  ->  DUPONT  MARIE ANNE  c3a"):
+// the name key ("dupont marie1") mapped to the person it went to
+// ("dupont  marie anne  c3a"), both in lower case.
+using NumberedKeys = std::unordered_map<std::string, std::string>;
+
+NumberedKeys numberedKeys(const FolderListing& dir) {
+    NumberedKeys keys;
+    std::string bytes;
+    if (!ReadAll(dir.file("doublons.txt"), bytes)) return keys;
+    forEachLine(bytes, [&](const std::string& line) {
+        const size_t arrow = line.find("  ->  ");
+        if (arrow != std::string::npos)
+            keys.emplace(Lower(line.substr(0, arrow)), Lower(line.substr(arrow + 6)));
+    });
+    return keys;
+}
+
+// How well an account fits a class file line: 3 when its numbered key went to
+// that very person; 2 when its key was not numbered and its first-name part
+// starts the person's first name; 1 when its key was not numbered; 0 when it was
+// numbered for somebody else. Twins of the same birth date share surname and
+// password, and their first-name parts, taken from the first word, differ only
+// by the number one of them got.
+int fitOf(const NumberedKeys& numbered, const AccountRow& row, const std::string& person,
+          const std::string& first) {
+    const auto owner = numbered.find(Lower(row.nom + " " + row.prenom));
+    if (owner != numbered.end()) return owner->second == person ? 3 : 0;
+    return letters(first).rfind(letters(row.prenom), 0) == 0 ? 2 : 1;
+}
+
 // The class file's lines ("SURNAME,First name,group,password") matched with the
 // accounts of the class, in the file's order; the accounts it does not list follow.
-std::vector<Slip> inClassFileOrder(const FolderListing& dir, const std::string& cls,
+// Each line takes the unused account of its surname and password that fits it
+// best, the first one among equals.
+std::vector<Slip> inClassFileOrder(const FolderListing& dir, const NumberedKeys& numbered,
+                                   const std::string& cls,
                                    const std::vector<const AccountRow*>& rows) {
     std::vector<Slip> slips;
     std::vector<bool> used(rows.size(), false);
@@ -46,12 +80,16 @@ std::vector<Slip> inClassFileOrder(const FolderListing& dir, const std::string& 
             const std::string surname = NthField(1, line, ",");
             const std::string first = NthField(2, line, ",");
             const std::string password = NthField(4, line, ",");
+            const std::string person =
+                Lower(surname + "  " + first + "  " + NthField(3, line, ","));
             long found = -1;
+            int best = -1;
             for (size_t i = 0; i < rows.size(); ++i) {
                 if (used[i] || rows[i]->nom != surname || rows[i]->motDePasse != password) continue;
-                const bool sameFirst = letters(first).rfind(letters(rows[i]->prenom), 0) == 0;
-                if (found < 0 || sameFirst) found = static_cast<long>(i);
-                if (sameFirst) break;
+                const int fit = fitOf(numbered, *rows[i], person, first);
+                if (fit <= best) continue;
+                found = static_cast<long>(i);
+                best = fit;
             }
             if (found < 0) return;
             used[static_cast<size_t>(found)] = true;
@@ -80,9 +118,10 @@ std::vector<SlipGroup> pupilSlips(const fs::path& dir) {
     for (const auto& row : rows)
         if (!isTeacher(row)) byClass[ClassOfGroup(row.groupe)].push_back(&row);
     const FolderListing listing(dir);
+    const NumberedKeys numbered = numberedKeys(listing);
     std::vector<SlipGroup> groups;
     for (const auto& [cls, members] : byClass)
-        groups.push_back(SlipGroup{cls, inClassFileOrder(listing, cls, members)});
+        groups.push_back(SlipGroup{cls, inClassFileOrder(listing, numbered, cls, members)});
     return groups;
 }
 

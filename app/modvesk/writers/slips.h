@@ -28,7 +28,9 @@ struct SlipGroup {
 
 // The new pupil accounts of `dir` that have a password, by class in class order.
 // Within a class, the order of its class file (<classe>.TXT) when it exists,
-// then the accounts it does not list in the order of the account files.
+// then the accounts it does not list in the order of the account files. A class
+// file line takes the account of its surname, password and first name; of
+// namesakes, the one whose numbered login doublons.txt gives to that person.
 std::vector<SlipGroup> pupilSlips(const std::filesystem::path& dir);
 // The new teacher accounts of `dir` that have a password, in file order.
 SlipGroup teacherSlips(const std::filesystem::path& dir);

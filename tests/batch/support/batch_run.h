@@ -2,6 +2,8 @@
 // printed and its exit status.
 #pragma once
 
+#include "test_files.h"
+
 #include <sys/types.h>
 
 #include <filesystem>
@@ -12,6 +14,8 @@
 namespace batchtest {
 
 namespace fs = std::filesystem;
+using testsupport::bytesOf;
+using testsupport::put;
 
 struct BatchRun {
     int status = -1;

@@ -20,10 +20,6 @@ std::string siecleFile(const std::vector<SieclePupil>& pupils) {
            "</ELEVES><STRUCTURES>" + structures + "</STRUCTURES></DONNEES></BEE_ELEVES>";
 }
 
-void put(const Folder& f, const std::string& name, const std::string& bytes) {
-    std::ofstream(f.path() / name, std::ios::binary) << bytes;
-}
-
 std::vector<std::string> crlfLines(const std::string& bytes) {
     std::vector<std::string> lines;
     for (size_t from = 0, p; (p = bytes.find("\r\n", from)) != std::string::npos; from = p + 2)

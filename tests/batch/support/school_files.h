@@ -18,9 +18,6 @@ struct SieclePupil {
 // 03/05/2014 (password 030514).
 std::string siecleFile(const std::vector<SieclePupil>& pupils);
 
-// Writes the bytes into the folder under `name`.
-void put(const Folder& f, const std::string& name, const std::string& bytes);
-
 // The lines of a text whose lines end in CR LF.
 std::vector<std::string> crlfLines(const std::string& bytes);
 

@@ -9,17 +9,6 @@
 
 namespace testsupport {
 
-TempDir::TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "rolvane-test-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
-
 void SessionTest::SetUp() {
     temp = std::make_unique<TempDir>();
     dir = temp->path();

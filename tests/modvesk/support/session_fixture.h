@@ -6,6 +6,7 @@
 
 #include "model/model.h"
 #include "scripted_dialogs.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +18,6 @@
 namespace testsupport {
 
 namespace fs = std::filesystem;
-
-// A fresh temporary folder, removed by its destructor.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 class SessionTest : public ::testing::Test {
   protected:
