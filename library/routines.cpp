@@ -1,7 +1,11 @@
 #include "routines.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
 #include <unordered_set>
 
 namespace vandrel1 {
@@ -56,19 +60,58 @@ bool appartient(std::string_view text, const StringList& list) {
     return false;
 }
 
+namespace {
+
+// The file's bytes, appended to `bytes`; true also when there is no file.
+bool readInto(const std::string& fileName, std::string& bytes) {
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file) return errno == ENOENT;
+    char buffer[1 << 14];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, n);
+    const bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
+}
+
+// Writes the bytes to a new file beside `fileName`, flushed to the disk, and
+// renames it over that name: the file is then whole, or as it was when the
+// writing failed (empty when there was none).
+bool writeWhole(const std::string& fileName, const std::string& bytes) {
+    static unsigned counter = 0;
+    const std::string temp =
+        fileName + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool written = true;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        written = n > 0;
+        if (written) done += static_cast<size_t>(n);
+    }
+    written = ::fsync(fd) == 0 && written;
+    written = ::close(fd) == 0 && written;
+    if (written && std::rename(temp.c_str(), fileName.c_str()) == 0) return true;
+    std::remove(temp.c_str());
+    // Where there was no file, an empty one marks the failure for the program.
+    const int mark = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (mark >= 0) ::close(mark);
+    return false;
+}
+
+} // namespace
+
 bool ec(int mode, const std::string& fileName, std::string_view text) {
-    const char* openMode = mode == 1 ? "wb" : mode == 2 ? "ab" : nullptr;
-    if (!openMode) return false;
-    std::FILE* file = std::fopen(fileName.c_str(), openMode);
-    if (!file) return false;
+    if (mode != 1 && mode != 2) return false;
     std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16 + 1);
+    if (mode == 2 && !readInto(fileName, bytes)) return false;
+    bytes.reserve(bytes.size() + text.size() + text.size() / 16 + 1);
     for (char c : text) {
         if (c == '\n') bytes += '\r';
         bytes += c;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    return writeWhole(fileName, bytes);
 }
 
 } // namespace vandrel1

@@ -55,8 +55,11 @@ bool appartient(std::string_view text, const StringList& list);
 
 // Writes the text to the file: mode 1 creates or replaces it, mode 2 appends.
 // Text mode: every LF becomes CR LF, every other byte passes unchanged. A relative
-// name is taken against the current directory. Returns false when the file could
-// not be written (the operations report nothing to their caller).
+// name is taken against the current directory. The file is written whole through
+// a temporary file renamed over it: when writing fails it is left as it was, and
+// where there was none an empty file is left, which tells the program that the
+// file could not be written (the operations report nothing to their caller).
+// Returns false when the file could not be written.
 bool ec(int mode, const std::string& fileName, std::string_view text);
 
 } // namespace vandrel1

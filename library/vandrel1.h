@@ -8,6 +8,8 @@
 // is written, the rest stays as it was); an answer as long as the buffer or
 // longer only turns the first character into a blank; an empty buffer gets
 // nothing. No operation reports an error and no exception leaves the library.
+// The files it writes are written whole or not at all: a file that could not be
+// written is left as it was, or, where there was none, left empty.
 #pragma once
 
 #include <stdint.h>

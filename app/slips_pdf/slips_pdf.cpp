@@ -3,6 +3,7 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,12 +92,31 @@ void drawSlip(cairo_t* cr, const Fonts& f, const rolvane_slip& slip, const std::
 
 // The slips hold passwords: their file is made readable by its owner alone
 // (mode 0600 whatever the umask, also when it was there with a wider mode)
-// before cairo empties it and writes the slips into it.
-bool ownerOnly(const char* path) {
+// before it is emptied and the slips are written into it. -1 on failure.
+int openOwnerOnly(const char* path) {
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    const bool narrowed = ::fchmod(fd, 0600) == 0;
-    return ::close(fd) == 0 && narrowed;
+    if (fd < 0) return -1;
+    if (::fchmod(fd, 0600) == 0 && ::ftruncate(fd, 0) == 0) return fd;
+    ::close(fd);
+    return -1;
+}
+
+// Where cairo's bytes go: the open file, which remembers that a write failed (a
+// full disk), so that a PDF cut short is never taken for a whole one.
+struct Sink {
+    int fd = -1;
+    bool failed = false;
+};
+
+cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
+    auto* sink = static_cast<Sink*>(closure);
+    while (length > 0 && !sink->failed) {
+        const ssize_t n = ::write(sink->fd, data, length);
+        if (n < 0 && errno == EINTR) continue;
+        sink->failed = n <= 0;
+        if (n > 0) data += n, length -= static_cast<unsigned int>(n);
+    }
+    return sink->failed ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
 }
 
 } // namespace
@@ -108,8 +128,10 @@ extern "C" ROLVANE_SLIPS_PDF_API int rolvane_slips_pdf_abi_version(void) {
 extern "C" ROLVANE_SLIPS_PDF_API int rolvane_slips_pdf_write(const char* path,
                                                              const rolvane_slip* slips,
                                                              size_t count, const char* school) {
-    if (!ownerOnly(path)) return 0;
-    cairo_surface_t* surface = cairo_pdf_surface_create(path, kPageWidth, kPageHeight);
+    Sink sink{openOwnerOnly(path)};
+    if (sink.fd < 0) return 0;
+    cairo_surface_t* surface =
+        cairo_pdf_surface_create_for_stream(writeToSink, &sink, kPageWidth, kPageHeight);
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Fiches de connexion");
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Rolvane");
     cairo_t* cr = cairo_create(surface);
@@ -129,10 +151,15 @@ extern "C" ROLVANE_SLIPS_PDF_API int rolvane_slips_pdf_write(const char* path,
                      static_cast<double>(place % kColumns) * kSlipWidth,
                      static_cast<double>(place / kColumns) * kSlipHeight);
         }
-        cairo_destroy(cr);
     }
+    // A text cairo refuses (not UTF-8) stops every drawing after it: the slips
+    // are then not all drawn, and the file is not whole.
+    const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr);
     cairo_surface_finish(surface);
-    const bool written = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
+    const bool finished = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface);
-    return written ? 1 : 0;
+    const bool synced = ::fsync(sink.fd) == 0;
+    const bool closed = ::close(sink.fd) == 0 && synced;
+    return drawn && finished && !sink.failed && closed ? 1 : 0;
 }

@@ -25,6 +25,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -296,6 +297,25 @@ void expectHandled(const Reference& ref, const FaultRun& f) {
     }
 }
 
+// Every output of the fault run is whole (the healthy run's bytes) or absent,
+// and the Bilan counts the accounts of whole files only.
+void expectWholeOrAbsent(const Reference& ref, const FaultRun& f) {
+    for (const auto& [name, bytes] : f.after) {
+        if (!ref.before.count(name) && ref.after.count(name)) {
+            EXPECT_EQ(bytes, ref.after.at(name)) << name << " is cut";
+        }
+    }
+    const std::regex counted("(\\S+) : \\d+ comptes?");
+    std::istringstream lines(f.run.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch m;
+        if (!std::regex_match(line, m, counted)) continue;
+        EXPECT_TRUE(f.after.count(m[1]) && ref.after.count(m[1]) &&
+                    f.after.at(m[1]) == ref.after.at(m[1]))
+            << line;
+    }
+}
+
 } // namespace
 
 TEST(WriteFaults, ReadOnlyProgramDirectory) {
@@ -326,6 +346,7 @@ TEST(WriteFaults, FullFileSystem) {
                 EXPECT_EQ(run.run.status, 3);
             }
             expectHandled(ref, run);
+            expectWholeOrAbsent(ref, run);
         }
     }
 }
@@ -365,5 +386,34 @@ TEST(WriteFaults, OutputNamesTakenByFolders) {
         EXPECT_EQ(namedFailures(r.out), std::set<std::string>{lower(c.folder)}) << r.out;
         expectHandled(ref, run);
         EXPECT_TRUE(fs::exists(f.path() / c.folder / "dedans"));
+    }
+}
+
+// Slips on a disk without room for them all: a PDF is announced only when it is
+// there whole, and the others are named as not written.
+TEST(WriteFaults, SlipsAnnouncedOnlyWhenWhole) {
+    const std::string announced = "Fiches de connexion : ";
+    for (size_t room : {0u, 16384u, 65536u}) {
+        SCOPED_TRACE("room " + std::to_string(room));
+        Folder f(false);
+        placeSources(jobs()[0], f.path());
+        ASSERT_EQ(runBatch(jobs()[0].args(f.path()), f.path()).status, 0);
+        const FaultRun run =
+            runWithFault({"slips", "--dir", f.str(), "--all"}, f.path(), Fault::Full, room);
+        if (!run.skipped.empty()) GTEST_SKIP() << run.skipped;
+        EXPECT_EQ(run.run.status, 3) << run.run.out;
+        std::set<std::string> pdfs;
+        for (const auto& [name, bytes] : run.after)
+            if (name.ends_with(".pdf")) {
+                pdfs.insert(name);
+                EXPECT_TRUE(bytes.ends_with("%%EOF\n")) << name;
+            }
+        std::set<std::string> said;
+        std::istringstream lines(run.run.out);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind(announced, 0) == 0)
+                said.insert(line.substr(announced.size(), line.find(" (") - announced.size()));
+        EXPECT_EQ(said, pdfs) << run.run.out;
+        EXPECT_FALSE(namedFailures(run.run.out).empty());
     }
 }

@@ -97,35 +97,56 @@ bool requireLibrary(Session& s) {
     return false;
 }
 
-void checkLibraryFile(Session& s, const std::string& name) {
-    s.job.bilan.accountFile(name);
-    const fs::path path = s.file(name);
+namespace {
+
+// Whether a file of that name can be created in its folder (it is not kept).
+bool canCreate(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(path, ec))) {
-        // The library writes whole lines ended by CR LF, never an empty file.
-        std::string bytes;
-        const bool whole = ReadAll(path, bytes) && bytes.size() >= 2 &&
-                           bytes.compare(bytes.size() - 2, 2, CRLF) == 0;
-        if (!whole) s.writeFailed(name);
-        return;
+    fs::remove(path, ec);
+    return true;
+}
+
+} // namespace
+
+void libraryWrites(Session& s, const std::string& name, const std::function<void()>& write) {
+    s.job.bilan.accountFile(name);
+    // The old file waits aside while the library writes, so that an empty file
+    // afterwards can only be the library's mark of a failed write.
+    const fs::path before = s.file(name);
+    fs::path aside = before;
+    aside += ".avant" + std::to_string(::getpid());
+    std::error_code ec;
+    const auto old = fs::symlink_status(before, ec);
+    const bool moved =
+        (fs::is_regular_file(old) || fs::is_symlink(old)) && (fs::rename(before, aside, ec), !ec);
+    {
+        const ProgramFolder here(s);
+        write();
     }
+    const fs::path path = s.file(name);
+    const bool exists = fs::exists(fs::symlink_status(path, ec));
+    // The library writes whole lines ended by CR LF, never an empty file.
+    std::string bytes;
+    const bool whole = exists && ReadAll(path, bytes) && bytes.size() >= 2 &&
+                       bytes.compare(bytes.size() - 2, 2, CRLF) == 0;
+    if (exists && !whole && fs::is_regular_file(fs::symlink_status(path, ec)) && bytes.empty())
+        fs::remove(path, ec); // the mark
+    if (moved && whole)
+        fs::remove(aside, ec);
+    else if (moved)
+        fs::rename(aside, before, ec);
     // No file: either nothing was to be listed, or it could not be created. A file
     // that the program cannot create either tells the second case.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd < 0) {
-        s.writeFailed(name);
-        return;
-    }
-    ::close(fd);
-    fs::remove(path, ec);
+    if (exists ? !whole : !canCreate(path)) s.writeFailed(name);
 }
 
 void listPupilsWhoLeft(Session& s) {
-    const ProgramFolder folder(s);
     const std::string name = "comptesAsupprimer.txt";
     if (!s.job.serverAccounts.identityMode()) {
-        vandrel::elevessortis(s.job.classList);
-        checkLibraryFile(s, name);
+        libraryWrites(s, name, [&] { vandrel::elevessortis(s.job.classList); });
         return;
     }
     s.job.bilan.accountFile(name);

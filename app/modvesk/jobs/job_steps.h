@@ -6,6 +6,7 @@
 #include "model/model.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,11 +60,13 @@ void deleteLastRunOutputs(Session& s);
 // False (after showing the message) when vandrel1.dlp cannot be loaded: the job
 // must then stop before it deletes or writes anything.
 bool requireLibrary(Session& s);
-// After the library was asked to write the file `name` of the program's directory
-// (it reports no failure itself): a file left empty or cut short, an entry of that
-// name that is not a file, or a directory where no file can be created counts as
-// a file that could not be written.
-void checkLibraryFile(Session& s, const std::string& name);
+// Has the library write the file `name` of the program's directory (`write`
+// calls it there) and checks what it wrote, as it reports no failure itself: a
+// file left empty (the library's mark of a failed write) or cut short, an entry
+// of that name that is not a file, or a directory where no file can be created
+// counts as a file that could not be written. A file that was there before is
+// left as it was unless the library replaced it whole.
+void libraryWrites(Session& s, const std::string& name, const std::function<void()>& write);
 // comptesAsupprimer.txt, the pupils who left: the accounts of the class list's
 // groups that no pupil of the job took when the server's accounts carry
 // identifiers (identity mode), otherwise the library's list (elevessortis) of

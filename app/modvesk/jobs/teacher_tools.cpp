@@ -112,12 +112,7 @@ void profsresp_Command1_Click(Session& s, ProfsRespForm& f) {
 }
 
 void profsresp_Command2_Click(Session& s, ProfsRespForm& f) {
-    {
-        ProgramFolder here(s);
-        vandrel::msjourbasekwartz(1);
-    }
-    // The library reports nothing: check the file it was to write.
-    checkLibraryFile(s, "ComptesProfsResponsablesAModifier.txt");
+    libraryWrites(s, "ComptesProfsResponsablesAModifier.txt", [] { vandrel::msjourbasekwartz(1); });
     f.unloaded = true;
 }
 
@@ -151,11 +146,7 @@ void frcmptesprofs_Command4_Click(Session& s, FrCmptesProfsForm& f) {
         splitTeacherEntry(f.Listprofs[i], surname, firstName);
         vandrel::msjourbaseresp(2, surname, firstName, " ");
     }
-    {
-        ProgramFolder here(s);
-        vandrel::msjourbasekwartz(2);
-    }
-    checkLibraryFile(s, "ComptesProfsASupprimer.txt");
+    libraryWrites(s, "ComptesProfsASupprimer.txt", [] { vandrel::msjourbasekwartz(2); });
     f.unloaded = true;
 }
 

@@ -14,6 +14,13 @@ bool sameName(const std::string& a, const std::string& b) {
     return Lower(a) == Lower(b);
 }
 
+// Whether the job failed to write the file: it holds nothing of this job.
+bool notWritten(const Session& s, const std::string& name) {
+    for (const auto& failed : s.job.writeErrors)
+        if (sameName(failed, name)) return true;
+    return false;
+}
+
 // "1 compte", "37 comptes": the noun and the words after it take an "s" from 2 on.
 std::string counted(long n, const std::string& one, const std::string& many) {
     return Str(n) + " " + (n == 1 ? one : many);
@@ -112,15 +119,15 @@ std::string bilanText(const Session& s) {
     std::string text = "Bilan :";
     for (const auto& name : b.accountFiles) {
         std::string bytes;
-        if (!ReadAll(s.file(name), bytes)) continue;
+        if (notWritten(s, name) || !ReadAll(s.file(name), bytes)) continue;
         const long n = countAccounts(bytes);
         if (n > 0)
             text += std::string(CRLF) + fileText("", name, " : " + counted(n, "compte", "comptes"));
     }
-    if (b.doublons > 0)
+    if (b.doublons > 0 && !notWritten(s, "doublons.txt"))
         line(text,
              "doublons.txt : " + counted(b.doublons, "homonyme numéroté", "homonymes numérotés"));
-    if (b.troncatures > 0)
+    if (b.troncatures > 0 && !notWritten(s, "troncatures.txt"))
         line(text, "troncatures.txt : " + counted(b.troncatures, "login de plus de 20 caractères",
                                                   "logins de plus de 20 caractères"));
     addIdentity(text, s);

@@ -73,8 +73,9 @@ struct Bilan {
 long countAccounts(const std::string& bytes);
 
 // The Bilan block as the log box shows it (Windows-1252, lines joined by CR LF,
-// starting with "Bilan :"). Account counts are read from the program's folder;
-// files that could not be written come from the job's write errors.
+// starting with "Bilan :"). Account counts are read from the program's folder,
+// from the files the job wrote whole; files that could not be written come from
+// the job's write errors and count nothing.
 std::string bilanText(const Session& s);
 
 // Appends the Bilan block to the log box, on a line of its own.

@@ -107,73 +107,6 @@ bool writePieces(const fs::path& path, bool append, FileMode mode, std::string_v
 
 constexpr size_t kLineBuffer = 1 << 16;
 
-} // namespace
-
-bool WriteLine(bool append, const fs::path& path, const std::string& text, FileMode mode) {
-    return !path.empty() && writePieces(resolvePath(path), append, mode, text, CRLF);
-}
-
-bool WriteBytes(const fs::path& path, const std::string& bytes, bool append, FileMode mode) {
-    return !path.empty() && writePieces(resolvePath(path), append, mode, bytes);
-}
-
-bool WriteFileAt(const fs::path& path, std::string_view bytes, FileMode mode) {
-    return !path.empty() && writePieces(path, false, mode, bytes);
-}
-
-// ---- Files written a line at a time ----------------------------------------------
-
-LineFiles::~LineFiles() {
-    close();
-}
-
-bool LineFiles::flush(File& f) {
-    if (!f.failed && !f.buffer.empty() && !writeAll(f.fd, f.buffer.data(), f.buffer.size()))
-        f.failed = true;
-    f.buffer.clear();
-    return !f.failed;
-}
-
-LineFiles::File* LineFiles::find(const std::string& name) {
-    for (auto& f : files_)
-        if (f.name == name) return &f;
-    const std::string lower = Lower(name);
-    for (auto& f : files_)
-        if (Lower(f.name) == lower) return &f;
-    return nullptr;
-}
-
-bool LineFiles::append(const fs::path& dir, const std::string& name, std::string_view text) {
-    File* f = find(name);
-    if (!f) {
-        File opened;
-        opened.name = name;
-        const fs::path path = resolveName(dir, name);
-        opened.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        opened.failed = opened.fd < 0;
-        files_.push_back(std::move(opened));
-        f = &files_.back();
-    }
-    if (f->failed) return false;
-    if (f->buffer.size() + text.size() + 2 > kLineBuffer && !flush(*f)) return false;
-    f->buffer.append(text);
-    f->buffer.append(CRLF);
-    return true;
-}
-
-std::vector<std::string> LineFiles::close() {
-    std::vector<std::string> failed;
-    for (auto& f : files_) {
-        flush(f);
-        if (f.fd >= 0 && ::close(f.fd) != 0) f.failed = true;
-        if (f.failed) failed.push_back(f.name);
-    }
-    files_.clear();
-    return failed;
-}
-
-namespace {
-
 // A name for a temporary file beside `target`, unique in this process.
 fs::path temporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
@@ -205,7 +138,129 @@ bool putInPlace(const fs::path& temp, const fs::path& target, FileMode mode = Fi
     return true;
 }
 
+// Whether the path names something other than a plain file or a symbolic link (a
+// device, a pipe, a folder): such an entry is written to as it is, never replaced.
+bool isSpecial(const fs::path& path) {
+    std::error_code ec;
+    const auto status = fs::symlink_status(path, ec);
+    return !ec && fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status);
+}
+
+// The bytes of the file that an append goes on from: "" when there is no file.
+bool bytesBefore(const fs::path& path, std::string& bytes) {
+    bytes.clear();
+    return !isRegularFile(path) || ReadAll(path, bytes);
+}
+
+// Writes the pieces as the whole new contents of the file at exactly this path:
+// through a temporary file renamed over it, so that the file is either whole or
+// as it was. A device or a pipe is written to directly.
+bool writeWhole(const fs::path& path, FileMode mode, std::string_view first,
+                std::string_view second = {}) {
+    if (path.empty()) return false;
+    if (isSpecial(path)) return writePieces(path, false, mode, first, second);
+    return WriteThroughTemporary(
+        path, [&](const fs::path& temp) { return writePieces(temp, false, mode, first, second); },
+        mode);
+}
+
+// Appends the pieces: the old contents and the new ones are written whole, once.
+bool appendWhole(const fs::path& path, FileMode mode, std::string_view first,
+                 std::string_view second = {}) {
+    if (isSpecial(path)) return writePieces(path, true, mode, first, second);
+    std::string bytes;
+    if (!bytesBefore(path, bytes)) return false;
+    bytes.append(first).append(second);
+    return writeWhole(path, mode, bytes);
+}
+
+bool writeOrAppend(const fs::path& path, bool append, FileMode mode, std::string_view first,
+                   std::string_view second = {}) {
+    if (path.empty()) return false;
+    const fs::path p = resolvePath(path);
+    return append ? appendWhole(p, mode, first, second) : writeWhole(p, mode, first, second);
+}
+
 } // namespace
+
+bool WriteLine(bool append, const fs::path& path, const std::string& text, FileMode mode) {
+    return writeOrAppend(path, append, mode, text, CRLF);
+}
+
+bool WriteBytes(const fs::path& path, const std::string& bytes, bool append, FileMode mode) {
+    return writeOrAppend(path, append, mode, bytes);
+}
+
+bool WriteFileAt(const fs::path& path, std::string_view bytes, FileMode mode) {
+    return writeWhole(path, mode, bytes);
+}
+
+// ---- Files written a line at a time ----------------------------------------------
+
+LineFiles::~LineFiles() {
+    close();
+}
+
+bool LineFiles::flush(File& f) {
+    if (!f.failed && !f.buffer.empty() && !writeAll(f.fd, f.buffer.data(), f.buffer.size()))
+        f.failed = true;
+    f.buffer.clear();
+    return !f.failed;
+}
+
+LineFiles::File* LineFiles::find(const std::string& name) {
+    for (auto& f : files_)
+        if (f.name == name) return &f;
+    const std::string lower = Lower(name);
+    for (auto& f : files_)
+        if (Lower(f.name) == lower) return &f;
+    return nullptr;
+}
+
+LineFiles::File LineFiles::open(const fs::path& dir, const std::string& name) {
+    File f;
+    f.name = name;
+    f.target = resolveName(dir, name);
+    if (isSpecial(f.target)) {
+        f.fd = ::open(f.target.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    } else {
+        f.temp = temporaryBeside(f.target);
+        f.fd = ::open(f.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (f.fd < 0) f.temp.clear();
+        f.failed = !bytesBefore(f.target, f.buffer);
+    }
+    f.failed = f.failed || f.fd < 0;
+    return f;
+}
+
+bool LineFiles::append(const fs::path& dir, const std::string& name, std::string_view text) {
+    File* f = find(name);
+    if (!f) {
+        files_.push_back(open(dir, name));
+        f = &files_.back();
+    }
+    if (f->failed) return false;
+    if (f->buffer.size() + text.size() + 2 > kLineBuffer && !flush(*f)) return false;
+    f->buffer.append(text);
+    f->buffer.append(CRLF);
+    return true;
+}
+
+std::vector<std::string> LineFiles::close() {
+    std::vector<std::string> failed;
+    for (auto& f : files_) {
+        flush(f);
+        if (f.fd >= 0 && ::close(f.fd) != 0) f.failed = true;
+        std::error_code ec;
+        if (!f.temp.empty() && (f.failed || !putInPlace(f.temp, f.target))) {
+            fs::remove(f.temp, ec);
+            f.failed = true;
+        }
+        if (f.failed) failed.push_back(f.name);
+    }
+    files_.clear();
+    return failed;
+}
 
 bool WriteThroughTemporary(const fs::path& path, const std::function<bool(const fs::path&)>& write,
                            FileMode mode) {
@@ -222,8 +277,7 @@ bool WriteThroughTemporary(const fs::path& path, const std::function<bool(const 
 }
 
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes) {
-    return WriteThroughTemporary(resolvePath(path),
-                                 [&](const fs::path& temp) { return WriteFileAt(temp, bytes); });
+    return writeOrAppend(path, false, FileMode::Shared, bytes);
 }
 
 bool DeleteFileIfExists(const fs::path& path) {
@@ -298,10 +352,6 @@ FolderListing::FolderListing(const fs::path& dir) : dir_(dir) {
 fs::path FolderListing::file(const std::string& name) const {
     const auto found = names_.find(Lower(name));
     return dir_ / (found == names_.end() ? name : found->second);
-}
-
-bool FolderListing::holds(const std::string& name) const {
-    return names_.count(Lower(name)) > 0;
 }
 
 void FolderListing::written(const fs::path& path) {

@@ -28,19 +28,23 @@ bool FileExists(const fs::path& path);
 // Who may read a file the writers below write: whom the umask lets (Shared, as
 // the system creates files), or its owner alone (Private: mode 0600 whatever the
 // umask, also when the file was there with a wider mode; for the files that hold
-// passwords). A private file is narrowed before anything is written or emptied:
-// when that is refused (another user's file), it is left as it was and the write
-// fails.
+// passwords).
 enum class FileMode { Shared, Private };
 
-// Appends (append) or creates/empties the file, writes text + CR LF, closes it.
-// Returns false when the file could not be written.
+// Every file written below is written whole or not at all: its new contents go
+// to a temporary file of the same folder, flushed to the disk and renamed over
+// its name, so that a failed write (a full disk) leaves the file as it was, or
+// absent. A folder, device or pipe of that name is written to as it is.
+
+// Creates or replaces the file with text + CR LF, or (append) with its old
+// contents followed by text + CR LF. Returns false when the file could not be written.
 bool WriteLine(bool append, const fs::path& path, const std::string& text,
                FileMode mode = FileMode::Shared);
-// Files written a line at a time (the reports of a job): each is opened for
-// appending at its first line, its name matched once, and written through a
-// buffer until close(). The bytes on disk are those of WriteLine(true, ...) line
-// after line. A file whose opening or writing failed takes no further line.
+// Files written a line at a time (the reports of a job): each is opened at its
+// first line, its name matched once, and its old contents and new lines go to a
+// temporary file through a buffer until close() puts it in place. The bytes are
+// those of WriteLine(true, ...) line after line. A file whose opening or writing
+// failed takes no further line.
 class LineFiles {
   public:
     LineFiles() = default;
@@ -51,31 +55,35 @@ class LineFiles {
     // Appends text + CR LF to the file `name` of `dir`. False when the file could
     // not be opened, or a write failed (now or before).
     bool append(const fs::path& dir, const std::string& name, std::string_view text);
-    // Writes what is buffered and closes every file; the names of the files that
-    // could not be written whole, in the order of their first lines.
+    // Writes what is buffered and puts every file in place; the names of the files
+    // that could not be written whole (left as they were), in the order of their
+    // first lines.
     std::vector<std::string> close();
     bool empty() const { return files_.empty(); }
 
   private:
     struct File {
         std::string name; // as first given
+        fs::path target;  // the file's path, its name matched
+        fs::path temp;    // where its lines go until close(); "" when written directly
         int fd = -1;
         std::string buffer;
         bool failed = false;
     };
+    static File open(const fs::path& dir, const std::string& name);
     static bool flush(File& f);
     File* find(const std::string& name);
     std::vector<File> files_;
 };
 
-// Writes the bytes as they are, creating or emptying the file. False on failure.
+// Writes the bytes as they are, creating or replacing the file (or appending to
+// its old contents). False on failure.
 bool WriteBytes(const fs::path& path, const std::string& bytes, bool append = false,
                 FileMode mode = FileMode::Shared);
 // Writes the bytes at exactly this path, whose name was matched already,
-// creating or emptying the file. False on failure.
+// creating or replacing the file. False on failure.
 bool WriteFileAt(const fs::path& path, std::string_view bytes, FileMode mode = FileMode::Shared);
-// Replaces the file's contents by `bytes` through a temporary file in the same
-// folder renamed over it: an interrupted or failed write leaves the original whole.
+// Replaces the file's contents by `bytes`, its name matched in its folder.
 bool ReplaceFileContents(const fs::path& path, const std::string& bytes);
 // Writes the file at exactly this path through `write`, which fills a new
 // temporary file of the same folder (created here, never an existing entry) and
@@ -100,9 +108,6 @@ class FolderListing {
     explicit FolderListing(const fs::path& dir);
     // The existing entry of that name without regard to case, or dir / name.
     fs::path file(const std::string& name) const;
-    // Whether the folder held an entry of that name when it was listed, or one was
-    // written under it since.
-    bool holds(const std::string& name) const;
     void written(const fs::path& path);
 
   private:

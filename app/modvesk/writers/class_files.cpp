@@ -63,9 +63,6 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
         return;
     }
     const fs::path path = folder ? folder->file(fileName) : s.file(fileName);
-    std::error_code ec;
-    if (folder ? folder->holds(fileName) : fs::exists(fs::symlink_status(path, ec)))
-        fs::remove(path, ec);
     s.win.lstTri.clear();
     s.win.LstTri2.clear();
     const std::string group = GroupOfClass(className);

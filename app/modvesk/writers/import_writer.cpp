@@ -26,18 +26,58 @@ namespace {
 // owner. The files of the accounts the server has hold none.
 constexpr FileMode kNewAccounts = FileMode::Private, kKnownAccounts = FileMode::Shared;
 
-// Creates (or empties) the file with the header line.
-void createWithHeader(Session& s, const std::string& name, FileMode mode) {
-    s.job.bilan.accountFile(name);
-    if (!WriteLine(false, s.file(name), importHeader(), mode)) s.writeFailed(name);
-}
+// The import files of one call, each gathered whole in memory and written once
+// at the end, in the order of their first texts: a file is either written whole
+// or left as it was. A file begun with the header replaces the old one; a file
+// given texts only goes on after what it holds.
+class ImportFiles {
+  public:
+    explicit ImportFiles(Session& s) : s_(s) {}
+    ImportFiles(const ImportFiles&) = delete;
+    ImportFiles& operator=(const ImportFiles&) = delete;
+    // Writes every file; a file not written is recorded (writeFailed).
+    void write() {
+        for (const File& f : files_)
+            if (!WriteBytes(s_.file(f.name), f.text, !f.header, f.mode)) s_.writeFailed(f.name);
+        files_.clear();
+    }
 
-// Appends the text followed by one more CR LF; an empty text writes nothing.
-void appendText(Session& s, const std::string& name, const std::string& text, FileMode mode) {
-    if (text.empty()) return;
-    s.job.bilan.accountFile(name);
-    if (!WriteLine(true, s.file(name), text, mode)) s.writeFailed(name);
-}
+    // Begins the file with the header line.
+    void createWithHeader(const std::string& name, FileMode mode) {
+        File& f = file(name, mode);
+        f.header = true;
+        f.text = importHeader();
+        f.text += CRLF;
+    }
+    // Appends the text and `end`; an empty text adds nothing.
+    void append(const std::string& name, std::string&& text, FileMode mode,
+                std::string_view end = {}) {
+        if (text.empty()) return;
+        File& f = file(name, mode);
+        if (f.text.empty())
+            f.text = std::move(text);
+        else
+            f.text += text;
+        f.text += end;
+    }
+
+  private:
+    struct File {
+        std::string name;
+        FileMode mode;
+        bool header = false;
+        std::string text;
+    };
+    File& file(const std::string& name, FileMode mode) {
+        s_.job.bilan.accountFile(name);
+        for (File& f : files_)
+            if (Lower(f.name) == Lower(name)) return f;
+        files_.push_back(File{name, mode, false, ""});
+        return files_.back();
+    }
+    Session& s_;
+    std::vector<File> files_;
+};
 
 // Whether the entry's group, its third `sep`-separated field, is the teachers'
 // "profs" (case counts). Only the group says so: a pupil whose password or name
@@ -75,18 +115,17 @@ SplitTexts splitReversed(const SortedList& list, bool dropTeachers) {
 // The comma form: the header into outName, then LstTri2 in list order, teachers
 // (group "profs") into PROFS.TXT and the others into outName.
 void writeCommaForm(Session& s, const std::string& outName) {
-    createWithHeader(s, outName, kNewAccounts);
+    ImportFiles files(s);
+    files.createWithHeader(outName, kNewAccounts);
     std::string pupils, teachers;
     s.win.LstTri2.forEach([&](const std::string& entry) {
         std::string& text = isTeacherEntry(entry, ',') ? teachers : pupils;
         text += entry;
         text += CRLF;
     });
-    if (!pupils.empty() && !WriteBytes(s.file(outName), pupils, true, kNewAccounts))
-        s.writeFailed(outName);
-    if (teachers.empty()) return;
-    s.job.bilan.accountFile("PROFS.TXT");
-    if (!WriteBytes(s.file("PROFS.TXT"), teachers, true, kNewAccounts)) s.writeFailed("PROFS.TXT");
+    files.append(outName, std::move(pupils), kNewAccounts);
+    files.append("PROFS.TXT", std::move(teachers), kNewAccounts);
+    files.write();
 }
 
 } // namespace
@@ -103,13 +142,14 @@ void WriteImportFiles(Session& s, long& count, const std::string& sourceFile1,
         return;
     }
 
+    ImportFiles files(s);
     std::string pupilFile, teacherFile;
     FileMode mode = kNewAccounts;
     if (s.job.UpdateMode) {
-        createWithHeader(s, "ComptesAajouter.txt", kNewAccounts);
-        const SplitTexts added = splitReversed(s.win.lstTri, false);
-        appendText(s, "ComptesProfsAajouter.txt", added.teachers, kNewAccounts);
-        appendText(s, "ComptesAajouter.txt", added.pupils, kNewAccounts);
+        files.createWithHeader("ComptesAajouter.txt", kNewAccounts);
+        SplitTexts added = splitReversed(s.win.lstTri, false);
+        files.append("ComptesProfsAajouter.txt", std::move(added.teachers), kNewAccounts, CRLF);
+        files.append("ComptesAajouter.txt", std::move(added.pupils), kNewAccounts, CRLF);
         pupilFile = "ComptesAmodifier.txt";
         teacherFile = "ComptesProfsAmodifier.txt";
         mode = kKnownAccounts;
@@ -117,10 +157,11 @@ void WriteImportFiles(Session& s, long& count, const std::string& sourceFile1,
         pupilFile = s.job.b2i ? "eleves.txt" : "ComptesAajouter.txt";
         teacherFile = "ComptesProfsAajouter.txt";
     }
-    createWithHeader(s, pupilFile, mode);
-    const SplitTexts texts = splitReversed(s.win.LstTri2, s.job.b2i);
-    appendText(s, teacherFile, texts.teachers, mode);
-    appendText(s, pupilFile, texts.pupils, mode);
+    files.createWithHeader(pupilFile, mode);
+    SplitTexts texts = splitReversed(s.win.LstTri2, s.job.b2i);
+    files.append(teacherFile, std::move(texts.teachers), mode, CRLF);
+    files.append(pupilFile, std::move(texts.pupils), mode, CRLF);
+    files.write();
 }
 
 const std::vector<std::string>& lastRunOutputs() {
