@@ -39,11 +39,17 @@ void Session::writeFailed(const std::string& name) {
     log(std::string(CRLF) + ansi("Erreur : impossible d'écrire ") + name);
 }
 
-void Session::readAsUtf8(const std::string& name) {
-    for (const auto& n : job.utf8Sources)
-        if (Lower(n) == Lower(name)) return;
-    job.utf8Sources.push_back(name);
-    log(std::string(CRLF) + name + ansi(" lu comme texte UTF-8."));
+void Session::sourceRead(const std::string& name, const LineReader& in) {
+    if (in.isUtf8()) readingLine(name + ansi(" lu comme texte UTF-8."));
+    if (in.isAnsiDespiteMark())
+        readingLine(name + ansi(" lu comme texte Windows-1252 malgré sa marque UTF-8."));
+}
+
+void Session::readingLine(const std::string& line) {
+    for (const auto& known : job.readingLines)
+        if (Lower(known) == Lower(line)) return;
+    job.readingLines.push_back(line);
+    log(std::string(CRLF) + line);
 }
 
 bool Session::appendLine(const std::string& name, const std::string& text) {
