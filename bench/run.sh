@@ -37,5 +37,8 @@ run "Update jobs (4,300 and 43,000 persons) and the I/O floor of the same data" 
 run "rolvane-batch gep-update and csv-update as whole processes (4,300 and 43,000 persons)" \
   "$dir/bin/bench_whole_process" "${ROLVANE_BENCH_RUNS:-5}"
 run "Login slips (4,000 and 40,000 pupils): time and peak memory" "$dir/bin/bench_slips"
+ninja -C "$dir" bench_teacher_tools >/dev/null
+run "Teacher tools: the EXPORT load at 10,000 and 100,000 lines (ratio about 10)" \
+  "$dir/bin/bench_teacher_tools"
 [ $status -eq 0 ] || echo "bench/run.sh: a ratio is over its target (see above)"
 exit $status

@@ -47,9 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string line;
     // Keys and values reach the library as C strings, cut at a NUL byte: only
     // inputs without NUL bytes are checked here, and only Windows-1252 ones (a
-    // UTF-8 file is converted before it is cut into lines).
+    // UTF-8 file, or one behind a UTF-16 mark, is converted before it is cut
+    // into lines).
+    const bool utf16 = bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0;
     if (firstDataLine(bytes, line) && line.find('\0') == std::string::npos &&
-        bytes.find('\0') == std::string::npos && !IsUtf8Text(bytes)) {
+        bytes.find('\0') == std::string::npos && !IsUtf8Text(bytes) && !utf16) {
         std::string rest = line;
         const std::string surname = FirstField(rest, ";");
         rest = RestAfter(rest, ";");

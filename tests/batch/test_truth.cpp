@@ -176,6 +176,63 @@ TEST(Truth, NamesBeyondWindows1252GivePlainLetterLogins) {
         }
 }
 
+namespace {
+
+// Windows-1252 text whose only non-ASCII letters lie in U+00A0..U+00FF as UTF-16
+// behind its byte order mark; "\xFF\xFF" in the text stands for a lone surrogate.
+std::string utf16(const std::string& ansi, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (size_t i = 0; i < ansi.size(); ++i) {
+        std::string unit = {ansi[i], '\0'};
+        if (ansi.compare(i, 2, "\xFF\xFF") == 0) unit = {'\0', '\xD8'}, ++i;
+        out += bigEndian ? std::string{unit[1], unit[0]} : unit;
+    }
+    return out;
+}
+
+} // namespace
+
+// The pupil list behind a byte order mark gives the accounts of its plain
+// Windows-1252 copy and is never damaged: rewritten in Windows-1252 when every
+// character was read, left byte for byte as it was when one came out as "?".
+TEST(Truth, PupilListsBehindAByteOrderMark) {
+    const std::string ansi = "Lef\xE8vre;\xC9lodie;3A;12/11/2009\r\nM\xFCller;Fran\xE7ois;3A;01/"
+                             "02/2008;";
+    struct Saved {
+        const char* what;
+        std::string bytes, logged;
+        bool kept;
+    };
+    const std::string asUtf8 = "\nELEVES.CSV lu comme texte UTF-8.\n";
+    const std::vector<Saved> ways = {
+        {"Windows-1252", ansi, "", false},
+        {"Windows-1252 behind the UTF-8 mark", kBom + ansi,
+         "\nELEVES.CSV lu comme texte Windows-1252 malgré sa marque UTF-8.\n", false},
+        {"UTF-16 LE", utf16(ansi, false), asUtf8, false},
+        {"UTF-16 BE", utf16(ansi, true), asUtf8, false},
+        {"UTF-16 BE, a lone surrogate", utf16(ansi + "\xFF\xFF", true), asUtf8, true},
+        {"UTF-8, a snowman", kBom + utf8(ansi) + "\xE2\x98\x83", asUtf8, true}};
+    std::string accounts;
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        Folder f(false);
+        put(f.path() / "ELEVES.CSV", way.bytes);
+        const BatchRun r = runBatch({"csv-create", "--dir", f.str()}, f.path());
+        EXPECT_EQ(r.status, 0);
+        if (accounts.empty()) accounts = f.read("ComptesAajouter.txt");
+        EXPECT_EQ(f.read("ComptesAajouter.txt"), accounts);
+        EXPECT_EQ(f.read("ELEVES.CSV"), way.kept ? way.bytes : ansi + "\r\n\r\n");
+        EXPECT_EQ(occurrences(r.out, "lu comme texte"), way.logged.empty() ? 0 : 1);
+        if (!way.logged.empty()) {
+            EXPECT_EQ(occurrences(r.out, way.logged), 1) << r.out;
+        }
+        EXPECT_EQ(bilanOf(r), "Bilan :\nComptesAajouter.txt : 2 comptes\n" +
+                                  std::string(way.kept ? "ELEVES.CSV non réécrit : un caractère "
+                                                         "n'a pas pu être lu en Windows-1252.\n"
+                                                       : ""));
+    }
+}
+
 // An EXPORT saved with LF or CR line ends or as UTF-8 gives the same update as
 // the server's own CR LF file: the known accounts kept, the leavers listed.
 TEST(Truth, UpdatesAgainstExportFilesSavedToday) {

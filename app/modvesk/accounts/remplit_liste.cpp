@@ -2,21 +2,19 @@
 
 #include "text/text.h"
 
+#include <algorithm>
+
 namespace modvesk {
 
 std::vector<std::string> remplitListe(const std::string& text) {
     std::vector<std::string> items;
-    std::string rest = Trim(text);
+    const std::string rest = Trim(text);
     if (rest.empty() || rest == "|") return items;
-    while (!rest.empty()) {
-        const size_t bar = rest.find('|');
-        if (bar == std::string::npos) {
-            items.push_back(Trim(rest));
-            rest.clear();
-        } else {
-            items.push_back(Trim(rest.substr(0, bar)));
-            rest.erase(0, bar + 1);
-        }
+    // Each part is cut where it lies: the text is never moved part by part.
+    for (size_t from = 0; from < rest.size();) {
+        const size_t bar = std::min(rest.find('|', from), rest.size());
+        items.push_back(Trim(rest.substr(from, bar - from)));
+        from = bar + 1;
     }
     return items;
 }

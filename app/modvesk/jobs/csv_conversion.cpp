@@ -69,17 +69,23 @@ void readPupils(Session& s, const std::string& text, const std::string& name, bo
 // Writes the mended text of a source back over it. The text then holds what
 // reading the file again would give (the rewrite ends it with one more CR LF),
 // whether or not the disk took it: the rows are read from the text, so the
-// accounts never depend on a rewrite that failed.
-void writeBack(Session& s, const fs::path& path, std::string& text) {
+// accounts never depend on a rewrite that failed. A text in which a "?" stands
+// for a character that could not be read would lose that character for good:
+// the file is left as it is and the Bilan says why.
+void writeBack(Session& s, const fs::path& path, std::string& text, bool lossy) {
+    if (lossy) {
+        s.job.bilan.sourceKept(resolvePath(path).filename().string());
+        return;
+    }
     rewriteSource(s, path, text);
     text += CRLF;
 }
 
 // The SCONET check on the text of the file at `path`: a SCONET export is written
 // back (its lines were read ending at CR LF, CR or LF, and are written with CR LF).
-bool checkSconet(Session& s, const fs::path& path, std::string& text) {
+bool checkSconet(Session& s, const fs::path& path, std::string& text, bool lossy) {
     if (!isSconetTitle(text)) return false;
-    writeBack(s, path, text);
+    writeBack(s, path, text, lossy);
     return true;
 }
 
@@ -104,8 +110,9 @@ bool componentReplace(Session& s, std::string& text, const std::string& what, co
 }
 
 bool testSconet(Session& s, const fs::path& path) {
-    std::string text = lireFichier(s, path);
-    return checkSconet(s, path, text);
+    bool lossy = false;
+    std::string text = lireFichier(s, path, lossy);
+    return checkSconet(s, path, text, lossy);
 }
 
 void copySourceFile(Session& s, const std::string& chosen, const std::string& name) {
@@ -122,18 +129,20 @@ void convertirBaseCSV(Session& s) {
     bool sconet = false;
     const fs::path profs = s.file("PROFS.CSV");
     if (FileExists(profs)) {
-        std::string text = lireFichier(s, profs);
-        sconet = checkSconet(s, profs, text);
+        bool lossy = false;
+        std::string text = lireFichier(s, profs, lossy);
+        sconet = checkSconet(s, profs, text, lossy);
         readTeachers(s, text, profs.filename().string(), index);
     }
     index = 0;
     const fs::path eleves = s.file("ELEVES.CSV");
     if (FileExists(eleves)) {
-        std::string text = lireFichier(s, eleves);
+        bool lossy = false;
+        std::string text = lireFichier(s, eleves, lossy);
         componentReplace(s, text, "=", "", eleves.filename().string());
-        writeBack(s, eleves, text);
+        writeBack(s, eleves, text, lossy);
         // A teacher file that passed the check makes the pupil file SCONET too.
-        if (!sconet) sconet = checkSconet(s, eleves, text);
+        if (!sconet) sconet = checkSconet(s, eleves, text, lossy);
         readPupils(s, text, eleves.filename().string(), sconet, index);
     }
     WriteImportFiles(s, index, "ELEVES.CSV", "PROFS.CSV", false);
@@ -142,14 +151,14 @@ void convertirBaseCSV(Session& s) {
 
 void beginConversion(Session& s) {
     beginWorker(s);
-    // The log box starts afresh; the sources already read as UTF-8 (the EXPORT of
-    // an update, the chosen trainee list) keep their line in it.
-    const std::vector<std::string> readAsUtf8 = std::move(s.job.utf8Sources);
-    s.job.utf8Sources.clear();
+    // The log box starts afresh; the sources already read (the EXPORT of an
+    // update, the chosen trainee list) keep the line that says how in it.
+    const std::vector<std::string> readingLines = std::move(s.job.readingLines);
+    s.job.readingLines.clear();
     s.win.Text1 =
         currentTime() + std::string(CRLF) + ansi("Conversion de la base CSV en cours........");
-    for (const auto& name : readAsUtf8)
-        s.readAsUtf8(name);
+    for (const auto& line : readingLines)
+        s.readingLine(line);
     s.ui->redraw();
 }
 

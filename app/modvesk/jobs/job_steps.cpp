@@ -189,7 +189,7 @@ void closeJob(Session& s, const std::string& successLine, bool withTime) {
 JobFiles startJob(Session& s) {
     s.job.writeErrors.clear();
     s.job.bilan.clear();
-    s.job.utf8Sources.clear();
+    s.job.readingLines.clear();
     s.job.endedEarly = false;
     s.job.libraryMissing = false;
     s.job.serverAccounts.clear();

@@ -95,7 +95,7 @@ void Modifconnex_M_Click(Session& s) {
     // The EXPORT is read whole before the last run's outputs are deleted: it may
     // lie in the program's folder under one of their names.
     LineReader in(exportPath);
-    if (in.isUtf8()) s.readAsUtf8(resolvePath(exportPath).filename().string());
+    s.sourceRead(resolvePath(exportPath).filename().string(), in);
     deleteLastRunOutputs(s);
     invertLines(s, in);
     s.ui->refreshFileLists();

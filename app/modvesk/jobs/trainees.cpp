@@ -104,7 +104,7 @@ void creercomptesCSVstage(Session& s) {
     if (FileExists(list)) {
         LineReader in(list);
         const std::string name = list.filename().string();
-        if (in.isUtf8()) s.readAsUtf8(name);
+        s.sourceRead(name, in);
         std::string line;
         for (long number = 1; in.next(line); ++number) {
             const bool blank = Trim(line).empty();

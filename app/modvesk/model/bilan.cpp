@@ -106,6 +106,12 @@ void Bilan::refuseTable(const std::string& name, const std::string& reason) {
     refusedTables.push_back(Refused{name, reason});
 }
 
+void Bilan::sourceKept(const std::string& name) {
+    for (const auto& known : keptSources)
+        if (sameName(known, name)) return;
+    keptSources.push_back(name);
+}
+
 long countAccounts(const std::string& bytes) {
     long n = 0;
     std::string_view line;
@@ -135,6 +141,10 @@ std::string bilanText(const Session& s) {
         addSource(text, src);
     for (const auto& t : b.refusedTables)
         text += std::string(CRLF) + fileText("Table ", t.name, " ignorée : ") + t.reason;
+    for (const auto& name : b.keptSources)
+        text +=
+            std::string(CRLF) +
+            fileText("", name, " non réécrit : un caractère n'a pas pu être lu en Windows-1252.");
     for (const auto& name : s.job.writeErrors)
         text += std::string(CRLF) + fileText("Fichier non écrit : ", name);
     if (text == "Bilan :" && !b.noSource.empty()) text += std::string(CRLF) + b.noSource;

@@ -39,6 +39,9 @@ struct Bilan {
         std::string name, reason;
     };
     std::vector<Refused> refusedTables;
+    // Sources the job would have rewritten but left as they were: their reading
+    // put a "?" in place of a character.
+    std::vector<std::string> keptSources;
 
     // Identity mode: pupils whose account was found by its identifier under
     // another name key, and pupils who got a new account because the account of
@@ -66,6 +69,8 @@ struct Bilan {
     void personWithoutAccount(const std::string& source, const std::string& unit,
                               const std::string& key, const std::string& reason);
     void refuseTable(const std::string& name, const std::string& reason);
+    // Notes that the source `name` was not rewritten (once per name).
+    void sourceKept(const std::string& name);
 };
 
 // The account lines of an account file: every line but empty ones and the

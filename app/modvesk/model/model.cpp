@@ -43,11 +43,17 @@ void Session::writeFailed(const std::string& name) {
     logLine(fileText("Erreur : impossible d'écrire ", name));
 }
 
-void Session::readAsUtf8(const std::string& name) {
-    for (const auto& n : job.utf8Sources)
-        if (Lower(n) == Lower(name)) return;
-    job.utf8Sources.push_back(name);
-    logLine(fileText("", name, " lu comme texte UTF-8."));
+void Session::sourceRead(const std::string& name, const LineReader& in) {
+    if (in.isUtf8()) readingLine(fileText("", name, " lu comme texte UTF-8."));
+    if (in.isAnsiDespiteMark())
+        readingLine(fileText("", name, " lu comme texte Windows-1252 malgré sa marque UTF-8."));
+}
+
+void Session::readingLine(const std::string& line) {
+    for (const auto& known : job.readingLines)
+        if (Lower(known) == Lower(line)) return;
+    job.readingLines.push_back(line);
+    logLine(line);
 }
 
 bool Session::appendLine(const std::string& name, const std::string& text) {

@@ -8,6 +8,7 @@
 #include "model/server_accounts.h"
 #include "model/sorted_list.h"
 #include "text/files.h"
+#include "text/source_text.h"
 
 #include <array>
 #include <deque>
@@ -159,8 +160,9 @@ struct JobState {
     // while a JobFiles lives (jobFilesHeld > 0).
     LineFiles lineFiles;
     int jobFilesHeld = 0;
-    // Sources already said to be UTF-8 in the log box during this job.
-    std::vector<std::string> utf8Sources;
+    // The lines that said in the log box during this job how a source was read
+    // ("ELEVES.CSV lu comme texte UTF-8."), each once.
+    std::vector<std::string> readingLines;
     // A source file or table could not be read or was refused, or a file could
     // not be written: the job ends with its error line.
     bool failed() const { return !writeErrors.empty() || !bilan.refusedTables.empty(); }
@@ -199,9 +201,12 @@ struct Session {
     // The job stops before its end (a No answer, a cancelled dialog, a missing
     // required source): the batch program exits with 1.
     void endEarly() { job.endedEarly = true; }
-    // Says once per job in the log box that the source `name` (the system's name)
-    // was read as UTF-8.
-    void readAsUtf8(const std::string& name);
+    // Says once per job in the log box how the source `name` was read when it was
+    // not plain Windows-1252: as UTF-8 (UTF-16 included), or as Windows-1252
+    // behind a UTF-8 byte order mark.
+    void sourceRead(const std::string& name, const LineReader& in);
+    // Appends a line that says how a source was read, unless the job said it.
+    void readingLine(const std::string& line);
     // Appends text + CR LF to the file `name`: through the job's open file while a
     // JobFiles lives, otherwise opening and closing the file. A failure is recorded
     // (writeFailed) and gives false.

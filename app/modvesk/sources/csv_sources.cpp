@@ -6,9 +6,15 @@
 namespace modvesk {
 
 std::string lireFichier(Session& s, const fs::path& path) {
+    bool lossy = false;
+    return lireFichier(s, path, lossy);
+}
+
+std::string lireFichier(Session& s, const fs::path& path, bool& lossy) {
     std::string text;
     LineReader in(path);
-    if (in.isUtf8()) s.readAsUtf8(resolvePath(path).filename().string());
+    s.sourceRead(resolvePath(path).filename().string(), in);
+    lossy = in.isLossy();
     std::string line;
     while (in.next(line)) {
         text += line;

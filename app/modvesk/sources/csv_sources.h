@@ -13,6 +13,9 @@ namespace modvesk {
 // ("" when the file is missing or empty). A line ends at CR LF, CR or LF; a UTF-8
 // source is turned into Windows-1252 and the log box says so.
 std::string lireFichier(Session& s, const std::filesystem::path& path);
+// The same; `lossy` tells that a "?" stands in the text for a character that
+// could not be read (SourceText::lossy): the text must not replace the file.
+std::string lireFichier(Session& s, const std::filesystem::path& path, bool& lossy);
 
 // The title line of a SCONET export ("NOM;PRENOM;NE(E) LE;SEXE;DIV."): its fifth
 // column names the division instead of holding one.

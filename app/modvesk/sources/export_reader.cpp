@@ -52,7 +52,7 @@ void LoadExport(Session& s, const std::string& path, bool readOnly) {
     if (!FileExists(file)) return;
     LineReader reader(file);
     if (!reader.isOpen()) return;
-    if (reader.isUtf8()) s.readAsUtf8(file.filename().string());
+    s.sourceRead(file.filename().string(), reader);
     std::string line;
     if (!reader.next(line)) return; // the header
     long lines = 0;

@@ -15,6 +15,8 @@ namespace modvesk {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Le = "\xFF\xFE";
+constexpr std::string_view kUtf16Be = "\xFE\xFF";
 
 // Any script to Latin, then Latin to plain ASCII letters: made once, used for the
 // few characters Windows-1252 lacks.
@@ -30,7 +32,7 @@ icu::Transliterator* plainLatin() {
     return t.get();
 }
 
-// The plain letters of one character that Windows-1252 lacks; "?" when none.
+// The plain letters of one character that Windows-1252 lacks; "" when none.
 std::string plainLetters(UChar32 c) {
     icu::UnicodeString u(c);
     if (icu::Transliterator* t = plainLatin()) t->transliterate(u);
@@ -44,30 +46,24 @@ std::string plainLetters(UChar32 c) {
     }
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
-    return out.empty() ? "?" : out;
+    return out;
 }
 
-} // namespace
+bool startsWith(std::string_view bytes, std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
+}
 
-bool IsUtf8Text(std::string_view bytes) {
-    if (bytes.substr(0, kBom.size()) == kBom) return true;
-    bool multiByte = false;
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            multiByte = true;
-            break;
-        }
-    if (!multiByte) return false;
+bool validUtf8(std::string_view bytes) {
     UErrorCode status = U_ZERO_ERROR;
     int32_t length = 0;
     u_strFromUTF8(nullptr, 0, &length, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
 }
 
-std::string Utf8ToAnsi(std::string_view utf8Text) {
-    if (utf8Text.substr(0, kBom.size()) == kBom) utf8Text.remove_prefix(kBom.size());
-    icu::UnicodeString u = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(utf8Text.data(), static_cast<int32_t>(utf8Text.size())));
+// Unicode text as Windows-1252: composed first, so that "e" + combining acute is
+// "é"; a character the code page lacks becomes its plain Latin letters, or "?"
+// when it has none (`lossy` is then set).
+std::string toAnsi(icu::UnicodeString u, bool& lossy) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_SUCCESS(status)) {
@@ -79,19 +75,60 @@ std::string Utf8ToAnsi(std::string_view utf8Text) {
     for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
         const UChar32 c = u.char32At(i);
         char b;
-        if (AnsiCharOf(static_cast<char32_t>(c), b))
+        if (AnsiCharOf(static_cast<char32_t>(c), b)) {
             out += b;
-        else
-            out += plainLetters(c);
+            continue;
+        }
+        const std::string plain = U_IS_SURROGATE(c) ? std::string() : plainLetters(c);
+        lossy = lossy || plain.empty();
+        out += plain.empty() ? "?" : plain;
     }
     return out;
+}
+
+icu::UnicodeString fromUtf8(std::string_view utf8Text) {
+    if (startsWith(utf8Text, kBom)) utf8Text.remove_prefix(kBom.size());
+    return icu::UnicodeString::fromUTF8(
+        icu::StringPiece(utf8Text.data(), static_cast<int32_t>(utf8Text.size())));
+}
+
+// UTF-16 text behind its byte order mark (FF FE little endian, FE FF big
+// endian), decoded by ICU's converter: a broken sequence (a lone surrogate, an
+// odd last byte) becomes U+FFFD, which has no Windows-1252 form.
+icu::UnicodeString fromUtf16(std::string_view bytes) {
+    const char* codepage = startsWith(bytes, kUtf16Le) ? "UTF-16LE" : "UTF-16BE";
+    bytes.remove_prefix(kUtf16Le.size());
+    return icu::UnicodeString(bytes.data(), static_cast<int32_t>(bytes.size()), codepage);
+}
+
+} // namespace
+
+bool IsUtf8Text(std::string_view bytes) {
+    if (startsWith(bytes, kBom)) return validUtf8(bytes);
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return validUtf8(bytes);
+    return false;
+}
+
+std::string Utf8ToAnsi(std::string_view utf8Text) {
+    bool lossy = false;
+    return toAnsi(fromUtf8(utf8Text), lossy);
 }
 
 bool ReadSourceText(const std::filesystem::path& path, SourceText& out) {
     out = SourceText{};
     if (!ReadAll(path, out.text)) return false;
-    out.utf8 = IsUtf8Text(out.text);
-    if (out.utf8) out.text = Utf8ToAnsi(out.text);
+    const std::string_view bytes = out.text;
+    if (startsWith(bytes, kUtf16Le) || startsWith(bytes, kUtf16Be)) {
+        out.utf8 = true;
+        out.text = toAnsi(fromUtf16(bytes), out.lossy);
+    } else if (IsUtf8Text(bytes)) {
+        out.utf8 = true;
+        out.text = toAnsi(fromUtf8(bytes), out.lossy);
+    } else if (startsWith(bytes, kBom)) {
+        out.ansiDespiteMark = true;
+        out.text.erase(0, kBom.size());
+    }
     return true;
 }
 
