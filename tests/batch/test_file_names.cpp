@@ -37,7 +37,7 @@ TEST(FileNames, AccentedNamesAreShownAsSpelt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         Folder f(false);
-        put(f, c.file, c.bytes);
+        put(f.path() / c.file, c.bytes);
         if (c.job == "csv-update")
             for (const char* name : {"ELEVES.CSV", "PROFS.CSV"})
                 fs::copy_file(kSamples / "csv" / name, f.path() / name);
