@@ -64,8 +64,39 @@ bool IsUtf8Text(std::string_view bytes) {
     return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
 }
 
+namespace {
+
+// The text in Windows-1252 when it holds only characters below U+0300 in valid
+// UTF-8 (one or two bytes each): no combining mark to compose, so each character
+// stands for itself. False, with `out` to be thrown away, otherwise.
+bool plainUtf8ToAnsi(std::string_view text, std::string& out) {
+    out.clear();
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            continue;
+        }
+        if (b < 0xC2 || b > 0xCB || i + 1 == text.size()) return false;
+        const auto next = static_cast<unsigned char>(text[++i]);
+        if ((next & 0xC0) != 0x80) return false;
+        const char32_t c = static_cast<char32_t>((b & 0x1F) << 6 | (next & 0x3F));
+        char ansiChar;
+        if (AnsiCharOf(c, ansiChar))
+            out += ansiChar;
+        else
+            out += plainLetters(static_cast<UChar32>(c));
+    }
+    return true;
+}
+
+} // namespace
+
 std::string Utf8ToAnsi(std::string_view utf8Text) {
     if (utf8Text.substr(0, kBom.size()) == kBom) utf8Text.remove_prefix(kBom.size());
+    std::string plain;
+    if (plainUtf8ToAnsi(utf8Text, plain)) return plain;
     icu::UnicodeString u = icu::UnicodeString::fromUTF8(
         icu::StringPiece(utf8Text.data(), static_cast<int32_t>(utf8Text.size())));
     UErrorCode status = U_ZERO_ERROR;
