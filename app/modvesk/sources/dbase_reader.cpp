@@ -30,14 +30,20 @@ File openBinary(const fs::path& path) {
     return File(std::fopen(path.c_str(), "rb"));
 }
 
-// Records are read one at a time through a buffer of 1 MB: a district's pupil
-// table is a few reads, not one per 4 kB.
+// Records are read one at a time through a buffer of up to 1 MB: a district's
+// pupil table is a few reads, not one per 4 kB. A smaller table gets a buffer of
+// its own size, left as it is allocated (the reads fill it): a group table of a
+// few kilobytes costs no megabyte to clear.
 File openForRecords(const fs::path& path) {
-    constexpr size_t kBuffer = 1 << 20;
+    constexpr long kBuffer = 1 << 20;
     File f = openBinary(path);
     if (!f) return f;
-    f.get_deleter().buffer = std::make_unique<char[]>(kBuffer);
-    std::setvbuf(f.get(), f.get_deleter().buffer.get(), _IOFBF, kBuffer);
+    std::error_code ec;
+    const auto length = fs::file_size(path, ec); // the stream is given its buffer first
+    const long known = ec ? kBuffer : static_cast<long>(std::min<uintmax_t>(length, kBuffer));
+    const size_t size = static_cast<size_t>(std::clamp(known + 1, 1L << 12, kBuffer));
+    f.get_deleter().buffer.reset(new char[size]);
+    std::setvbuf(f.get(), f.get_deleter().buffer.get(), _IOFBF, size);
     return f;
 }
 
