@@ -6,7 +6,7 @@
 #include "accounts/builders.h"
 #include "clients/vandrel_client.h"
 #include "cpu_time.h"
-#include "model.h"
+#include "model/model.h"
 #include "school.h"
 
 #include <algorithm>

@@ -5,10 +5,10 @@
 // scan every slip per slip: ten times the pupils should take about ten times as
 // long (ratio under 12), and the peak memory should grow far less than tenfold.
 #include "cpu_time.h"
-#include "model.h"
+#include "jobs/slips_job.h"
+#include "model/model.h"
 #include "school.h"
 #include "text/text.h"
-#include "writers/slips.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

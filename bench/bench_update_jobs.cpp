@@ -21,7 +21,7 @@
 // own work.
 #include "cpu_time.h"
 #include "jobs/jobs.h"
-#include "model.h"
+#include "model/model.h"
 #include "school.h"
 #include "text/text.h"
 

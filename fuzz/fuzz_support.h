@@ -2,7 +2,7 @@
 // and dialogs that answer No and choose no file.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <cstdint>
 #include <cstdio>

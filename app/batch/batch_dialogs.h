@@ -5,7 +5,7 @@
 // options the job registered.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <functional>
 #include <ostream>

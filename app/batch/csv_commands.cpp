@@ -5,7 +5,7 @@
 #include "options.h"
 
 #include "jobs/jobs.h"
-#include "model.h"
+#include "model/model.h"
 #include "text/text.h"
 
 namespace batch {

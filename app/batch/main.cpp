@@ -6,7 +6,7 @@
 #include "simulation.h"
 
 #include "clients/component_client.h"
-#include "model.h"
+#include "model/model.h"
 #include "text/text.h"
 
 #include "rolvane_version.h"

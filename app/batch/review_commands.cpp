@@ -4,10 +4,10 @@
 #include "job_registry.h"
 #include "options.h"
 
-#include "jobs/account_rows.h"
-#include "model.h"
+#include "jobs/slips_job.h"
+#include "model/model.h"
+#include "sources/account_rows.h"
 #include "text/text.h"
-#include "writers/slips.h"
 
 #include <iostream>
 

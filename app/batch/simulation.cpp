@@ -2,7 +2,7 @@
 
 #include "options.h"
 
-#include "jobs/account_rows.h"
+#include "sources/account_rows.h"
 
 #include <mutex>
 #include <thread>

@@ -6,7 +6,7 @@
 // line.
 #pragma once
 
-#include "jobs/account_rows.h"
+#include "sources/account_rows.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>

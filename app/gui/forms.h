@@ -5,7 +5,7 @@
 #pragma once
 
 #include "jobs/teacher_tools.h"
-#include "model.h"
+#include "model/model.h"
 
 #include <QDialog>
 

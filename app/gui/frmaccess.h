@@ -7,7 +7,7 @@
 #pragma once
 
 #include "jobs/access_export.h"
-#include "model.h"
+#include "model/model.h"
 
 #include <QDialog>
 

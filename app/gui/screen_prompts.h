@@ -2,7 +2,7 @@
 // the open-file dialog, and the text editor for a generated file.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // "&Mise à jour du logiciel").
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
 

@@ -5,8 +5,8 @@
 
 #include "clients/component_client.h"
 #include "jobs/dry_run.h"
-#include "model.h"
-#include "writers/slips.h"
+#include "jobs/slips_job.h"
+#include "model/model.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>

@@ -1,6 +1,7 @@
 // The CSV sources: whole-file reading, SCONET recognition and mending, and the
 // conversion of ELEVES.CSV / PROFS.CSV into the import files.
-#include "sources/csv_sources.h"
+#include "jobs/csv_conversion.h"
+#include "writers/import_writer.h"
 
 #include "clients/component_client.h"
 #include "expected_files.h"

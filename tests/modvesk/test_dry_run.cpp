@@ -1,7 +1,7 @@
 // The private copy a dry run works on: what it copies, where the files the job
 // reads and writes go, the paths it gives back, and that it leaves nothing.
-#include "jobs/account_rows.h"
 #include "jobs/dry_run.h"
+#include "sources/account_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "jobs/job_steps.h"
-#include "model.h"
+#include "model/model.h"
 #include "text/files.h"
 #include "text/source_text.h"
 #include "text/text.h"

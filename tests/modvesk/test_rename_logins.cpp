@@ -1,5 +1,6 @@
 // Renaming of the logins of an EXPORT file between Nom.Prénom and Prénom.Nom.
 #include "jobs/rename_logins.h"
+#include "writers/import_writer.h"
 
 #include "jobs/jobs.h"
 #include "session_fixture.h"

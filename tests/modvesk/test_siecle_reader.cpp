@@ -1,7 +1,7 @@
 // The SIECLE / STS-web reader on small documents, and the helpers of their jobs:
 // codes, dates and staff passwords.
+#include "accounts/builders.h"
 #include "accounts/passwords.h"
-#include "jobs/siecle_jobs.h"
 #include "sources/siecle_reader.h"
 #include "text/text.h"
 

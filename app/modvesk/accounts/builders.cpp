@@ -436,4 +436,13 @@ void BuildCsvTeacher(Session& s, std::string& line, long& index) {
     finishPerson(s, lp, &entry, old, index, surname, "profs");
 }
 
+std::string CleanStructureCode(const std::string& code) {
+    std::string folded = BlankSeparators(code);
+    FoldRecord(folded, RecordKind::GepPupil);
+    std::string out;
+    for (char c : Upper(Trim(folded)))
+        if (c != ' ' && c != '_' && c != '-' && c != '\t') out += c;
+    return out;
+}
+
 } // namespace modvesk

@@ -18,7 +18,7 @@
 // (job.UpdateMode) the server's EXPORT file must have been loaded.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <initializer_list>
 #include <string>
@@ -37,6 +37,10 @@ bool TooLong(std::initializer_list<std::string_view> values);
 // followed by one blank, unless the list already holds that very class (5E1 is
 // listed after 5E10 too).
 void NoteClass(Session& s, const std::string& group);
+
+// A division or group code as the accounts name it: folded as a pupil's class
+// is, upper-cased, trimmed, without blanks, "_" or "-" ("4e 1" gives "4E1").
+std::string CleanStructureCode(const std::string& code);
 
 // Field k (counted from 1) of a GEP record cut with the job's field table: a
 // record of the pupil family ends with the deletion byte (field k starts at

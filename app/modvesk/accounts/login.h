@@ -7,7 +7,7 @@
 // once, by the dBase reader, and never again.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <array>
 #include <functional>

@@ -4,7 +4,7 @@
 // by a classmate).
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <cstddef>
 #include <string>

@@ -11,7 +11,7 @@
 // the CSV pupil builder reads chkinvdate.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
 #include <vector>

@@ -3,8 +3,8 @@
 #include "jobs/csv_jobs.h"
 
 #include "clients/vandrel_client.h"
+#include "jobs/csv_conversion.h"
 #include "jobs/jobs.h"
-#include "sources/csv_sources.h"
 #include "sources/export_reader.h"
 #include "text/files.h"
 #include "text/text.h"

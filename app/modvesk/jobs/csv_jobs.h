@@ -2,7 +2,7 @@
 // PROFS.CSV, and the yearly update against the server's EXPORT file.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 namespace modvesk {
 

@@ -2,7 +2,7 @@
 // against the server's EXPORT file, and the button that runs the worker alone.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 namespace modvesk {
 

@@ -2,7 +2,7 @@
 // record handlers of the assignment, group and group-link tables.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
 

@@ -3,12 +3,13 @@
 #include "jobs/job_steps.h"
 
 #include "clients/vandrel_client.h"
+#include "jobs/csv_conversion.h"
 #include "jobs/settings_checks.h"
 #include "jobs/shell.h"
-#include "sources/csv_sources.h"
 #include "sources/export_reader.h"
 #include "text/files.h"
 #include "text/text.h"
+#include "writers/import_writer.h"
 
 #include <ctime>
 #include <fcntl.h>
@@ -75,23 +76,6 @@ void noteIdentityMode(Session& s) {
           ansi("Les comptes élèves du fichier EXPORT portent l'identifiant de l'élève : chaque "
                "élève retrouve le compte de son identifiant, puis celui de son nom s'il ne porte "
                "pas un autre identifiant."));
-}
-
-const std::vector<std::string>& lastRunOutputs() {
-    static const std::vector<std::string> names = {"doublons.txt",
-                                                   "troncatures.txt",
-                                                   "groupes.txt",
-                                                   "eleves.txt",
-                                                   "profs.txt",
-                                                   "comptesAsupprimer.txt",
-                                                   "comptesAmodifier.txt",
-                                                   "comptesAajouter.txt",
-                                                   "comptesprofsAsupprimer.txt",
-                                                   "comptesprofsAmodifier.txt",
-                                                   "comptesprofsAajouter.txt",
-                                                   "identifiantgep.txt",
-                                                   "description_comptes.txt"};
-    return names;
 }
 
 void deleteLastRunOutputs(Session& s) {

@@ -2,16 +2,13 @@
 // missing source, the library check, the last run's outputs, the closing lines.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace modvesk {
-
-// The title of the jobs' message boxes.
-inline constexpr const char* kJobTitle = "GEP / KWARTZ";
 
 // Makes the program's folder the current one while it lives, and gives the
 // previous one back: the library writes its files into the current folder.
@@ -56,8 +53,6 @@ void noteIdentityMode(Session& s);
 
 // Deletes the output files of the last run, each only when present, in their order.
 void deleteLastRunOutputs(Session& s);
-// The names deleted by deleteLastRunOutputs, in order.
-const std::vector<std::string>& lastRunOutputs();
 // False (after showing the message) when vandrel1.dlp cannot be loaded: the job
 // must then stop before it deletes or writes anything.
 bool requireLibrary(Session& s);

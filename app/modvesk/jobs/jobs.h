@@ -4,6 +4,7 @@
 #pragma once
 
 #include "jobs/access_export.h"
+#include "jobs/csv_conversion.h"
 #include "jobs/csv_jobs.h"
 #include "jobs/gep_jobs.h"
 #include "jobs/gep_worker.h"
@@ -14,5 +15,4 @@
 #include "jobs/siecle_jobs.h"
 #include "jobs/teacher_tools.h"
 #include "jobs/trainees.h"
-#include "sources/csv_sources.h"
 #include "writers/class_files.h"

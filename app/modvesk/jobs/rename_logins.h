@@ -1,7 +1,7 @@
 // Renaming of the server's logins between Nom.Prénom and Prénom.Nom.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <array>
 #include <string>

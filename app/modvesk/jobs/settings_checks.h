@@ -4,7 +4,7 @@
 // Dialogs::confirm: No by default, and no blanket Yes of a batch run answers them.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
 

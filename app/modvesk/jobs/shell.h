@@ -2,7 +2,7 @@
 // clean-up of the folder, the choice of the EXPORT file and the server option.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
 

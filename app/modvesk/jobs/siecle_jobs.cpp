@@ -7,10 +7,10 @@
 #include "accounts/login.h"
 #include "accounts/passwords.h"
 #include "clients/vandrel_client.h"
+#include "jobs/csv_conversion.h"
 #include "jobs/gep_worker.h"
 #include "jobs/jobs.h"
 #include "jobs/settings_checks.h"
-#include "sources/csv_sources.h"
 #include "sources/export_reader.h"
 #include "sources/siecle_reader.h"
 #include "text/files.h"
@@ -18,23 +18,6 @@
 #include "writers/import_writer.h"
 
 namespace modvesk {
-
-std::string CleanStructureCode(const std::string& code) {
-    std::string folded = BlankSeparators(code);
-    FoldRecord(folded, RecordKind::GepPupil);
-    std::string out;
-    for (char c : Upper(Trim(folded)))
-        if (c != ' ' && c != '_' && c != '-' && c != '\t') out += c;
-    return out;
-}
-
-std::string SiecleDate(const std::string& date) {
-    const std::string t = Trim(date);
-    if (t.size() != 10 || t[2] != '/' || t[5] != '/') return "";
-    for (size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
-        if (t[i] < '0' || t[i] > '9') return "";
-    return t.substr(6, 4) + t.substr(3, 2) + t.substr(0, 2);
-}
 
 namespace {
 

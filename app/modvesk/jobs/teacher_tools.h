@@ -7,7 +7,7 @@
 // these handlers; the batch program and the tests fill them directly.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // (or random ones).
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
 

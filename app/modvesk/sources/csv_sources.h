@@ -1,9 +1,8 @@
-// The two CSV source files ELEVES.CSV and PROFS.CSV: reading a whole file, the
-// recognition of a SCONET export, and the text replacements that the scripting
-// component makes on them.
+// The CSV source files ELEVES.CSV and PROFS.CSV (plain or SCONET) as text: the
+// whole text of a file, the title line of a SCONET export and its rows.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <filesystem>
 #include <string>
@@ -15,38 +14,9 @@ namespace modvesk {
 // source is turned into Windows-1252 and the log box says so.
 std::string lireFichier(Session& s, const std::filesystem::path& path);
 
-// Writes `text` followed by CR LF over the file through a temporary file renamed
-// over it, so that a failed write leaves the original whole. On failure the log
-// box names the file and the job ends with its error line. False on failure.
-bool rewriteSource(Session& s, const std::filesystem::path& path, const std::string& text);
-
-// Every occurrence of `what` in `text` replaced by `by` through the component's
-// remplacechainepar, for the source file `name`. When the component is absent or
-// the call fails and the replacement would have changed the text, the text stays
-// as it is, the log box says why (in French, once) and the job counts the mended
-// source as not written, so that it ends with its error line; false then.
-bool componentReplace(Session& s, std::string& text, const std::string& what, const std::string& by,
-                      const std::string& name);
-
-// True when the file is a SCONET export: field 5 of its whole text, cut at ";"
-// only, begins with "div." or "division" in any case. A SCONET file is written
-// back with CR LF line ends.
-bool testSconet(Session& s, const std::filesystem::path& path);
-
-// Copies a chosen source file into the program's directory under `name`
-// (replacing it), then lets the window catch up and re-read its file lists. A copy
-// that fails is named in the log box (the job then ends with its error line).
-void copySourceFile(Session& s, const std::string& chosen, const std::string& name);
-
-// The first steps of a CSV or trainee conversion: the account tables and the
-// lists emptied, the last run's outputs deleted, the log box started.
-void beginConversion(Session& s);
-// Its last steps: the class list filled, the class buttons enabled, the file
-// lists re-read.
-void endConversion(Session& s);
-
-// Converts ELEVES.CSV and PROFS.CSV of the program's folder into the import files.
-void convertirBaseCSV(Session& s);
+// The title line of a SCONET export ("NOM;PRENOM;NE(E) LE;SEXE;DIV."): its fifth
+// column names the division instead of holding one.
+bool isSconetTitle(const std::string& line);
 
 // A SCONET row as a plain pupil row: fields 1, 2, 5 and 3 joined by ";".
 std::string sconetToPlainRow(const std::string& line);

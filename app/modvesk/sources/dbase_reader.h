@@ -6,7 +6,7 @@
 // record is held in memory.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <filesystem>
 #include <functional>

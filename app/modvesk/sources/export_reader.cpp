@@ -1,7 +1,6 @@
 #include "sources/export_reader.h"
 
 #include "clients/vandrel_client.h"
-#include "jobs/jobs.h"
 #include "text/files.h"
 #include "text/source_text.h"
 #include "text/text.h"

@@ -2,7 +2,7 @@
 // store of old accounts so that the builders can tell known persons from new ones.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <array>
 #include <string>

@@ -395,4 +395,12 @@ bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::strin
     return read;
 }
 
+std::string SiecleDate(const std::string& date) {
+    const std::string t = Trim(date);
+    if (t.size() != 10 || t[2] != '/' || t[5] != '/') return "";
+    for (size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (t[i] < '0' || t[i] > '9') return "";
+    return t.substr(6, 4) + t.substr(3, 2) + t.substr(0, 2);
+}
+
 } // namespace modvesk

@@ -65,4 +65,7 @@ bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason)
 // The same for a file; also false when the file cannot be read.
 bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::string& reason);
 
+// A date JJ/MM/AAAA as AAAAMMJJ; "" when the text is no such date.
+std::string SiecleDate(const std::string& date);
+
 } // namespace modvesk

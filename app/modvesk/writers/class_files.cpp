@@ -2,9 +2,9 @@
 // pupils with their passwords ("surname,first name,group,password").
 #include "writers/class_files.h"
 
-#include "jobs/jobs.h"
 #include "text/files.h"
 #include "text/text.h"
+#include "writers/import_writer.h"
 
 #include <unordered_map>
 #include <unordered_set>

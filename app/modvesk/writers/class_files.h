@@ -2,7 +2,7 @@
 // listing its pupils with their passwords ("surname,first name,group,password").
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
 

@@ -123,4 +123,21 @@ void WriteImportFiles(Session& s, long& count, const std::string& sourceFile1,
     appendText(s, pupilFile, texts.pupils, mode);
 }
 
+const std::vector<std::string>& lastRunOutputs() {
+    static const std::vector<std::string> names = {"doublons.txt",
+                                                   "troncatures.txt",
+                                                   "groupes.txt",
+                                                   "eleves.txt",
+                                                   "profs.txt",
+                                                   "comptesAsupprimer.txt",
+                                                   "comptesAmodifier.txt",
+                                                   "comptesAajouter.txt",
+                                                   "comptesprofsAsupprimer.txt",
+                                                   "comptesprofsAmodifier.txt",
+                                                   "comptesprofsAajouter.txt",
+                                                   "identifiantgep.txt",
+                                                   "description_comptes.txt"};
+    return names;
+}
+
 } // namespace modvesk

@@ -3,9 +3,10 @@
 // and LstTri2 (every account of a creation, the known accounts of an update).
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <string>
+#include <vector>
 
 namespace modvesk {
 
@@ -23,5 +24,9 @@ std::string importPart(const std::string& entry);
 // Every file that cannot be written is recorded with Session::writeFailed.
 void WriteImportFiles(Session& s, long& count, const std::string& sourceFile1,
                       const std::string& sourceFile2, bool trainees);
+
+// The files a run writes that the next run deletes first (deleteLastRunOutputs),
+// in the order it deletes them.
+const std::vector<std::string>& lastRunOutputs();
 
 } // namespace modvesk

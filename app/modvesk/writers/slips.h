@@ -4,7 +4,7 @@
 // files when they are there.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <filesystem>
 #include <string>
@@ -44,19 +44,5 @@ SlipGroup teacherSlips(const std::filesystem::path& dir);
 // file could not be written.
 bool writeSlipsPdf(const std::filesystem::path& path, const std::vector<const Slip*>& slips,
                    const std::string& rne);
-
-// What to print: the slips of one class (fiches-<classe>.pdf), of every class
-// (one file per class and fiches-toutes-classes.pdf), or of the new teachers
-// (fiches-profs.pdf).
-enum class SlipChoice { OneClass, AllClasses, Teachers };
-
-// Writes the slips into the program's folder and says in the log box which
-// files it wrote and how many slips each holds. Returns the files written. A
-// class that is not among the new accounts, or no slip at all, is said so and
-// ends the job early; a file that cannot be written goes to Session::writeFailed,
-// and so does the PDF of a class whose name cannot name a file (blank, "..",
-// holding "/"...) or would make it fiches-toutes-classes.pdf or fiches-profs.pdf.
-std::vector<std::string> writeSlips(Session& s, SlipChoice choice,
-                                    const std::string& className = "");
 
 } // namespace modvesk

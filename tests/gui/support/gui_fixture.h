@@ -4,7 +4,7 @@
 // the test.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 #include "scripted_dialogs.h"
 #include "vesklin.h"
 

@@ -1,7 +1,7 @@
 // GEP records for tests, cut the way the dBase reader's field table cuts them.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <map>
 #include <string>

@@ -3,7 +3,7 @@
 // other calls a job makes on the window.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 #include <deque>
 #include <functional>

@@ -4,7 +4,7 @@
 // its registry opened before each test (creationCarnet) and closed after it.
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 #include "scripted_dialogs.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "jobs/account_rows.h"
+#include "sources/account_rows.h"
 
 #include "text/files.h"
 #include "text/text.h"

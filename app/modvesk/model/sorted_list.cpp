@@ -1,4 +1,4 @@
-#include "accounts/sorted_list.h"
+#include "model/sorted_list.h"
 
 #include "text/text.h"
 

@@ -4,9 +4,9 @@
 // the tests each give a Session its dialogs and read the model back.
 #pragma once
 
-#include "accounts/server_accounts.h"
-#include "accounts/sorted_list.h"
-#include "jobs/bilan.h"
+#include "model/bilan.h"
+#include "model/server_accounts.h"
+#include "model/sorted_list.h"
 #include "text/files.h"
 
 #include <array>
@@ -21,6 +21,9 @@ class Component;
 }
 
 namespace modvesk {
+
+// The title of the jobs' message boxes.
+inline constexpr const char* kJobTitle = "GEP / KWARTZ";
 
 // Icons of a message box.
 enum class Icon { None, Exclamation, Warning, Information, Question };

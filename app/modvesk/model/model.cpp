@@ -1,4 +1,4 @@
-#include "model.h"
+#include "model/model.h"
 
 #include "text/files.h"
 #include "text/text.h"

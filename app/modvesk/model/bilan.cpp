@@ -1,6 +1,6 @@
-#include "jobs/bilan.h"
+#include "model/bilan.h"
 
-#include "model.h"
+#include "model/model.h"
 #include "text/files.h"
 #include "text/text.h"
 

@@ -1,4 +1,4 @@
-#include "accounts/server_accounts.h"
+#include "model/server_accounts.h"
 
 #include "text/text.h"
 

@@ -1,0 +1,48 @@
+// The conversion of the two CSV source files ELEVES.CSV and PROFS.CSV into the
+// import files: the SCONET check, the text replacements that the scripting
+// component makes on them and their rewriting, and the first and last steps that
+// the CSV and trainee conversions share.
+#pragma once
+
+#include "model/model.h"
+#include "sources/csv_sources.h"
+
+#include <filesystem>
+#include <string>
+
+namespace modvesk {
+
+// Writes `text` followed by CR LF over the file through a temporary file renamed
+// over it, so that a failed write leaves the original whole. On failure the log
+// box names the file and the job ends with its error line. False on failure.
+bool rewriteSource(Session& s, const std::filesystem::path& path, const std::string& text);
+
+// Every occurrence of `what` in `text` replaced by `by` through the component's
+// remplacechainepar, for the source file `name`. When the component is absent or
+// the call fails and the replacement would have changed the text, the text stays
+// as it is, the log box says why (in French, once) and the job counts the mended
+// source as not written, so that it ends with its error line; false then.
+bool componentReplace(Session& s, std::string& text, const std::string& what, const std::string& by,
+                      const std::string& name);
+
+// True when the file is a SCONET export: field 5 of its whole text, cut at ";"
+// only, begins with "div." or "division" in any case. A SCONET file is written
+// back with CR LF line ends.
+bool testSconet(Session& s, const std::filesystem::path& path);
+
+// Copies a chosen source file into the program's directory under `name`
+// (replacing it), then lets the window catch up and re-read its file lists. A copy
+// that fails is named in the log box (the job then ends with its error line).
+void copySourceFile(Session& s, const std::string& chosen, const std::string& name);
+
+// The first steps of a CSV or trainee conversion: the account tables and the
+// lists emptied, the last run's outputs deleted, the log box started.
+void beginConversion(Session& s);
+// Its last steps: the class list filled, the class buttons enabled, the file
+// lists re-read.
+void endConversion(Session& s);
+
+// Converts ELEVES.CSV and PROFS.CSV of the program's folder into the import files.
+void convertirBaseCSV(Session& s);
+
+} // namespace modvesk
