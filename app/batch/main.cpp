@@ -133,7 +133,10 @@ int run(const std::vector<std::string>& args) {
         dialogs.shownPaths = [&dryRun](const std::string& line) {
             return dryRun->folder().originalPaths(line);
         };
-    modvesk::Session session;
+    // The session lives on until the process ends: its tens of thousands of
+    // persons and entries go back with the process, not one by one at its end.
+    static modvesk::Session* const kept = new modvesk::Session;
+    modvesk::Session& session = *kept;
     session.ui = &dialogs;
     // Created once, as the window program does; the jobs that need it say so when absent.
     const auto scripting = component::Component::create();

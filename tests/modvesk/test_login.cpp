@@ -64,6 +64,24 @@ TEST(Folding, ApostrophesAndQuotesByKind) {
     EXPECT_EQ(teacher, "D'ARTAGNAN;Elodie");
 }
 
+TEST(Folding, FieldsCutFromAPartlyFoldedRecordAreThoseOfTheWholeFold) {
+    // Quotes vanish and move every later field back; accents fold one for one.
+    const std::string records[] = {ansi("12\"4567 DU\"\"PONT   L'éa \"x\"   \""),
+                                   "\"\"\"ab\x82\x90\"c'd\"", "no quote at all", ""};
+    const std::pair<size_t, size_t> cuts[] = {{0, 8}, {2, 5}, {7, 10}, {12, 3}, {20, 9}, {40, 4}};
+    for (const bool fromOem : {false, true})
+        for (const RecordKind kind : {RecordKind::GepPupil, RecordKind::GepTeacher}) {
+            const RecordFolding folding(kind, fromOem);
+            for (const std::string& record : records) {
+                std::string whole = fromOem ? OemToAnsi(record) : record;
+                FoldRecord(whole, kind);
+                for (const auto& [start, length] : cuts)
+                    EXPECT_EQ(folding.cut(record, start, length), Mid(whole, start + 1, length))
+                        << record << " at " << start;
+            }
+        }
+}
+
 TEST(Folding, FieldCleanUp) {
     EXPECT_EQ(CleanTeacherSurname(" le goff-d'arc_x "), "LEGOFFDARCX");
     EXPECT_EQ(CleanTeacherFirstName(" Jean-Luc O'Neil_ "), "jeanluc oneil");

@@ -213,10 +213,35 @@ std::string GepField(const FieldTable& table, Family family, const std::string& 
     return Mid(record, start, table[static_cast<size_t>(k)][family].width);
 }
 
-BuildOutcome BuildGepPupil(Session& s, std::string& record, long& index) {
-    FoldRecord(record, RecordKind::GepPupil);
-    auto field = [&](long k) { return GepField(s.job.fieldTable, Pupils, record, k); };
+namespace {
+
+// A pupil's field k cut from his record through the folding: what GepField gives
+// on the record once folded whole.
+std::string foldedPupilField(const FieldTable& table, const RecordFolding& folding,
+                             std::string_view record, long k) {
+    if (k < 1 || static_cast<size_t>(k) >= table.size()) return "";
+    const long before = table[static_cast<size_t>(k - 1)][Pupils].end;
+    const long width = table[static_cast<size_t>(k)][Pupils].width;
+    if (width <= 0) return "";
+    return folding.cut(record, static_cast<size_t>(before), static_cast<size_t>(width));
+}
+
+BuildOutcome buildGepPupil(Session& s, std::string_view record, long& index,
+                           const RecordFolding& folding) {
+    auto field = [&](long k) { return foldedPupilField(s.job.fieldTable, folding, record, k); };
     return BuildPupilFromFields(s, {field(1), field(2), field(3), field(5), field(40)}, index);
+}
+
+} // namespace
+
+BuildOutcome BuildGepPupil(Session& s, std::string& record, long& index) {
+    static const RecordFolding folding(RecordKind::GepPupil, false);
+    return buildGepPupil(s, record, index, folding);
+}
+
+BuildOutcome BuildGepPupilFromOem(Session& s, std::string& record, long& index) {
+    static const RecordFolding folding(RecordKind::GepPupil, true);
+    return buildGepPupil(s, record, index, folding);
 }
 
 BuildOutcome BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {

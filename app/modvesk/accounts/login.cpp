@@ -88,6 +88,51 @@ void FoldRecord(std::string& record, RecordKind kind) {
     ReplaceChars(record, "\"", "");
 }
 
+RecordFolding::RecordFolding(RecordKind kind, bool fromOem) {
+    for (unsigned b = 0; b < 256; ++b) {
+        std::string piece(1, static_cast<char>(b));
+        if (fromOem) OemToAnsiInPlace(piece.data(), 1);
+        FoldRecord(piece, kind); // the fold is byte by byte: a byte gives the same alone
+        if (piece.size() == 1) {
+            one_[b] = piece[0];
+        } else {
+            other_[b] = piece;
+            uneven_ += static_cast<char>(b);
+        }
+    }
+}
+
+// The first byte at or after `from` that gives no character or several; the size
+// of the record when there is none.
+size_t RecordFolding::nextUneven(std::string_view record, size_t from) const {
+    size_t next = record.size();
+    for (const char c : uneven_) { // one or two bytes: each looked for with memchr
+        const size_t at = record.find(c, from);
+        if (at < next) next = at;
+    }
+    return next;
+}
+
+std::string RecordFolding::cut(std::string_view record, size_t start, size_t length) const {
+    std::string out;
+    const size_t stop = start + length; // in the folded record
+    // Runs of bytes that give one character each, and the bytes between them.
+    for (size_t at = 0, folded = 0; at < record.size() && folded < stop;) {
+        const size_t uneven = nextUneven(record, at);
+        const size_t runEnd = folded + (uneven - at);
+        if (runEnd > start)
+            for (size_t f = std::max(folded, start); f < std::min(runEnd, stop); ++f)
+                out += one_[static_cast<unsigned char>(record[at + (f - folded)])];
+        folded = runEnd;
+        at = uneven;
+        if (at == record.size()) break;
+        const std::string& piece = other_[static_cast<unsigned char>(record[at++])];
+        for (size_t k = 0; k < piece.size(); ++k, ++folded)
+            if (folded >= start && folded < stop) out += piece[k];
+    }
+    return out;
+}
+
 std::string CleanTeacherSurname(const std::string& field) {
     return cleaned(field, true, " '-_");
 }

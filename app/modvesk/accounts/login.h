@@ -9,8 +9,10 @@
 
 #include "model/model.h"
 
+#include <array>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace modvesk {
 
@@ -27,6 +29,26 @@ enum class PersonKind { Pupil, Teacher };
 // to its plain letter (œ Œ æ Æ ß stay); "'" becomes a blank in every kind of record
 // but the GEP teacher's (whose fields drop it themselves); every '"' is removed.
 void FoldRecord(std::string& record, RecordKind kind);
+
+// FoldRecord as a map from each byte of a record to what it becomes (one
+// character, none for '"', or more), so that a builder cuts the few fields it
+// reads out of a long record without folding the whole of it. `fromOem`: the
+// record is still in code page 850 and is converted to Windows-1252 on the way,
+// as the dBase reader would have converted it.
+class RecordFolding {
+  public:
+    RecordFolding(RecordKind kind, bool fromOem);
+    // Characters [start, start + length) of the record as FoldRecord (after the
+    // conversion) would leave it, fewer where it ends: a byte that gives no
+    // character or several moves every later field, and the cut counts with that.
+    std::string cut(std::string_view record, size_t start, size_t length) const;
+
+  private:
+    std::array<char, 256> one_{};        // the character of a byte that gives one
+    std::array<std::string, 256> other_; // what a byte gives when not exactly one
+    std::string uneven_;                 // the bytes that give none or several
+    size_t nextUneven(std::string_view record, size_t from) const;
+};
 
 // Field clean-up. Each separator or control character of the field first becomes a
 // blank (BlankSeparators). Surnames become one upper-case word; first names keep

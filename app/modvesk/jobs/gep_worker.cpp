@@ -81,7 +81,8 @@ void writeGroupsFile(Session& s) {
 
 namespace {
 
-// A record of nothing but blanks (or the end-of-file byte) is no row of the table.
+// A record of nothing but blanks (or the end-of-file byte) is no row of the table,
+// in code page 850 as in Windows-1252.
 bool blankRecord(const std::string& record) {
     return record.find_first_not_of(std::string(" \x1A\0", 3), 1) == std::string::npos;
 }
@@ -140,10 +141,13 @@ void readStaffTables(Session& s, long& count) {
 void readPupilTables(Session& s, long& count) {
     count = 0;
     TableLayout layout;
+    constexpr RecordBytes kOem = RecordBytes::Oem; // the builder converts what it cuts
     if (prepareTable(s, "F_ele.dbf", Pupils, layout))
-        recordLoopB(s, "F_ele.dbf", layout, countingRows(s, "F_ele.dbf", count, BuildGepPupil));
+        recordLoopB(s, "F_ele.dbf", layout,
+                    countingRows(s, "F_ele.dbf", count, BuildGepPupilFromOem), kOem);
     if (prepareTable(s, "F_ele2.dbf", Pupils, layout))
-        recordLoopC(s, "F_ele2.dbf", layout, countingRows(s, "F_ele2.dbf", count, BuildGepPupil));
+        recordLoopC(s, "F_ele2.dbf", layout,
+                    countingRows(s, "F_ele2.dbf", count, BuildGepPupilFromOem), kOem);
 }
 
 } // namespace

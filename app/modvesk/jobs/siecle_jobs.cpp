@@ -203,8 +203,9 @@ void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long&
 }
 
 // The worker: every account of the two files, the import files, the class files
-// and GROUPES.TXT, as the GEP worker writes them.
-void convertSchoolXml(Session& s, const SchoolSources& src) {
+// and GROUPES.TXT, as the GEP worker writes them. Each pupil read is let go once his
+// account is built: the memory he held serves the accounts.
+void convertSchoolXml(Session& s, SchoolSources& src) {
     beginGepWorker(s, ansi("Conversion des fichiers SIECLE/STS-web en cours........"));
     if (!src.staffFile.empty()) s.logLine(fileText("Personnels : ", src.staffFile));
     if (!src.pupilFile.empty()) s.logLine(fileText("Élèves : ", src.pupilFile));
@@ -215,8 +216,8 @@ void convertSchoolXml(Session& s, const SchoolSources& src) {
         buildStaff(s, src.staffFile, src.staff, count);
     }
     count = 0; // the pupils fill the person table from its start
-    for (const SieclePupil& p : src.pupils.pupils)
-        buildPupil(s, src.pupilFile, p, count);
+    for (auto& pupils = src.pupils.pupils; !pupils.empty(); pupils.pop_front())
+        buildPupil(s, src.pupilFile, pupils.front(), count);
     const std::string& anyFile = src.pupilFile.empty() ? src.staffFile : src.pupilFile;
     WriteImportFiles(s, count, anyFile, anyFile, false);
     endGepWorker(s);

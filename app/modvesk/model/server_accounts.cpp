@@ -34,7 +34,13 @@ bool twoWords(std::string_view text, std::string_view& first, std::string_view& 
 
 } // namespace
 
-void ServerAccounts::addLine(std::string_view line) {
+namespace {
+
+bool isTeacherGroup(std::string_view group) {
+    return Lower(group) == "profs";
+}
+
+ExportAccount accountOf(std::string_view line) {
     ExportAccount a;
     std::string_view rest = line;
     a.surname = nextField(rest);
@@ -45,9 +51,22 @@ void ServerAccounts::addLine(std::string_view line) {
         nextField(rest);
     a.identifier = nextField(rest);
     a.key = Upper(Trim(a.surname + " " + a.firstName));
-    a.teacher = Lower(a.group) == "profs";
-    if (!a.teacher && !a.identifier.empty()) identityMode_ = true;
-    accounts_.push_back(std::move(a));
+    a.teacher = isTeacherGroup(a.group);
+    return a;
+}
+
+} // namespace
+
+void ServerAccounts::addLine(std::string_view line) {
+    lines_.append(line).push_back('\n');
+    if (identityMode_) return;
+    std::string_view rest = line;
+    nextField(rest);
+    nextField(rest);
+    const std::string_view group = nextField(rest);
+    for (int field = 4; field < 14; ++field)
+        nextField(rest);
+    if (!nextField(rest).empty() && !isTeacherGroup(group)) identityMode_ = true;
 }
 
 void ServerAccounts::finish() {
@@ -55,6 +74,11 @@ void ServerAccounts::finish() {
         clear();
         return;
     }
+    accounts_.reserve(static_cast<size_t>(std::count(lines_.begin(), lines_.end(), '\n')));
+    std::string_view rest = lines_;
+    for (size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1))
+        accounts_.push_back(accountOf(rest.substr(0, end)));
+    std::string().swap(lines_);
     taken_.assign(accounts_.size(), false);
     for (size_t i = 0; i < accounts_.size(); ++i) {
         const ExportAccount& a = accounts_[i];

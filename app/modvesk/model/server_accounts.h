@@ -24,10 +24,12 @@ struct ExportAccount {
 class ServerAccounts {
   public:
     void clear() { *this = ServerAccounts{}; }
-    // An EXPORT line after the header, as it was read.
+    // An EXPORT line after the header, as it was read. The lines are only kept
+    // as text until finish() knows whether their accounts are needed.
     void addLine(std::string_view line);
     // After the last line: identity mode is on when one pupil account (a group
-    // other than "profs") carries an identifier. When it is off, nothing is kept.
+    // other than "profs") carries an identifier. When it is off, nothing is kept;
+    // when it is on, every line becomes an account.
     void finish();
     bool identityMode() const { return identityMode_; }
 
@@ -58,6 +60,7 @@ class ServerAccounts {
     std::string leavers(const std::string& groupList) const;
 
   private:
+    std::string lines_; // the lines added, each ended by a LF, until finish()
     std::vector<ExportAccount> accounts_;
     std::vector<bool> taken_;
     std::unordered_map<std::string, std::vector<size_t>> byIdentifier_, byKey_;

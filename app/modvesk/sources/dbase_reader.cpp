@@ -30,14 +30,20 @@ File openBinary(const fs::path& path) {
     return File(std::fopen(path.c_str(), "rb"));
 }
 
-// Records are read one at a time through a buffer of 1 MB: a district's pupil
-// table is a few reads, not one per 4 kB.
+// Records are read one at a time through a buffer of up to 1 MB: a district's
+// pupil table is a few reads, not one per 4 kB. A smaller table gets a buffer of
+// its own size, left as it is allocated (the reads fill it): a group table of a
+// few kilobytes costs no megabyte to clear.
 File openForRecords(const fs::path& path) {
-    constexpr size_t kBuffer = 1 << 20;
+    constexpr long kBuffer = 1 << 20;
     File f = openBinary(path);
     if (!f) return f;
-    f.get_deleter().buffer = std::make_unique<char[]>(kBuffer);
-    std::setvbuf(f.get(), f.get_deleter().buffer.get(), _IOFBF, kBuffer);
+    std::error_code ec;
+    const auto length = fs::file_size(path, ec); // the stream is given its buffer first
+    const long known = ec ? kBuffer : static_cast<long>(std::min<uintmax_t>(length, kBuffer));
+    const size_t size = static_cast<size_t>(std::clamp(known + 1, 1L << 12, kBuffer));
+    f.get_deleter().buffer.reset(new char[size]);
+    std::setvbuf(f.get(), f.get_deleter().buffer.get(), _IOFBF, size);
     return f;
 }
 
@@ -59,11 +65,13 @@ long headerLength(std::FILE* f) {
 }
 
 // Reads up to n bytes into `record`, padded with blanks to n characters, and
-// converted from OEM to Windows-1252. Returns the number of bytes really read.
-size_t readRecord(std::FILE* f, size_t n, std::string& record) {
+// converted from OEM to Windows-1252 unless asked for the OEM bytes. Returns the
+// number of bytes really read.
+size_t readRecord(std::FILE* f, size_t n, std::string& record,
+                  RecordBytes bytes = RecordBytes::Converted) {
     record.assign(n, ' ');
     const size_t got = n == 0 ? 0 : std::fread(record.data(), 1, n, f);
-    OemToAnsiInPlace(record.data(), got);
+    if (bytes == RecordBytes::Converted) OemToAnsiInPlace(record.data(), got);
     return got;
 }
 
@@ -193,7 +201,7 @@ void recordLoopA(Session& s, const std::string& name, const TableLayout& layout,
 }
 
 void recordLoopB(Session& s, const std::string& name, const TableLayout& layout,
-                 const RecordHandler& handler) {
+                 const RecordHandler& handler, RecordBytes bytes) {
     File f = openForRecords(s.file(name));
     if (!f) return;
     const long h = layout.headerLength;
@@ -209,22 +217,23 @@ void recordLoopB(Session& s, const std::string& name, const TableLayout& layout,
     const long total = d / r;
     for (long consumed = r, done = 1;; consumed += r, ++done) {
         if (d - consumed < 2 * r) {
-            readRecord(f.get(), static_cast<size_t>(r), record);
+            readRecord(f.get(), static_cast<size_t>(r), record, bytes);
             handler(record);
-            readRecord(f.get(), static_cast<size_t>(r), record);
+            readRecord(f.get(), static_cast<size_t>(r), record, bytes);
             handler(record);
             // Each read ends with the next deletion byte (the end-of-file byte last).
             noteCutRecord(s, name, done + 1, length - (h + 1) - (done + 1) * r);
             return;
         }
-        if (readRecord(f.get(), static_cast<size_t>(r), record) < static_cast<size_t>(r)) return;
+        if (readRecord(f.get(), static_cast<size_t>(r), record, bytes) < static_cast<size_t>(r))
+            return;
         handler(record);
         tick(s, done, total);
     }
 }
 
 void recordLoopC(Session& s, const std::string& name, const TableLayout& layout,
-                 const RecordHandler& handler) {
+                 const RecordHandler& handler, RecordBytes bytes) {
     File f = openForRecords(s.file(name));
     if (!f) return;
     const size_t r = static_cast<size_t>(layout.recordLength);
@@ -234,7 +243,7 @@ void recordLoopC(Session& s, const std::string& name, const TableLayout& layout,
     bool past = readRecord(f.get(), static_cast<size_t>(layout.headerLength + 1), record) <
                 static_cast<size_t>(layout.headerLength + 1);
     for (long done = 1; !past; ++done) {
-        past = readRecord(f.get(), r, record) < r;
+        past = readRecord(f.get(), r, record, bytes) < r;
         handler(record);
         tick(s, done, total);
     }

@@ -1,7 +1,9 @@
 // The GEP dBase tables (.DBF), read record by record: the header length, the
 // field widths, the shared field table, and the three record loops. Every record
 // is converted from the OEM code page (850) to Windows-1252 as it is read, once,
-// before any handler sees it. Only the current record is held in memory.
+// before any handler sees it, unless the handler asks for the bytes as they lie
+// (the pupil builder, which converts the few fields it cuts). Only the current
+// record is held in memory.
 #pragma once
 
 #include "model/model.h"
@@ -52,8 +54,10 @@ void fillFieldTable(FieldTable& table, Family family, const std::vector<long>& w
 // success the family's columns are filled.
 bool prepareTable(Session& s, const std::string& name, Family family, TableLayout& layout);
 
-// A record handler receives the record text (R characters, Windows-1252).
+// A record handler receives the record text (R characters, Windows-1252, or code
+// page 850 when the loop is asked for RecordBytes::Oem).
 using RecordHandler = std::function<void(std::string& record)>;
+enum class RecordBytes { Converted, Oem };
 
 // Loop A (assignments, groups, group links, teachers): from the first record's
 // deletion byte, R bytes at a time until a read goes past the end of the file.
@@ -66,11 +70,11 @@ void recordLoopA(Session& s, const std::string& name, const TableLayout& layout,
 // is not the end-of-file byte 0x1A is counted as if it had it, so no record is
 // lost; a read that falls short is padded with blanks.
 void recordLoopB(Session& s, const std::string& name, const TableLayout& layout,
-                 const RecordHandler& handler);
+                 const RecordHandler& handler, RecordBytes bytes = RecordBytes::Converted);
 
 // Loop C (pupils of the second establishment): the same record shape, read until
 // a read goes past the end of the file (that last, short read is handed over too).
 void recordLoopC(Session& s, const std::string& name, const TableLayout& layout,
-                 const RecordHandler& handler);
+                 const RecordHandler& handler, RecordBytes bytes = RecordBytes::Converted);
 
 } // namespace modvesk

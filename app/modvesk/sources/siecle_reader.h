@@ -6,6 +6,7 @@
 // plain Latin letters. Only the elements the accounts need are read.
 #pragma once
 
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -51,7 +52,7 @@ struct SchoolXml {
     // The establishment the file comes from, PARAMETRES/UAJ: its text (SIECLE) or
     // its attribute CODE (STS-web); "" when absent.
     std::string uaj;
-    std::vector<SieclePupil> pupils;         // Pupils
+    std::deque<SieclePupil> pupils;          // Pupils (a district's tens of thousands)
     std::vector<StsPerson> staff;            // Staff
     std::vector<StsClass> divisions, groups; // Staff
 };

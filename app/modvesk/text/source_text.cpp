@@ -60,6 +60,35 @@ bool validUtf8(std::string_view bytes) {
     return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
 }
 
+// The text in Windows-1252 when it holds only characters below U+0300 in valid
+// UTF-8 (one or two bytes each): no combining mark to compose, so each character
+// stands for itself and has its plain letters when the code page lacks it. False,
+// with `out` to be thrown away, otherwise.
+bool plainUtf8ToAnsi(std::string_view text, std::string& out) {
+    out.clear();
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            continue;
+        }
+        if (b < 0xC2 || b > 0xCB || i + 1 == text.size()) return false;
+        const auto next = static_cast<unsigned char>(text[++i]);
+        if ((next & 0xC0) != 0x80) return false;
+        const char32_t c = static_cast<char32_t>((b & 0x1F) << 6 | (next & 0x3F));
+        char ansiChar;
+        if (AnsiCharOf(c, ansiChar))
+            out += ansiChar;
+        else if (const std::string letters = plainLetters(static_cast<UChar32>(c));
+                 !letters.empty())
+            out += letters;
+        else
+            return false;
+    }
+    return true;
+}
+
 // Unicode text as Windows-1252: composed first, so that "e" + combining acute is
 // "é"; a character the code page lacks becomes its plain Latin letters, or "?"
 // when it has none (`lossy` is then set).
@@ -92,6 +121,15 @@ icu::UnicodeString fromUtf8(std::string_view utf8Text) {
         icu::StringPiece(utf8Text.data(), static_cast<int32_t>(utf8Text.size())));
 }
 
+// UTF-8 text (behind its byte order mark or not) as Windows-1252; text of plain
+// letters below the combining marks is converted without ICU.
+std::string utf8ToAnsi(std::string_view utf8Text, bool& lossy) {
+    if (startsWith(utf8Text, kBom)) utf8Text.remove_prefix(kBom.size());
+    std::string plain;
+    if (plainUtf8ToAnsi(utf8Text, plain)) return plain;
+    return toAnsi(fromUtf8(utf8Text), lossy);
+}
+
 // UTF-16 text behind its byte order mark (FF FE little endian, FE FF big
 // endian), decoded by ICU's converter: a broken sequence (a lone surrogate, an
 // odd last byte) becomes U+FFFD, which has no Windows-1252 form.
@@ -112,7 +150,7 @@ bool IsUtf8Text(std::string_view bytes) {
 
 std::string Utf8ToAnsi(std::string_view utf8Text) {
     bool lossy = false;
-    return toAnsi(fromUtf8(utf8Text), lossy);
+    return utf8ToAnsi(utf8Text, lossy);
 }
 
 bool ReadSourceText(const std::filesystem::path& path, SourceText& out) {
@@ -124,7 +162,7 @@ bool ReadSourceText(const std::filesystem::path& path, SourceText& out) {
         out.text = toAnsi(fromUtf16(bytes), out.lossy);
     } else if (IsUtf8Text(bytes)) {
         out.utf8 = true;
-        out.text = toAnsi(fromUtf8(bytes), out.lossy);
+        out.text = utf8ToAnsi(bytes, out.lossy);
     } else if (startsWith(bytes, kBom)) {
         out.ansiDespiteMark = true;
         out.text.erase(0, kBom.size());
