@@ -60,3 +60,21 @@ TEST(TeacherTools, ATeacherAbsentFromTheListEndsWithStatusOneAfterTheOthers) {
         EXPECT_NE(dir.read(c.written).find(c.known.substr(0, 4)), std::string::npos);
     }
 }
+
+// A school's whole teacher list is offered, however long: 3,000 teachers take more
+// than the fixed answer room the list once had, which left every one of them out.
+TEST(TeacherTools, AllTeachersOfALongExportAreListed) {
+    Folder dir(false);
+    std::string text = "#Nom;Prénom;groupe d'affectation\r\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "PROFESSEURNUMERO" + std::to_string(i) + ";ANNE;profs;a" + std::to_string(i) +
+                ";a" + std::to_string(i) + ";;;;;;;\r\n";
+    put(dir.path() / "EXPORT", text);
+    const BatchRun run =
+        runBatch({"delete-teachers", "--dir", dir.str(), "--export",
+                  (dir.path() / "EXPORT").string(), "--teacher", "PROFESSEURNUMERO2999;ANNE"},
+                 dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(dir.read("ComptesProfsASupprimer.txt").find("PROFESSEURNUMERO2999;ANNE"),
+              std::string::npos);
+}

@@ -11,6 +11,8 @@
 
 #include <system_error>
 
+#include <algorithm>
+
 namespace modvesk {
 
 namespace {
@@ -30,8 +32,16 @@ bool exportChosen(Session& s, bool& unloaded) {
     return false;
 }
 
-std::vector<std::string> teachersOfLibrary() {
-    std::string buffer = vandrel::blanks(50000);
+// The room an answer listing teachers or groups of the EXPORT lines handed to the
+// library may need: each name is the start of one line, joined by one "|". The
+// library leaves a list longer than its buffer out whole, so the buffer grows with
+// the EXPORT rather than losing a large school's list.
+std::string answerBuffer(size_t handed) {
+    return vandrel::blanks(std::max<size_t>(50000, handed + 1));
+}
+
+std::vector<std::string> teachersOfLibrary(size_t handed) {
+    std::string buffer = answerBuffer(handed);
     vandrel::tableauProfs(buffer);
     return remplitListe(buffer);
 }
@@ -51,15 +61,19 @@ void splitTeacherEntry(const std::string& entry, std::string& surname, std::stri
     firstName = FirstField(rest, ";");
 }
 
-void chargeExportProfs(Session& s) {
-    if (s.win.placeexport.empty()) return;
+size_t chargeExportProfs(Session& s) {
+    if (s.win.placeexport.empty()) return 0;
     const fs::path path = resolvePath(fs::path(s.win.placeexport));
-    if (!FileExists(path)) return;
+    if (!FileExists(path)) return 0;
     LineReader reader(path);
     std::string line;
-    if (!reader.next(line)) return; // the header
-    while (reader.next(line))
+    if (!reader.next(line)) return 0; // the header
+    size_t handed = 0;
+    while (reader.next(line)) {
         vandrel::memligneprof(line);
+        handed += line.size() + 1;
+    }
+    return handed;
 }
 
 // ---- Group responsibilities --------------------------------------------------
@@ -81,10 +95,10 @@ void profsresp_Form_Load(Session& s, ProfsRespForm& f) {
     s.ui->attente(0);
     if (!exportChosen(s, f.unloaded)) return;
     const vandrel::Registry registry = vandrel::Registry::open();
-    chargeExportProfs(s);
-    f.Listprofs = teachersOfLibrary();
+    const size_t handed = chargeExportProfs(s);
+    f.Listprofs = teachersOfLibrary(handed);
     f.ListprofsIndex = -1;
-    std::string buffer = vandrel::blanks(50000);
+    std::string buffer = answerBuffer(handed);
     vandrel::tableauGroupes(buffer);
     f.Listgroupes = remplitListe(buffer);
     f.ListgroupesSelected.assign(f.Listgroupes.size(), false);
@@ -134,8 +148,7 @@ void frcmptesprofs_Form_Load(Session& s, FrCmptesProfsForm& f) {
     s.ui->attente(0);
     if (!exportChosen(s, f.unloaded)) return;
     const vandrel::Registry registry = vandrel::Registry::open();
-    chargeExportProfs(s);
-    f.Listprofs = teachersOfLibrary();
+    f.Listprofs = teachersOfLibrary(chargeExportProfs(s));
     f.ListprofsSelected.assign(f.Listprofs.size(), false);
 }
 

@@ -33,8 +33,9 @@ struct FrCmptesProfsForm {
 };
 
 // Hands the lines of the EXPORT file named by placeexport, after its header line,
-// to the library (memligneprof). Nothing when the file is absent.
-void chargeExportProfs(Session& s);
+// to the library (memligneprof). Nothing when the file is absent. Returns the
+// bytes handed over, each line counted with one more.
+size_t chargeExportProfs(Session& s);
 
 // Menu "Définir les responsables de groupes": the notice, the form, then File1.
 void defrespgroupes_Click(Session& s);
