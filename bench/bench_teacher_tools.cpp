@@ -6,6 +6,7 @@
 // number of lines: the ratio between the sizes should stay near 10.
 //
 // Times are the CPU time of this thread, the best of several rounds.
+#include "bench_dialogs.h"
 #include "cpu_time.h"
 
 #include "jobs/teacher_tools.h"
@@ -24,18 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kRounds = 3;
-
-// Answers the form's dialogs: the EXPORT dialog with the file.
-class BenchDialogs : public modvesk::Dialogs {
-  public:
-    std::string exportPath;
-    void message(const std::string&, const std::string&, modvesk::Icon) override {}
-    bool question(const std::string&, const std::string&, modvesk::Icon) override { return true; }
-    std::string openFile(const std::string&, const std::string&, const std::string&) override {
-        return exportPath;
-    }
-    void attente(long) override {}
-};
 
 // An EXPORT of `lines` account lines after its header: pupils in 400 classes,
 // and every fiftieth line a teacher responsible for two of those classes.

@@ -19,6 +19,7 @@
 // on a disk file system the creation of the thousand class files costs what the
 // file system's inode allocator happens to cost that day, which is not the job's
 // own work.
+#include "bench_dialogs.h"
 #include "cpu_time.h"
 #include "jobs/jobs.h"
 #include "model/model.h"
@@ -47,18 +48,6 @@ namespace fs = std::filesystem;
 
 using benchschool::kRne;
 using benchschool::makeSchool;
-
-// Answers the job's dialogs: every question Yes, the EXPORT dialog with the file.
-class BenchDialogs : public modvesk::Dialogs {
-  public:
-    std::string exportPath;
-    void message(const std::string&, const std::string&, modvesk::Icon) override {}
-    bool question(const std::string&, const std::string&, modvesk::Icon) override { return true; }
-    std::string openFile(const std::string&, const std::string&, const std::string&) override {
-        return exportPath;
-    }
-    void attente(long) override {}
-};
 
 // The files of a folder with what tells a rewritten file from an untouched one.
 struct FileMark {
