@@ -49,10 +49,6 @@ std::string plainLetters(UChar32 c) {
     return out;
 }
 
-bool startsWith(std::string_view bytes, std::string_view mark) {
-    return bytes.substr(0, mark.size()) == mark;
-}
-
 bool validUtf8(std::string_view bytes) {
     UErrorCode status = U_ZERO_ERROR;
     int32_t length = 0;
@@ -115,26 +111,22 @@ std::string toAnsi(icu::UnicodeString u, bool& lossy) {
     return out;
 }
 
-icu::UnicodeString fromUtf8(std::string_view utf8Text) {
-    if (startsWith(utf8Text, kBom)) utf8Text.remove_prefix(kBom.size());
-    return icu::UnicodeString::fromUTF8(
-        icu::StringPiece(utf8Text.data(), static_cast<int32_t>(utf8Text.size())));
-}
-
 // UTF-8 text (behind its byte order mark or not) as Windows-1252; text of plain
 // letters below the combining marks is converted without ICU.
 std::string utf8ToAnsi(std::string_view utf8Text, bool& lossy) {
-    if (startsWith(utf8Text, kBom)) utf8Text.remove_prefix(kBom.size());
+    if (utf8Text.starts_with(kBom)) utf8Text.remove_prefix(kBom.size());
     std::string plain;
     if (plainUtf8ToAnsi(utf8Text, plain)) return plain;
-    return toAnsi(fromUtf8(utf8Text), lossy);
+    return toAnsi(icu::UnicodeString::fromUTF8(
+                      icu::StringPiece(utf8Text.data(), static_cast<int32_t>(utf8Text.size()))),
+                  lossy);
 }
 
 // UTF-16 text behind its byte order mark (FF FE little endian, FE FF big
 // endian), decoded by ICU's converter: a broken sequence (a lone surrogate, an
 // odd last byte) becomes U+FFFD, which has no Windows-1252 form.
 icu::UnicodeString fromUtf16(std::string_view bytes) {
-    const char* codepage = startsWith(bytes, kUtf16Le) ? "UTF-16LE" : "UTF-16BE";
+    const char* codepage = bytes.starts_with(kUtf16Le) ? "UTF-16LE" : "UTF-16BE";
     bytes.remove_prefix(kUtf16Le.size());
     return icu::UnicodeString(bytes.data(), static_cast<int32_t>(bytes.size()), codepage);
 }
@@ -142,7 +134,7 @@ icu::UnicodeString fromUtf16(std::string_view bytes) {
 } // namespace
 
 bool IsUtf8Text(std::string_view bytes) {
-    if (startsWith(bytes, kBom)) return validUtf8(bytes);
+    if (bytes.starts_with(kBom)) return validUtf8(bytes);
     for (char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80) return validUtf8(bytes);
     return false;
@@ -157,13 +149,13 @@ bool ReadSourceText(const std::filesystem::path& path, SourceText& out) {
     out = SourceText{};
     if (!ReadAll(path, out.text)) return false;
     const std::string_view bytes = out.text;
-    if (startsWith(bytes, kUtf16Le) || startsWith(bytes, kUtf16Be)) {
+    if (bytes.starts_with(kUtf16Le) || bytes.starts_with(kUtf16Be)) {
         out.utf8 = true;
         out.text = toAnsi(fromUtf16(bytes), out.lossy);
     } else if (IsUtf8Text(bytes)) {
         out.utf8 = true;
         out.text = utf8ToAnsi(bytes, out.lossy);
-    } else if (startsWith(bytes, kBom)) {
+    } else if (bytes.starts_with(kBom)) {
         out.ansiDespiteMark = true;
         out.text.erase(0, kBom.size());
     }
