@@ -7,12 +7,15 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace modvesk {
 
@@ -89,61 +92,132 @@ bool writeAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-// Opens the file at exactly this path (appending, or created or emptied), writes
-// the two pieces one after the other and closes it. A private file is created
-// with mode 0600 (the umask only takes bits away) and narrowed to it before it
-// is emptied, so that its old contents are not lost when that is refused.
-bool writePieces(const fs::path& path, bool append, FileMode mode, std::string_view first,
-                 std::string_view second = {}) {
+// Opens the file at exactly this path for writing, appending or created or
+// emptied. A private file is created with mode 0600 (the umask only takes bits
+// away) and narrowed to it before it is emptied, so that its old contents are not
+// lost when that is refused. -1 on failure.
+int openDirect(const fs::path& path, bool append, FileMode mode) {
     const bool owner = mode == FileMode::Private;
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : owner ? 0 : O_TRUNC);
     const int fd = ::open(path.c_str(), flags, owner ? 0600 : 0666);
+    if (fd < 0 || !owner || (::fchmod(fd, 0600) == 0 && (append || ::ftruncate(fd, 0) == 0)))
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+// Writes the two pieces one after the other to the file at exactly this path
+// (openDirect) and closes it.
+bool writePieces(const fs::path& path, bool append, FileMode mode, std::string_view first,
+                 std::string_view second = {}) {
+    const int fd = openDirect(path, append, mode);
     if (fd < 0) return false;
-    const bool ready = !owner || (::fchmod(fd, 0600) == 0 && (append || ::ftruncate(fd, 0) == 0));
-    const bool written = ready && writeAll(fd, first.data(), first.size()) &&
-                         writeAll(fd, second.data(), second.size());
+    const bool written =
+        writeAll(fd, first.data(), first.size()) && writeAll(fd, second.data(), second.size());
     return ::close(fd) == 0 && written;
 }
 
 constexpr size_t kLineBuffer = 1 << 16;
 
-// A name for a temporary file beside `target`, unique in this process.
+// A name for a temporary file beside `target`, unique in this process (which
+// writes its files itself, never from a forked child).
 fs::path temporaryBeside(const fs::path& target) {
+    static const std::string pid = std::to_string(::getpid());
     static std::atomic<unsigned> counter{0};
     fs::path temp = target;
-    temp += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    temp += ".tmp" + pid + "-" + std::to_string(counter++);
     return temp;
 }
 
-// Puts the written temporary file in the place of `target`: its bytes are on the
-// disk first, a shared file takes the permissions of the file it replaces (a
-// private one keeps its own), and the rename replaces the old file in one step.
-// The temporary file is removed on failure.
-bool putInPlace(const fs::path& temp, const fs::path& target, FileMode mode = FileMode::Shared) {
-    std::error_code ec;
-    const int fd = ::open(temp.c_str(), O_RDONLY);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0) ::close(fd);
-    if (synced) {
-        const auto old = fs::status(target, ec);
-        if (!ec && fs::is_regular_file(old) && mode == FileMode::Shared)
-            fs::permissions(temp, old.permissions(), ec);
-        ec.clear();
-        fs::rename(temp, target, ec);
-    }
-    if (!synced || ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+// Whether a file created with mode 0600 comes out narrower, the umask taking
+// the owner's bits away: only then does a private file need a chmod. The umask
+// is read from /proc (setting it to read it would race with other threads); when
+// it cannot be read, a private file is always narrowed.
+bool umaskNarrowsOwner() {
+    static const bool narrows = [] {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.starts_with("Umask:"))
+                return (std::strtoul(line.c_str() + 6, nullptr, 8) & 0600) != 0;
+        return true;
+    }();
+    return narrows;
 }
 
-// Whether the path names something other than a plain file or a symbolic link (a
-// device, a pipe, a folder): such an entry is written to as it is, never replaced.
-bool isSpecial(const fs::path& path) {
-    std::error_code ec;
-    const auto status = fs::symlink_status(path, ec);
-    return !ec && fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status);
+// What lies at a path about to be written: nothing, a device, pipe or folder
+// (written to as it is, never replaced), or a file whose permissions a shared
+// file replacing it takes (followed through a symbolic link).
+struct Present {
+    bool special = false;
+    std::optional<mode_t> permissions;
+};
+
+Present presentAt(const fs::path& path) {
+    Present present;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return present;
+    if (S_ISLNK(st.st_mode)) { // replaced, not followed
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            present.permissions = st.st_mode & 07777;
+    } else if (S_ISREG(st.st_mode)) {
+        present.permissions = st.st_mode & 07777;
+    } else {
+        present.special = true;
+    }
+    return present;
+}
+
+// Puts the written temporary file, still open as fd, in the place of `target`:
+// a shared file takes the permissions of the file it replaces (a private one
+// keeps its own), its bytes go to the disk, and the rename replaces the old file
+// in one step. The descriptor is closed, and the temporary file removed on failure.
+bool putInPlace(int fd, const fs::path& temp, const fs::path& target, FileMode mode,
+                const Present& old) {
+    const bool kept =
+        mode == FileMode::Private || !old.permissions || ::fchmod(fd, *old.permissions) == 0;
+    const bool synced = kept && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (synced && closed && ::rename(temp.c_str(), target.c_str()) == 0) return true;
+    ::unlink(temp.c_str());
+    return false;
+}
+
+// The same for a temporary file written and closed already.
+bool putInPlace(const fs::path& temp, const fs::path& target, FileMode mode) {
+    const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return putInPlace(fd, temp, target, mode, presentAt(target));
+}
+
+// Opens a new temporary file beside `target` (never an existing entry) for
+// writing; a private one readable by its owner alone. -1 on failure.
+int openTemporary(const fs::path& temp, FileMode mode) {
+    const bool owner = mode == FileMode::Private;
+    const int fd =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, owner ? 0600 : 0666);
+    if (fd < 0 || !owner || !umaskNarrowsOwner() || ::fchmod(fd, 0600) == 0) return fd;
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return -1;
+}
+
+// Writes the pieces as the whole new contents of the plain file (or symbolic
+// link, or nothing) `old` at exactly this path, through one descriptor on a
+// temporary file renamed over it: the file is either whole or as it was.
+bool writeReplacing(const fs::path& path, FileMode mode, const Present& old, std::string_view first,
+                    std::string_view second = {}) {
+    const fs::path temp = temporaryBeside(path);
+    const int fd = openTemporary(temp, mode);
+    if (fd < 0) return false;
+    if (writeAll(fd, first.data(), first.size()) && writeAll(fd, second.data(), second.size()))
+        return putInPlace(fd, temp, path, mode, old);
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return false;
 }
 
 // The bytes of the file that an append goes on from: "" when there is no file.
@@ -152,22 +226,20 @@ bool bytesBefore(const fs::path& path, std::string& bytes) {
     return !isRegularFile(path) || ReadAll(path, bytes);
 }
 
-// Writes the pieces as the whole new contents of the file at exactly this path:
-// through a temporary file renamed over it, so that the file is either whole or
-// as it was. A device or a pipe is written to directly.
+// Writes the pieces as the whole new contents of the file at exactly this path,
+// through a temporary file renamed over it. A device or a pipe is written to directly.
 bool writeWhole(const fs::path& path, FileMode mode, std::string_view first,
                 std::string_view second = {}) {
     if (path.empty()) return false;
-    if (isSpecial(path)) return writePieces(path, false, mode, first, second);
-    return WriteThroughTemporary(
-        path, [&](const fs::path& temp) { return writePieces(temp, false, mode, first, second); },
-        mode);
+    const Present old = presentAt(path);
+    if (old.special) return writePieces(path, false, mode, first, second);
+    return writeReplacing(path, mode, old, first, second);
 }
 
 // Appends the pieces: the old contents and the new ones are written whole, once.
 bool appendWhole(const fs::path& path, FileMode mode, std::string_view first,
                  std::string_view second = {}) {
-    if (isSpecial(path)) return writePieces(path, true, mode, first, second);
+    if (presentAt(path).special) return writePieces(path, true, mode, first, second);
     std::string bytes;
     if (!bytesBefore(path, bytes)) return false;
     bytes.append(first).append(second);
@@ -195,17 +267,60 @@ bool WriteFileAt(const fs::path& path, std::string_view bytes, FileMode mode) {
     return writeWhole(path, mode, bytes);
 }
 
+// ---- Files written a piece at a time --------------------------------------------
+
+WholeFile::WholeFile(const fs::path& path, bool append, FileMode mode)
+    : target_(path), mode_(mode) {
+    if (path.empty()) {
+        failed_ = true;
+    } else if (presentAt(path).special) {
+        fd_ = openDirect(path, append, mode);
+    } else {
+        temp_ = temporaryBeside(path);
+        fd_ = openTemporary(temp_, mode);
+        if (fd_ < 0) temp_.clear();
+        if (append) failed_ = !bytesBefore(path, buffer_);
+    }
+    failed_ = failed_ || fd_ < 0;
+}
+
+WholeFile::~WholeFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+bool WholeFile::flush() {
+    if (!failed_ && !buffer_.empty() && !writeAll(fd_, buffer_.data(), buffer_.size()))
+        failed_ = true;
+    buffer_.clear();
+    return !failed_;
+}
+
+bool WholeFile::add(std::string_view bytes) {
+    if (failed_) return false;
+    if (buffer_.size() + bytes.size() > kLineBuffer && !flush()) return false;
+    buffer_.append(bytes);
+    return true;
+}
+
+bool WholeFile::close() {
+    flush();
+    const int fd = std::exchange(fd_, -1);
+    if (temp_.empty()) return (fd < 0 || ::close(fd) == 0) && !failed_;
+    const fs::path temp = std::exchange(temp_, fs::path());
+    if (!failed_) return putInPlace(fd, temp, target_, mode_, presentAt(target_));
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return false;
+}
+
 // ---- Files written a line at a time ----------------------------------------------
+
+LineFiles::File::File(const fs::path& dir, const std::string& name)
+    : name(name), file(resolveName(dir, name), true, FileMode::Shared) {}
 
 LineFiles::~LineFiles() {
     close();
-}
-
-bool LineFiles::flush(File& f) {
-    if (!f.failed && !f.buffer.empty() && !writeAll(f.fd, f.buffer.data(), f.buffer.size()))
-        f.failed = true;
-    f.buffer.clear();
-    return !f.failed;
 }
 
 LineFiles::File* LineFiles::find(const std::string& name) {
@@ -217,47 +332,16 @@ LineFiles::File* LineFiles::find(const std::string& name) {
     return nullptr;
 }
 
-LineFiles::File LineFiles::open(const fs::path& dir, const std::string& name) {
-    File f;
-    f.name = name;
-    f.target = resolveName(dir, name);
-    if (isSpecial(f.target)) {
-        f.fd = ::open(f.target.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    } else {
-        f.temp = temporaryBeside(f.target);
-        f.fd = ::open(f.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (f.fd < 0) f.temp.clear();
-        f.failed = !bytesBefore(f.target, f.buffer);
-    }
-    f.failed = f.failed || f.fd < 0;
-    return f;
-}
-
 bool LineFiles::append(const fs::path& dir, const std::string& name, std::string_view text) {
     File* f = find(name);
-    if (!f) {
-        files_.push_back(open(dir, name));
-        f = &files_.back();
-    }
-    if (f->failed) return false;
-    if (f->buffer.size() + text.size() + 2 > kLineBuffer && !flush(*f)) return false;
-    f->buffer.append(text);
-    f->buffer.append(CRLF);
-    return true;
+    if (!f) f = &files_.emplace_back(dir, name);
+    return f->file.add(text) && f->file.add(CRLF);
 }
 
 std::vector<std::string> LineFiles::close() {
     std::vector<std::string> failed;
-    for (auto& f : files_) {
-        flush(f);
-        if (f.fd >= 0 && ::close(f.fd) != 0) f.failed = true;
-        std::error_code ec;
-        if (!f.temp.empty() && (f.failed || !putInPlace(f.temp, f.target))) {
-            fs::remove(f.temp, ec);
-            f.failed = true;
-        }
-        if (f.failed) failed.push_back(f.name);
-    }
+    for (auto& f : files_)
+        if (!f.file.close()) failed.push_back(f.name);
     files_.clear();
     return failed;
 }
@@ -265,14 +349,10 @@ std::vector<std::string> LineFiles::close() {
 bool WriteThroughTemporary(const fs::path& path, const std::function<bool(const fs::path&)>& write,
                            FileMode mode) {
     const fs::path temp = temporaryBeside(path);
-    const bool owner = mode == FileMode::Private;
-    const int fd =
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, owner ? 0600 : 0666);
-    const bool made = fd >= 0 && (!owner || ::fchmod(fd, 0600) == 0);
-    const bool written = fd >= 0 && ::close(fd) == 0 && made && write(temp);
-    if (written) return putInPlace(temp, path, mode);
-    std::error_code ec;
-    if (fd >= 0) fs::remove(temp, ec);
+    const int fd = openTemporary(temp, mode);
+    if (fd < 0) return false;
+    if (::close(fd) == 0 && write(temp)) return putInPlace(temp, path, mode);
+    ::unlink(temp.c_str());
     return false;
 }
 
@@ -299,7 +379,7 @@ bool CopyFileOver(const fs::path& source, const fs::path& target) {
         fs::remove(temp, ec);
         return false;
     }
-    return putInPlace(temp, to);
+    return putInPlace(temp, to, FileMode::Shared);
 }
 
 bool ReadAll(const fs::path& path, std::string& bytes) {
@@ -352,6 +432,15 @@ FolderListing::FolderListing(const fs::path& dir) : dir_(dir) {
 fs::path FolderListing::file(const std::string& name) const {
     const auto found = names_.find(Lower(name));
     return dir_ / (found == names_.end() ? name : found->second);
+}
+
+bool FolderListing::write(const std::string& name, std::string_view bytes, FileMode mode) {
+    std::string lower = Lower(name);
+    const auto found = names_.find(lower);
+    if (found != names_.end()) return writeWhole(dir_ / found->second, mode, bytes);
+    if (!writeReplacing(dir_ / name, mode, Present{}, bytes)) return false;
+    names_.emplace(std::move(lower), name);
+    return true;
 }
 
 void FolderListing::written(const fs::path& path) {

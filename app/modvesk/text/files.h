@@ -5,6 +5,7 @@
 // file gets the spelling the program gives it.
 #pragma once
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -40,11 +41,41 @@ enum class FileMode { Shared, Private };
 // contents followed by text + CR LF. Returns false when the file could not be written.
 bool WriteLine(bool append, const fs::path& path, const std::string& text,
                FileMode mode = FileMode::Shared);
+// A file written whole a piece at a time: its pieces go through a buffer to a
+// temporary file of its folder until close() puts it in place, so that the file
+// is either whole or as it was, and the pieces need not be gathered in memory.
+// The bytes are those of WriteBytes(path, all the pieces, append, mode); a
+// device, pipe or folder of that name is written to as it is.
+class WholeFile {
+  public:
+    // Opens the file at exactly this path, whose name was matched already: its
+    // new contents replace the old ones, or (append) follow them.
+    WholeFile(const fs::path& path, bool append, FileMode mode);
+    ~WholeFile(); // leaves the file as it was unless it was closed
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
+
+    // Adds the bytes. False when the file could not be opened, or a write failed
+    // (now or before): it then takes nothing more.
+    bool add(std::string_view bytes);
+    // Writes what is buffered and puts the file in place. False when it could not
+    // be written whole (it is left as it was).
+    bool close();
+
+  private:
+    bool flush();
+    fs::path target_;
+    fs::path temp_; // where the pieces go until close(); "" when written directly
+    FileMode mode_;
+    int fd_ = -1;
+    std::string buffer_;
+    bool failed_ = false;
+};
+
 // Files written a line at a time (the reports of a job): each is opened at its
-// first line, its name matched once, and its old contents and new lines go to a
-// temporary file through a buffer until close() puts it in place. The bytes are
-// those of WriteLine(true, ...) line after line. A file whose opening or writing
-// failed takes no further line.
+// first line, its name matched once, and its old contents and new lines written
+// whole (WholeFile) when close() puts it in place. The bytes are those of
+// WriteLine(true, ...) line after line.
 class LineFiles {
   public:
     LineFiles() = default;
@@ -55,25 +86,19 @@ class LineFiles {
     // Appends text + CR LF to the file `name` of `dir`. False when the file could
     // not be opened, or a write failed (now or before).
     bool append(const fs::path& dir, const std::string& name, std::string_view text);
-    // Writes what is buffered and puts every file in place; the names of the files
-    // that could not be written whole (left as they were), in the order of their
-    // first lines.
+    // Puts every file in place; the names of the files that could not be written
+    // whole (left as they were), in the order of their first lines.
     std::vector<std::string> close();
     bool empty() const { return files_.empty(); }
 
   private:
     struct File {
+        File(const fs::path& dir, const std::string& name);
         std::string name; // as first given
-        fs::path target;  // the file's path, its name matched
-        fs::path temp;    // where its lines go until close(); "" when written directly
-        int fd = -1;
-        std::string buffer;
-        bool failed = false;
+        WholeFile file;
     };
-    static File open(const fs::path& dir, const std::string& name);
-    static bool flush(File& f);
     File* find(const std::string& name);
-    std::vector<File> files_;
+    std::deque<File> files_;
 };
 
 // Writes the bytes as they are, creating or replacing the file (or appending to
@@ -109,6 +134,10 @@ class FolderListing {
     // The existing entry of that name without regard to case, or dir / name.
     fs::path file(const std::string& name) const;
     void written(const fs::path& path);
+    // Writes the file of that name as WriteFileAt does, its name matched, and
+    // lists it. A name the folder did not hold is written without looking for an
+    // old file (a device, a link) there again.
+    bool write(const std::string& name, std::string_view bytes, FileMode mode);
 
   private:
     fs::path dir_;

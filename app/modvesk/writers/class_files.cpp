@@ -62,7 +62,6 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
         s.writeFailed(fileName);
         return;
     }
-    const fs::path path = folder ? folder->file(fileName) : s.file(fileName);
     s.win.lstTri.clear();
     s.win.LstTri2.clear();
     const std::string group = GroupOfClass(className);
@@ -81,23 +80,24 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
         text += line;
         text += CRLF;
     });
-    if (!WriteFileAt(path, text, FileMode::Private)) // it lists passwords
+    const FileMode mode = FileMode::Private; // it lists passwords
+    if (!(folder ? folder->write(fileName, text, mode) : WriteFileAt(s.file(fileName), text, mode)))
         s.writeFailed(fileName);
-    else if (folder)
-        folder->written(path);
     s.ui->refreshFileLists();
 }
 
 } // namespace
 
 bool IsJobOutputName(const std::string& fileName) {
-    static const std::vector<std::string> more = {"stagiaires.txt",
-                                                  "ComptesProfsResponsablesAModifier.txt"};
-    const std::string name = Lower(fileName);
-    for (const auto* names : {&lastRunOutputs(), &more})
-        for (const auto& output : *names)
-            if (Lower(output) == name) return true;
-    return false;
+    static const std::unordered_set<std::string> names = [] {
+        std::unordered_set<std::string> lower;
+        for (const auto& output : lastRunOutputs())
+            lower.insert(Lower(output));
+        for (const char* more : {"stagiaires.txt", "ComptesProfsResponsablesAModifier.txt"})
+            lower.insert(Lower(more));
+        return lower;
+    }();
+    return names.contains(Lower(fileName));
 }
 
 void sauveClasse(Session& s, std::string& className) {

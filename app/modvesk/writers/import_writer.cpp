@@ -3,6 +3,7 @@
 #include "text/files.h"
 #include "text/text.h"
 
+#include <deque>
 #include <string_view>
 
 namespace modvesk {
@@ -26,57 +27,45 @@ namespace {
 // owner. The files of the accounts the server has hold none.
 constexpr FileMode kNewAccounts = FileMode::Private, kKnownAccounts = FileMode::Shared;
 
-// The import files of one call, each gathered whole in memory and written once
-// at the end, in the order of their first texts: a file is either written whole
-// or left as it was. A file begun with the header replaces the old one; a file
-// given texts only goes on after what it holds.
+// The import files of one call, each written whole (WholeFile) as its texts come
+// and put in place at the end, in the order of their first texts: a file is
+// either written whole or left as it was. A file begun with the header replaces
+// the old one; a file given texts only goes on after what it holds.
 class ImportFiles {
   public:
     explicit ImportFiles(Session& s) : s_(s) {}
-    ImportFiles(const ImportFiles&) = delete;
-    ImportFiles& operator=(const ImportFiles&) = delete;
-    // Writes every file; a file not written is recorded (writeFailed).
+    // Puts every file in place; a file not written is recorded (writeFailed).
     void write() {
-        for (const File& f : files_)
-            if (!WriteBytes(s_.file(f.name), f.text, !f.header, f.mode)) s_.writeFailed(f.name);
+        for (File& f : files_)
+            if (!f.file.close()) s_.writeFailed(f.name);
         files_.clear();
     }
 
-    // Begins the file with the header line.
-    void createWithHeader(const std::string& name, FileMode mode) {
-        File& f = file(name, mode);
-        f.header = true;
-        f.text = importHeader();
-        f.text += CRLF;
+    // Begins the file, new to this call, with the header line.
+    WholeFile& createWithHeader(const std::string& name, FileMode mode) {
+        WholeFile& f = open(name, mode, false);
+        f.add(importHeader());
+        f.add(CRLF);
+        return f;
     }
-    // Appends the text and `end`; an empty text adds nothing.
-    void append(const std::string& name, std::string&& text, FileMode mode,
-                std::string_view end = {}) {
-        if (text.empty()) return;
-        File& f = file(name, mode);
-        if (f.text.empty())
-            f.text = std::move(text);
-        else
-            f.text += text;
-        f.text += end;
+    // The file of that name, opened at its first text (a file given no text is
+    // neither written nor counted in the Bilan).
+    WholeFile& open(const std::string& name, FileMode mode, bool append = true) {
+        s_.job.bilan.accountFile(name);
+        for (File& f : files_)
+            if (Lower(f.name) == Lower(name)) return f.file;
+        return files_.emplace_back(name, s_.file(name), append, mode).file;
     }
 
   private:
     struct File {
+        File(const std::string& name, const fs::path& path, bool append, FileMode mode)
+            : name(name), file(path, append, mode) {}
         std::string name;
-        FileMode mode;
-        bool header = false;
-        std::string text;
+        WholeFile file;
     };
-    File& file(const std::string& name, FileMode mode) {
-        s_.job.bilan.accountFile(name);
-        for (File& f : files_)
-            if (Lower(f.name) == Lower(name)) return f;
-        files_.push_back(File{name, mode, false, ""});
-        return files_.back();
-    }
     Session& s_;
-    std::vector<File> files_;
+    std::deque<File> files_;
 };
 
 // Whether the entry's group, its third `sep`-separated field, is the teachers'
@@ -93,38 +82,39 @@ bool isTeacherEntry(std::string_view entry, char sep) {
     return end != std::string_view::npos && entry.substr(from, end - from) == "profs";
 }
 
-// The teacher and pupil texts of a list: every entry's import part with CR LF,
-// the list's last entry first; when `dropTeachers` is set teacher entries are
-// left out.
-struct SplitTexts {
-    std::string teachers, pupils;
-};
-
-SplitTexts splitReversed(const SortedList& list, bool dropTeachers) {
-    SplitTexts out;
+// Writes every entry's import part with CR LF, the list's last entry first:
+// teachers to teacherFile (left out when it is ""), the others to pupilFile
+// (begun already); each file that took an entry then takes an empty line.
+void writeReversed(ImportFiles& files, const SortedList& list, const std::string& pupilFile,
+                   const std::string& teacherFile, FileMode mode) {
+    WholeFile *pupils = nullptr, *teachers = nullptr;
     list.forEachBackward([&](const std::string& entry) {
         const bool teacher = isTeacherEntry(entry, ';');
-        if (teacher && dropTeachers) return;
-        std::string& text = teacher ? out.teachers : out.pupils;
-        text.append(entry, 0, entry.find('|')); // the import part
-        text += CRLF;
+        if (teacher && teacherFile.empty()) return;
+        WholeFile*& file = teacher ? teachers : pupils;
+        if (!file) file = &files.open(teacher ? teacherFile : pupilFile, mode);
+        file->add(std::string_view(entry).substr(0, entry.find('|'))); // the import part
+        file->add(CRLF);
     });
-    return out;
+    for (WholeFile* file : {teachers, pupils})
+        if (file) file->add(CRLF);
 }
 
 // The comma form: the header into outName, then LstTri2 in list order, teachers
 // (group "profs") into PROFS.TXT and the others into outName.
 void writeCommaForm(Session& s, const std::string& outName) {
     ImportFiles files(s);
-    files.createWithHeader(outName, kNewAccounts);
-    std::string pupils, teachers;
+    WholeFile& pupils = files.createWithHeader(outName, kNewAccounts);
+    WholeFile* teachers = nullptr;
     s.win.LstTri2.forEach([&](const std::string& entry) {
-        std::string& text = isTeacherEntry(entry, ',') ? teachers : pupils;
-        text += entry;
-        text += CRLF;
+        WholeFile* file = &pupils;
+        if (isTeacherEntry(entry, ',')) {
+            if (!teachers) teachers = &files.open("PROFS.TXT", kNewAccounts);
+            file = teachers;
+        }
+        file->add(entry);
+        file->add(CRLF);
     });
-    files.append(outName, std::move(pupils), kNewAccounts);
-    files.append("PROFS.TXT", std::move(teachers), kNewAccounts);
     files.write();
 }
 
@@ -147,20 +137,17 @@ void WriteImportFiles(Session& s, long& count, const std::string& sourceFile1,
     FileMode mode = kNewAccounts;
     if (s.job.UpdateMode) {
         files.createWithHeader("ComptesAajouter.txt", kNewAccounts);
-        SplitTexts added = splitReversed(s.win.lstTri, false);
-        files.append("ComptesProfsAajouter.txt", std::move(added.teachers), kNewAccounts, CRLF);
-        files.append("ComptesAajouter.txt", std::move(added.pupils), kNewAccounts, CRLF);
+        writeReversed(files, s.win.lstTri, "ComptesAajouter.txt", "ComptesProfsAajouter.txt",
+                      kNewAccounts);
         pupilFile = "ComptesAmodifier.txt";
         teacherFile = "ComptesProfsAmodifier.txt";
         mode = kKnownAccounts;
     } else {
         pupilFile = s.job.b2i ? "eleves.txt" : "ComptesAajouter.txt";
-        teacherFile = "ComptesProfsAajouter.txt";
+        teacherFile = s.job.b2i ? "" : "ComptesProfsAajouter.txt"; // B2I: pupils alone
     }
     files.createWithHeader(pupilFile, mode);
-    SplitTexts texts = splitReversed(s.win.LstTri2, s.job.b2i);
-    files.append(teacherFile, std::move(texts.teachers), mode, CRLF);
-    files.append(pupilFile, std::move(texts.pupils), mode, CRLF);
+    writeReversed(files, s.win.LstTri2, pupilFile, teacherFile, mode);
     files.write();
 }
 
