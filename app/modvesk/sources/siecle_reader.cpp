@@ -12,14 +12,18 @@
 #include "text/source_text.h"
 #include "text/text.h"
 
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 namespace modvesk {
 
@@ -29,13 +33,202 @@ const char* nameOf(const xmlChar* name) {
     return reinterpret_cast<const char*>(name);
 }
 
-// An open element: its name, and whether it is the first child of that name of
-// its parent (the elements read once, such as DONNEES or PRENOM, are the first
-// of their name), with the names of its own children met so far.
+// The element names the exports' paths are made of; every other name is Other.
+enum class Tag : uint8_t {
+    Other,
+    BeeEleves,
+    StsEdt,
+    Parametres,
+    Uaj,
+    Donnees,
+    Eleves,
+    Eleve,
+    NomDeFamille,
+    Nom,
+    NomUsage,
+    Prenom,
+    DateNaiss,
+    DateSortie,
+    Structures,
+    StructuresEleve,
+    Structure,
+    TypeStructure,
+    CodeStructure,
+    Individus,
+    Individu,
+    NomPatronymique,
+    DateNaissance,
+    Fonction,
+    Divisions,
+    Division,
+    Groupes,
+    Groupe,
+    Services,
+    Service,
+    Enseignants,
+    Enseignant,
+    DivisionsAppartenance,
+    DivisionAppartenance,
+};
+
+// The name of each tag, the most frequent in the exports first.
+constexpr std::pair<std::string_view, Tag> kTagNames[] = {
+    {"STRUCTURE", Tag::Structure},
+    {"STRUCTURES_ELEVE", Tag::StructuresEleve},
+    {"CODE_STRUCTURE", Tag::CodeStructure},
+    {"TYPE_STRUCTURE", Tag::TypeStructure},
+    {"ELEVE", Tag::Eleve},
+    {"NOM_DE_FAMILLE", Tag::NomDeFamille},
+    {"NOM_USAGE", Tag::NomUsage},
+    {"PRENOM", Tag::Prenom},
+    {"DATE_NAISS", Tag::DateNaiss},
+    {"DATE_SORTIE", Tag::DateSortie},
+    {"NOM", Tag::Nom},
+    {"SERVICE", Tag::Service},
+    {"ENSEIGNANTS", Tag::Enseignants},
+    {"ENSEIGNANT", Tag::Enseignant},
+    {"INDIVIDU", Tag::Individu},
+    {"NOM_PATRONYMIQUE", Tag::NomPatronymique},
+    {"DATE_NAISSANCE", Tag::DateNaissance},
+    {"FONCTION", Tag::Fonction},
+    {"SERVICES", Tag::Services},
+    {"DIVISION", Tag::Division},
+    {"GROUPE", Tag::Groupe},
+    {"DIVISIONS_APPARTENANCE", Tag::DivisionsAppartenance},
+    {"DIVISION_APPARTENANCE", Tag::DivisionAppartenance},
+    {"BEE_ELEVES", Tag::BeeEleves},
+    {"STS_EDT", Tag::StsEdt},
+    {"PARAMETRES", Tag::Parametres},
+    {"UAJ", Tag::Uaj},
+    {"DONNEES", Tag::Donnees},
+    {"ELEVES", Tag::Eleves},
+    {"STRUCTURES", Tag::Structures},
+    {"INDIVIDUS", Tag::Individus},
+    {"DIVISIONS", Tag::Divisions},
+    {"GROUPES", Tag::Groupes},
+};
+
+Tag tagOf(const char* name) {
+    const std::string_view n(name);
+    for (const auto& [tagName, tag] : kTagNames)
+        if (n == tagName) return tag;
+    return Tag::Other;
+}
+
+// Where an element stands among those the accounts need: the element at a path
+// of the exports (each step after the root the first child of its name, but
+// ELEVE, STRUCTURES_ELEVE, STRUCTURE, INDIVIDU, DIVISION, GROUPE, SERVICE,
+// ENSEIGNANT and DIVISION_APPARTENANCE, taken every time), or None for every
+// other element and all below it.
+enum class Place : uint8_t {
+    None,
+    Root,
+    Parametres,   // PARAMETRES
+    Uaj,          // PARAMETRES/UAJ
+    Donnees,      // DONNEES
+    Eleves,       // DONNEES/ELEVES
+    Eleve,        // DONNEES/ELEVES/ELEVE*
+    PupilField,   // its first NOM_DE_FAMILLE, NOM, NOM_USAGE, PRENOM, DATE_NAISS, DATE_SORTIE
+    Structures,   // DONNEES/STRUCTURES
+    PupilOwner,   // DONNEES/STRUCTURES/STRUCTURES_ELEVE*
+    PupilStruct,  // .../STRUCTURES_ELEVE*/STRUCTURE*
+    StructField,  // its first TYPE_STRUCTURE, CODE_STRUCTURE
+    Individus,    // DONNEES/INDIVIDUS
+    Individu,     // DONNEES/INDIVIDUS/INDIVIDU*
+    PersonField,  // its first NOM_USAGE, NOM_PATRONYMIQUE, PRENOM, DATE_NAISSANCE, FONCTION
+    StsStructure, // DONNEES/STRUCTURE
+    Divisions,    // DONNEES/STRUCTURE/DIVISIONS
+    Division,     // DONNEES/STRUCTURE/DIVISIONS/DIVISION*
+    Groupes,      // DONNEES/STRUCTURE/GROUPES
+    Groupe,       // DONNEES/STRUCTURE/GROUPES/GROUPE*
+    Services,     // DIVISION* or GROUPE*, then SERVICES
+    Service,      // .../SERVICES/SERVICE*
+    Enseignants,  // .../SERVICE*/ENSEIGNANTS
+    Enseignant,   // .../ENSEIGNANTS/ENSEIGNANT*
+    Memberships,  // GROUPE*/DIVISIONS_APPARTENANCE
+    Membership,   // .../DIVISIONS_APPARTENANCE/DIVISION_APPARTENANCE*
+};
+
+bool isOneOf(Tag tag, std::initializer_list<Tag> tags) {
+    return std::find(tags.begin(), tags.end(), tag) != tags.end();
+}
+
+// The place of an element named `tag` in an element at `parent`; `first` when
+// it is the first child of that name of its parent.
+Place placeIn(Place parent, Tag tag, bool first) {
+    using enum Place;
+    // A step taken for the first child of its name only.
+    auto once = [&](Tag t, Place p) { return first && tag == t ? p : None; };
+    auto every = [&](Tag t, Place p) { return tag == t ? p : None; };
+    switch (parent) {
+    case Root:
+        return tag == Tag::Parametres ? once(Tag::Parametres, Parametres)
+                                      : once(Tag::Donnees, Donnees);
+    case Parametres:
+        return once(Tag::Uaj, Uaj);
+    case Donnees:
+        switch (tag) {
+        case Tag::Eleves:
+            return once(tag, Eleves);
+        case Tag::Structures:
+            return once(tag, Structures);
+        case Tag::Individus:
+            return once(tag, Individus);
+        case Tag::Structure:
+            return once(tag, StsStructure);
+        default:
+            return None;
+        }
+    case Eleves:
+        return every(Tag::Eleve, Eleve);
+    case Eleve:
+        return first && isOneOf(tag, {Tag::NomDeFamille, Tag::Nom, Tag::NomUsage, Tag::Prenom,
+                                      Tag::DateNaiss, Tag::DateSortie})
+                   ? PupilField
+                   : None;
+    case Structures:
+        return every(Tag::StructuresEleve, PupilOwner);
+    case PupilOwner:
+        return every(Tag::Structure, PupilStruct);
+    case PupilStruct:
+        return first && isOneOf(tag, {Tag::TypeStructure, Tag::CodeStructure}) ? StructField : None;
+    case Individus:
+        return every(Tag::Individu, Individu);
+    case Individu:
+        return first && isOneOf(tag, {Tag::NomUsage, Tag::NomPatronymique, Tag::Prenom,
+                                      Tag::DateNaissance, Tag::Fonction})
+                   ? PersonField
+                   : None;
+    case StsStructure:
+        return tag == Tag::Divisions ? once(tag, Divisions) : once(Tag::Groupes, Groupes);
+    case Divisions:
+        return every(Tag::Division, Division);
+    case Groupes:
+        return every(Tag::Groupe, Groupe);
+    case Division:
+        return once(Tag::Services, Services);
+    case Groupe:
+        return tag == Tag::Services ? once(tag, Services)
+                                    : once(Tag::DivisionsAppartenance, Memberships);
+    case Services:
+        return every(Tag::Service, Service);
+    case Service:
+        return once(Tag::Enseignants, Enseignants);
+    case Enseignants:
+        return every(Tag::Enseignant, Enseignant);
+    case Memberships:
+        return every(Tag::DivisionAppartenance, Membership);
+    default:
+        return None;
+    }
+}
+
+// An open element: its name and place, and the tags of its children met so far
+// (one bit each), which tell whether a child is the first of its name.
 struct OpenElement {
-    std::string name;
-    bool first = true;
-    std::vector<std::string> childNames;
+    Tag tag;
+    Place place;
+    uint64_t childTags = 0;
 };
 
 // The attributes of an element as the SAX parser hands them: (local name,
@@ -54,28 +247,29 @@ struct Attributes {
     }
 };
 
-// Takes what the accounts need from the parser's events. A path names the open
-// elements below the root, "/" between them; a step ending with "*" stands for
-// every element of that name, the others for the first of their name only.
+// Takes what the accounts need from the parser's events, told by the place of
+// each element.
 class SchoolWalk {
   public:
     explicit SchoolWalk(SchoolXml& out) : out_(out) {}
 
     void start(const char* name, const Attributes& attributes) {
-        OpenElement e{name, true, {}};
+        const Tag tag = tagOf(name);
+        Place place = Place::Root;
         if (!open_.empty()) {
-            auto& siblings = open_.back().childNames;
-            e.first = std::find(siblings.begin(), siblings.end(), e.name) == siblings.end();
-            if (e.first) siblings.push_back(e.name);
+            const uint64_t bit = uint64_t{1} << static_cast<unsigned>(tag);
+            OpenElement& parent = open_.back();
+            place = placeIn(parent.place, tag, (parent.childTags & bit) == 0);
+            parent.childTags |= bit;
         } else {
-            out_.kind = e.name == "BEE_ELEVES" ? SchoolXmlKind::Pupils
-                        : e.name == "STS_EDT"  ? SchoolXmlKind::Staff
-                                               : SchoolXmlKind::Other;
+            out_.kind = tag == Tag::BeeEleves ? SchoolXmlKind::Pupils
+                        : tag == Tag::StsEdt  ? SchoolXmlKind::Staff
+                                              : SchoolXmlKind::Other;
         }
-        open_.push_back(std::move(e));
-        if (gathering_ == 0) {
-            if (out_.kind == SchoolXmlKind::Pupils) startPupilElement(attributes);
-            if (out_.kind == SchoolXmlKind::Staff) startStaffElement(attributes);
+        open_.push_back({tag, place});
+        if (gathering_ == 0 && place != Place::None) {
+            if (out_.kind == SchoolXmlKind::Pupils) startPupilElement(tag, place, attributes);
+            if (out_.kind == SchoolXmlKind::Staff) startStaffElement(tag, place, attributes);
         }
     }
 
@@ -84,8 +278,9 @@ class SchoolWalk {
             *into_ = Utf8ToAnsi(text_);
             gathering_ = 0;
         } else if (gathering_ == 0) {
-            if (out_.kind == SchoolXmlKind::Pupils) endPupilElement();
-            if (out_.kind == SchoolXmlKind::Staff) endStaffElement();
+            const Place place = open_.back().place;
+            if (out_.kind == SchoolXmlKind::Pupils) endPupilElement(place);
+            if (out_.kind == SchoolXmlKind::Staff) endStaffElement(place);
         }
         open_.pop_back();
     }
@@ -103,25 +298,6 @@ class SchoolWalk {
     }
 
   private:
-    // The open elements below the root, but the last `skipped` ones, follow `path`.
-    bool at(std::string_view path, size_t skipped = 0) const {
-        size_t depth = 1;
-        while (!path.empty()) {
-            const size_t slash = path.find('/');
-            std::string_view step = path.substr(0, slash);
-            path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
-            const bool every = !step.empty() && step.back() == '*';
-            if (every) step.remove_suffix(1);
-            if (depth + skipped >= open_.size() || open_[depth].name != step ||
-                (!every && !open_[depth].first))
-                return false;
-            ++depth;
-        }
-        return depth + skipped == open_.size();
-    }
-    // The element just opened is the first of its name in an element at `path`.
-    bool firstChildOf(std::string_view path) const { return open_.back().first && at(path, 1); }
-
     // The text of the element just opened (of its descendants too) goes into `into`.
     void gather(std::string& into) {
         into_ = &into;
@@ -129,87 +305,112 @@ class SchoolWalk {
         gathering_ = open_.size();
     }
 
-    void startPupilElement(const Attributes& attributes) {
-        static constexpr std::string_view kPupil = "DONNEES/ELEVES/ELEVE*";
-        static constexpr std::string_view kStructure =
-            "DONNEES/STRUCTURES/STRUCTURES_ELEVE*/STRUCTURE*";
-        const std::string& name = open_.back().name;
-        if (at("PARAMETRES/UAJ")) {
+    std::string* pupilField(Tag tag) {
+        switch (tag) {
+        case Tag::NomDeFamille:
+            hasFamilyName_ = true;
+            return &familyName_;
+        case Tag::Nom:
+            return &oldName_;
+        case Tag::NomUsage:
+            return &pupil_.usageName;
+        case Tag::Prenom:
+            return &pupil_.firstName;
+        case Tag::DateNaiss:
+            return &pupil_.birthDate;
+        default:
+            return &pupil_.leftOn;
+        }
+    }
+
+    void startPupilElement(Tag tag, Place place, const Attributes& attributes) {
+        switch (place) {
+        case Place::Uaj:
             gather(out_.uaj);
-        } else if (at(kPupil)) {
+            break;
+        case Place::Eleve:
             pupil_ = SieclePupil{};
             pupil_.eleveId = attributes("ELEVE_ID");
             pupil_.elenoet = attributes("ELENOET");
             familyName_.clear(), oldName_.clear();
             hasFamilyName_ = false;
-        } else if (firstChildOf(kPupil)) {
-            std::string* into = name == "NOM_DE_FAMILLE" ? &familyName_
-                                : name == "NOM"          ? &oldName_
-                                : name == "NOM_USAGE"    ? &pupil_.usageName
-                                : name == "PRENOM"       ? &pupil_.firstName
-                                : name == "DATE_NAISS"   ? &pupil_.birthDate
-                                : name == "DATE_SORTIE"  ? &pupil_.leftOn
-                                                         : nullptr;
-            hasFamilyName_ = hasFamilyName_ || into == &familyName_;
-            if (into) gather(*into);
-        } else if (at("DONNEES/STRUCTURES/STRUCTURES_ELEVE*")) {
+            break;
+        case Place::PupilField:
+            gather(*pupilField(tag));
+            break;
+        case Place::PupilOwner:
             owner_ = Trim(attributes("ELEVE_ID"));
             ownerDone_ = divisions_.count(owner_) > 0;
-        } else if (at(kStructure)) {
+            break;
+        case Place::PupilStruct:
             structureType_.clear(), structureCode_.clear();
-        } else if (!ownerDone_ && firstChildOf(kStructure)) {
-            if (name == "TYPE_STRUCTURE") gather(structureType_);
-            if (name == "CODE_STRUCTURE") gather(structureCode_);
+            break;
+        case Place::StructField:
+            if (!ownerDone_) gather(tag == Tag::TypeStructure ? structureType_ : structureCode_);
+            break;
+        default:
+            break;
         }
     }
 
-    void endPupilElement() {
-        if (at("DONNEES/ELEVES/ELEVE*")) {
+    void endPupilElement(Place place) {
+        if (place == Place::Eleve) {
             pupil_.birthName = hasFamilyName_ ? familyName_ : oldName_;
             out_.pupils.push_back(std::move(pupil_));
-        } else if (!ownerDone_ && at("DONNEES/STRUCTURES/STRUCTURES_ELEVE*/STRUCTURE*") &&
+        } else if (place == Place::PupilStruct && !ownerDone_ &&
                    Upper(Trim(structureType_)) == "D") {
             divisions_.emplace(owner_, structureCode_);
             ownerDone_ = true;
         }
     }
 
-    void startStaffElement(const Attributes& attributes) {
-        static constexpr std::string_view kPerson = "DONNEES/INDIVIDUS/INDIVIDU*";
-        const std::string& name = open_.back().name;
-        if (at("PARAMETRES/UAJ")) {
-            out_.uaj = attributes("CODE");
-        } else if (at(kPerson)) {
-            person_ = StsPerson{};
-            person_.id = attributes("ID");
-            person_.type = attributes("TYPE");
-        } else if (firstChildOf(kPerson)) {
-            std::string* into = name == "NOM_USAGE"          ? &person_.usageName
-                                : name == "NOM_PATRONYMIQUE" ? &person_.birthName
-                                : name == "PRENOM"           ? &person_.firstName
-                                : name == "DATE_NAISSANCE"   ? &person_.birthDate
-                                : name == "FONCTION"         ? &person_.function
-                                                             : nullptr;
-            if (into) gather(*into);
-        } else if (at("DONNEES/STRUCTURE/DIVISIONS/DIVISION*") ||
-                   at("DONNEES/STRUCTURE/GROUPES/GROUPE*")) {
-            class_ = StsClass{attributes("CODE"), {}, {}};
-        } else if (at("DONNEES/STRUCTURE/DIVISIONS/DIVISION*/SERVICES/SERVICE*/ENSEIGNANTS/"
-                      "ENSEIGNANT*") ||
-                   at("DONNEES/STRUCTURE/GROUPES/GROUPE*/SERVICES/SERVICE*/ENSEIGNANTS/"
-                      "ENSEIGNANT*")) {
-            class_.teachers.push_back(attributes("ID"));
-        } else if (at("DONNEES/STRUCTURE/GROUPES/GROUPE*/DIVISIONS_APPARTENANCE/"
-                      "DIVISION_APPARTENANCE*")) {
-            class_.divisions.push_back(attributes("CODE"));
+    std::string& personField(Tag tag) {
+        switch (tag) {
+        case Tag::NomUsage:
+            return person_.usageName;
+        case Tag::NomPatronymique:
+            return person_.birthName;
+        case Tag::Prenom:
+            return person_.firstName;
+        case Tag::DateNaissance:
+            return person_.birthDate;
+        default:
+            return person_.function;
         }
     }
 
-    void endStaffElement() {
-        if (at("DONNEES/INDIVIDUS/INDIVIDU*")) out_.staff.push_back(std::move(person_));
-        if (at("DONNEES/STRUCTURE/DIVISIONS/DIVISION*"))
-            out_.divisions.push_back(std::move(class_));
-        if (at("DONNEES/STRUCTURE/GROUPES/GROUPE*")) out_.groups.push_back(std::move(class_));
+    void startStaffElement(Tag tag, Place place, const Attributes& attributes) {
+        switch (place) {
+        case Place::Uaj:
+            out_.uaj = attributes("CODE");
+            break;
+        case Place::Individu:
+            person_ = StsPerson{};
+            person_.id = attributes("ID");
+            person_.type = attributes("TYPE");
+            break;
+        case Place::PersonField:
+            gather(personField(tag));
+            break;
+        case Place::Division:
+        case Place::Groupe:
+            class_ = StsClass{attributes("CODE"), {}, {}};
+            break;
+        case Place::Enseignant:
+            class_.teachers.push_back(attributes("ID"));
+            break;
+        case Place::Membership:
+            class_.divisions.push_back(attributes("CODE"));
+            break;
+        default:
+            break;
+        }
+    }
+
+    void endStaffElement(Place place) {
+        if (place == Place::Individu) out_.staff.push_back(std::move(person_));
+        if (place == Place::Division) out_.divisions.push_back(std::move(class_));
+        if (place == Place::Groupe) out_.groups.push_back(std::move(class_));
     }
 
     SchoolXml& out_;
@@ -284,6 +485,71 @@ void stopAtDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*
     xmlStopParser(ctxt);
 }
 
+// ISO-8859-15, in which SIECLE writes its exports, decoded by this function
+// rather than by iconv, which libxml2 would call for it otherwise at several
+// times the cost: ISO-8859-1 but for eight letters. Decodes what fits in `out`;
+// `inlen` and `outlen` say how many bytes were read and written.
+int latin9ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* inlen) {
+    unsigned char* o = out;
+    unsigned char* const outEnd = out + *outlen;
+    const unsigned char* i = in;
+    for (const unsigned char* const inEnd = in + *inlen; i < inEnd && o < outEnd; ++i) {
+        const unsigned char b = *i;
+        if (b < 0x80) {
+            *o++ = b;
+            continue;
+        }
+        char32_t c = b;
+        switch (b) {
+        case 0xA4:
+            c = 0x20AC;
+            break; // €
+        case 0xA6:
+            c = 0x160;
+            break; // Š
+        case 0xA8:
+            c = 0x161;
+            break; // š
+        case 0xB4:
+            c = 0x17D;
+            break; // Ž
+        case 0xB8:
+            c = 0x17E;
+            break; // ž
+        case 0xBC:
+            c = 0x152;
+            break; // Œ
+        case 0xBD:
+            c = 0x153;
+            break; // œ
+        case 0xBE:
+            c = 0x178;
+            break; // Ÿ
+        }
+        if (c < 0x800) {
+            if (outEnd - o < 2) break;
+            *o++ = static_cast<unsigned char>(0xC0 | c >> 6);
+        } else {
+            if (outEnd - o < 3) break;
+            *o++ = static_cast<unsigned char>(0xE0 | c >> 12);
+            *o++ = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+        }
+        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    }
+    *outlen = static_cast<int>(o - out);
+    *inlen = static_cast<int>(i - in);
+    return *outlen;
+}
+
+// libxml2 looks for the handler of a declared encoding among those registered
+// before it asks iconv: registered once for the whole program.
+void decodeLatin9Ourselves() {
+    static const bool registered = [] {
+        return xmlNewCharEncodingHandler("ISO-8859-15", latin9ToUtf8, nullptr) != nullptr;
+    }();
+    (void)registered;
+}
+
 struct ContextFree {
     void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
 };
@@ -302,6 +568,7 @@ template <typename Read> bool parse(SchoolXml& out, std::string& reason, Read re
         return false;
     }
     silenceLibxml();
+    decodeLatin9Ourselves();
     SchoolWalk walk(out);
     ParseState state{false, &walk};
     ctxt->_private = &state;
