@@ -17,6 +17,7 @@
 #include <libxml/parserInternals.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -33,93 +34,67 @@ const char* nameOf(const xmlChar* name) {
     return reinterpret_cast<const char*>(name);
 }
 
-// The element names the exports' paths are made of; every other name is Other.
-enum class Tag : uint8_t {
-    Other,
-    BeeEleves,
-    StsEdt,
-    Parametres,
-    Uaj,
-    Donnees,
-    Eleves,
-    Eleve,
-    NomDeFamille,
-    Nom,
-    NomUsage,
-    Prenom,
-    DateNaiss,
-    DateSortie,
-    Structures,
-    StructuresEleve,
-    Structure,
-    TypeStructure,
-    CodeStructure,
-    Individus,
-    Individu,
-    NomPatronymique,
-    DateNaissance,
-    Fonction,
-    Divisions,
-    Division,
-    Groupes,
-    Groupe,
-    Services,
-    Service,
-    Enseignants,
-    Enseignant,
-    DivisionsAppartenance,
-    DivisionAppartenance,
-};
+// The element names the exports' paths are made of. An element's tag is the
+// number of its name here; 0 for every other name.
+using Tag = uint8_t;
+constexpr std::string_view kTagNames[] = {"",
+                                          "BEE_ELEVES",
+                                          "STS_EDT",
+                                          "PARAMETRES",
+                                          "UAJ",
+                                          "DONNEES",
+                                          "ELEVES",
+                                          "ELEVE",
+                                          "NOM_DE_FAMILLE",
+                                          "NOM",
+                                          "NOM_USAGE",
+                                          "PRENOM",
+                                          "DATE_NAISS",
+                                          "DATE_SORTIE",
+                                          "STRUCTURES",
+                                          "STRUCTURES_ELEVE",
+                                          "STRUCTURE",
+                                          "TYPE_STRUCTURE",
+                                          "CODE_STRUCTURE",
+                                          "INDIVIDUS",
+                                          "INDIVIDU",
+                                          "NOM_PATRONYMIQUE",
+                                          "DATE_NAISSANCE",
+                                          "FONCTION",
+                                          "DIVISIONS",
+                                          "DIVISION",
+                                          "GROUPES",
+                                          "GROUPE",
+                                          "SERVICES",
+                                          "SERVICE",
+                                          "ENSEIGNANTS",
+                                          "ENSEIGNANT",
+                                          "DIVISIONS_APPARTENANCE",
+                                          "DIVISION_APPARTENANCE"};
+constexpr size_t kTagCount = std::size(kTagNames);
 
-// The name of each tag, the most frequent in the exports first.
-constexpr std::pair<std::string_view, Tag> kTagNames[] = {
-    {"STRUCTURE", Tag::Structure},
-    {"STRUCTURES_ELEVE", Tag::StructuresEleve},
-    {"CODE_STRUCTURE", Tag::CodeStructure},
-    {"TYPE_STRUCTURE", Tag::TypeStructure},
-    {"ELEVE", Tag::Eleve},
-    {"NOM_DE_FAMILLE", Tag::NomDeFamille},
-    {"NOM_USAGE", Tag::NomUsage},
-    {"PRENOM", Tag::Prenom},
-    {"DATE_NAISS", Tag::DateNaiss},
-    {"DATE_SORTIE", Tag::DateSortie},
-    {"NOM", Tag::Nom},
-    {"SERVICE", Tag::Service},
-    {"ENSEIGNANTS", Tag::Enseignants},
-    {"ENSEIGNANT", Tag::Enseignant},
-    {"INDIVIDU", Tag::Individu},
-    {"NOM_PATRONYMIQUE", Tag::NomPatronymique},
-    {"DATE_NAISSANCE", Tag::DateNaissance},
-    {"FONCTION", Tag::Fonction},
-    {"SERVICES", Tag::Services},
-    {"DIVISION", Tag::Division},
-    {"GROUPE", Tag::Groupe},
-    {"DIVISIONS_APPARTENANCE", Tag::DivisionsAppartenance},
-    {"DIVISION_APPARTENANCE", Tag::DivisionAppartenance},
-    {"BEE_ELEVES", Tag::BeeEleves},
-    {"STS_EDT", Tag::StsEdt},
-    {"PARAMETRES", Tag::Parametres},
-    {"UAJ", Tag::Uaj},
-    {"DONNEES", Tag::Donnees},
-    {"ELEVES", Tag::Eleves},
-    {"STRUCTURES", Tag::Structures},
-    {"INDIVIDUS", Tag::Individus},
-    {"DIVISIONS", Tag::Divisions},
-    {"GROUPES", Tag::Groupes},
-};
-
-Tag tagOf(const char* name) {
-    const std::string_view n(name);
-    for (const auto& [tagName, tag] : kTagNames)
-        if (n == tagName) return tag;
-    return Tag::Other;
+// The tag of a name of the list, for the code.
+consteval Tag tagNamed(std::string_view name) {
+    for (size_t i = 1; i < kTagCount; ++i)
+        if (kTagNames[i] == name) return static_cast<Tag>(i);
+    throw "not an element name of the exports";
 }
 
-// Where an element stands among those the accounts need: the element at a path
-// of the exports (each step after the root the first child of its name, but
-// ELEVE, STRUCTURES_ELEVE, STRUCTURE, INDIVIDU, DIVISION, GROUPE, SERVICE,
-// ENSEIGNANT and DIVISION_APPARTENANCE, taken every time), or None for every
-// other element and all below it.
+// The tag of a name met in a file.
+Tag tagOf(const char* name) {
+    static const auto tags = [] {
+        std::unordered_map<std::string_view, Tag> t;
+        for (size_t i = 1; i < kTagCount; ++i)
+            t.emplace(kTagNames[i], static_cast<Tag>(i));
+        return t;
+    }();
+    const auto t = tags.find(name);
+    return t == tags.end() ? 0 : t->second;
+}
+
+// Where an element stands among those the accounts need; None for every other
+// element and all below it. A "*" marks the steps taken for every element of
+// that name, the others for the first of their name in their parent only.
 enum class Place : uint8_t {
     None,
     Root,
@@ -128,99 +103,88 @@ enum class Place : uint8_t {
     Donnees,      // DONNEES
     Eleves,       // DONNEES/ELEVES
     Eleve,        // DONNEES/ELEVES/ELEVE*
-    PupilField,   // its first NOM_DE_FAMILLE, NOM, NOM_USAGE, PRENOM, DATE_NAISS, DATE_SORTIE
+    PupilField,   // its NOM_DE_FAMILLE, NOM, NOM_USAGE, PRENOM, DATE_NAISS, DATE_SORTIE
     Structures,   // DONNEES/STRUCTURES
     PupilOwner,   // DONNEES/STRUCTURES/STRUCTURES_ELEVE*
-    PupilStruct,  // .../STRUCTURES_ELEVE*/STRUCTURE*
-    StructField,  // its first TYPE_STRUCTURE, CODE_STRUCTURE
+    PupilStruct,  // its STRUCTURE*
+    StructField,  // their TYPE_STRUCTURE, CODE_STRUCTURE
     Individus,    // DONNEES/INDIVIDUS
     Individu,     // DONNEES/INDIVIDUS/INDIVIDU*
-    PersonField,  // its first NOM_USAGE, NOM_PATRONYMIQUE, PRENOM, DATE_NAISSANCE, FONCTION
+    PersonField,  // its NOM_USAGE, NOM_PATRONYMIQUE, PRENOM, DATE_NAISSANCE, FONCTION
     StsStructure, // DONNEES/STRUCTURE
     Divisions,    // DONNEES/STRUCTURE/DIVISIONS
     Division,     // DONNEES/STRUCTURE/DIVISIONS/DIVISION*
     Groupes,      // DONNEES/STRUCTURE/GROUPES
     Groupe,       // DONNEES/STRUCTURE/GROUPES/GROUPE*
-    Services,     // DIVISION* or GROUPE*, then SERVICES
-    Service,      // .../SERVICES/SERVICE*
-    Enseignants,  // .../SERVICE*/ENSEIGNANTS
-    Enseignant,   // .../ENSEIGNANTS/ENSEIGNANT*
-    Memberships,  // GROUPE*/DIVISIONS_APPARTENANCE
-    Membership,   // .../DIVISIONS_APPARTENANCE/DIVISION_APPARTENANCE*
+    Services,     // the SERVICES of a DIVISION* or a GROUPE*
+    Service,      // their SERVICE*
+    Enseignants,  // their ENSEIGNANTS
+    Enseignant,   // their ENSEIGNANT*
+    Memberships,  // the DIVISIONS_APPARTENANCE of a GROUPE*
+    Membership,   // their DIVISION_APPARTENANCE*
+    Count
 };
 
-bool isOneOf(Tag tag, std::initializer_list<Tag> tags) {
-    return std::find(tags.begin(), tags.end(), tag) != tags.end();
-}
+// A step of the exports' paths: the place of an element named `tag` in one at
+// `from`. A step is taken for the first child of that name only, or for `every` one.
+struct Step {
+    Place from = Place::None;
+    Tag tag = 0;
+    Place to = Place::None;
+    bool every = false;
+};
+
+constexpr Step kSteps[] = {
+    {Place::Root, tagNamed("PARAMETRES"), Place::Parametres},
+    {Place::Parametres, tagNamed("UAJ"), Place::Uaj},
+    {Place::Root, tagNamed("DONNEES"), Place::Donnees},
+    {Place::Donnees, tagNamed("ELEVES"), Place::Eleves},
+    {Place::Eleves, tagNamed("ELEVE"), Place::Eleve, true},
+    {Place::Eleve, tagNamed("NOM_DE_FAMILLE"), Place::PupilField},
+    {Place::Eleve, tagNamed("NOM"), Place::PupilField},
+    {Place::Eleve, tagNamed("NOM_USAGE"), Place::PupilField},
+    {Place::Eleve, tagNamed("PRENOM"), Place::PupilField},
+    {Place::Eleve, tagNamed("DATE_NAISS"), Place::PupilField},
+    {Place::Eleve, tagNamed("DATE_SORTIE"), Place::PupilField},
+    {Place::Donnees, tagNamed("STRUCTURES"), Place::Structures},
+    {Place::Structures, tagNamed("STRUCTURES_ELEVE"), Place::PupilOwner, true},
+    {Place::PupilOwner, tagNamed("STRUCTURE"), Place::PupilStruct, true},
+    {Place::PupilStruct, tagNamed("TYPE_STRUCTURE"), Place::StructField},
+    {Place::PupilStruct, tagNamed("CODE_STRUCTURE"), Place::StructField},
+    {Place::Donnees, tagNamed("INDIVIDUS"), Place::Individus},
+    {Place::Individus, tagNamed("INDIVIDU"), Place::Individu, true},
+    {Place::Individu, tagNamed("NOM_USAGE"), Place::PersonField},
+    {Place::Individu, tagNamed("NOM_PATRONYMIQUE"), Place::PersonField},
+    {Place::Individu, tagNamed("PRENOM"), Place::PersonField},
+    {Place::Individu, tagNamed("DATE_NAISSANCE"), Place::PersonField},
+    {Place::Individu, tagNamed("FONCTION"), Place::PersonField},
+    {Place::Donnees, tagNamed("STRUCTURE"), Place::StsStructure},
+    {Place::StsStructure, tagNamed("DIVISIONS"), Place::Divisions},
+    {Place::Divisions, tagNamed("DIVISION"), Place::Division, true},
+    {Place::StsStructure, tagNamed("GROUPES"), Place::Groupes},
+    {Place::Groupes, tagNamed("GROUPE"), Place::Groupe, true},
+    {Place::Division, tagNamed("SERVICES"), Place::Services},
+    {Place::Groupe, tagNamed("SERVICES"), Place::Services},
+    {Place::Services, tagNamed("SERVICE"), Place::Service, true},
+    {Place::Service, tagNamed("ENSEIGNANTS"), Place::Enseignants},
+    {Place::Enseignants, tagNamed("ENSEIGNANT"), Place::Enseignant, true},
+    {Place::Groupe, tagNamed("DIVISIONS_APPARTENANCE"), Place::Memberships},
+    {Place::Memberships, tagNamed("DIVISION_APPARTENANCE"), Place::Membership, true},
+};
+
+// The steps by place and tag.
+constexpr auto kStepTable = [] {
+    std::array<std::array<Step, kTagCount>, static_cast<size_t>(Place::Count)> table{};
+    for (const Step& s : kSteps)
+        table[static_cast<size_t>(s.from)][s.tag] = s;
+    return table;
+}();
 
 // The place of an element named `tag` in an element at `parent`; `first` when
 // it is the first child of that name of its parent.
 Place placeIn(Place parent, Tag tag, bool first) {
-    using enum Place;
-    // A step taken for the first child of its name only.
-    auto once = [&](Tag t, Place p) { return first && tag == t ? p : None; };
-    auto every = [&](Tag t, Place p) { return tag == t ? p : None; };
-    switch (parent) {
-    case Root:
-        return tag == Tag::Parametres ? once(Tag::Parametres, Parametres)
-                                      : once(Tag::Donnees, Donnees);
-    case Parametres:
-        return once(Tag::Uaj, Uaj);
-    case Donnees:
-        switch (tag) {
-        case Tag::Eleves:
-            return once(tag, Eleves);
-        case Tag::Structures:
-            return once(tag, Structures);
-        case Tag::Individus:
-            return once(tag, Individus);
-        case Tag::Structure:
-            return once(tag, StsStructure);
-        default:
-            return None;
-        }
-    case Eleves:
-        return every(Tag::Eleve, Eleve);
-    case Eleve:
-        return first && isOneOf(tag, {Tag::NomDeFamille, Tag::Nom, Tag::NomUsage, Tag::Prenom,
-                                      Tag::DateNaiss, Tag::DateSortie})
-                   ? PupilField
-                   : None;
-    case Structures:
-        return every(Tag::StructuresEleve, PupilOwner);
-    case PupilOwner:
-        return every(Tag::Structure, PupilStruct);
-    case PupilStruct:
-        return first && isOneOf(tag, {Tag::TypeStructure, Tag::CodeStructure}) ? StructField : None;
-    case Individus:
-        return every(Tag::Individu, Individu);
-    case Individu:
-        return first && isOneOf(tag, {Tag::NomUsage, Tag::NomPatronymique, Tag::Prenom,
-                                      Tag::DateNaissance, Tag::Fonction})
-                   ? PersonField
-                   : None;
-    case StsStructure:
-        return tag == Tag::Divisions ? once(tag, Divisions) : once(Tag::Groupes, Groupes);
-    case Divisions:
-        return every(Tag::Division, Division);
-    case Groupes:
-        return every(Tag::Groupe, Groupe);
-    case Division:
-        return once(Tag::Services, Services);
-    case Groupe:
-        return tag == Tag::Services ? once(tag, Services)
-                                    : once(Tag::DivisionsAppartenance, Memberships);
-    case Services:
-        return every(Tag::Service, Service);
-    case Service:
-        return once(Tag::Enseignants, Enseignants);
-    case Enseignants:
-        return every(Tag::Enseignant, Enseignant);
-    case Memberships:
-        return every(Tag::DivisionAppartenance, Membership);
-    default:
-        return None;
-    }
+    const Step& step = kStepTable[static_cast<size_t>(parent)][tag];
+    return first || step.every ? step.to : Place::None;
 }
 
 // An open element: its name and place, and the tags of its children met so far
@@ -231,6 +195,13 @@ struct OpenElement {
     uint64_t childTags = 0;
 };
 
+// Text read by libxml2 (UTF-8) as Windows-1252: plain ASCII as it is.
+std::string ansiOf(std::string_view utf8) {
+    for (const char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80) return Utf8ToAnsi(utf8);
+    return std::string(utf8);
+}
+
 // The attributes of an element as the SAX parser hands them: (local name,
 // prefix, URI, value, end of value) for each.
 struct Attributes {
@@ -240,12 +211,18 @@ struct Attributes {
     std::string operator()(const char* name) const {
         for (int i = 0; i < count; ++i)
             if (std::strcmp(nameOf(values[5 * i]), name) == 0)
-                return Utf8ToAnsi(
+                return ansiOf(
                     std::string_view(nameOf(values[5 * i + 3]),
                                      static_cast<size_t>(values[5 * i + 4] - values[5 * i + 3])));
         return "";
     }
 };
+
+// A TYPE_STRUCTURE of "D", blanks around or in lower case: the structure is a division.
+bool isDivisionType(std::string_view type) {
+    const std::string_view t = TrimView(type);
+    return t == "D" || t == "d";
+}
 
 // Takes what the accounts need from the parser's events, told by the place of
 // each element.
@@ -262,9 +239,9 @@ class SchoolWalk {
             place = placeIn(parent.place, tag, (parent.childTags & bit) == 0);
             parent.childTags |= bit;
         } else {
-            out_.kind = tag == Tag::BeeEleves ? SchoolXmlKind::Pupils
-                        : tag == Tag::StsEdt  ? SchoolXmlKind::Staff
-                                              : SchoolXmlKind::Other;
+            out_.kind = tag == tagNamed("BEE_ELEVES") ? SchoolXmlKind::Pupils
+                        : tag == tagNamed("STS_EDT")  ? SchoolXmlKind::Staff
+                                                      : SchoolXmlKind::Other;
         }
         open_.push_back({tag, place});
         if (gathering_ == 0 && place != Place::None) {
@@ -275,7 +252,7 @@ class SchoolWalk {
 
     void end() {
         if (gathering_ == open_.size()) {
-            *into_ = Utf8ToAnsi(text_);
+            *into_ = ansiOf(text_);
             gathering_ = 0;
         } else if (gathering_ == 0) {
             const Place place = open_.back().place;
@@ -307,16 +284,16 @@ class SchoolWalk {
 
     std::string* pupilField(Tag tag) {
         switch (tag) {
-        case Tag::NomDeFamille:
+        case tagNamed("NOM_DE_FAMILLE"):
             hasFamilyName_ = true;
             return &familyName_;
-        case Tag::Nom:
+        case tagNamed("NOM"):
             return &oldName_;
-        case Tag::NomUsage:
+        case tagNamed("NOM_USAGE"):
             return &pupil_.usageName;
-        case Tag::Prenom:
+        case tagNamed("PRENOM"):
             return &pupil_.firstName;
-        case Tag::DateNaiss:
+        case tagNamed("DATE_NAISS"):
             return &pupil_.birthDate;
         default:
             return &pupil_.leftOn;
@@ -346,7 +323,8 @@ class SchoolWalk {
             structureType_.clear(), structureCode_.clear();
             break;
         case Place::StructField:
-            if (!ownerDone_) gather(tag == Tag::TypeStructure ? structureType_ : structureCode_);
+            if (!ownerDone_)
+                gather(tag == tagNamed("TYPE_STRUCTURE") ? structureType_ : structureCode_);
             break;
         default:
             break;
@@ -357,8 +335,7 @@ class SchoolWalk {
         if (place == Place::Eleve) {
             pupil_.birthName = hasFamilyName_ ? familyName_ : oldName_;
             out_.pupils.push_back(std::move(pupil_));
-        } else if (place == Place::PupilStruct && !ownerDone_ &&
-                   Upper(Trim(structureType_)) == "D") {
+        } else if (place == Place::PupilStruct && !ownerDone_ && isDivisionType(structureType_)) {
             divisions_.emplace(owner_, structureCode_);
             ownerDone_ = true;
         }
@@ -366,13 +343,13 @@ class SchoolWalk {
 
     std::string& personField(Tag tag) {
         switch (tag) {
-        case Tag::NomUsage:
+        case tagNamed("NOM_USAGE"):
             return person_.usageName;
-        case Tag::NomPatronymique:
+        case tagNamed("NOM_PATRONYMIQUE"):
             return person_.birthName;
-        case Tag::Prenom:
+        case tagNamed("PRENOM"):
             return person_.firstName;
-        case Tag::DateNaissance:
+        case tagNamed("DATE_NAISSANCE"):
             return person_.birthDate;
         default:
             return person_.function;
@@ -485,56 +462,54 @@ void stopAtDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*
     xmlStopParser(ctxt);
 }
 
+// The characters of ISO-8859-15's bytes from 0x80: ISO-8859-1's but for eight letters.
+constexpr auto kLatin9High = [] {
+    std::array<char32_t, 128> t{};
+    for (size_t b = 0; b < t.size(); ++b)
+        t[b] = static_cast<char32_t>(0x80 + b);
+    for (const auto& [b, c] : {std::pair<unsigned char, char32_t>{0xA4, U'€'},
+                               {0xA6, U'Š'},
+                               {0xA8, U'š'},
+                               {0xB4, U'Ž'},
+                               {0xB8, U'ž'},
+                               {0xBC, U'Œ'},
+                               {0xBD, U'œ'},
+                               {0xBE, U'Ÿ'}})
+        t[b - 0x80] = c;
+    return t;
+}();
+
 // ISO-8859-15, in which SIECLE writes its exports, decoded by this function
 // rather than by iconv, which libxml2 would call for it otherwise at several
-// times the cost: ISO-8859-1 but for eight letters. Decodes what fits in `out`;
-// `inlen` and `outlen` say how many bytes were read and written.
+// times the cost. Decodes what fits in `out`; `inlen` and `outlen` say how many
+// bytes were read and written. Runs of plain ASCII are copied eight bytes at a time.
 int latin9ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* inlen) {
     unsigned char* o = out;
     unsigned char* const outEnd = out + *outlen;
     const unsigned char* i = in;
-    for (const unsigned char* const inEnd = in + *inlen; i < inEnd && o < outEnd; ++i) {
-        const unsigned char b = *i;
-        if (b < 0x80) {
-            *o++ = b;
+    const unsigned char* const inEnd = in + *inlen;
+    while (i < inEnd && o < outEnd) {
+        uint64_t eight;
+        if (inEnd - i >= 8 && outEnd - o >= 8 &&
+            (std::memcpy(&eight, i, 8), (eight & 0x8080808080808080ULL) == 0)) {
+            std::memcpy(o, i, 8);
+            i += 8, o += 8;
             continue;
         }
-        char32_t c = b;
-        switch (b) {
-        case 0xA4:
-            c = 0x20AC;
-            break; // €
-        case 0xA6:
-            c = 0x160;
-            break; // Š
-        case 0xA8:
-            c = 0x161;
-            break; // š
-        case 0xB4:
-            c = 0x17D;
-            break; // Ž
-        case 0xB8:
-            c = 0x17E;
-            break; // ž
-        case 0xBC:
-            c = 0x152;
-            break; // Œ
-        case 0xBD:
-            c = 0x153;
-            break; // œ
-        case 0xBE:
-            c = 0x178;
-            break; // Ÿ
-        }
-        if (c < 0x800) {
-            if (outEnd - o < 2) break;
+        const char32_t c = *i < 0x80 ? *i : kLatin9High[*i - 0x80];
+        if (c < 0x80) {
+            *o++ = static_cast<unsigned char>(c);
+        } else if (c < 0x800 && outEnd - o >= 2) {
             *o++ = static_cast<unsigned char>(0xC0 | c >> 6);
-        } else {
-            if (outEnd - o < 3) break;
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else if (c >= 0x800 && outEnd - o >= 3) {
             *o++ = static_cast<unsigned char>(0xE0 | c >> 12);
             *o++ = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else {
+            break; // no room left for this character
         }
-        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        ++i;
     }
     *outlen = static_cast<int>(o - out);
     *inlen = static_cast<int>(i - in);
@@ -663,11 +638,12 @@ bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::strin
 }
 
 std::string SiecleDate(const std::string& date) {
-    const std::string t = Trim(date);
+    const std::string_view t = TrimView(date);
     if (t.size() != 10 || t[2] != '/' || t[5] != '/') return "";
     for (size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
         if (t[i] < '0' || t[i] > '9') return "";
-    return t.substr(6, 4) + t.substr(3, 2) + t.substr(0, 2);
+    std::string out(t.substr(6, 4));
+    return out.append(t.substr(3, 2)).append(t.substr(0, 2));
 }
 
 } // namespace modvesk
