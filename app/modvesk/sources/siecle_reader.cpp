@@ -80,16 +80,30 @@ consteval Tag tagNamed(std::string_view name) {
     throw "not an element name of the exports";
 }
 
+// Each name's slot in a table of 128: a function of its length and its first and
+// last letters that no two names of the list share (checked when compiling), so
+// that a name met in a file is compared with one name of the list at most.
+constexpr size_t slotOf(std::string_view name) {
+    return (name.size() * 4 + static_cast<unsigned char>(name.front()) * 11 +
+            static_cast<unsigned char>(name.back())) %
+           128;
+}
+
+constexpr auto kTagSlots = [] {
+    std::array<Tag, 128> slots{};
+    for (size_t i = 1; i < kTagCount; ++i) {
+        if (slots[slotOf(kTagNames[i])] != 0) throw "two element names share a slot";
+        slots[slotOf(kTagNames[i])] = static_cast<Tag>(i);
+    }
+    return slots;
+}();
+
 // The tag of a name met in a file.
 Tag tagOf(const char* name) {
-    static const auto tags = [] {
-        std::unordered_map<std::string_view, Tag> t;
-        for (size_t i = 1; i < kTagCount; ++i)
-            t.emplace(kTagNames[i], static_cast<Tag>(i));
-        return t;
-    }();
-    const auto t = tags.find(name);
-    return t == tags.end() ? 0 : t->second;
+    const std::string_view n(name);
+    if (n.empty()) return 0;
+    const Tag tag = kTagSlots[slotOf(n)];
+    return kTagNames[tag] == n ? tag : 0;
 }
 
 // Where an element stands among those the accounts need; None for every other
