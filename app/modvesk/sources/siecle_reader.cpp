@@ -16,7 +16,6 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
-#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -72,6 +71,7 @@ constexpr std::string_view kTagNames[] = {"",
                                           "DIVISIONS_APPARTENANCE",
                                           "DIVISION_APPARTENANCE"};
 constexpr size_t kTagCount = std::size(kTagNames);
+static_assert(kTagCount <= 64, "an open element notes the tags of its children in 64 bits");
 
 // The tag of a name of the list, for the code.
 consteval Tag tagNamed(std::string_view name) {
@@ -201,10 +201,9 @@ Place placeIn(Place parent, Tag tag, bool first) {
     return first || step.every ? step.to : Place::None;
 }
 
-// An open element: its name and place, and the tags of its children met so far
-// (one bit each), which tell whether a child is the first of its name.
+// An open element: its place, and the tags of its children met so far (one bit
+// each), which tell whether a child is the first of its name.
 struct OpenElement {
-    Tag tag;
     Place place;
     uint64_t childTags = 0;
 };
@@ -257,7 +256,7 @@ class SchoolWalk {
                         : tag == tagNamed("STS_EDT")  ? SchoolXmlKind::Staff
                                                       : SchoolXmlKind::Other;
         }
-        open_.push_back({tag, place});
+        open_.push_back({place});
         if (gathering_ == 0 && place != Place::None) {
             if (out_.kind == SchoolXmlKind::Pupils) startPupilElement(tag, place, attributes);
             if (out_.kind == SchoolXmlKind::Staff) startStaffElement(tag, place, attributes);
