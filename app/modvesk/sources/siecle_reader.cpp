@@ -208,11 +208,15 @@ struct OpenElement {
     uint64_t childTags = 0;
 };
 
+bool isAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 // Text read by libxml2 (UTF-8) as Windows-1252: plain ASCII as it is.
 std::string ansiOf(std::string_view utf8) {
-    for (const char c : utf8)
-        if (static_cast<unsigned char>(c) >= 0x80) return Utf8ToAnsi(utf8);
-    return std::string(utf8);
+    return isAscii(utf8) ? std::string(utf8) : Utf8ToAnsi(utf8);
 }
 
 // The attributes of an element as the SAX parser hands them: (local name,
@@ -265,7 +269,7 @@ class SchoolWalk {
 
     void end() {
         if (gathering_ == open_.size()) {
-            *into_ = ansiOf(text_);
+            if (!isAscii(*into_)) *into_ = Utf8ToAnsi(*into_);
             gathering_ = 0;
         } else if (gathering_ == 0) {
             const Place place = open_.back().place;
@@ -276,7 +280,7 @@ class SchoolWalk {
     }
 
     void characters(const xmlChar* text, int length) {
-        if (gathering_ > 0) text_.append(nameOf(text), static_cast<size_t>(length));
+        if (gathering_ > 0) into_->append(nameOf(text), static_cast<size_t>(length));
     }
 
     // Each pupil's division, once the whole file is read.
@@ -288,10 +292,11 @@ class SchoolWalk {
     }
 
   private:
-    // The text of the element just opened (of its descendants too) goes into `into`.
+    // The text of the element just opened (of its descendants too) goes into
+    // `into`, in UTF-8 until the element ends.
     void gather(std::string& into) {
         into_ = &into;
-        text_.clear();
+        into.clear();
         gathering_ = open_.size();
     }
 
@@ -407,7 +412,6 @@ class SchoolWalk {
     std::vector<OpenElement> open_;
     size_t gathering_ = 0; // depth of the element whose text is gathered, 0 when none
     std::string* into_ = nullptr;
-    std::string text_; // UTF-8
     SieclePupil pupil_;
     std::string familyName_, oldName_;
     bool hasFamilyName_ = false;
