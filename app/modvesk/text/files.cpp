@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <optional>
@@ -49,6 +50,15 @@ bool isRegularFile(const fs::path& path) {
     return fs::is_regular_file(path, ec);
 }
 
+// Whether the name, lower-cased, is `lower` (compared in place: a folder of a
+// thousand class files is scanned without a copy of each name).
+bool lowersTo(std::string_view name, std::string_view lower) {
+    if (name.size() != lower.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (lowerChar(name[i]) != lower[i]) return false;
+    return true;
+}
+
 } // namespace
 
 fs::path resolveName(const fs::path& dir, const std::string& name) {
@@ -56,12 +66,16 @@ fs::path resolveName(const fs::path& dir, const std::string& name) {
     std::error_code ec;
     if (name.empty() || fs::exists(fs::symlink_status(exact, ec))) return exact;
     const std::string wanted = Lower(name);
-    fs::path folder = dir.empty() ? fs::path(".") : dir;
-    fs::directory_iterator it(folder, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::string found = it->path().filename().string();
-        if (Lower(found) == wanted) return dir / found;
+    DIR* const folder = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!folder) return exact;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view found = entry->d_name;
+        if (found != "." && found != ".." && lowersTo(found, wanted)) {
+            exact = dir / found;
+            break;
+        }
     }
+    ::closedir(folder);
     return exact;
 }
 
