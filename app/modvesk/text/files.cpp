@@ -396,20 +396,39 @@ bool CopyFileOver(const fs::path& source, const fs::path& target) {
     return putInPlace(temp, to, FileMode::Shared);
 }
 
+namespace {
+
+// Reads the descriptor to its end into bytes; sizeHint, the file's size, lets a
+// file that does not change be read in one call into a string of its size.
+bool readToEnd(int fd, size_t sizeHint, std::string& bytes) {
+    bytes.resize(sizeHint + 1); // one byte more: the end is seen by the same read
+    size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) bytes.resize(2 * bytes.size());
+        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            bytes.resize(have);
+            return n == 0;
+        }
+        have += static_cast<size_t>(n);
+    }
+}
+
+} // namespace
+
 bool ReadAll(const fs::path& path, std::string& bytes) {
     bytes.clear();
     if (path.empty()) return false;
-    fs::path p = resolvePath(path);
-    if (!isRegularFile(p)) return false;
-    std::ifstream in(p, std::ios::binary);
-    if (!in.is_open()) return false;
-    std::error_code ec;
-    const auto size = fs::file_size(p, ec);
-    if (!ec) bytes.reserve(size);
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        bytes.append(buffer, static_cast<size_t>(in.gcount()));
-    return !in.bad();
+    const fs::path p = resolvePath(path);
+    // Not blocking: a pipe of that name is refused below rather than waited on.
+    const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                      readToEnd(fd, static_cast<size_t>(st.st_size), bytes);
+    ::close(fd);
+    return read;
 }
 
 // ---- Folder listing -------------------------------------------------------------
