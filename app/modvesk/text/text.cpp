@@ -153,6 +153,7 @@ namespace {
 // Where the blanks that end `text` begin. Long runs of blanks (the padding of a
 // library buffer, of a dBase field) are passed over a block at a time.
 size_t blanksEnd(std::string_view text) {
+    if (text.empty() || text.back() != ' ') return text.size(); // most values end unpadded
     static constexpr size_t kBlock = 64;
     static const std::string blocks(kBlock, ' ');
     constexpr uint64_t kEightBlanks = 0x2020202020202020ULL;
@@ -207,11 +208,15 @@ std::string Right(std::string_view text, long n) {
 }
 
 std::string Mid(std::string_view text, long start, long length) {
+    return std::string(MidView(text, start, length));
+}
+
+std::string_view MidView(std::string_view text, long start, long length) {
     if (start < 1) start = 1;
     size_t from = static_cast<size_t>(start - 1);
     if (from >= text.size() || length == 0) return {};
-    if (length < 0) return std::string(text.substr(from));
-    return std::string(text.substr(from, static_cast<size_t>(length)));
+    if (length < 0) return text.substr(from);
+    return text.substr(from, static_cast<size_t>(length));
 }
 
 long InStr(std::string_view text, std::string_view what, long start) {
@@ -304,6 +309,10 @@ std::vector<std::string> SplitFields(std::string_view line, char separator) {
 }
 
 std::string NthField(long n, std::string_view text, std::string_view separator) {
+    return std::string(NthFieldView(n, text, separator));
+}
+
+std::string_view NthFieldView(long n, std::string_view text, std::string_view separator) {
     // What RestAfter n - 1 times, then FirstField, give, read in place (every
     // caller's separator is one character).
     bool ended = true;
@@ -313,7 +322,7 @@ std::string NthField(long n, std::string_view text, std::string_view separator) 
         text.remove_prefix(blanksStart(text));
         field = NextField(text, ended, separator[0]);
     }
-    return std::string(ended ? field.substr(0, blanksEnd(field)) : field);
+    return ended ? field.substr(0, blanksEnd(field)) : field;
 }
 
 bool StartsWithDigit(std::string_view text) {
