@@ -95,34 +95,42 @@ void appendReport(Session& s, const std::string& name, const std::string& line, 
 // A login in lower case as the server takes it: ASCII letters, digits and "."
 // only. The letters that stand for two (œ, æ, ß, þ) and ð become their plain
 // spelling; anything else outside ASCII is dropped. The table gives what each
-// byte of a name becomes in the login.
-const std::array<std::string_view, 256>& loginSpelling() {
-    static const std::array<std::string_view, 256> table = [] {
-        static std::array<char, 256> self{};
-        std::array<const char*, 256> spelled{};
+// byte of a name becomes in the login: none, one or two characters.
+struct Spelling {
+    unsigned char size = 0;
+    std::array<char, 2> text{};
+};
+
+const std::array<Spelling, 256>& loginSpelling() {
+    static const std::array<Spelling, 256> table = [] {
+        std::array<std::string_view, 256> spelled{};
         for (const auto& [letter, plain] :
              {std::pair{"œ", "oe"}, std::pair{"æ", "ae"}, std::pair{"ß", "ss"}, std::pair{"ð", "d"},
               std::pair{"þ", "th"}})
             spelled[byteOf(ansi(letter)[0])] = plain;
-        std::array<std::string_view, 256> t{};
+        std::array<Spelling, 256> t{};
         for (unsigned b = 0; b < 256; ++b) {
             const char c = lowerChar(static_cast<char>(b));
-            if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.') {
-                self[b] = c;
-                t[b] = std::string_view(&self[b], 1);
-            } else if (spelled[byteOf(c)]) {
-                t[b] = spelled[byteOf(c)];
-            }
+            const bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.';
+            const std::string_view text = plain ? std::string_view(&c, 1) : spelled[byteOf(c)];
+            t[b].size = static_cast<unsigned char>(text.copy(t[b].text.data(), 2));
         }
         return t;
     }();
     return table;
 }
 
-void appendLoginPart(std::string& login, std::string_view part) {
+// Writes the login form of a part of the name at `out` (room for two characters
+// a byte); returns the end of what it wrote.
+char* spellLoginPart(char* out, std::string_view part) {
     const auto& spelling = loginSpelling();
-    for (const char c : part)
-        login += spelling[byteOf(c)];
+    for (const char c : part) {
+        const Spelling& sp = spelling[byteOf(c)];
+        out[0] = sp.text[0];
+        out[1] = sp.text[1];
+        out += sp.size;
+    }
+    return out;
 }
 
 } // namespace
@@ -214,7 +222,11 @@ PupilClass CleanPupilClass(std::string_view field) {
 }
 
 std::string GroupOfClass(const std::string& className) {
-    return StartsWithDigit(className) ? "c" + className : className;
+    if (!StartsWithDigit(className)) return className;
+    std::string group;
+    group.reserve(1 + className.size());
+    group.append(1, 'c').append(className);
+    return group;
 }
 
 std::string ClassOfGroup(const std::string& group) {
@@ -225,11 +237,11 @@ std::string ClassOfGroup(const std::string& group) {
 
 std::string LoginFor(LoginFormat format, std::string_view surname, std::string_view firstPart) {
     const bool surnameFirst = format == LoginFormat::NomDabord;
-    std::string login;
-    login.reserve(surname.size() + 1 + firstPart.size());
-    appendLoginPart(login, surnameFirst ? surname : firstPart);
-    login += '.';
-    appendLoginPart(login, surnameFirst ? firstPart : surname);
+    std::string login(2 * (surname.size() + firstPart.size()) + 1, ' ');
+    char* out = spellLoginPart(login.data(), surnameFirst ? surname : firstPart);
+    *out++ = '.';
+    out = spellLoginPart(out, surnameFirst ? firstPart : surname);
+    login.resize(static_cast<size_t>(out - login.data()));
     return login;
 }
 

@@ -326,7 +326,7 @@ std::string_view NthFieldView(long n, std::string_view text, std::string_view se
 }
 
 bool StartsWithDigit(std::string_view text) {
-    if (Trim(text).empty()) return false;
+    if (TrimView(text).empty()) return false;
     return text[0] >= '0' && text[0] <= '9';
 }
 
