@@ -394,11 +394,13 @@ BuildOutcome BuildTeacherFromFields(Session& s, const TeacherFields& fields, lon
 
 BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvPupil);
-    PersonParts p{CleanPupilSurname(NthFieldView(1, line, ";")),
-                  CleanPupilFirstName(NthFieldView(2, line, ";"))};
-    PupilClass cls = CleanPupilClass(NthFieldView(3, line, ";"));
-    std::string dateField = BlankSeparators(NthFieldView(4, line, ";"));
-    const std::string date = Trim(FirstField(dateField, " "));
+    std::string_view fields[4];
+    NthFields(line, ';', fields);
+    PersonParts p{CleanPupilSurname(fields[0]), CleanPupilFirstName(fields[1])};
+    PupilClass cls = CleanPupilClass(fields[2]);
+    const std::string dateField = BlankSeparators(fields[3]);
+    std::string_view unused;
+    const std::string date(FirstWord(dateField, unused));
     std::string reason = firstEmpty({{&p.surname, "nom vide"},
                                      {&p.firstName, "prénom vide"},
                                      {&cls.group, "classe vide"},
@@ -412,9 +414,12 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     const LoginParts& lp = p.lp;
     std::string old, entry;
     if (s.win.version3) old = serverAccount(s, lp.nameKey);
-    p.password = InitialPassword(s, isNewAccount(s, old),
-                                 NthField(swap ? 2 : 1, date, "/") +
-                                     NthField(swap ? 1 : 2, date, "/") + NthField(3, date, "/"));
+    std::string_view dayMonthYear[3];
+    NthFields(date, '/', dayMonthYear);
+    if (swap) std::swap(dayMonthYear[0], dayMonthYear[1]);
+    p.password = InitialPassword(
+        s, isNewAccount(s, old),
+        std::string(dayMonthYear[0]).append(dayMonthYear[1]).append(dayMonthYear[2]));
 
     bool filed = true;
     if (!s.win.version3) {
@@ -424,15 +429,14 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
             entry = joinFields({p.surname, lp.firstPart, cls.group, lp.login, lp.login, p.password,
                                 "", "", "", "", "", ""});
         } else {
-            std::string oldGroup = old;
-            if (Lower(FirstField(oldGroup, " ")) == "profs") {
+            const ServerAccount a = splitServerAccount(old);
+            if (Lower(a.group) == "profs") {
                 filed = false;
                 if (s.ui)
                     s.ui->message(ansi("Le compte élève ") + p.surname + " " + lp.firstPart +
                                   ansi(" n'est pas créé car il existe un compte professeur sous le "
                                        "même identifiant."));
             }
-            const ServerAccount a = splitServerAccount(old);
             entry = joinFields(
                 {p.surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""});
         }
@@ -444,9 +448,10 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
 
 BuildOutcome BuildCsvTeacher(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvTeacher);
-    PersonParts p{CleanTeacherSurname(NthFieldView(1, line, ";")),
-                  CleanTeacherFirstName(NthFieldView(2, line, ";")),
-                  Lower(TrimView(NthFieldView(4, line, ";")))};
+    std::string_view fields[4];
+    NthFields(line, ';', fields);
+    PersonParts p{CleanTeacherSurname(fields[0]), CleanTeacherFirstName(fields[1]),
+                  Lower(TrimView(fields[3]))};
     std::string reason = firstEmpty({{&p.surname, "nom vide"},
                                      {&p.firstName, "prénom vide"},
                                      {&p.password, "mot de passe vide"}});

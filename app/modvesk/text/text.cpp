@@ -309,10 +309,6 @@ std::vector<std::string> SplitFields(std::string_view line, char separator) {
 }
 
 std::string NthField(long n, std::string_view text, std::string_view separator) {
-    return std::string(NthFieldView(n, text, separator));
-}
-
-std::string_view NthFieldView(long n, std::string_view text, std::string_view separator) {
     // What RestAfter n - 1 times, then FirstField, give, read in place (every
     // caller's separator is one character).
     bool ended = true;
@@ -322,7 +318,20 @@ std::string_view NthFieldView(long n, std::string_view text, std::string_view se
         text.remove_prefix(blanksStart(text));
         field = NextField(text, ended, separator[0]);
     }
-    return ended ? field.substr(0, blanksEnd(field)) : field;
+    return std::string(ended ? field.substr(0, blanksEnd(field)) : field);
+}
+
+void NthFields(std::string_view text, char separator, std::span<std::string_view> fields) {
+    bool ended = true;
+    for (std::string_view& field : fields) {
+        if (!ended) {
+            field = {};
+            continue;
+        }
+        text.remove_prefix(blanksStart(text));
+        field = NextField(text, ended, separator);
+        if (ended) field = field.substr(0, blanksEnd(field));
+    }
 }
 
 bool StartsWithDigit(std::string_view text) {
