@@ -41,16 +41,13 @@ bool estSorti(std::string_view k, std::string_view v, const GroupSet& groups) {
            twoParts(k, surname, firstName);
 }
 
-// Queues the listed entry's line "surname;first name;group;login".
-void listeSorti(std::string_view k, std::string_view v) {
+// Appends the listed entry's line "surname;first name;group;login".
+void listeSorti(std::string& lines, std::string_view k, std::string_view v) {
     std::string_view group, login, surname, firstName;
     twoParts(v, group, login);
     twoParts(k, surname, firstName);
-    std::string line;
-    line.reserve(k.size() + v.size() + 4);
-    line.append(surname).append(";").append(firstName).append(";").append(group).append(";");
-    line.append(login).append("\n");
-    ajouteCompteSorti('e', std::move(line));
+    lines.append(surname).append(1, ';').append(firstName).append(1, ';').append(group);
+    lines.append(1, ';').append(login).append(1, '\n');
 }
 
 } // namespace
@@ -106,13 +103,17 @@ VANDREL_API void VANDREL_CALL elevessortis(const char* groupList) {
         videComptesSortis();
         const StringList list = chaine_list(arg(groupList), " ");
         const GroupSet groups(list.begin(), list.end()); // views into `list`
+        std::string lines; // queued as one record: the file is the records' texts end to end
         if (bpluscarnet && bpluscarnetancien)
             // Only the listed entries are put in key order.
             bpluscarnetancien->walkSelected(
                 [&](std::string_view key, std::string_view value) {
                     return estSorti(key, value, groups);
                 },
-                listeSorti);
+                [&](std::string_view key, std::string_view value) {
+                    listeSorti(lines, key, value);
+                });
+        if (!lines.empty()) ajouteCompteSorti('e', std::move(lines));
         // The queue is left as it is: the next elevessortis or msjourbasekwartz empties it.
         ecritComptesSortis('e', "comptesAsupprimer.txt");
     });

@@ -1,5 +1,6 @@
 #include "routines.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -107,9 +108,12 @@ bool ec(int mode, const std::string& fileName, std::string_view text) {
     std::string bytes;
     if (mode == 2 && !readInto(fileName, bytes)) return false;
     bytes.reserve(bytes.size() + text.size() + text.size() / 16 + 1);
-    for (char c : text) {
-        if (c == '\n') bytes += '\r';
-        bytes += c;
+    for (size_t from = 0; from < text.size();) {
+        const size_t lf = std::min(text.find('\n', from), text.size());
+        bytes.append(text.substr(from, lf - from));
+        if (lf == text.size()) break;
+        bytes.append("\r\n");
+        from = lf + 1;
     }
     return writeWhole(fileName, bytes);
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <iconv.h>
 
 using namespace modvesk;
 
@@ -30,6 +31,19 @@ SchoolXml parsed(const std::string& bytes) {
     std::string reason;
     EXPECT_TRUE(ParseSchoolXml(bytes, xml, reason)) << reason;
     return xml;
+}
+
+// The bytes as the C library's iconv decodes them from ISO-8859-15 into UTF-8.
+std::string iconvLatin9ToUtf8(std::string latin9) {
+    const iconv_t cd = iconv_open("UTF-8", "ISO-8859-15");
+    std::string utf8(latin9.size() * 3, '\0');
+    char* in = latin9.data();
+    char* out = utf8.data();
+    size_t inLeft = latin9.size(), outLeft = utf8.size();
+    EXPECT_NE(iconv(cd, &in, &inLeft, &out, &outLeft), static_cast<size_t>(-1));
+    iconv_close(cd);
+    utf8.resize(utf8.size() - outLeft);
+    return utf8;
 }
 
 // A source of random bytes that counts from a start, for deterministic passwords.
@@ -63,6 +77,20 @@ TEST(SiecleReader, EveryDeclaredEncodingGivesTheSameWindows1252Names) {
               "Van");
 }
 
+TEST(SiecleReader, Iso885915IsReadAsIconvDecodesIt) {
+    // Every byte from 0x80 behind ASCII runs of every length up to 16, then more
+    // euros than the parser decodes at once (three bytes each in UTF-8).
+    std::string latin9;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        latin9 += std::string(static_cast<size_t>(b % 17), 'a') + static_cast<char>(b);
+    latin9 += std::string(100000, '\xA4') + "z";
+    const SchoolXml ours = parsed(pupilsFile("ISO-8859-15", latin9, "x"));
+    const SchoolXml iconvs = parsed(pupilsFile("UTF-8", iconvLatin9ToUtf8(latin9), "x"));
+    ASSERT_EQ(ours.pupils.size(), 1u);
+    ASSERT_EQ(iconvs.pupils.size(), 1u);
+    EXPECT_EQ(ours.pupils[0].birthName, iconvs.pupils[0].birthName);
+}
+
 TEST(SiecleReader, PupilsWithTheirDivision) {
     const SchoolXml xml =
         parsed("<BEE_ELEVES><DONNEES><ELEVES>"
@@ -92,6 +120,33 @@ TEST(SiecleReader, PupilsWithTheirDivision) {
     EXPECT_EQ(xml.pupils[1].elenoet, "");
     EXPECT_EQ(xml.pupils[1].division, "3A");
     EXPECT_EQ(xml.pupils[2].division, "");
+}
+
+TEST(SiecleReader, WhereOneElementIsReadOnlyTheFirstOfItsNameCounts) {
+    // A second UAJ, ELEVES, PRENOM, TYPE_STRUCTURE, SERVICES or ENSEIGNANTS, and a
+    // PRENOM below the pupil's own, are passed over; every ELEVE, STRUCTURE,
+    // SERVICE and ENSEIGNANT is read.
+    const SchoolXml pupils = parsed(
+        "<BEE_ELEVES><PARAMETRES><UAJ>1</UAJ><UAJ>2</UAJ></PARAMETRES><DONNEES><ELEVES>"
+        "<ELEVE ELEVE_ID=\"1\"><ADRESSE><PRENOM>C</PRENOM></ADRESSE><PRENOM>A</PRENOM>"
+        "<PRENOM>B</PRENOM></ELEVE><ELEVE ELEVE_ID=\"2\"/></ELEVES><ELEVES><ELEVE/></ELEVES>"
+        "<STRUCTURES><STRUCTURES_ELEVE ELEVE_ID=\"1\"><STRUCTURE><CODE_STRUCTURE>G1"
+        "</CODE_STRUCTURE><TYPE_STRUCTURE>G</TYPE_STRUCTURE><TYPE_STRUCTURE>D</TYPE_STRUCTURE>"
+        "</STRUCTURE><STRUCTURE><CODE_STRUCTURE>3A</CODE_STRUCTURE><TYPE_STRUCTURE>D"
+        "</TYPE_STRUCTURE></STRUCTURE></STRUCTURES_ELEVE></STRUCTURES></DONNEES></BEE_ELEVES>");
+    EXPECT_EQ(pupils.uaj, "1");
+    ASSERT_EQ(pupils.pupils.size(), 2u);
+    EXPECT_EQ(pupils.pupils[0].firstName, "A");
+    EXPECT_EQ(pupils.pupils[0].division, "3A");
+    const SchoolXml staff = parsed(
+        "<STS_EDT><DONNEES><STRUCTURE><DIVISIONS><DIVISION CODE=\"6A\"><SERVICES><SERVICE>"
+        "<ENSEIGNANTS><ENSEIGNANT ID=\"1\"/></ENSEIGNANTS><ENSEIGNANTS><ENSEIGNANT ID=\"2\"/>"
+        "</ENSEIGNANTS></SERVICE><SERVICE><ENSEIGNANTS><ENSEIGNANT ID=\"3\"/></ENSEIGNANTS>"
+        "</SERVICE></SERVICES><SERVICES><SERVICE><ENSEIGNANTS><ENSEIGNANT ID=\"4\"/>"
+        "</ENSEIGNANTS></SERVICE></SERVICES></DIVISION></DIVISIONS></STRUCTURE></DONNEES>"
+        "</STS_EDT>");
+    ASSERT_EQ(staff.divisions.size(), 1u);
+    EXPECT_EQ(staff.divisions[0].teachers, std::vector<std::string>({"1", "3"}));
 }
 
 TEST(SiecleReader, StaffAndTheirServicesInDocumentOrder) {

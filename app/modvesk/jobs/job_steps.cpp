@@ -58,13 +58,15 @@ vandrel::Registry openExportForUpdate(Session& s, const ProgramFolder& folder, b
         s.endEarly();
         return {};
     }
-    if (!exportReadable(s, exportPath) || !loginFormatFits(s, exportPath)) return {};
+    if (!exportFound(s, exportPath)) return {};
+    const ExportFile exportFile(exportPath); // read once for the checks and the registrations
+    if (!exportLooksRight(s, exportFile, exportPath) || !loginFormatFits(s, exportFile)) return {};
     folder.enter(); // the dialog may have left another folder current
     vandrel::Registry registry = vandrel::Registry::open();
     s.win.Text1 = currentTime() + std::string(CRLF) + s.win.Text1 + std::string(CRLF) +
                   ansi("Traitement du fichier EXPORT.....");
     s.ui->redraw();
-    LoadExport(s, exportPath, false);
+    LoadExport(s, exportFile, false);
     if (byIdentifier)
         noteIdentityMode(s);
     else

@@ -27,8 +27,8 @@ std::string loginFormatName(LoginFormat format) {
     return ansi("Prénom.Nom (Sans abréviation)");
 }
 
-bool loginFormatFits(Session& s, const std::string& exportPath) {
-    const ExportLogins logins = ReadExportLogins(exportPath);
+bool loginFormatFits(Session& s, const ExportFile& exportFile) {
+    const ExportLogins logins = ReadExportLogins(exportFile);
     const auto chosen = static_cast<size_t>(s.win.loginFormat);
     if (logins.pupils < 5 || logins.fitting[chosen] * 5 >= logins.pupils) return true;
     size_t followed = chosen;

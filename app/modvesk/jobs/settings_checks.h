@@ -5,6 +5,7 @@
 #pragma once
 
 #include "model/model.h"
+#include "sources/export_reader.h"
 
 #include <string>
 
@@ -19,11 +20,11 @@ bool goOnDespite(Session& s, Check check, const std::string& statement, const st
 // example they give.
 std::string loginFormatName(LoginFormat format);
 
-// Before an update, once the EXPORT at `exportPath` is known to be readable: when
+// Before an update, once the EXPORT file is known to be readable: when
 // it holds at least 5 pupil logins, fewer than a fifth of them follow the chosen
 // format and at least three fifths follow another one, every pupil would get a
 // second account; asks whether to go on. False when the job must end.
-bool loginFormatFits(Session& s, const std::string& exportPath);
+bool loginFormatFits(Session& s, const ExportFile& exportFile);
 
 // An RNE number: 7 digits and a letter, after trim, in any case.
 bool RneLooksValid(const std::string& rne);

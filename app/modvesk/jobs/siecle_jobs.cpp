@@ -17,6 +17,8 @@
 #include "text/text.h"
 #include "writers/import_writer.h"
 
+#include <utility>
+
 namespace modvesk {
 
 namespace {
@@ -157,7 +159,7 @@ void feedResponsibilities(const SchoolXml& staff) {
 
 void buildStaff(Session& s, const std::string& file, const SchoolXml& staff, long& count) {
     for (const StsPerson& p : staff.staff) {
-        std::string surname = Trim(p.usageName).empty() ? p.birthName : p.usageName;
+        std::string surname = TrimView(p.usageName).empty() ? p.birthName : p.usageName;
         std::string firstName = p.firstName;
         FoldRecord(surname, RecordKind::GepTeacher);
         FoldRecord(firstName, RecordKind::GepTeacher);
@@ -179,10 +181,10 @@ void buildStaff(Session& s, const std::string& file, const SchoolXml& staff, lon
 // Why a pupil of the file gets no account before the builder sees him ("" when
 // he goes on to it).
 std::string pupilLeftOut(const SieclePupil& p) {
-    if (!Trim(p.leftOn).empty()) return ansi("sorti le ") + Trim(BlankSeparators(p.leftOn));
-    if (Trim(p.division).empty()) return ansi("sans division");
-    if (Lower(Trim(p.division)) == "inactifs") return ansi("inactif");
-    if (!Trim(p.birthDate).empty() && SiecleDate(p.birthDate).empty())
+    if (!TrimView(p.leftOn).empty()) return ansi("sorti le ") + Trim(BlankSeparators(p.leftOn));
+    if (TrimView(p.division).empty()) return ansi("sans division");
+    if (Lower(TrimView(p.division)) == "inactifs") return ansi("inactif");
+    if (!TrimView(p.birthDate).empty() && SiecleDate(p.birthDate).empty())
         return ansi("date de naissance illisible");
     return "";
 }
@@ -190,8 +192,8 @@ std::string pupilLeftOut(const SieclePupil& p) {
 void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long& count) {
     std::string reason = pupilLeftOut(p);
     if (reason.empty()) {
-        PupilFields f{Trim(p.elenoet).empty() ? p.eleveId : p.elenoet,
-                      Trim(p.usageName).empty() ? p.birthName : p.usageName, p.firstName,
+        PupilFields f{TrimView(p.elenoet).empty() ? p.eleveId : p.elenoet,
+                      TrimView(p.usageName).empty() ? p.birthName : p.usageName, p.firstName,
                       SiecleDate(p.birthDate), p.division};
         for (std::string* field : {&f.identifier, &f.surname, &f.firstName, &f.className})
             FoldRecord(*field, RecordKind::GepPupil);
@@ -212,8 +214,11 @@ void convertSchoolXml(Session& s, SchoolSources& src) {
 
     long count = 0;
     if (!src.staffFile.empty()) {
-        feedResponsibilities(src.staff);
-        buildStaff(s, src.staffFile, src.staff, count);
+        // Let go once the teachers' accounts are built: the memory it held serves
+        // the pupils' accounts.
+        const SchoolXml staff = std::exchange(src.staff, SchoolXml{});
+        feedResponsibilities(staff);
+        buildStaff(s, src.staffFile, staff, count);
     }
     count = 0; // the pupils fill the person table from its start
     for (auto& pupils = src.pupils.pupils; !pupils.empty(); pupils.pop_front())

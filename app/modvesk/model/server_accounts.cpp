@@ -16,12 +16,6 @@ std::string_view storeKey(std::string_view key) {
     return key.substr(0, std::min<size_t>(key.size(), 52));
 }
 
-// The next ";" field of `rest`, trimmed, and `rest` moved past it.
-std::string_view nextField(std::string_view& rest) {
-    bool ended = false;
-    return TrimView(NextField(rest, ended));
-}
-
 // Two words joined by one blank, and nothing else.
 bool twoWords(std::string_view text, std::string_view& first, std::string_view& second) {
     const size_t blank = text.find(' ');
@@ -32,53 +26,72 @@ bool twoWords(std::string_view text, std::string_view& first, std::string_view& 
     return true;
 }
 
-} // namespace
-
-namespace {
-
-bool isTeacherGroup(std::string_view group) {
-    return Lower(group) == "profs";
+// The text without the blanks at either end (fields are a few characters long).
+std::string_view trimmed(std::string_view field) {
+    size_t begin = 0, end = field.size();
+    while (begin < end && field[begin] == ' ')
+        ++begin;
+    while (end > begin && field[end - 1] == ' ')
+        --end;
+    return field.substr(begin, end - begin);
 }
 
-ExportAccount accountOf(std::string_view line) {
+ExportAccount accountOf(const ExportLine& line) {
     ExportAccount a;
-    std::string_view rest = line;
-    a.surname = nextField(rest);
-    a.firstName = Upper(nextField(rest));
-    a.group = nextField(rest);
-    a.login = nextField(rest);
-    for (int field = 5; field < 14; ++field)
-        nextField(rest);
-    a.identifier = nextField(rest);
+    a.surname = line.surname;
+    a.firstName = Upper(line.firstName);
+    a.group = line.group;
+    a.login = line.login;
+    a.identifier = line.identifier;
     a.key = Upper(Trim(a.surname + " " + a.firstName));
-    a.teacher = isTeacherGroup(a.group);
+    a.teacher = IsTeacherGroup(a.group);
     return a;
 }
 
-} // namespace
-
-void ServerAccounts::addLine(std::string_view line) {
-    lines_.append(line).push_back('\n');
-    if (identityMode_) return;
-    std::string_view rest = line;
-    nextField(rest);
-    nextField(rest);
-    const std::string_view group = nextField(rest);
-    for (int field = 4; field < 14; ++field)
-        nextField(rest);
-    if (!nextField(rest).empty() && !isTeacherGroup(group)) identityMode_ = true;
+bool carriesPupilIdentifier(const ExportLine& line) {
+    return !line.identifier.empty() && !IsTeacherGroup(line.group);
 }
 
-void ServerAccounts::finish() {
-    if (!identityMode_) {
-        clear();
-        return;
+} // namespace
+
+bool IsTeacherGroup(std::string_view group) {
+    constexpr std::string_view kTeachers = "profs";
+    if (group.size() != kTeachers.size()) return false;
+    for (size_t i = 0; i < group.size(); ++i)
+        if (lowerChar(group[i]) != kTeachers[i]) return false;
+    return true;
+}
+
+ExportLine CutExportLine(std::string_view text) {
+    ExportLine line;
+    std::string_view* const firstFour[] = {&line.surname, &line.firstName, &line.group,
+                                           &line.login};
+    for (size_t start = 0;; ++start) {
+        size_t end = start;
+        while (end < text.size() && text[end] != ';')
+            ++end;
+        const std::string_view field = trimmed(text.substr(start, end - start));
+        ++line.fields;
+        if (line.fields <= 4)
+            *firstFour[line.fields - 1] = field;
+        else if (line.fields == ExportLine::kIdentifierField)
+            line.identifier = field;
+        if (end == text.size() || line.fields > ExportLine::kIdentifierField) break;
+        start = end;
     }
-    accounts_.reserve(static_cast<size_t>(std::count(lines_.begin(), lines_.end(), '\n')));
-    std::string_view rest = lines_;
-    for (size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1))
-        accounts_.push_back(accountOf(rest.substr(0, end)));
-    std::string().swap(lines_);
+    const size_t last = text.find_last_not_of(' ');
+    line.trailingBlanks =
+        static_cast<unsigned>(text.size() - (last == std::string_view::npos ? 0 : last + 1));
+    return line;
+}
+
+void ServerAccounts::load(const std::vector<ExportLine>& lines) {
+    clear();
+    identityMode_ = std::any_of(lines.begin(), lines.end(), carriesPupilIdentifier);
+    if (!identityMode_) return;
+    accounts_.reserve(lines.size());
+    for (const ExportLine& line : lines)
+        accounts_.push_back(accountOf(line));
     taken_.assign(accounts_.size(), false);
     for (size_t i = 0; i < accounts_.size(); ++i) {
         const ExportAccount& a = accounts_[i];

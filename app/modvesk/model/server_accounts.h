@@ -13,6 +13,30 @@
 
 namespace modvesk {
 
+// One line of the EXPORT file after its header, cut at its ";" once for every
+// step that reads it: the fields the jobs use, trimmed ("" when the line is
+// shorter), and how many fields the line has, counted up to one past the
+// identifier's.
+struct ExportLine {
+    static constexpr int kIdentifierField = 14;
+    std::string_view surname, firstName, group, login; // fields 1 to 4
+    std::string_view identifier;                       // field 14
+    int fields = 0;
+    unsigned trailingBlanks = 0; // the blanks that end the line
+
+    // Field n (counted from 1, `field` being its trimmed text) as a reader of
+    // first fields reads it: the blanks before it left out, and those after it
+    // when a ";" ends it. The line's last field keeps the blanks that end it.
+    std::string_view asRead(std::string_view field, int n) const {
+        if (fields > n || field.empty()) return field;
+        return std::string_view(field.data(), field.size() + trailingBlanks);
+    }
+};
+ExportLine CutExportLine(std::string_view line);
+
+// The group of the teachers' accounts, "profs" in any case.
+bool IsTeacherGroup(std::string_view group);
+
 // One account of the EXPORT file: its fields trimmed, the first name as the
 // library's key takes it (upper case), and the name key the library files it under.
 struct ExportAccount {
@@ -24,13 +48,10 @@ struct ExportAccount {
 class ServerAccounts {
   public:
     void clear() { *this = ServerAccounts{}; }
-    // An EXPORT line after the header, as it was read. The lines are only kept
-    // as text until finish() knows whether their accounts are needed.
-    void addLine(std::string_view line);
-    // After the last line: identity mode is on when one pupil account (a group
-    // other than "profs") carries an identifier. When it is off, nothing is kept;
-    // when it is on, every line becomes an account.
-    void finish();
+    // The lines of the EXPORT file after its header. Identity mode is on when one
+    // pupil account (a group other than "profs") carries an identifier. When it
+    // is off, nothing is kept; when it is on, every line becomes an account.
+    void load(const std::vector<ExportLine>& lines);
     bool identityMode() const { return identityMode_; }
 
     // The pupil account that carries `identifier` on exactly one line of the
@@ -60,7 +81,6 @@ class ServerAccounts {
     std::string leavers(const std::string& groupList) const;
 
   private:
-    std::string lines_; // the lines added, each ended by a LF, until finish()
     std::vector<ExportAccount> accounts_;
     std::vector<bool> taken_;
     std::unordered_map<std::string, std::vector<size_t>> byIdentifier_, byKey_;

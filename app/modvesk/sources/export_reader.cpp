@@ -9,61 +9,54 @@
 
 namespace modvesk {
 
-namespace {
-
-// The next field of `rest` as FirstField gives it (the blanks before it left out,
-// and those after it when a ";" ends it), and `rest` moved past that ";" as
-// RestAfter moves it (to "" when there is none), without copying the line.
-std::string_view nextField(std::string_view& rest) {
-    const size_t start = rest.find_first_not_of(' ');
-    rest = start == std::string_view::npos ? std::string_view() : rest.substr(start);
-    bool ended = false;
-    const std::string_view field = NextField(rest, ended);
-    if (!ended) return field;
-    const size_t last = field.find_last_not_of(' ');
-    return last == std::string_view::npos ? std::string_view() : field.substr(0, last + 1);
+ExportFile::ExportFile(const std::string& path) : path_(resolvePath(path)), reader_(path_) {
+    std::string_view line;
+    if (!reader_.next(line)) return; // the header
+    while (reader_.next(line))
+        lines_.push_back(CutExportLine(line));
 }
 
-// The two registrations of one line of the file.
-void registerLine(const std::string& line) {
-    std::string_view rest = line;
-    const std::string_view surname = nextField(rest);
-    const std::string upperFirstName = Upper(nextField(rest));
-    const std::string_view group = nextField(rest);
-    const std::string_view login = nextField(rest);
+namespace {
 
-    std::string key(surname);
-    key += ' ';
-    key += upperFirstName;
-    const std::string_view shownGroup = TrimView(group);
-    std::string value;
-    value.reserve(shownGroup.size() + 1 + login.size());
-    value.append(shownGroup).append(1, ' ').append(login);
-    vandrel::inserenomancien(Upper(TrimView(key)), value);
-    vandrel::inserenomancien(Upper(TrimView(surname)), upperFirstName);
+// The two registrations of a line in the library, built in texts kept from one
+// line to the next.
+class Registration {
+  public:
+    void add(const ExportLine& line);
+
+  private:
+    std::string firstName_, joined_, key_, value_, surname_;
+};
+
+void Registration::add(const ExportLine& line) {
+    UpperInto(firstName_, line.asRead(line.firstName, 2));
+    joined_.assign(line.asRead(line.surname, 1)).append(1, ' ').append(firstName_);
+    UpperInto(key_, TrimView(joined_));
+    value_.assign(line.group).append(1, ' ').append(line.asRead(line.login, 4));
+    vandrel::inserenomancien(key_, value_);
+    UpperInto(surname_, line.surname);
+    vandrel::inserenomancien(surname_, firstName_);
 }
 
 } // namespace
 
 void LoadExport(Session& s, const std::string& path, bool readOnly) {
     s.job.serverAccounts.clear();
-    if (path.empty()) return;
-    const fs::path file = resolvePath(path);
-    if (!FileExists(file)) return;
-    LineReader reader(file);
-    if (!reader.isOpen()) return;
-    s.sourceRead(file.filename().string(), reader);
-    std::string line;
-    if (!reader.next(line)) return; // the header
+    if (path.empty() || !FileExists(resolvePath(path))) return;
+    LoadExport(s, ExportFile(path), readOnly);
+}
+
+void LoadExport(Session& s, const ExportFile& file, bool readOnly) {
+    s.job.serverAccounts.clear();
+    if (!file.isOpen()) return;
+    s.sourceRead(file.path().filename().string(), file.reader());
+    Registration registration;
     long lines = 0;
-    while (reader.next(line)) {
-        if (!readOnly) {
-            registerLine(line);
-            s.job.serverAccounts.addLine(line);
-        }
+    for (const ExportLine& line : file.lines()) {
+        if (!readOnly) registration.add(line);
         if (++lines % 1000 == 0 && s.ui) s.ui->progress(lines, 0);
     }
-    s.job.serverAccounts.finish();
+    if (!readOnly) s.job.serverAccounts.load(file.lines());
 }
 
 namespace {
@@ -73,14 +66,6 @@ bool refuseExport(Session& s, const std::string& text) {
     s.endEarly();
     if (s.ui) s.ui->message(text, kJobTitle, Icon::Exclamation);
     s.logLine(text);
-    return false;
-}
-
-bool holdsAccountLine(LineReader& reader) {
-    std::string line;
-    if (!reader.next(line)) return false; // the header
-    while (reader.next(line))
-        if (std::count(line.begin(), line.end(), ';') >= 3) return true;
     return false;
 }
 
@@ -102,8 +87,8 @@ bool initialShaped(std::string_view part) {
 //  - prenom.nom when it ends with "." and the surname, and what comes before is
 //    longer than such an initial.
 // A surname equal to the first name fits both nom.prenom and prenom.nom.
-void tellFormats(std::string_view surnameField, std::string_view login, ExportLogins& out) {
-    const std::string surname = Lower(TrimView(surnameField));
+// `surname` and `login` come trimmed and lower-cased.
+void tellFormats(std::string_view surname, std::string_view login, ExportLogins& out) {
     if (surname.empty() || login.size() < surname.size() + 2) return;
     auto fits = [&out, login](LoginFormat format) {
         const auto i = static_cast<size_t>(format);
@@ -124,31 +109,27 @@ bool exportFound(Session& s, const std::string& path) {
                                     ". La mise à jour n'a pas été faite."));
 }
 
-ExportLogins ReadExportLogins(const std::string& path) {
+ExportLogins ReadExportLogins(const ExportFile& file) {
     ExportLogins out;
-    LineReader reader(resolvePath(path));
-    std::string line;
-    if (!reader.isOpen() || !reader.next(line)) return out; // the header
-    while (reader.next(line)) {
-        std::string_view rest = line;
-        const std::string_view surname = nextField(rest);
-        nextField(rest); // the first-name part
-        const std::string_view group = nextField(rest);
-        const std::string login = Lower(TrimView(nextField(rest)));
-        if (login.empty() || Lower(TrimView(group)) == "profs") continue;
+    std::string login, surname;
+    for (const ExportLine& line : file.lines()) {
+        if (line.login.empty() || IsTeacherGroup(line.group)) continue;
         ++out.pupils;
+        LowerInto(login, line.login);
+        LowerInto(surname, line.surname);
         tellFormats(surname, login, out);
     }
     return out;
 }
 
-bool exportReadable(Session& s, const std::string& path) {
-    return exportFound(s, path) && exportLooksRight(s, path);
+bool exportLooksRight(Session& s, const std::string& path) {
+    return exportLooksRight(s, ExportFile(path), path);
 }
 
-bool exportLooksRight(Session& s, const std::string& path) {
-    LineReader reader(resolvePath(path));
-    if (reader.isOpen() && holdsAccountLine(reader)) return true;
+bool exportLooksRight(Session& s, const ExportFile& file, const std::string& path) {
+    const auto accountLine = [](const ExportLine& line) { return line.fields >= 4; };
+    if (file.isOpen() && std::any_of(file.lines().begin(), file.lines().end(), accountLine))
+        return true;
     return refuseExport(s, fileText("Le fichier ", path,
                                     " ne ressemble pas à un fichier EXPORT de Kwartz. La mise à "
                                     "jour n'a pas été faite."));

@@ -12,14 +12,18 @@
 #include "text/source_text.h"
 #include "text/text.h"
 
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
+#include <array>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 namespace modvesk {
 
@@ -29,14 +33,191 @@ const char* nameOf(const xmlChar* name) {
     return reinterpret_cast<const char*>(name);
 }
 
-// An open element: its name, and whether it is the first child of that name of
-// its parent (the elements read once, such as DONNEES or PRENOM, are the first
-// of their name), with the names of its own children met so far.
-struct OpenElement {
-    std::string name;
-    bool first = true;
-    std::vector<std::string> childNames;
+// The element names the exports' paths are made of. An element's tag is the
+// number of its name here; 0 for every other name.
+using Tag = uint8_t;
+constexpr std::string_view kTagNames[] = {"",
+                                          "BEE_ELEVES",
+                                          "STS_EDT",
+                                          "PARAMETRES",
+                                          "UAJ",
+                                          "DONNEES",
+                                          "ELEVES",
+                                          "ELEVE",
+                                          "NOM_DE_FAMILLE",
+                                          "NOM",
+                                          "NOM_USAGE",
+                                          "PRENOM",
+                                          "DATE_NAISS",
+                                          "DATE_SORTIE",
+                                          "STRUCTURES",
+                                          "STRUCTURES_ELEVE",
+                                          "STRUCTURE",
+                                          "TYPE_STRUCTURE",
+                                          "CODE_STRUCTURE",
+                                          "INDIVIDUS",
+                                          "INDIVIDU",
+                                          "NOM_PATRONYMIQUE",
+                                          "DATE_NAISSANCE",
+                                          "FONCTION",
+                                          "DIVISIONS",
+                                          "DIVISION",
+                                          "GROUPES",
+                                          "GROUPE",
+                                          "SERVICES",
+                                          "SERVICE",
+                                          "ENSEIGNANTS",
+                                          "ENSEIGNANT",
+                                          "DIVISIONS_APPARTENANCE",
+                                          "DIVISION_APPARTENANCE"};
+constexpr size_t kTagCount = std::size(kTagNames);
+static_assert(kTagCount <= 64, "an open element notes the tags of its children in 64 bits");
+
+// The tag of a name of the list, for the code.
+consteval Tag tagNamed(std::string_view name) {
+    for (size_t i = 1; i < kTagCount; ++i)
+        if (kTagNames[i] == name) return static_cast<Tag>(i);
+    throw "not an element name of the exports";
+}
+
+// Each name's slot in a table of 128: a function of its length and its first and
+// last letters that no two names of the list share (checked when compiling), so
+// that a name met in a file is compared with one name of the list at most.
+constexpr size_t slotOf(std::string_view name) {
+    return (name.size() * 4 + static_cast<unsigned char>(name.front()) * 11 +
+            static_cast<unsigned char>(name.back())) %
+           128;
+}
+
+constexpr auto kTagSlots = [] {
+    std::array<Tag, 128> slots{};
+    for (size_t i = 1; i < kTagCount; ++i) {
+        if (slots[slotOf(kTagNames[i])] != 0) throw "two element names share a slot";
+        slots[slotOf(kTagNames[i])] = static_cast<Tag>(i);
+    }
+    return slots;
+}();
+
+// The tag of a name met in a file.
+Tag tagOf(const char* name) {
+    const std::string_view n(name);
+    if (n.empty()) return 0;
+    const Tag tag = kTagSlots[slotOf(n)];
+    return kTagNames[tag] == n ? tag : 0;
+}
+
+// Where an element stands among those the accounts need; None for every other
+// element and all below it. A "*" marks the steps taken for every element of
+// that name, the others for the first of their name in their parent only.
+enum class Place : uint8_t {
+    None,
+    Root,
+    Parametres,   // PARAMETRES
+    Uaj,          // PARAMETRES/UAJ
+    Donnees,      // DONNEES
+    Eleves,       // DONNEES/ELEVES
+    Eleve,        // DONNEES/ELEVES/ELEVE*
+    PupilField,   // its NOM_DE_FAMILLE, NOM, NOM_USAGE, PRENOM, DATE_NAISS, DATE_SORTIE
+    Structures,   // DONNEES/STRUCTURES
+    PupilOwner,   // DONNEES/STRUCTURES/STRUCTURES_ELEVE*
+    PupilStruct,  // its STRUCTURE*
+    StructField,  // their TYPE_STRUCTURE, CODE_STRUCTURE
+    Individus,    // DONNEES/INDIVIDUS
+    Individu,     // DONNEES/INDIVIDUS/INDIVIDU*
+    PersonField,  // its NOM_USAGE, NOM_PATRONYMIQUE, PRENOM, DATE_NAISSANCE, FONCTION
+    StsStructure, // DONNEES/STRUCTURE
+    Divisions,    // DONNEES/STRUCTURE/DIVISIONS
+    Division,     // DONNEES/STRUCTURE/DIVISIONS/DIVISION*
+    Groupes,      // DONNEES/STRUCTURE/GROUPES
+    Groupe,       // DONNEES/STRUCTURE/GROUPES/GROUPE*
+    Services,     // the SERVICES of a DIVISION* or a GROUPE*
+    Service,      // their SERVICE*
+    Enseignants,  // their ENSEIGNANTS
+    Enseignant,   // their ENSEIGNANT*
+    Memberships,  // the DIVISIONS_APPARTENANCE of a GROUPE*
+    Membership,   // their DIVISION_APPARTENANCE*
+    Count
 };
+
+// A step of the exports' paths: the place of an element named `tag` in one at
+// `from`. A step is taken for the first child of that name only, or for `every` one.
+struct Step {
+    Place from = Place::None;
+    Tag tag = 0;
+    Place to = Place::None;
+    bool every = false;
+};
+
+constexpr Step kSteps[] = {
+    {Place::Root, tagNamed("PARAMETRES"), Place::Parametres},
+    {Place::Parametres, tagNamed("UAJ"), Place::Uaj},
+    {Place::Root, tagNamed("DONNEES"), Place::Donnees},
+    {Place::Donnees, tagNamed("ELEVES"), Place::Eleves},
+    {Place::Eleves, tagNamed("ELEVE"), Place::Eleve, true},
+    {Place::Eleve, tagNamed("NOM_DE_FAMILLE"), Place::PupilField},
+    {Place::Eleve, tagNamed("NOM"), Place::PupilField},
+    {Place::Eleve, tagNamed("NOM_USAGE"), Place::PupilField},
+    {Place::Eleve, tagNamed("PRENOM"), Place::PupilField},
+    {Place::Eleve, tagNamed("DATE_NAISS"), Place::PupilField},
+    {Place::Eleve, tagNamed("DATE_SORTIE"), Place::PupilField},
+    {Place::Donnees, tagNamed("STRUCTURES"), Place::Structures},
+    {Place::Structures, tagNamed("STRUCTURES_ELEVE"), Place::PupilOwner, true},
+    {Place::PupilOwner, tagNamed("STRUCTURE"), Place::PupilStruct, true},
+    {Place::PupilStruct, tagNamed("TYPE_STRUCTURE"), Place::StructField},
+    {Place::PupilStruct, tagNamed("CODE_STRUCTURE"), Place::StructField},
+    {Place::Donnees, tagNamed("INDIVIDUS"), Place::Individus},
+    {Place::Individus, tagNamed("INDIVIDU"), Place::Individu, true},
+    {Place::Individu, tagNamed("NOM_USAGE"), Place::PersonField},
+    {Place::Individu, tagNamed("NOM_PATRONYMIQUE"), Place::PersonField},
+    {Place::Individu, tagNamed("PRENOM"), Place::PersonField},
+    {Place::Individu, tagNamed("DATE_NAISSANCE"), Place::PersonField},
+    {Place::Individu, tagNamed("FONCTION"), Place::PersonField},
+    {Place::Donnees, tagNamed("STRUCTURE"), Place::StsStructure},
+    {Place::StsStructure, tagNamed("DIVISIONS"), Place::Divisions},
+    {Place::Divisions, tagNamed("DIVISION"), Place::Division, true},
+    {Place::StsStructure, tagNamed("GROUPES"), Place::Groupes},
+    {Place::Groupes, tagNamed("GROUPE"), Place::Groupe, true},
+    {Place::Division, tagNamed("SERVICES"), Place::Services},
+    {Place::Groupe, tagNamed("SERVICES"), Place::Services},
+    {Place::Services, tagNamed("SERVICE"), Place::Service, true},
+    {Place::Service, tagNamed("ENSEIGNANTS"), Place::Enseignants},
+    {Place::Enseignants, tagNamed("ENSEIGNANT"), Place::Enseignant, true},
+    {Place::Groupe, tagNamed("DIVISIONS_APPARTENANCE"), Place::Memberships},
+    {Place::Memberships, tagNamed("DIVISION_APPARTENANCE"), Place::Membership, true},
+};
+
+// The steps by place and tag.
+constexpr auto kStepTable = [] {
+    std::array<std::array<Step, kTagCount>, static_cast<size_t>(Place::Count)> table{};
+    for (const Step& s : kSteps)
+        table[static_cast<size_t>(s.from)][s.tag] = s;
+    return table;
+}();
+
+// The place of an element named `tag` in an element at `parent`; `first` when
+// it is the first child of that name of its parent.
+Place placeIn(Place parent, Tag tag, bool first) {
+    const Step& step = kStepTable[static_cast<size_t>(parent)][tag];
+    return first || step.every ? step.to : Place::None;
+}
+
+// An open element: its place, and the tags of its children met so far (one bit
+// each), which tell whether a child is the first of its name.
+struct OpenElement {
+    Place place;
+    uint64_t childTags = 0;
+};
+
+bool isAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// Text read by libxml2 (UTF-8) as Windows-1252: plain ASCII as it is.
+std::string ansiOf(std::string_view utf8) {
+    return isAscii(utf8) ? std::string(utf8) : Utf8ToAnsi(utf8);
+}
 
 // The attributes of an element as the SAX parser hands them: (local name,
 // prefix, URI, value, end of value) for each.
@@ -47,51 +228,59 @@ struct Attributes {
     std::string operator()(const char* name) const {
         for (int i = 0; i < count; ++i)
             if (std::strcmp(nameOf(values[5 * i]), name) == 0)
-                return Utf8ToAnsi(
+                return ansiOf(
                     std::string_view(nameOf(values[5 * i + 3]),
                                      static_cast<size_t>(values[5 * i + 4] - values[5 * i + 3])));
         return "";
     }
 };
 
-// Takes what the accounts need from the parser's events. A path names the open
-// elements below the root, "/" between them; a step ending with "*" stands for
-// every element of that name, the others for the first of their name only.
+// A TYPE_STRUCTURE of "D", blanks around or in lower case: the structure is a division.
+bool isDivisionType(std::string_view type) {
+    const std::string_view t = TrimView(type);
+    return t == "D" || t == "d";
+}
+
+// Takes what the accounts need from the parser's events, told by the place of
+// each element.
 class SchoolWalk {
   public:
     explicit SchoolWalk(SchoolXml& out) : out_(out) {}
 
     void start(const char* name, const Attributes& attributes) {
-        OpenElement e{name, true, {}};
+        const Tag tag = tagOf(name);
+        Place place = Place::Root;
         if (!open_.empty()) {
-            auto& siblings = open_.back().childNames;
-            e.first = std::find(siblings.begin(), siblings.end(), e.name) == siblings.end();
-            if (e.first) siblings.push_back(e.name);
+            const uint64_t bit = uint64_t{1} << static_cast<unsigned>(tag);
+            OpenElement& parent = open_.back();
+            place = placeIn(parent.place, tag, (parent.childTags & bit) == 0);
+            parent.childTags |= bit;
         } else {
-            out_.kind = e.name == "BEE_ELEVES" ? SchoolXmlKind::Pupils
-                        : e.name == "STS_EDT"  ? SchoolXmlKind::Staff
-                                               : SchoolXmlKind::Other;
+            out_.kind = tag == tagNamed("BEE_ELEVES") ? SchoolXmlKind::Pupils
+                        : tag == tagNamed("STS_EDT")  ? SchoolXmlKind::Staff
+                                                      : SchoolXmlKind::Other;
         }
-        open_.push_back(std::move(e));
-        if (gathering_ == 0) {
-            if (out_.kind == SchoolXmlKind::Pupils) startPupilElement(attributes);
-            if (out_.kind == SchoolXmlKind::Staff) startStaffElement(attributes);
+        open_.push_back({place});
+        if (gathering_ == 0 && place != Place::None) {
+            if (out_.kind == SchoolXmlKind::Pupils) startPupilElement(tag, place, attributes);
+            if (out_.kind == SchoolXmlKind::Staff) startStaffElement(tag, place, attributes);
         }
     }
 
     void end() {
         if (gathering_ == open_.size()) {
-            *into_ = Utf8ToAnsi(text_);
+            if (!isAscii(*into_)) *into_ = Utf8ToAnsi(*into_);
             gathering_ = 0;
         } else if (gathering_ == 0) {
-            if (out_.kind == SchoolXmlKind::Pupils) endPupilElement();
-            if (out_.kind == SchoolXmlKind::Staff) endStaffElement();
+            const Place place = open_.back().place;
+            if (out_.kind == SchoolXmlKind::Pupils) endPupilElement(place);
+            if (out_.kind == SchoolXmlKind::Staff) endStaffElement(place);
         }
         open_.pop_back();
     }
 
     void characters(const xmlChar* text, int length) {
-        if (gathering_ > 0) text_.append(nameOf(text), static_cast<size_t>(length));
+        if (gathering_ > 0) into_->append(nameOf(text), static_cast<size_t>(length));
     }
 
     // Each pupil's division, once the whole file is read.
@@ -103,120 +292,126 @@ class SchoolWalk {
     }
 
   private:
-    // The open elements below the root, but the last `skipped` ones, follow `path`.
-    bool at(std::string_view path, size_t skipped = 0) const {
-        size_t depth = 1;
-        while (!path.empty()) {
-            const size_t slash = path.find('/');
-            std::string_view step = path.substr(0, slash);
-            path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
-            const bool every = !step.empty() && step.back() == '*';
-            if (every) step.remove_suffix(1);
-            if (depth + skipped >= open_.size() || open_[depth].name != step ||
-                (!every && !open_[depth].first))
-                return false;
-            ++depth;
-        }
-        return depth + skipped == open_.size();
-    }
-    // The element just opened is the first of its name in an element at `path`.
-    bool firstChildOf(std::string_view path) const { return open_.back().first && at(path, 1); }
-
-    // The text of the element just opened (of its descendants too) goes into `into`.
+    // The text of the element just opened (of its descendants too) goes into
+    // `into`, in UTF-8 until the element ends.
     void gather(std::string& into) {
         into_ = &into;
-        text_.clear();
+        into.clear();
         gathering_ = open_.size();
     }
 
-    void startPupilElement(const Attributes& attributes) {
-        static constexpr std::string_view kPupil = "DONNEES/ELEVES/ELEVE*";
-        static constexpr std::string_view kStructure =
-            "DONNEES/STRUCTURES/STRUCTURES_ELEVE*/STRUCTURE*";
-        const std::string& name = open_.back().name;
-        if (at("PARAMETRES/UAJ")) {
+    std::string* pupilField(Tag tag) {
+        switch (tag) {
+        case tagNamed("NOM_DE_FAMILLE"):
+            hasFamilyName_ = true;
+            return &familyName_;
+        case tagNamed("NOM"):
+            return &oldName_;
+        case tagNamed("NOM_USAGE"):
+            return &pupil_.usageName;
+        case tagNamed("PRENOM"):
+            return &pupil_.firstName;
+        case tagNamed("DATE_NAISS"):
+            return &pupil_.birthDate;
+        default:
+            return &pupil_.leftOn;
+        }
+    }
+
+    void startPupilElement(Tag tag, Place place, const Attributes& attributes) {
+        switch (place) {
+        case Place::Uaj:
             gather(out_.uaj);
-        } else if (at(kPupil)) {
+            break;
+        case Place::Eleve:
             pupil_ = SieclePupil{};
             pupil_.eleveId = attributes("ELEVE_ID");
             pupil_.elenoet = attributes("ELENOET");
             familyName_.clear(), oldName_.clear();
             hasFamilyName_ = false;
-        } else if (firstChildOf(kPupil)) {
-            std::string* into = name == "NOM_DE_FAMILLE" ? &familyName_
-                                : name == "NOM"          ? &oldName_
-                                : name == "NOM_USAGE"    ? &pupil_.usageName
-                                : name == "PRENOM"       ? &pupil_.firstName
-                                : name == "DATE_NAISS"   ? &pupil_.birthDate
-                                : name == "DATE_SORTIE"  ? &pupil_.leftOn
-                                                         : nullptr;
-            hasFamilyName_ = hasFamilyName_ || into == &familyName_;
-            if (into) gather(*into);
-        } else if (at("DONNEES/STRUCTURES/STRUCTURES_ELEVE*")) {
+            break;
+        case Place::PupilField:
+            gather(*pupilField(tag));
+            break;
+        case Place::PupilOwner:
             owner_ = Trim(attributes("ELEVE_ID"));
             ownerDone_ = divisions_.count(owner_) > 0;
-        } else if (at(kStructure)) {
+            break;
+        case Place::PupilStruct:
             structureType_.clear(), structureCode_.clear();
-        } else if (!ownerDone_ && firstChildOf(kStructure)) {
-            if (name == "TYPE_STRUCTURE") gather(structureType_);
-            if (name == "CODE_STRUCTURE") gather(structureCode_);
+            break;
+        case Place::StructField:
+            if (!ownerDone_)
+                gather(tag == tagNamed("TYPE_STRUCTURE") ? structureType_ : structureCode_);
+            break;
+        default:
+            break;
         }
     }
 
-    void endPupilElement() {
-        if (at("DONNEES/ELEVES/ELEVE*")) {
+    void endPupilElement(Place place) {
+        if (place == Place::Eleve) {
             pupil_.birthName = hasFamilyName_ ? familyName_ : oldName_;
             out_.pupils.push_back(std::move(pupil_));
-        } else if (!ownerDone_ && at("DONNEES/STRUCTURES/STRUCTURES_ELEVE*/STRUCTURE*") &&
-                   Upper(Trim(structureType_)) == "D") {
+        } else if (place == Place::PupilStruct && !ownerDone_ && isDivisionType(structureType_)) {
             divisions_.emplace(owner_, structureCode_);
             ownerDone_ = true;
         }
     }
 
-    void startStaffElement(const Attributes& attributes) {
-        static constexpr std::string_view kPerson = "DONNEES/INDIVIDUS/INDIVIDU*";
-        const std::string& name = open_.back().name;
-        if (at("PARAMETRES/UAJ")) {
-            out_.uaj = attributes("CODE");
-        } else if (at(kPerson)) {
-            person_ = StsPerson{};
-            person_.id = attributes("ID");
-            person_.type = attributes("TYPE");
-        } else if (firstChildOf(kPerson)) {
-            std::string* into = name == "NOM_USAGE"          ? &person_.usageName
-                                : name == "NOM_PATRONYMIQUE" ? &person_.birthName
-                                : name == "PRENOM"           ? &person_.firstName
-                                : name == "DATE_NAISSANCE"   ? &person_.birthDate
-                                : name == "FONCTION"         ? &person_.function
-                                                             : nullptr;
-            if (into) gather(*into);
-        } else if (at("DONNEES/STRUCTURE/DIVISIONS/DIVISION*") ||
-                   at("DONNEES/STRUCTURE/GROUPES/GROUPE*")) {
-            class_ = StsClass{attributes("CODE"), {}, {}};
-        } else if (at("DONNEES/STRUCTURE/DIVISIONS/DIVISION*/SERVICES/SERVICE*/ENSEIGNANTS/"
-                      "ENSEIGNANT*") ||
-                   at("DONNEES/STRUCTURE/GROUPES/GROUPE*/SERVICES/SERVICE*/ENSEIGNANTS/"
-                      "ENSEIGNANT*")) {
-            class_.teachers.push_back(attributes("ID"));
-        } else if (at("DONNEES/STRUCTURE/GROUPES/GROUPE*/DIVISIONS_APPARTENANCE/"
-                      "DIVISION_APPARTENANCE*")) {
-            class_.divisions.push_back(attributes("CODE"));
+    std::string& personField(Tag tag) {
+        switch (tag) {
+        case tagNamed("NOM_USAGE"):
+            return person_.usageName;
+        case tagNamed("NOM_PATRONYMIQUE"):
+            return person_.birthName;
+        case tagNamed("PRENOM"):
+            return person_.firstName;
+        case tagNamed("DATE_NAISSANCE"):
+            return person_.birthDate;
+        default:
+            return person_.function;
         }
     }
 
-    void endStaffElement() {
-        if (at("DONNEES/INDIVIDUS/INDIVIDU*")) out_.staff.push_back(std::move(person_));
-        if (at("DONNEES/STRUCTURE/DIVISIONS/DIVISION*"))
-            out_.divisions.push_back(std::move(class_));
-        if (at("DONNEES/STRUCTURE/GROUPES/GROUPE*")) out_.groups.push_back(std::move(class_));
+    void startStaffElement(Tag tag, Place place, const Attributes& attributes) {
+        switch (place) {
+        case Place::Uaj:
+            out_.uaj = attributes("CODE");
+            break;
+        case Place::Individu:
+            person_ = StsPerson{};
+            person_.id = attributes("ID");
+            person_.type = attributes("TYPE");
+            break;
+        case Place::PersonField:
+            gather(personField(tag));
+            break;
+        case Place::Division:
+        case Place::Groupe:
+            class_ = StsClass{attributes("CODE"), {}, {}};
+            break;
+        case Place::Enseignant:
+            class_.teachers.push_back(attributes("ID"));
+            break;
+        case Place::Membership:
+            class_.divisions.push_back(attributes("CODE"));
+            break;
+        default:
+            break;
+        }
+    }
+
+    void endStaffElement(Place place) {
+        if (place == Place::Individu) out_.staff.push_back(std::move(person_));
+        if (place == Place::Division) out_.divisions.push_back(std::move(class_));
+        if (place == Place::Groupe) out_.groups.push_back(std::move(class_));
     }
 
     SchoolXml& out_;
     std::vector<OpenElement> open_;
     size_t gathering_ = 0; // depth of the element whose text is gathered, 0 when none
     std::string* into_ = nullptr;
-    std::string text_; // UTF-8
     SieclePupil pupil_;
     std::string familyName_, oldName_;
     bool hasFamilyName_ = false;
@@ -284,6 +479,69 @@ void stopAtDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*
     xmlStopParser(ctxt);
 }
 
+// The characters of ISO-8859-15's bytes from 0x80: ISO-8859-1's but for eight letters.
+constexpr auto kLatin9High = [] {
+    std::array<char32_t, 128> t{};
+    for (size_t b = 0; b < t.size(); ++b)
+        t[b] = static_cast<char32_t>(0x80 + b);
+    for (const auto& [b, c] : {std::pair<unsigned char, char32_t>{0xA4, U'€'},
+                               {0xA6, U'Š'},
+                               {0xA8, U'š'},
+                               {0xB4, U'Ž'},
+                               {0xB8, U'ž'},
+                               {0xBC, U'Œ'},
+                               {0xBD, U'œ'},
+                               {0xBE, U'Ÿ'}})
+        t[b - 0x80] = c;
+    return t;
+}();
+
+// ISO-8859-15, in which SIECLE writes its exports, decoded by this function
+// rather than by iconv, which libxml2 would call for it otherwise at several
+// times the cost. Decodes what fits in `out`; `inlen` and `outlen` say how many
+// bytes were read and written. Runs of plain ASCII are copied eight bytes at a time.
+int latin9ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* inlen) {
+    unsigned char* o = out;
+    unsigned char* const outEnd = out + *outlen;
+    const unsigned char* i = in;
+    const unsigned char* const inEnd = in + *inlen;
+    while (i < inEnd && o < outEnd) {
+        uint64_t eight;
+        if (inEnd - i >= 8 && outEnd - o >= 8 &&
+            (std::memcpy(&eight, i, 8), (eight & 0x8080808080808080ULL) == 0)) {
+            std::memcpy(o, i, 8);
+            i += 8, o += 8;
+            continue;
+        }
+        const char32_t c = *i < 0x80 ? *i : kLatin9High[*i - 0x80];
+        if (c < 0x80) {
+            *o++ = static_cast<unsigned char>(c);
+        } else if (c < 0x800 && outEnd - o >= 2) {
+            *o++ = static_cast<unsigned char>(0xC0 | c >> 6);
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else if (c >= 0x800 && outEnd - o >= 3) {
+            *o++ = static_cast<unsigned char>(0xE0 | c >> 12);
+            *o++ = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else {
+            break; // no room left for this character
+        }
+        ++i;
+    }
+    *outlen = static_cast<int>(o - out);
+    *inlen = static_cast<int>(i - in);
+    return *outlen;
+}
+
+// libxml2 looks for the handler of a declared encoding among those registered
+// before it asks iconv: registered once for the whole program.
+void decodeLatin9Ourselves() {
+    static const bool registered = [] {
+        return xmlNewCharEncodingHandler("ISO-8859-15", latin9ToUtf8, nullptr) != nullptr;
+    }();
+    (void)registered;
+}
+
 struct ContextFree {
     void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
 };
@@ -302,6 +560,7 @@ template <typename Read> bool parse(SchoolXml& out, std::string& reason, Read re
         return false;
     }
     silenceLibxml();
+    decodeLatin9Ourselves();
     SchoolWalk walk(out);
     ParseState state{false, &walk};
     ctxt->_private = &state;
@@ -396,11 +655,12 @@ bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::strin
 }
 
 std::string SiecleDate(const std::string& date) {
-    const std::string t = Trim(date);
+    const std::string_view t = TrimView(date);
     if (t.size() != 10 || t[2] != '/' || t[5] != '/') return "";
     for (size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
         if (t[i] < '0' || t[i] > '9') return "";
-    return t.substr(6, 4) + t.substr(3, 2) + t.substr(0, 2);
+    std::string out(t.substr(6, 4));
+    return out.append(t.substr(3, 2)).append(t.substr(0, 2));
 }
 
 } // namespace modvesk

@@ -51,6 +51,8 @@ class LineReader {
     bool isLossy() const { return source_.lossy; }
     // False at the end of the file.
     bool next(std::string& line) { return NextLine(source_.text, pos_, line); }
+    // The same, the line seen in the text the reader holds.
+    bool next(std::string_view& line) { return NextLineView(source_.text, pos_, line); }
 
   private:
     SourceText source_;

@@ -131,19 +131,29 @@ char lowerChar(char c) {
 }
 
 std::string Upper(std::string_view text) {
-    const auto& up = caseTables().up;
-    std::string out(text);
-    for (char& c : out)
-        c = charOf(up[byteOf(c)]);
+    std::string out;
+    UpperInto(out, text);
     return out;
 }
 
 std::string Lower(std::string_view text) {
+    std::string out;
+    LowerInto(out, text);
+    return out;
+}
+
+void UpperInto(std::string& out, std::string_view text) {
+    const auto& up = caseTables().up;
+    out.assign(text);
+    for (char& c : out)
+        c = charOf(up[byteOf(c)]);
+}
+
+void LowerInto(std::string& out, std::string_view text) {
     const auto& low = caseTables().low;
-    std::string out(text);
+    out.assign(text);
     for (char& c : out)
         c = charOf(low[byteOf(c)]);
-    return out;
 }
 
 // ---- Blanks and pieces ------------------------------------------------------

@@ -18,6 +18,9 @@ char upperChar(char c);
 char lowerChar(char c);
 std::string Upper(std::string_view text);
 std::string Lower(std::string_view text);
+// The same into `out`, which keeps its room (for texts cased one after another).
+void UpperInto(std::string& out, std::string_view text);
+void LowerInto(std::string& out, std::string_view text);
 
 // ---- Blanks and pieces ----------------------------------------------------
 // Only the blank (0x20) is trimmed, never tabs, CR or LF.
