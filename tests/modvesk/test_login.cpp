@@ -64,20 +64,19 @@ TEST(Folding, ApostrophesAndQuotesByKind) {
     EXPECT_EQ(teacher, "D'ARTAGNAN;Elodie");
 }
 
-TEST(Folding, FieldsCutFromAPartlyFoldedRecordAreThoseOfTheWholeFold) {
+TEST(Folding, ATableFoldsARecordAsFoldRecordDoes) {
     // Quotes vanish and move every later field back; accents fold one for one.
     const std::string records[] = {ansi("12\"4567 DU\"\"PONT   L'éa \"x\"   \""),
-                                   "\"\"\"ab\x82\x90\"c'd\"", "no quote at all", ""};
-    const std::pair<size_t, size_t> cuts[] = {{0, 8}, {2, 5}, {7, 10}, {12, 3}, {20, 9}, {40, 4}};
+                                   "\"\"\"ab\x82\x90\"c'd\"", "no quote at all",
+                                   "an ASCII record: O'Neil, d'Arc", ""};
     for (const bool fromOem : {false, true})
         for (const RecordKind kind : {RecordKind::GepPupil, RecordKind::GepTeacher}) {
             const RecordFolding folding(kind, fromOem);
+            std::string room = "left from an earlier record";
             for (const std::string& record : records) {
                 std::string whole = fromOem ? OemToAnsi(record) : record;
                 FoldRecord(whole, kind);
-                for (const auto& [start, length] : cuts)
-                    EXPECT_EQ(folding.cut(record, start, length), Mid(whole, start + 1, length))
-                        << record << " at " << start;
+                EXPECT_EQ(folding.fold(record, room), whole) << record;
             }
         }
 }
@@ -97,6 +96,26 @@ TEST(Folding, FieldCleanUp) {
     c = CleanPupilClass(" 3 A-1_b ");
     EXPECT_EQ(c.stored, "3a1b");
     EXPECT_EQ(c.group, "c3a1b");
+}
+
+TEST(Folding, CleanUpBlanksSeparatorsThenTrimsCasesAndDrops) {
+    // Each clean-up is one pass; it gives what the steps give one after the other.
+    auto steps = [](std::string_view field, bool upper, std::string_view dropped) {
+        const std::string t = Trim(BlankSeparators(field));
+        std::string out = upper ? Upper(t) : Lower(t);
+        std::erase_if(out, [&](char c) { return dropped.find(c) != std::string_view::npos; });
+        return out;
+    };
+    const std::string fields[] = {";\t Le Goff-d'Arc_X ,|", std::string("\0a;b\x7F c\0", 10),
+                                  ansi(" cœur Éva;"), "", " ;, "};
+    for (const std::string& f : fields) {
+        EXPECT_EQ(CleanTeacherSurname(f), steps(f, true, " '-_")) << f;
+        EXPECT_EQ(CleanTeacherFirstName(f), steps(f, false, "_-'")) << f;
+        EXPECT_EQ(CleanPupilSurname(f), steps(f, true, " _-")) << f;
+        EXPECT_EQ(CleanPupilFirstName(f), steps(f, true, "_-")) << f;
+        EXPECT_EQ(CleanPupilClass(f).stored, steps(f, false, " _-")) << f;
+        EXPECT_EQ(CleanValue(f), Trim(BlankSeparators(f))) << f;
+    }
 }
 
 TEST_F(LoginTest, TeacherClashesAreNumberedAndReported) {

@@ -86,6 +86,9 @@ TEST(Text, NthFieldLeavesTheTextAsItIs) {
                     copy = RestAfter(copy, sep);
                 const std::string field = FirstField(copy, sep);
                 EXPECT_EQ(NthField(n, text, sep), field) << '"' << text << "\" " << sep << " " << n;
+                std::string_view fields[5]; // all of them cut in one pass
+                NthFields(text, sep[0], fields);
+                EXPECT_EQ(fields[n - 1], field) << '"' << text << "\" " << sep << " " << n;
                 std::string_view rest;
                 if (n == 1 && sep[0] == ' ') {
                     EXPECT_EQ(FirstWord(text, rest), field) << text;

@@ -5,6 +5,7 @@
 #include "clients/vandrel_client.h"
 #include "text/text.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -39,12 +40,13 @@ bool unwritablePassword(std::string_view password) {
     return false;
 }
 
-// The account the server already has for a person: "group login".
+// The account the server already has for a person: "group login", as views into
+// the answer.
 struct ServerAccount {
-    std::string group, login;
+    std::string_view group, login;
 };
 
-ServerAccount splitServerAccount(const std::string& old) {
+ServerAccount splitServerAccount(std::string_view old) {
     std::string_view rest, unused;
     ServerAccount a;
     a.group = FirstWord(old, rest);
@@ -80,14 +82,12 @@ class IdentitySearch {
 
     // For the clash numbering: a key whose account carries another identifier is
     // someone else's. The first key asked is the pupil's own name.
-    KeyHeldElsewhere heldElsewhere() {
-        if (!on_) return {};
-        return [this](const std::string& key) {
-            const ExportAccount* other = s_.job.serverAccounts.heldByAnother(key, id_);
-            if (!asked_) firstOther_ = other;
-            asked_ = true;
-            return other != nullptr;
-        };
+    KeyHeldElsewhere heldElsewhere() { return on_ ? KeyHeldElsewhere(*this) : KeyHeldElsewhere(); }
+    bool operator()(const std::string& key) {
+        const ExportAccount* other = s_.job.serverAccounts.heldByAnother(key, id_);
+        if (!asked_) firstOther_ = other;
+        asked_ = true;
+        return other != nullptr;
     }
 
     // "group login" of the account found, taken for this pupil, or "n".
@@ -131,8 +131,8 @@ bool isNewAccount(const Session& s, const std::string& old) {
     return !s.job.UpdateMode || old == "n";
 }
 
-std::string kwartzSuffix(const Session& s) {
-    return s.win.kwartz17 ? s.job.kwartzSuffix : "";
+std::string_view kwartzSuffix(const Session& s) {
+    return s.win.kwartz17 ? std::string_view(s.job.kwartzSuffix) : std::string_view();
 }
 
 std::string commaForm(const std::string& surname, const std::string& firstPart,
@@ -140,48 +140,50 @@ std::string commaForm(const std::string& surname, const std::string& firstPart,
     return surname + "," + firstPart + "," + group + "," + password;
 }
 
-// The fields joined by ";", then the pieces of the tail as they are, in one string
-// made at its full size.
+// The fields (at least one) joined by ";", then the pieces of the tail as they
+// are, in one string made at its full size: it starts as separators, and each
+// piece is copied over its place.
 std::string joinFields(std::initializer_list<std::string_view> fields,
                        std::initializer_list<std::string_view> tail = {}) {
-    size_t size = fields.size();
+    size_t size = fields.size() - 1;
     for (const auto f : fields)
         size += f.size();
     for (const auto t : tail)
         size += t.size();
-    std::string out;
-    out.reserve(size);
-    bool first = true;
-    for (const auto f : fields) {
-        if (!first) out += ';';
-        out += f;
-        first = false;
-    }
+    std::string out(size, ';');
+    char* at = out.data();
+    for (const auto f : fields)
+        at += f.copy(at, f.size()) + 1;
+    --at; // no separator after the last field
     for (const auto t : tail)
-        out += t;
+        at += t.copy(at, t.size());
     return out;
 }
 
-void storePerson(Session& s, long index, const std::string& surname, const std::string& firstName,
-                 const std::string& password, const LoginParts& lp, const std::string& text) {
-    Person& p = s.job.person(index);
-    p.surname = surname;
-    p.firstName = firstName;
-    p.password = password;
-    p.firstWord = lp.firstWord;
-    p.firstPart = lp.firstPart;
-    p.text = text;
-    s.job.nameKey(index) = lp.nameKey;
-}
+// What the person tables keep of a person once his entry is built.
+struct PersonParts {
+    std::string surname{}, firstName{}, password{};
+    LoginParts lp{};
+    std::string text{}; // a pupil's class as cleaned, "profs" for a teacher
+};
 
 // The steps every builder ends with: register the key, file the entry (unless
-// there is none; it is moved into its list), advance the index, report a long login.
-void finishPerson(Session& s, const LoginParts& lp, std::string* entry, const std::string& old,
-                  long& index, const std::string& surname, const std::string& reportGroup) {
-    vandrel::inserenom(lp.nameKey);
+// there is none; it is moved into its list), report a long login, move the
+// person's parts into the person tables at `index` and advance the index.
+void finishPerson(Session& s, PersonParts&& p, std::string* entry, const std::string& old,
+                  long& index, const std::string& reportGroup) {
+    vandrel::inserenom(p.lp.nameKey);
     if (entry) (old == "n" ? s.win.lstTri : s.win.LstTri2).add(std::move(*entry));
+    ReportTruncation(s, p.surname, p.lp.firstPart, reportGroup);
+    Person& person = s.job.person(index);
+    person.surname = std::move(p.surname);
+    person.firstName = std::move(p.firstName);
+    person.password = std::move(p.password);
+    person.firstWord = std::move(p.lp.firstWord);
+    person.firstPart = std::move(p.lp.firstPart);
+    person.text = std::move(p.text);
+    s.job.nameKey(index) = std::move(p.lp.nameKey);
     ++index;
-    ReportTruncation(s, surname, lp.firstPart, reportGroup);
 }
 
 } // namespace
@@ -206,33 +208,42 @@ void NoteClass(Session& s, const std::string& group) {
     j.classListKnownLength = j.classList.size();
 }
 
-std::string GepField(const FieldTable& table, Family family, const std::string& record, long k) {
-    if (k < 1 || static_cast<size_t>(k) >= table.size()) return "";
-    const long before = table[static_cast<size_t>(k - 1)][family].end;
-    const long start = before + (family == Pupils ? 1 : 2);
-    return Mid(record, start, table[static_cast<size_t>(k)][family].width);
-}
-
 namespace {
 
-// A pupil's field k cut from his record through the folding: what GepField gives
-// on the record once folded whole.
-std::string foldedPupilField(const FieldTable& table, const RecordFolding& folding,
-                             std::string_view record, long k) {
-    if (k < 1 || static_cast<size_t>(k) >= table.size()) return "";
-    const long before = table[static_cast<size_t>(k - 1)][Pupils].end;
-    const long width = table[static_cast<size_t>(k)][Pupils].width;
-    if (width <= 0) return "";
-    return folding.cut(record, static_cast<size_t>(before), static_cast<size_t>(width));
+// GepField as a view into the record.
+std::string_view gepField(const FieldTable& table, Family family, std::string_view record, long k) {
+    if (k < 1 || static_cast<size_t>(k) >= table.size()) return {};
+    const long before = table[static_cast<size_t>(k - 1)][family].end;
+    const long start = before + (family == Pupils ? 1 : 2);
+    return MidView(record, start, table[static_cast<size_t>(k)][family].width);
+}
+
+// A pupil's fields as views: those of PupilFields, or those of a GEP record.
+struct PupilViews {
+    std::string_view identifier, surname, firstName, birthDate, className;
+};
+BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index);
+
+// A pupil's field k of his record once folded whole; "" when the field has no width.
+std::string_view pupilField(const FieldTable& table, std::string_view folded, long k) {
+    const bool wide = k >= 1 && static_cast<size_t>(k) < table.size() &&
+                      table[static_cast<size_t>(k)][Pupils].width > 0;
+    return wide ? gepField(table, Pupils, folded, k) : std::string_view();
 }
 
 BuildOutcome buildGepPupil(Session& s, std::string_view record, long& index,
                            const RecordFolding& folding) {
-    auto field = [&](long k) { return foldedPupilField(s.job.fieldTable, folding, record, k); };
-    return BuildPupilFromFields(s, {field(1), field(2), field(3), field(5), field(40)}, index);
+    static std::string room; // one buffer for every record of the job
+    const std::string_view folded = folding.fold(record, room);
+    auto field = [&](long k) { return pupilField(s.job.fieldTable, folded, k); };
+    return buildPupil(s, {field(1), field(2), field(3), field(5), field(40)}, index);
 }
 
 } // namespace
+
+std::string GepField(const FieldTable& table, Family family, const std::string& record, long k) {
+    return std::string(gepField(table, family, record, k));
+}
 
 BuildOutcome BuildGepPupil(Session& s, std::string& record, long& index) {
     static const RecordFolding folding(RecordKind::GepPupil, false);
@@ -245,62 +256,79 @@ BuildOutcome BuildGepPupilFromOem(Session& s, std::string& record, long& index) 
 }
 
 BuildOutcome BuildPupilFromFields(Session& s, const PupilFields& fields, long& index) {
-    const std::string identifier = Trim(BlankSeparators(fields.identifier));
-    const std::string surname = CleanPupilSurname(fields.surname);
-    const std::string firstName = CleanPupilFirstName(fields.firstName);
-    const std::string date = Trim(BlankSeparators(fields.birthDate));
-    const PupilClass cls = CleanPupilClass(fields.className);
-    std::string reason = firstEmpty({{&surname, "nom vide"},
-                                     {&firstName, "prénom vide"},
+    return buildPupil(
+        s,
+        {fields.identifier, fields.surname, fields.firstName, fields.birthDate, fields.className},
+        index);
+}
+
+namespace {
+
+// The password a birth date AAAAMMJJ gives: JJMMAA.
+std::string datePassword(std::string_view date) {
+    std::string password;
+    password.reserve(6);
+    password.append(MidView(date, 7, 2)).append(MidView(date, 5, 2)).append(MidView(date, 3, 2));
+    return password;
+}
+
+BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
+    const std::string identifier = CleanValue(fields.identifier);
+    PersonParts p{CleanPupilSurname(fields.surname), CleanPupilFirstName(fields.firstName)};
+    const std::string date = CleanValue(fields.birthDate);
+    PupilClass cls = CleanPupilClass(fields.className);
+    std::string reason = firstEmpty({{&p.surname, "nom vide"},
+                                     {&p.firstName, "prénom vide"},
                                      {&date, "date de naissance vide"},
                                      {&cls.group, "classe vide"}});
     if (reason.empty())
-        reason = pupilRefusal({identifier, surname, firstName, date, cls.group}, cls);
+        reason = pupilRefusal({identifier, p.surname, p.firstName, date, cls.group}, cls);
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
     NoteClass(s, cls.group);
     IdentitySearch search(s, identifier);
-    const LoginParts lp =
-        BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group, search.heldElsewhere());
+    p.lp =
+        BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group, search.heldElsewhere());
+    const LoginParts& lp = p.lp;
     std::string old, entry;
     if (s.win.version3) {
-        s.job.kwartzSuffix = ";;" + identifier + ";;";
-        old = search.on() ? search.account(lp.nameKey, surname + " " + firstName)
+        s.job.kwartzSuffix.assign(";;").append(identifier).append(";;");
+        old = search.on() ? search.account(lp.nameKey, p.surname + " " + p.firstName)
                           : serverAccount(s, lp.nameKey);
     }
-    const std::string password = InitialPassword(
-        s, isNewAccount(s, old), Mid(date, 7, 2) + Mid(date, 5, 2) + Mid(date, 3, 2));
-    storePerson(s, index, surname, firstName, password, lp, cls.stored);
+    p.password = InitialPassword(s, isNewAccount(s, old), datePassword(date));
 
     if (!s.win.version3) {
-        entry = commaForm(surname, lp.firstPart, cls.group, password);
+        entry = commaForm(p.surname, lp.firstPart, cls.group, p.password);
     } else {
-        const std::string suffix = kwartzSuffix(s);
-        const std::initializer_list<std::string_view> tail = {suffix,    "|",   surname, " ",
-                                                              firstName, " ; ", lp.login};
+        const std::initializer_list<std::string_view> tail = {
+            kwartzSuffix(s), "|", p.surname, " ", p.firstName, " ; ", lp.login};
         if (isNewAccount(s, old)) {
-            entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password, "",
-                                "", "", "", "", ""},
+            entry = joinFields({p.surname, lp.firstPart, cls.group, lp.login, lp.login, p.password,
+                                "", "", "", "", "", ""},
                                tail);
         } else {
             const ServerAccount a = splitServerAccount(old);
             entry = joinFields(
-                {surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""},
+                {p.surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""},
                 tail);
         }
     }
-    finishPerson(s, lp, &entry, old, index, surname, cls.group);
+    p.text = std::move(cls.stored);
+    finishPerson(s, std::move(p), &entry, old, index, cls.group);
     return BuildOutcome::made();
 }
 
+} // namespace
+
 BuildOutcome BuildGepTeacher(Session& s, std::string& record, long& index) {
     FoldRecord(record, RecordKind::GepTeacher);
-    auto field = [&](long k) { return GepField(s.job.fieldTable, Teachers, record, k); };
-    const std::string identifier = Trim(BlankSeparators(field(2)));
+    auto field = [&](long k) { return gepField(s.job.fieldTable, Teachers, record, k); };
+    const std::string identifier = CleanValue(field(2));
     // A teacher no longer in service gets no account, and that is no fault of the row.
-    if (!Trim(s.win.txtrne1).empty() && vandrel::presentID(identifier) != vandrel::kTrue)
+    if (!TrimView(s.win.txtrne1).empty() && vandrel::presentID(identifier) != vandrel::kTrue)
         return BuildOutcome::none("");
-    const std::string staffNumber = Trim(BlankSeparators(field(3)));
+    const std::string staffNumber = CleanValue(field(3));
     const std::string surname = CleanTeacherSurname(field(4));
     const std::string firstName = CleanTeacherFirstName(field(5));
     std::string reason = firstEmpty({{&surname, "nom vide"},
@@ -313,129 +341,150 @@ BuildOutcome BuildGepTeacher(Session& s, std::string& record, long& index) {
                                   index);
 }
 
+namespace {
+
+// The groups a teacher is responsible for, as the library lists them in a buffer
+// of 5,000 blanks. The buffer serves every teacher: what a call wrote is blanked
+// again once read.
+std::string responsibleGroups(const std::string& identifier) {
+    static std::string buffer = vandrel::blanks(5000);
+    vandrel::genereGroupes(identifier, buffer);
+    const std::string_view written = TrimView(buffer);
+    std::string groups(written);
+    const size_t end = static_cast<size_t>(written.data() - buffer.data()) + written.size();
+    std::fill_n(buffer.begin(), end, ' '); // the blanks after `end` are still there
+    return groups;
+}
+
+} // namespace
+
 BuildOutcome BuildTeacherFromFields(Session& s, const TeacherFields& fields, long& index) {
     const std::string& identifier = fields.identifier;
-    const std::string& surname = fields.surname;
-    const std::string& firstName = fields.firstName;
-    std::string groups = vandrel::blanks(5000);
-    vandrel::genereGroupes(identifier, groups);
-    groups = Trim(groups);
-    const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");
+    const std::string groups = responsibleGroups(identifier);
+    PersonParts p{fields.surname, fields.firstName};
+    p.lp = BuildLogin(s, PersonKind::Teacher, p.surname, p.firstName, "");
+    const LoginParts& lp = p.lp;
     std::string old, entry;
     if (s.win.version3) {
         s.job.kwartzSuffix = ";;;;";
         old = serverAccount(s, Upper(lp.nameKey));
     }
-    const std::string password = InitialPassword(s, isNewAccount(s, old), fields.password);
-    storePerson(s, index, surname, firstName, password, lp, "profs");
+    p.password = InitialPassword(s, isNewAccount(s, old), fields.password);
 
     if (!s.win.version3) {
-        entry = commaForm(surname, lp.firstPart, "profs", password);
+        entry = commaForm(p.surname, lp.firstPart, "profs", p.password);
     } else {
-        const std::string suffix = kwartzSuffix(s);
-        const std::initializer_list<std::string_view> tail = {suffix,    "|",   surname, " ",
-                                                              firstName, " ; ", lp.login};
+        const std::initializer_list<std::string_view> tail = {
+            kwartzSuffix(s), "|", p.surname, " ", p.firstName, " ; ", lp.login};
         if (isNewAccount(s, old)) {
-            entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "",
-                                "", groups, "", "", lp.login},
+            entry = joinFields({p.surname, lp.firstPart, "profs", lp.login, lp.login, p.password,
+                                "", "", groups, "", "", lp.login},
                                tail);
         } else {
             const ServerAccount a = splitServerAccount(old);
-            entry = joinFields({surname, lp.firstPart, a.group, a.login, lp.login, "", "", "",
+            entry = joinFields({p.surname, lp.firstPart, a.group, a.login, lp.login, "", "", "",
                                 groups, "", "", lp.login},
                                tail);
         }
     }
-    finishPerson(s, lp, &entry, old, index, surname, "profs");
+    p.text = "profs";
+    finishPerson(s, std::move(p), &entry, old, index, "profs");
     return BuildOutcome::made();
 }
 
 BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvPupil);
-    const std::string surname = CleanPupilSurname(NthField(1, line, ";"));
-    const std::string firstName = CleanPupilFirstName(NthField(2, line, ";"));
-    const PupilClass cls = CleanPupilClass(NthField(3, line, ";"));
-    std::string dateField = BlankSeparators(NthField(4, line, ";"));
-    const std::string date = Trim(FirstField(dateField, " "));
-    std::string reason = firstEmpty({{&surname, "nom vide"},
-                                     {&firstName, "prénom vide"},
+    std::string_view fields[4];
+    NthFields(line, ';', fields);
+    PersonParts p{CleanPupilSurname(fields[0]), CleanPupilFirstName(fields[1])};
+    PupilClass cls = CleanPupilClass(fields[2]);
+    const std::string dateField = BlankSeparators(fields[3]);
+    std::string_view unused;
+    const std::string date(FirstWord(dateField, unused));
+    std::string reason = firstEmpty({{&p.surname, "nom vide"},
+                                     {&p.firstName, "prénom vide"},
                                      {&cls.group, "classe vide"},
                                      {&date, "date de naissance vide"}});
-    if (reason.empty()) reason = pupilRefusal({surname, firstName, date, cls.group}, cls);
+    if (reason.empty()) reason = pupilRefusal({p.surname, p.firstName, date, cls.group}, cls);
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
     NoteClass(s, cls.group);
     const bool swap = s.win.chkinvdate;
-    const LoginParts lp = BuildLogin(s, PersonKind::Pupil, surname, firstName, cls.group);
+    p.lp = BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group);
+    const LoginParts& lp = p.lp;
     std::string old, entry;
     if (s.win.version3) old = serverAccount(s, lp.nameKey);
-    const std::string password =
-        InitialPassword(s, isNewAccount(s, old),
-                        NthField(swap ? 2 : 1, date, "/") + NthField(swap ? 1 : 2, date, "/") +
-                            NthField(3, date, "/"));
-    storePerson(s, index, surname, firstName, password, lp, cls.stored);
+    std::string_view dayMonthYear[3];
+    NthFields(date, '/', dayMonthYear);
+    if (swap) std::swap(dayMonthYear[0], dayMonthYear[1]);
+    p.password = InitialPassword(
+        s, isNewAccount(s, old),
+        std::string(dayMonthYear[0]).append(dayMonthYear[1]).append(dayMonthYear[2]));
 
     bool filed = true;
     if (!s.win.version3) {
-        entry = commaForm(surname, lp.firstPart, cls.group, password);
+        entry = commaForm(p.surname, lp.firstPart, cls.group, p.password);
     } else {
         if (isNewAccount(s, old)) {
-            entry = joinFields({surname, lp.firstPart, cls.group, lp.login, lp.login, password, "",
-                                "", "", "", "", ""});
+            entry = joinFields({p.surname, lp.firstPart, cls.group, lp.login, lp.login, p.password,
+                                "", "", "", "", "", ""});
         } else {
-            std::string oldGroup = old;
-            if (Lower(FirstField(oldGroup, " ")) == "profs") {
+            const ServerAccount a = splitServerAccount(old);
+            if (Lower(a.group) == "profs") {
                 filed = false;
                 if (s.ui)
-                    s.ui->message(ansi("Le compte élève ") + surname + " " + lp.firstPart +
+                    s.ui->message(ansi("Le compte élève ") + p.surname + " " + lp.firstPart +
                                   ansi(" n'est pas créé car il existe un compte professeur sous le "
                                        "même identifiant."));
             }
-            const ServerAccount a = splitServerAccount(old);
             entry = joinFields(
-                {surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""});
+                {p.surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""});
         }
     }
-    finishPerson(s, lp, filed ? &entry : nullptr, old, index, surname, cls.group);
+    p.text = std::move(cls.stored);
+    finishPerson(s, std::move(p), filed ? &entry : nullptr, old, index, cls.group);
     return BuildOutcome::made();
 }
 
 BuildOutcome BuildCsvTeacher(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvTeacher);
-    const std::string surname = CleanTeacherSurname(NthField(1, line, ";"));
-    const std::string firstName = CleanTeacherFirstName(NthField(2, line, ";"));
-    const std::string password = Lower(Trim(NthField(4, line, ";")));
-    std::string reason = firstEmpty(
-        {{&surname, "nom vide"}, {&firstName, "prénom vide"}, {&password, "mot de passe vide"}});
-    if (reason.empty() && TooLong({surname, firstName, password})) reason = ansi("champ trop long");
-    if (reason.empty() && unwritablePassword(password))
+    std::string_view fields[4];
+    NthFields(line, ';', fields);
+    PersonParts p{CleanTeacherSurname(fields[0]), CleanTeacherFirstName(fields[1]),
+                  Lower(TrimView(fields[3]))};
+    std::string reason = firstEmpty({{&p.surname, "nom vide"},
+                                     {&p.firstName, "prénom vide"},
+                                     {&p.password, "mot de passe vide"}});
+    if (reason.empty() && TooLong({p.surname, p.firstName, p.password}))
+        reason = ansi("champ trop long");
+    if (reason.empty() && unwritablePassword(p.password))
         reason = ansi("mot de passe avec un caractère interdit");
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
-    const LoginParts lp = BuildLogin(s, PersonKind::Teacher, surname, firstName, "");
-    storePerson(s, index, surname, firstName, password, lp, "profs");
-
+    p.lp = BuildLogin(s, PersonKind::Teacher, p.surname, p.firstName, "");
+    const LoginParts& lp = p.lp;
     std::string old, entry;
     if (!s.win.version3) {
-        entry = commaForm(surname, lp.firstPart, "profs", password);
+        entry = commaForm(p.surname, lp.firstPart, "profs", p.password);
     } else {
         s.job.kwartzSuffix = ";;;;";
         // The server's keys are upper case; a renumbered teacher's key ("DUPONT c1")
         // is only found upper-cased, as for GEP teachers.
         old = serverAccount(s, Upper(lp.nameKey));
-        const std::string suffix = kwartzSuffix(s);
+        const std::string_view suffix = kwartzSuffix(s);
         if (isNewAccount(s, old)) {
-            entry = joinFields({surname, lp.firstPart, "profs", lp.login, lp.login, password, "",
-                                "", "", "", "", ""},
+            entry = joinFields({p.surname, lp.firstPart, "profs", lp.login, lp.login, p.password,
+                                "", "", "", "", "", ""},
                                {suffix});
         } else {
             const ServerAccount a = splitServerAccount(old);
             entry = joinFields(
-                {surname, lp.firstPart, a.group, a.login, lp.login, "", "", "", "", "", "", ""},
+                {p.surname, lp.firstPart, a.group, a.login, lp.login, "", "", "", "", "", "", ""},
                 {suffix});
         }
     }
-    finishPerson(s, lp, &entry, old, index, surname, "profs");
+    p.text = "profs";
+    finishPerson(s, std::move(p), &entry, old, index, "profs");
     return BuildOutcome::made();
 }
 

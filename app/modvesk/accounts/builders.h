@@ -6,13 +6,13 @@
 //
 // Code pages: every record handed to a builder is Windows-1252 ("ANSI"). The GEP
 // records (F_ELE*.DBF, F_IND*.DBF) are converted from code page 850 once: by the
-// dBase reader right after they are read, or for the pupils' tables only in the
-// fields the builder cuts (BuildGepPupilFromOem); the builders never convert anything
+// dBase reader right after they are read, or for the pupils' tables as the builder
+// folds the record (BuildGepPupilFromOem); the builders never convert anything
 // again, neither the record, nor the finished entry, nor a report line. CSV lines
 // are Windows-1252 already.
 //
 // The record is changed in place by the folding of accented letters, apostrophes
-// and double quotes (a GEP pupil's only in the fields cut, RecordFolding). `index`
+// and double quotes (a GEP pupil's is folded into a copy, RecordFolding). `index`
 // advances by one for every person that is not skipped (a skipped person leaves no
 // entry, no registry key and no report line). Each builder returns what it made of
 // the record: an account, or the reason it made none.
@@ -65,12 +65,11 @@ std::string CleanStructureCode(const std::string& code);
 std::string GepField(const FieldTable& table, Family family, const std::string& record, long k);
 
 // A record of F_ELE.DBF / F_ELE2.DBF: identifier (field 1), surname (2), first
-// name (3), birth date AAAAMMJJ (5), class (40). Only those fields are folded,
-// cut where they lie in the record folded whole (RecordFolding); the record
-// itself is left as it is.
+// name (3), birth date AAAAMMJJ (5), class (40), cut from a copy of the record
+// folded whole (RecordFolding); the record itself is left as it is.
 BuildOutcome BuildGepPupil(Session& s, std::string& record, long& index);
 // The same for a record still in code page 850, as the pupils' record loops hand
-// it over: the fields cut are converted as they are folded.
+// it over: the record is converted as it is folded.
 BuildOutcome BuildGepPupilFromOem(Session& s, std::string& record, long& index);
 // A record of F_IND.DBF / F_IND2.DBF: identifier (field 2), staff number (3),
 // surname (4), first name (5). Skipped when txtrne1 is set and the identifier is

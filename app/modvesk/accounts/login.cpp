@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace modvesk {
 
@@ -38,14 +39,49 @@ const std::array<char, 256>& foldTable() {
     return table;
 }
 
-// The separators of a value become blanks first, then the value is trimmed, cased
-// and loses the characters `dropped`.
-std::string cleaned(const std::string& field, bool upper, std::string_view dropped) {
-    const std::string blanked = BlankSeparators(field);
-    std::string s = upper ? Upper(TrimView(blanked)) : Lower(TrimView(blanked));
-    std::erase_if(s, [dropped](char c) { return dropped.find(c) != std::string_view::npos; });
-    return s;
+unsigned char byteOf(char c) {
+    return static_cast<unsigned char>(c);
 }
+
+// The clean-up of a field as one table: each byte's separators become blanks
+// first (BlankSeparators), the value is trimmed of those blanks, cased, and loses
+// the characters `dropped` (looked for once cased).
+class Cleaning {
+  public:
+    enum class Case { Kept, Upper, Lower };
+    Cleaning(Case casing, std::string_view dropped) {
+        for (unsigned b = 0; b < 256; ++b) {
+            const char c = BlankSeparators(std::string(1, static_cast<char>(b)))[0];
+            const char cased = casing == Case::Upper   ? upperChar(c)
+                               : casing == Case::Lower ? lowerChar(c)
+                                                       : c;
+            blank_[b] = c == ' ';
+            to_[b] = cased;
+            kept_[b] = dropped.find(cased) == std::string_view::npos;
+        }
+    }
+
+    std::string operator()(std::string_view field) const {
+        size_t begin = 0, end = field.size();
+        while (begin < end && blank_[byteOf(field[begin])])
+            ++begin;
+        while (end > begin && blank_[byteOf(field[end - 1])])
+            --end;
+        std::string out(end - begin, ' ');
+        size_t n = 0;
+        for (size_t i = begin; i < end; ++i) {
+            const unsigned char b = byteOf(field[i]);
+            out[n] = to_[b];
+            n += kept_[b];
+        }
+        out.resize(n);
+        return out;
+    }
+
+  private:
+    std::array<bool, 256> blank_{}, kept_{};
+    std::array<char, 256> to_{};
+};
 
 // A key as the registry compares it: up to its first NUL byte, at most 52 characters.
 std::string registryView(const std::string& key) {
@@ -58,26 +94,43 @@ void appendReport(Session& s, const std::string& name, const std::string& line, 
 
 // A login in lower case as the server takes it: ASCII letters, digits and "."
 // only. The letters that stand for two (œ, æ, ß, þ) and ð become their plain
-// spelling; anything else outside ASCII is dropped.
-std::string asciiLogin(std::string_view lower) {
-    static const std::array<const char*, 256> spelled = [] {
-        std::array<const char*, 256> t{};
+// spelling; anything else outside ASCII is dropped. The table gives what each
+// byte of a name becomes in the login: none, one or two characters.
+struct Spelling {
+    unsigned char size = 0;
+    std::array<char, 2> text{};
+};
+
+const std::array<Spelling, 256>& loginSpelling() {
+    static const std::array<Spelling, 256> table = [] {
+        std::array<std::string_view, 256> spelled{};
         for (const auto& [letter, plain] :
              {std::pair{"œ", "oe"}, std::pair{"æ", "ae"}, std::pair{"ß", "ss"}, std::pair{"ð", "d"},
               std::pair{"þ", "th"}})
-            t[static_cast<unsigned char>(ansi(letter)[0])] = plain;
+            spelled[byteOf(ansi(letter)[0])] = plain;
+        std::array<Spelling, 256> t{};
+        for (unsigned b = 0; b < 256; ++b) {
+            const char c = lowerChar(static_cast<char>(b));
+            const bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.';
+            const std::string_view text = plain ? std::string_view(&c, 1) : spelled[byteOf(c)];
+            t[b].size = static_cast<unsigned char>(text.copy(t[b].text.data(), 2));
+        }
         return t;
     }();
-    std::string login;
-    login.reserve(lower.size());
-    for (char c : lower) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.')
-            login += c;
-        else if (spelled[u])
-            login += spelled[u];
+    return table;
+}
+
+// Writes the login form of a part of the name at `out` (room for two characters
+// a byte); returns the end of what it wrote.
+char* spellLoginPart(char* out, std::string_view part) {
+    const auto& spelling = loginSpelling();
+    for (const char c : part) {
+        const Spelling& sp = spelling[byteOf(c)];
+        out[0] = sp.text[0];
+        out[1] = sp.text[1];
+        out += sp.size;
     }
-    return login;
+    return out;
 }
 
 } // namespace
@@ -95,6 +148,7 @@ RecordFolding::RecordFolding(RecordKind kind, bool fromOem) {
         FoldRecord(piece, kind); // the fold is byte by byte: a byte gives the same alone
         if (piece.size() == 1) {
             one_[b] = piece[0];
+            if (b < 0x80 && piece[0] != static_cast<char>(b)) changedAscii_ += static_cast<char>(b);
         } else {
             other_[b] = piece;
             uneven_ += static_cast<char>(b);
@@ -113,48 +167,66 @@ size_t RecordFolding::nextUneven(std::string_view record, size_t from) const {
     return next;
 }
 
-std::string RecordFolding::cut(std::string_view record, size_t start, size_t length) const {
-    std::string out;
-    const size_t stop = start + length; // in the folded record
+// A run of bytes that give one character each, mapped in place: the bytes above
+// 0x7F a word at a time, then the few ASCII bytes the fold changes, each found
+// with memchr. A byte is never changed twice: what the fold gives, it keeps.
+void RecordFolding::mapRun(char* run, size_t n) const {
+    MapHighBytes(run, n, one_);
+    for (const char c : changedAscii_)
+        for (char *at = run, *end = run + n;
+             (at = static_cast<char*>(std::memchr(at, c, static_cast<size_t>(end - at))));)
+            *at++ = one_[byteOf(c)];
+}
+
+std::string_view RecordFolding::fold(std::string_view record, std::string& room) const {
+    room.clear();
     // Runs of bytes that give one character each, and the bytes between them.
-    for (size_t at = 0, folded = 0; at < record.size() && folded < stop;) {
+    for (size_t at = 0; at < record.size();) {
         const size_t uneven = nextUneven(record, at);
-        const size_t runEnd = folded + (uneven - at);
-        if (runEnd > start)
-            for (size_t f = std::max(folded, start); f < std::min(runEnd, stop); ++f)
-                out += one_[static_cast<unsigned char>(record[at + (f - folded)])];
-        folded = runEnd;
+        const size_t folded = room.size();
+        room.append(record.substr(at, uneven - at));
+        mapRun(room.data() + folded, uneven - at);
         at = uneven;
-        if (at == record.size()) break;
-        const std::string& piece = other_[static_cast<unsigned char>(record[at++])];
-        for (size_t k = 0; k < piece.size(); ++k, ++folded)
-            if (folded >= start && folded < stop) out += piece[k];
+        if (at < record.size()) room += other_[byteOf(record[at++])];
     }
-    return out;
+    return room;
 }
 
-std::string CleanTeacherSurname(const std::string& field) {
-    return cleaned(field, true, " '-_");
+std::string CleanTeacherSurname(std::string_view field) {
+    static const Cleaning cleaning(Cleaning::Case::Upper, " '-_");
+    return cleaning(field);
 }
-std::string CleanTeacherFirstName(const std::string& field) {
-    return cleaned(field, false, "_-'");
+std::string CleanTeacherFirstName(std::string_view field) {
+    static const Cleaning cleaning(Cleaning::Case::Lower, "_-'");
+    return cleaning(field);
 }
-std::string CleanPupilSurname(const std::string& field) {
-    return cleaned(field, true, " _-");
+std::string CleanPupilSurname(std::string_view field) {
+    static const Cleaning cleaning(Cleaning::Case::Upper, " _-");
+    return cleaning(field);
 }
-std::string CleanPupilFirstName(const std::string& field) {
-    return cleaned(field, true, "_-");
+std::string CleanPupilFirstName(std::string_view field) {
+    static const Cleaning cleaning(Cleaning::Case::Upper, "_-");
+    return cleaning(field);
+}
+std::string CleanValue(std::string_view field) {
+    static const Cleaning cleaning(Cleaning::Case::Kept, "");
+    return cleaning(field);
 }
 
-PupilClass CleanPupilClass(const std::string& field) {
+PupilClass CleanPupilClass(std::string_view field) {
+    static const Cleaning cleaning(Cleaning::Case::Lower, " _-");
     PupilClass c;
-    c.stored = cleaned(field, false, " _-");
+    c.stored = cleaning(field);
     c.group = GroupOfClass(c.stored);
     return c;
 }
 
 std::string GroupOfClass(const std::string& className) {
-    return StartsWithDigit(className) ? "c" + className : className;
+    if (!StartsWithDigit(className)) return className;
+    std::string group;
+    group.reserve(1 + className.size());
+    group.append(1, 'c').append(className);
+    return group;
 }
 
 std::string ClassOfGroup(const std::string& group) {
@@ -163,13 +235,14 @@ std::string ClassOfGroup(const std::string& group) {
     return cls;
 }
 
-std::string LoginFor(LoginFormat format, const std::string& surname, const std::string& firstPart) {
+std::string LoginFor(LoginFormat format, std::string_view surname, std::string_view firstPart) {
     const bool surnameFirst = format == LoginFormat::NomDabord;
-    std::string login;
-    login.reserve(surname.size() + 1 + firstPart.size());
-    login.append(surnameFirst ? surname : firstPart).append(1, '.');
-    login.append(surnameFirst ? firstPart : surname);
-    return asciiLogin(Lower(login));
+    std::string login(2 * (surname.size() + firstPart.size()) + 1, ' ');
+    char* out = spellLoginPart(login.data(), surnameFirst ? surname : firstPart);
+    *out++ = '.';
+    out = spellLoginPart(out, surnameFirst ? firstPart : surname);
+    login.resize(static_cast<size_t>(out - login.data()));
+    return login;
 }
 
 LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
@@ -185,8 +258,12 @@ LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
         if (length < 1) length = 1;
     }
     r.firstPart = Left(r.firstWord, length);
-    r.nameKey = kind == PersonKind::Pupil ? surname + " " + r.firstPart
-                                          : Trim(surname + " " + Upper(r.firstPart));
+    if (kind == PersonKind::Pupil) {
+        r.nameKey.reserve(surname.size() + 1 + r.firstPart.size());
+        r.nameKey.append(surname).append(1, ' ').append(r.firstPart);
+    } else {
+        r.nameKey = Trim(surname + " " + Upper(r.firstPart));
+    }
 
     // A teacher's renumbered key keeps the first-name part's lower case ("DUPONT c1").
     // The registry sees a key up to its first NUL byte and cut to 52 characters:

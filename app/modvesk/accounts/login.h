@@ -10,9 +10,9 @@
 #include "model/model.h"
 
 #include <array>
-#include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace modvesk {
 
@@ -31,39 +31,45 @@ enum class PersonKind { Pupil, Teacher };
 void FoldRecord(std::string& record, RecordKind kind);
 
 // FoldRecord as a map from each byte of a record to what it becomes (one
-// character, none for '"', or more), so that a builder cuts the few fields it
-// reads out of a long record without folding the whole of it. `fromOem`: the
+// character, none for '"', or more), so that a builder folds a record into a
+// buffer of its own in one pass, without changing the record. `fromOem`: the
 // record is still in code page 850 and is converted to Windows-1252 on the way,
 // as the dBase reader would have converted it.
 class RecordFolding {
   public:
     RecordFolding(RecordKind kind, bool fromOem);
-    // Characters [start, start + length) of the record as FoldRecord (after the
-    // conversion) would leave it, fewer where it ends: a byte that gives no
-    // character or several moves every later field, and the cut counts with that.
-    std::string cut(std::string_view record, size_t start, size_t length) const;
+    // The record as FoldRecord (after the conversion) would leave it, written
+    // into `room` (whose earlier content goes): a byte that gives no character or
+    // several moves every later field.
+    std::string_view fold(std::string_view record, std::string& room) const;
 
   private:
     std::array<char, 256> one_{};        // the character of a byte that gives one
     std::array<std::string, 256> other_; // what a byte gives when not exactly one
     std::string uneven_;                 // the bytes that give none or several
+    std::string changedAscii_;           // the bytes below 0x80 that give another one
     size_t nextUneven(std::string_view record, size_t from) const;
+    void mapRun(char* run, size_t n) const;
 };
 
 // Field clean-up. Each separator or control character of the field first becomes a
 // blank (BlankSeparators). Surnames become one upper-case word; first names keep
 // their blanks.
-std::string CleanTeacherSurname(const std::string& field);   // trim, upper, drop " '-_"
-std::string CleanTeacherFirstName(const std::string& field); // trim, lower, drop "_-'"
-std::string CleanPupilSurname(const std::string& field);     // trim, upper, drop " _-"
-std::string CleanPupilFirstName(const std::string& field);   // trim, upper, drop "_-"
+// Each is one pass over the field.
+std::string CleanTeacherSurname(std::string_view field);   // trim, upper, drop " '-_"
+std::string CleanTeacherFirstName(std::string_view field); // trim, lower, drop "_-'"
+std::string CleanPupilSurname(std::string_view field);     // trim, upper, drop " _-"
+std::string CleanPupilFirstName(std::string_view field);   // trim, upper, drop "_-"
+// An identifier, staff number or date: its separators blanked, then trimmed
+// (Trim(BlankSeparators(field))).
+std::string CleanValue(std::string_view field);
 // A pupil's class: trimmed, lower case, " _-" dropped (`stored`, e.g. "3a"), and the
 // group the accounts carry: "c" + stored when it begins with a digit ("c3a").
 struct PupilClass {
     std::string stored;
     std::string group;
 };
-PupilClass CleanPupilClass(const std::string& field);
+PupilClass CleanPupilClass(std::string_view field);
 // The group the accounts of a class carry: a class whose name starts with a digit
 // takes a "c" in front ("3a" gives "c3a"), since a group name may not start with one.
 std::string GroupOfClass(const std::string& className);
@@ -72,7 +78,7 @@ std::string GroupOfClass(const std::string& className);
 std::string ClassOfGroup(const std::string& group);
 
 // The login of a surname and first-name part in the chosen format.
-std::string LoginFor(LoginFormat format, const std::string& surname, const std::string& firstPart);
+std::string LoginFor(LoginFormat format, std::string_view surname, std::string_view firstPart);
 
 // The result of BuildLogin.
 struct LoginParts {
@@ -84,8 +90,25 @@ struct LoginParts {
 };
 
 // A name key that is someone else's although the registry does not hold it yet
-// (an account of the server that carries another pupil's identifier).
-using KeyHeldElsewhere = std::function<bool(const std::string& nameKey)>;
+// (an account of the server that carries another pupil's identifier): a call on
+// an object the caller keeps alive, or none. It refers to the object, so that
+// asking it per person builds nothing.
+class KeyHeldElsewhere {
+  public:
+    KeyHeldElsewhere() = default;
+    template <typename Check>
+    requires std::is_invocable_r_v<bool, Check&, const std::string&>
+    explicit KeyHeldElsewhere(Check& check)
+        : object_(&check), call_([](void* o, const std::string& key) -> bool {
+              return (*static_cast<Check*>(o))(key);
+          }) {}
+    explicit operator bool() const { return call_ != nullptr; }
+    bool operator()(const std::string& nameKey) const { return call_(object_, nameKey); }
+
+  private:
+    void* object_ = nullptr;
+    bool (*call_)(void*, const std::string&) = nullptr;
+};
 
 // The first-name part (LoginMax, the chosen format), the name key, the clash
 // numbering against the registry (present, and `heldElsewhere` when given) and

@@ -163,6 +163,7 @@ namespace {
 // Where the blanks that end `text` begin. Long runs of blanks (the padding of a
 // library buffer, of a dBase field) are passed over a block at a time.
 size_t blanksEnd(std::string_view text) {
+    if (text.empty() || text.back() != ' ') return text.size(); // most values end unpadded
     static constexpr size_t kBlock = 64;
     static const std::string blocks(kBlock, ' ');
     constexpr uint64_t kEightBlanks = 0x2020202020202020ULL;
@@ -217,11 +218,15 @@ std::string Right(std::string_view text, long n) {
 }
 
 std::string Mid(std::string_view text, long start, long length) {
+    return std::string(MidView(text, start, length));
+}
+
+std::string_view MidView(std::string_view text, long start, long length) {
     if (start < 1) start = 1;
     size_t from = static_cast<size_t>(start - 1);
     if (from >= text.size() || length == 0) return {};
-    if (length < 0) return std::string(text.substr(from));
-    return std::string(text.substr(from, static_cast<size_t>(length)));
+    if (length < 0) return text.substr(from);
+    return text.substr(from, static_cast<size_t>(length));
 }
 
 long InStr(std::string_view text, std::string_view what, long start) {
@@ -326,8 +331,21 @@ std::string NthField(long n, std::string_view text, std::string_view separator) 
     return std::string(ended ? field.substr(0, blanksEnd(field)) : field);
 }
 
+void NthFields(std::string_view text, char separator, std::span<std::string_view> fields) {
+    bool ended = true;
+    for (std::string_view& field : fields) {
+        if (!ended) {
+            field = {};
+            continue;
+        }
+        text.remove_prefix(blanksStart(text));
+        field = NextField(text, ended, separator);
+        if (ended) field = field.substr(0, blanksEnd(field));
+    }
+}
+
 bool StartsWithDigit(std::string_view text) {
-    if (Trim(text).empty()) return false;
+    if (TrimView(text).empty()) return false;
     return text[0] >= '0' && text[0] <= '9';
 }
 

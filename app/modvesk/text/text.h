@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,8 @@ std::string Left(std::string_view text, long n);
 std::string Right(std::string_view text, long n);
 // Mid(text, start, length): from character `start` counted from 1; length < 0: to the end.
 std::string Mid(std::string_view text, long start, long length = -1);
+// The same piece as a view into the text.
+std::string_view MidView(std::string_view text, long start, long length = -1);
 // Position of `what` in `text` counted from 1, 0 when absent (the search starts at `start`).
 long InStr(std::string_view text, std::string_view what, long start = 1);
 
@@ -75,6 +78,9 @@ inline std::string_view NextField(std::string_view& rest, bool& ended, char sepa
 std::vector<std::string> SplitFields(std::string_view line, char separator = ';');
 // Field n counted from 1 of `text`, which is left as it is: trimmed, "" when missing.
 std::string NthField(long n, std::string_view text, std::string_view separator);
+// Fields 1 to fields.size() of `text` as NthField gives each, as views into the
+// text, cut in one pass.
+void NthFields(std::string_view text, char separator, std::span<std::string_view> fields);
 // False when the trimmed text is empty; else whether its first character is a digit.
 bool StartsWithDigit(std::string_view text);
 // Sum of the leading numbers of the words of `text` (a word without one counts 0), rounded.
