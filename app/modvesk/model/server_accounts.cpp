@@ -66,16 +66,16 @@ ExportLine CutExportLine(std::string_view text) {
     ExportLine line;
     std::string_view* const firstFour[] = {&line.surname, &line.firstName, &line.group,
                                            &line.login};
+    // Only the first four fields and the identifier are kept: the fields between
+    // them are only counted, so they are neither trimmed nor looked at.
     for (size_t start = 0;; ++start) {
-        size_t end = start;
-        while (end < text.size() && text[end] != ';')
-            ++end;
-        const std::string_view field = trimmed(text.substr(start, end - start));
+        size_t end = text.find(';', start);
+        if (end == std::string_view::npos) end = text.size();
         ++line.fields;
         if (line.fields <= 4)
-            *firstFour[line.fields - 1] = field;
+            *firstFour[line.fields - 1] = trimmed(text.substr(start, end - start));
         else if (line.fields == ExportLine::kIdentifierField)
-            line.identifier = field;
+            line.identifier = trimmed(text.substr(start, end - start));
         if (end == text.size() || line.fields > ExportLine::kIdentifierField) break;
         start = end;
     }
