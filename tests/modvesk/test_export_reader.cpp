@@ -71,3 +71,20 @@ TEST_F(ExportReader, FieldsAreCutAtSemicolonsAndBlanksLeftOut) {
     for (const Case& c : cases)
         EXPECT_EQ(old(c.key), c.value) << c.line;
 }
+
+// The identifier is field 14, trimmed; the count of fields stops one past it.
+TEST(CutExportLine, CountsFieldsUpToOnePastTheIdentifier) {
+    const std::string upTo13 = "A;B;c1;a.b;x;;;;;;;;"; // 13 fields, the last one empty
+    const struct {
+        std::string line;
+        int fields;
+        const char* identifier;
+    } cases[] = {{"A;B;c1;a.b;", 5, ""},      {upTo13, 13, ""},
+                 {upTo13 + ";", 14, ""},      {upTo13 + "; 42 ", 14, "42"},
+                 {upTo13 + ";42;", 15, "42"}, {upTo13 + ";42;;;;", 15, "42"}};
+    for (const auto& c : cases) {
+        const ExportLine line = CutExportLine(c.line);
+        EXPECT_EQ(line.fields, c.fields) << c.line;
+        EXPECT_EQ(line.identifier, c.identifier) << c.line;
+    }
+}
