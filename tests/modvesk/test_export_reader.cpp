@@ -72,19 +72,16 @@ TEST_F(ExportReader, FieldsAreCutAtSemicolonsAndBlanksLeftOut) {
         EXPECT_EQ(old(c.key), c.value) << c.line;
 }
 
-// The identifier is field 14, trimmed; the count of fields stops one past it.
+// The identifier is field 14, trimmed ("42" when the line has one); the count of
+// fields stops one past it.
 TEST(CutExportLine, CountsFieldsUpToOnePastTheIdentifier) {
-    const std::string upTo13 = "A;B;c1;a.b;x;;;;;;;;"; // 13 fields, the last one empty
-    const struct {
-        std::string line;
-        int fields;
-        const char* identifier;
-    } cases[] = {{"A;B;c1;a.b;", 5, ""},      {upTo13, 13, ""},
-                 {upTo13 + ";", 14, ""},      {upTo13 + "; 42 ", 14, "42"},
-                 {upTo13 + ";42;", 15, "42"}, {upTo13 + ";42;;;;", 15, "42"}};
-    for (const auto& c : cases) {
-        const ExportLine line = CutExportLine(c.line);
-        EXPECT_EQ(line.fields, c.fields) << c.line;
-        EXPECT_EQ(line.identifier, c.identifier) << c.line;
+    const std::string to13 = "A;B;c1;a.b;x;;;;;;;;"; // 13 fields, the last one empty
+    const std::pair<std::string, int> cases[] = {{"A;B;c1;a.b;", 5},  {to13, 13},
+                                                 {to13 + ";", 14},    {to13 + "; 42 ", 14},
+                                                 {to13 + ";42;", 15}, {to13 + ";42;;;;", 15}};
+    for (const auto& [text, fields] : cases) {
+        const ExportLine line = CutExportLine(text);
+        EXPECT_EQ(line.fields, fields) << text;
+        EXPECT_EQ(line.identifier, text.find("42") == std::string::npos ? "" : "42") << text;
     }
 }
