@@ -28,8 +28,14 @@ uint32_t KeyIndex::hashOf(std::string_view key) {
         h = (h ^ chunk) * kStep;
         h ^= h >> 29;
     }
+    // The bytes left over are read as the key's last 8 bytes (some read twice), so a
+    // key of 8 bytes or more needs no copy of a varying length.
     uint64_t tail = 0;
-    if (i < key.size()) std::memcpy(&tail, key.data() + i, key.size() - i);
+    if (i < key.size() && key.size() >= 8)
+        std::memcpy(&tail, key.data() + key.size() - 8, 8);
+    else
+        for (; i < key.size(); ++i)
+            tail = tail << 8 | static_cast<unsigned char>(key[i]);
     h = mix(h ^ tail ^ 0x5bd1e995ULL);
     return static_cast<uint32_t>(h ^ (h >> 32));
 }
