@@ -77,7 +77,12 @@ void Store::insert(std::string_view key, std::string_view value) {
     makeRoom(arena_, kHeader + key.size() + value.size());
     const uint32_t lengths[2] = {static_cast<uint32_t>(key.size()),
                                  static_cast<uint32_t>(value.size())};
-    arena_.append(reinterpret_cast<const char*>(lengths), kHeader).append(key).append(value);
+    // The entry is written in place after one growth of the arena, not by three appends.
+    arena_.append(kHeader + key.size() + value.size(), '\0');
+    char* at = arena_.data() + place;
+    std::memcpy(at, lengths, kHeader);
+    if (!key.empty()) std::memcpy(at + kHeader, key.data(), key.size());
+    if (!value.empty()) std::memcpy(at + kHeader + key.size(), value.data(), value.size());
     ++size_;
     // The lookup index keeps the first entry of a key: later equal keys are only in the arena.
     const uint32_t entry = static_cast<uint32_t>(place);

@@ -56,17 +56,19 @@ ServerAccount splitServerAccount(std::string_view old) {
 
 // During an update: the server's "group login" under the key, or "n"; else "".
 // A value as long as the buffer or longer reads back as empty: it is asked again
-// with larger buffers, so that a long login on the server is not lost.
-std::string serverAccount(const Session& s, const std::string& key) {
-    if (!s.job.UpdateMode) return "";
-    static std::string buffer; // one buffer for every person of the job
-    std::string answer;
-    for (size_t size = 64; answer.empty() && size <= (1U << 20); size *= 8) {
+// with larger buffers, so that a long login on the server is not lost. The answer
+// is a view into one buffer kept for every person of the job: it holds until the
+// next person's question.
+std::string_view serverAccount(const Session& s, const std::string& key) {
+    if (!s.job.UpdateMode) return {};
+    static std::string buffer;
+    for (size_t size = 64; size <= (1U << 20); size *= 8) {
         buffer.assign(size, ' ');
         vandrel::presentancien(key, buffer);
-        answer = Trim(buffer);
+        const std::string_view answer = TrimView(buffer);
+        if (!answer.empty()) return answer;
     }
-    return answer;
+    return {};
 }
 
 // An update's search for a pupil's account when the server's accounts carry
@@ -127,7 +129,7 @@ class IdentitySearch {
     const ExportAccount* firstOther_ = nullptr;
 };
 
-bool isNewAccount(const Session& s, const std::string& old) {
+bool isNewAccount(const Session& s, std::string_view old) {
     return !s.job.UpdateMode || old == "n";
 }
 
@@ -170,7 +172,7 @@ struct PersonParts {
 // The steps every builder ends with: register the key, file the entry (unless
 // there is none; it is moved into its list), report a long login, move the
 // person's parts into the person tables at `index` and advance the index.
-void finishPerson(Session& s, PersonParts&& p, std::string* entry, const std::string& old,
+void finishPerson(Session& s, PersonParts&& p, std::string* entry, std::string_view old,
                   long& index, const std::string& reportGroup) {
     vandrel::inserenom(p.lp.nameKey);
     if (entry) (old == "n" ? s.win.lstTri : s.win.LstTri2).add(std::move(*entry));
@@ -290,11 +292,14 @@ BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
     p.lp =
         BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group, search.heldElsewhere());
     const LoginParts& lp = p.lp;
-    std::string old, entry;
+    std::string taken, entry; // taken: the account the identity search gave
+    std::string_view old;
     if (s.win.version3) {
         s.job.kwartzSuffix.assign(";;").append(identifier).append(";;");
-        old = search.on() ? search.account(lp.nameKey, p.surname + " " + p.firstName)
-                          : serverAccount(s, lp.nameKey);
+        if (search.on())
+            old = taken = search.account(lp.nameKey, p.surname + " " + p.firstName);
+        else
+            old = serverAccount(s, lp.nameKey);
     }
     p.password = InitialPassword(s, isNewAccount(s, old), datePassword(date));
 
@@ -364,7 +369,8 @@ BuildOutcome BuildTeacherFromFields(Session& s, const TeacherFields& fields, lon
     PersonParts p{fields.surname, fields.firstName};
     p.lp = BuildLogin(s, PersonKind::Teacher, p.surname, p.firstName, "");
     const LoginParts& lp = p.lp;
-    std::string old, entry;
+    std::string_view old;
+    std::string entry;
     if (s.win.version3) {
         s.job.kwartzSuffix = ";;;;";
         old = serverAccount(s, Upper(lp.nameKey));
@@ -412,7 +418,8 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     const bool swap = s.win.chkinvdate;
     p.lp = BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group);
     const LoginParts& lp = p.lp;
-    std::string old, entry;
+    std::string_view old;
+    std::string entry;
     if (s.win.version3) old = serverAccount(s, lp.nameKey);
     std::string_view dayMonthYear[3];
     NthFields(date, '/', dayMonthYear);
@@ -463,7 +470,8 @@ BuildOutcome BuildCsvTeacher(Session& s, std::string& line, long& index) {
 
     p.lp = BuildLogin(s, PersonKind::Teacher, p.surname, p.firstName, "");
     const LoginParts& lp = p.lp;
-    std::string old, entry;
+    std::string_view old;
+    std::string entry;
     if (!s.win.version3) {
         entry = commaForm(p.surname, lp.firstPart, "profs", p.password);
     } else {
