@@ -20,22 +20,6 @@ const std::array<unsigned char, 256>& lowerTable() {
     return table;
 }
 
-// Byte order of the lower-cased entries (bytes compared as unsigned values), and
-// insertion order for equal ones.
-template <typename Entry> bool keyLess(const Entry& a, const Entry& b) {
-    if (a.high != b.high) return a.high < b.high;
-    if (a.low != b.low) return a.low < b.low;
-    const auto& low = lowerTable();
-    const size_t n = std::min(a.entry.size(), b.entry.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = low[static_cast<unsigned char>(a.entry[i])];
-        const unsigned char y = low[static_cast<unsigned char>(b.entry[i])];
-        if (x != y) return x < y;
-    }
-    if (a.entry.size() != b.entry.size()) return a.entry.size() < b.entry.size();
-    return a.order < b.order;
-}
-
 uint64_t headWord(const std::string& entry, size_t from) {
     const auto& low = lowerTable();
     uint64_t word = 0;
@@ -46,33 +30,58 @@ uint64_t headWord(const std::string& entry, size_t from) {
 
 } // namespace
 
+// Byte order of the lower-cased entries (bytes compared as unsigned values), and
+// insertion order for equal ones.
+bool SortedList::less(const Key& a, const Key& b) const {
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    const std::string& x = texts_[a.index];
+    const std::string& y = texts_[b.index];
+    const auto& low = lowerTable();
+    const size_t n = std::min(x.size(), y.size());
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char cx = low[static_cast<unsigned char>(x[i])];
+        const unsigned char cy = low[static_cast<unsigned char>(y[i])];
+        if (cx != cy) return cx < cy;
+    }
+    if (x.size() != y.size()) return x.size() < y.size();
+    return a.index < b.index;
+}
+
+void SortedList::append(uint64_t high, uint64_t low) {
+    keys_.push_back(Key{high, low, keys_.size()});
+}
+
 void SortedList::add(const std::string& entry) {
-    entries_.push_back(Entry{headWord(entry, 0), headWord(entry, 8), entries_.size(), entry});
+    append(headWord(entry, 0), headWord(entry, 8));
+    texts_.push_back(entry);
 }
 
 void SortedList::add(std::string&& entry) {
-    const uint64_t high = headWord(entry, 0), low = headWord(entry, 8);
-    entries_.push_back(Entry{high, low, entries_.size(), std::move(entry)});
+    append(headWord(entry, 0), headWord(entry, 8));
+    texts_.push_back(std::move(entry));
 }
 
 void SortedList::clear() {
-    entries_.clear();
+    texts_.clear();
+    keys_.clear();
     settled_ = 0;
 }
 
 // Equal entries keep their insertion order: the comparison ends on it, and the
 // merge puts the settled ones, added first, before the new ones.
 void SortedList::settle() const {
-    if (settled_ == entries_.size()) return;
-    const auto middle = entries_.begin() + static_cast<std::ptrdiff_t>(settled_);
-    std::sort(middle, entries_.end(), keyLess<Entry>);
-    std::inplace_merge(entries_.begin(), middle, entries_.end(), keyLess<Entry>);
-    settled_ = entries_.size();
+    if (settled_ == keys_.size()) return;
+    const auto middle = keys_.begin() + static_cast<std::ptrdiff_t>(settled_);
+    const auto byKey = [this](const Key& a, const Key& b) { return this->less(a, b); };
+    std::sort(middle, keys_.end(), byKey);
+    std::inplace_merge(keys_.begin(), middle, keys_.end(), byKey);
+    settled_ = keys_.size();
 }
 
 std::vector<std::string> SortedList::items() const {
     std::vector<std::string> out;
-    out.reserve(entries_.size());
+    out.reserve(texts_.size());
     forEach([&out](const std::string& e) { out.push_back(e); });
     return out;
 }

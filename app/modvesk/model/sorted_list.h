@@ -16,37 +16,41 @@ class SortedList {
     void add(const std::string& entry);
     void add(std::string&& entry);
     void clear();
-    size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
+    size_t size() const { return texts_.size(); }
+    bool empty() const { return texts_.empty(); }
     // The entries in list order (first to last).
     std::vector<std::string> items() const;
 
     template <class F> void forEach(F&& f) const {
         settle();
-        for (const auto& e : entries_)
-            f(e.entry);
+        for (const Key& k : keys_)
+            f(texts_[k.index]);
     }
     // The entries from last to first.
     template <class F> void forEachBackward(F&& f) const {
         settle();
-        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
-            f(it->entry);
+        for (auto it = keys_.rbegin(); it != keys_.rend(); ++it)
+            f(texts_[it->index]);
     }
 
   private:
     // Entries are appended as they come and put in order when the list is next
     // read: adding costs no search and no shifting, reading sorts only the new ones.
     void settle() const;
-    // An entry with the first 16 bytes of its lower-cased form as two numbers
-    // (big-endian, zero-padded): most comparisons of a sort end there, and the
-    // lower-cased form is not kept, only compared byte by byte on a tie.
-    struct Entry {
+    // The texts stay where they were added; the sort moves only small keys: the
+    // first 16 bytes of an entry's lower-cased form as two numbers (big-endian,
+    // zero-padded), where most comparisons end, and the entry's place in insertion
+    // order, which also orders equal entries. The lower-cased form is not kept,
+    // only compared byte by byte on a tie.
+    struct Key {
         uint64_t high, low; // the head
-        size_t order;       // place in insertion order, for equal entries
-        std::string entry;
+        size_t index;       // in texts_
     };
-    mutable std::vector<Entry> entries_;
-    mutable size_t settled_ = 0; // entries_[0, settled_) are in list order
+    bool less(const Key& a, const Key& b) const;
+    void append(uint64_t high, uint64_t low);
+    std::vector<std::string> texts_; // in insertion order
+    mutable std::vector<Key> keys_;  // in list order once settled
+    mutable size_t settled_ = 0;     // keys_[0, settled_) are in list order
 };
 
 } // namespace modvesk
