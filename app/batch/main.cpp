@@ -59,21 +59,25 @@ int exitStatus(const modvesk::Session& s) {
 // as the threshold of blocks of their own). The heap is grown in one step of
 // 64 MB of address space, marked for large pages, so that a job of a whole
 // district faults its memory in by 2 MB rather than by 4 kB; only what is
-// touched is used.
+// touched is used. The heap's unused end below the first 2 MB boundary could
+// only be faulted in by 4 kB, hundreds of faults: it is set aside (address
+// space only, never touched), so that the job's blocks start on the boundary.
+void* heapHead = nullptr; // the set-aside end, held to the end of the process
+
 void keepFreedMemory() {
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
     mallopt(M_TOP_PAD, 64 << 20);
-    char* const before = static_cast<char*>(sbrk(0));
+    const uintptr_t large = 2 << 20;
+    const auto end = reinterpret_cast<uintptr_t>(sbrk(0));
+    const uintptr_t topStart = end - mallinfo2().keepcost;
+    const uintptr_t start = (topStart + (1 << 12) + large - 1) & ~(large - 1);
+    heapHead = std::malloc(start - topStart - 2 * sizeof(size_t));
     void* volatile grow = std::malloc(1 << 16); // volatile: the pair is not optimised away
     std::free(grow);
-    char* const after = static_cast<char*>(sbrk(0));
-    const uintptr_t large = 2 << 20;
-    const uintptr_t start = (reinterpret_cast<uintptr_t>(before) + large - 1) & ~(large - 1);
-    if (reinterpret_cast<uintptr_t>(after) > start)
-        madvise(reinterpret_cast<void*>(start), reinterpret_cast<uintptr_t>(after) - start,
-                MADV_HUGEPAGE);
+    const auto after = reinterpret_cast<uintptr_t>(sbrk(0));
+    if (after > start) madvise(reinterpret_cast<void*>(start), after - start, MADV_HUGEPAGE);
 #endif
 }
 
