@@ -107,27 +107,19 @@ bool Store::keyLess(const Ordered& a, const Ordered& b) const {
     return a.entry < b.entry;
 }
 
-void Store::walkSelected(const Select& select, const Visit& visit) const {
-    std::vector<Ordered> order;
-    for (size_t at = 0; at < arena_.size();) {
-        const uint32_t entry = static_cast<uint32_t>(at);
-        if (select(key(entry), value(entry))) {
-            const Prefix prefix = prefixOf(cut(key(entry)));
-            order.push_back(
-                {static_cast<uint64_t>(prefix >> 64), static_cast<uint64_t>(prefix), entry});
-        }
-        at += kHeader + lengthAt(arena_, at) + lengthAt(arena_, at + sizeof(uint32_t));
-    }
+uint32_t Store::nextEntry(uint32_t entry) const {
+    return entry + static_cast<uint32_t>(kHeader + lengthAt(arena_, entry) +
+                                         lengthAt(arena_, entry + sizeof(uint32_t)));
+}
+
+Store::Ordered Store::orderedOf(uint32_t entry) const {
+    const Prefix prefix = prefixOf(cut(key(entry)));
+    return {static_cast<uint64_t>(prefix >> 64), static_cast<uint64_t>(prefix), entry};
+}
+
+void Store::sortByKey(std::vector<Ordered>& order) const {
     std::sort(order.begin(), order.end(),
               [this](const Ordered& a, const Ordered& b) { return keyLess(a, b); });
-    // The entries lie in the arena in insertion order, so the walk reads them at
-    // random: those a little ahead are fetched while one is visited, and the reads
-    // from memory overlap instead of following one another.
-    constexpr size_t kAhead = 16;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i + kAhead < order.size()) __builtin_prefetch(arena_.data() + order[i + kAhead].entry);
-        visit(key(order[i].entry), value(order[i].entry));
-    }
 }
 
 void creatcar(StoreHandle& handle) {

@@ -19,7 +19,6 @@
 #include "key_index.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,12 +40,11 @@ class Store {
     // The value of the entry inserted first under the key (cut to 52), if any.
     std::optional<std::string_view> firstValue(std::string_view key) const;
     bool holds(std::string_view key) const { return firstValue(key).has_value(); }
-    using Visit = std::function<void(std::string_view, std::string_view)>;
-    using Select = std::function<bool(std::string_view, std::string_view)>;
     // The entries (key as stored, cut to 52, value) for which `select` is true, in ascending key
     // order, equal keys in insertion order. `select` sees every entry once, in
     // insertion order, before the first visit; only the entries it keeps are put in
-    // key order.
+    // key order. Both are called directly: a walk makes one call per entry.
+    template <typename Select, typename Visit>
     void walkSelected(const Select& select, const Visit& visit) const;
     size_t size() const { return size_; }
 
@@ -62,12 +60,32 @@ class Store {
   private:
     std::string_view key(uint32_t entry) const;
     std::string_view value(uint32_t entry) const;
+    uint32_t nextEntry(uint32_t entry) const;
+    Ordered orderedOf(uint32_t entry) const;
     bool keyLess(const Ordered& a, const Ordered& b) const;
+    void sortByKey(std::vector<Ordered>& order) const;
+    void prefetch(uint32_t entry) const { __builtin_prefetch(arena_.data() + entry); }
 
     std::string arena_; // every entry: key length, value length, key, value
     size_t size_ = 0;
     KeyIndex lookup_;
 };
+
+template <typename Select, typename Visit>
+void Store::walkSelected(const Select& select, const Visit& visit) const {
+    std::vector<Ordered> order;
+    for (uint32_t entry = 0; entry < arena_.size(); entry = nextEntry(entry))
+        if (select(key(entry), value(entry))) order.push_back(orderedOf(entry));
+    sortByKey(order);
+    // The entries lie in the arena in insertion order, so the walk reads them at
+    // random: those a little ahead are fetched while one is visited, and the reads
+    // from memory overlap instead of following one another.
+    constexpr size_t kAhead = 16;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i + kAhead < order.size()) prefetch(order[i + kAhead].entry);
+        visit(key(order[i].entry), value(order[i].entry));
+    }
+}
 
 // The handles: a store is open when its handle holds one, absent otherwise.
 using StoreHandle = std::unique_ptr<Store>;

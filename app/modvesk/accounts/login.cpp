@@ -62,6 +62,9 @@ class Cleaning {
     }
 
     std::string operator()(std::string_view field) const {
+        // The padding blanks of a fixed-width field are passed over a word at a
+        // time first; the blanks are among the bytes trimmed, so the result is the same.
+        field = TrimView(field);
         size_t begin = 0, end = field.size();
         while (begin < end && blank_[byteOf(field[begin])])
             ++begin;

@@ -23,9 +23,12 @@ struct Library {
     unsigned generation = 1; // changes whenever the loaded library may change
 };
 
+// Constant-initialised: every operation reads it, and a function-local static
+// would cost a guard check per call.
+constinit Library theLibrary;
+
 Library& library() {
-    static Library lib;
-    return lib;
+    return theLibrary;
 }
 
 std::vector<std::string> candidateFolders(const Library& lib) {
@@ -50,9 +53,10 @@ struct Slot {
 };
 
 template <typename Fn> Fn resolve(Slot& slot, const char* name) {
-    Library& lib = loaded();
+    Library& lib = library();
+    // A slot of the current generation was resolved after the library was loaded.
     if (slot.generation != lib.generation) {
-        slot.address = modvesk::moduleFunction(lib.handle, name);
+        slot.address = modvesk::moduleFunction(loaded().handle, name);
         slot.generation = lib.generation;
     }
     return reinterpret_cast<Fn>(slot.address);

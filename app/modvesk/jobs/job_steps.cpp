@@ -204,8 +204,8 @@ void beginWorker(Session& s) {
     // The person tables are sized afresh for indexes 0 to 4000; they still grow
     // beyond that with the data.
     constexpr size_t kTableSize = 4001;
-    j.persons.assign(kTableSize, Person{});
-    j.nameKeys.assign(kTableSize, std::string{});
+    j.persons.reset(kTableSize);
+    j.nameKeys.reset(kTableSize);
     j.classList.clear();
     j.classListKnown.clear();
     j.classListKnownLength = 0;

@@ -7,7 +7,7 @@ namespace modvesk {
 
 Person& JobState::person(long i) {
     if (i < 0) i = 0;
-    if (static_cast<size_t>(i) >= persons.size()) persons.resize(static_cast<size_t>(i) + 1);
+    persons.growTo(static_cast<size_t>(i) + 1);
     return persons[static_cast<size_t>(i)];
 }
 
@@ -19,7 +19,7 @@ const Person& JobState::personAt(long i) const {
 
 std::string& JobState::nameKey(long i) {
     if (i < 0) i = 0;
-    if (static_cast<size_t>(i) >= nameKeys.size()) nameKeys.resize(static_cast<size_t>(i) + 1);
+    nameKeys.growTo(static_cast<size_t>(i) + 1);
     return nameKeys[static_cast<size_t>(i)];
 }
 

@@ -11,8 +11,8 @@
 #include "text/source_text.h"
 
 #include <array>
-#include <deque>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -119,6 +119,34 @@ struct Person {
     std::string text;      // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
 };
 
+// A table indexed from 0 that grows at its end without moving what it holds: its
+// items lie in blocks of a fixed size, each allocated once, so that growing by one
+// item costs no allocation but at a block's start.
+template <typename T> class StableTable {
+  public:
+    size_t size() const { return size_; }
+    T& operator[](size_t i) { return blocks_[i / kBlock][i % kBlock]; }
+    const T& operator[](size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+    // Grows to n items (the new ones empty); a table holding more keeps them.
+    void growTo(size_t n) {
+        while (blocks_.size() * kBlock < n)
+            blocks_.push_back(std::make_unique<T[]>(kBlock));
+        if (n > size_) size_ = n;
+    }
+    // Drops every item, then holds n empty ones.
+    void reset(size_t n) {
+        blocks_.clear();
+        size_ = 0;
+        growTo(n);
+    }
+
+  private:
+    // A block stays under the size the allocator serves from its own pages.
+    static constexpr size_t kBlock = 512;
+    std::vector<std::unique_ptr<T[]>> blocks_;
+    size_t size_ = 0;
+};
+
 // The dBase field table: 257 rows, for each of the five table families a pair
 // (width, end). Row 0 holds zeros.
 enum Family { Pupils = 0, Teachers = 1, Assignments = 2, Groups = 3, GroupLinks = 4 };
@@ -138,8 +166,8 @@ struct JobState {
     std::unordered_set<std::string> classListKnown;
     size_t classListKnownLength = 0;
     // Grow with the data (no fixed cap), without moving what they hold.
-    std::deque<Person> persons;
-    std::deque<std::string> nameKeys;
+    StableTable<Person> persons;
+    StableTable<std::string> nameKeys;
     long lastPersonIndex = -1; // stored by the writer: count - 1
     FieldTable fieldTable = FieldTable(257);
     std::string kwartzSuffix; // Kwartz 1.7 suffix of the person being built
