@@ -1,3 +1,4 @@
+#include "text/source_text.h"
 #include "text/text.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,19 @@ TEST(Text, CaseCoversEveryLetterOfTheCodePage) {
     EXPECT_EQ(Upper(ansi("ßµ÷")), ansi("ßµ÷"));
     EXPECT_EQ(Lower(ansi("×")), ansi("×"));
     EXPECT_EQ(Upper("abc-XYZ 1;"), "ABC-XYZ 1;");
+}
+
+// The text is searched for a byte above 0x7F eight bytes at a time: one at any
+// place, in a whole word or in the bytes after the last one, is found.
+TEST(Text, Utf8TextIsToldWhereverItsFirstHighByteLies) {
+    for (size_t at = 0; at <= 18; ++at) {
+        std::string text(20, 'a');
+        EXPECT_FALSE(IsUtf8Text(text));
+        text.replace(at, 2, "\xC3\xA9"); // é in UTF-8
+        EXPECT_TRUE(IsUtf8Text(text)) << at;
+        text.replace(at, 2, "\xE9z"); // é in Windows-1252
+        EXPECT_FALSE(IsUtf8Text(text)) << at;
+    }
 }
 
 TEST(Text, TrimOnlyBlanks) {

@@ -3,6 +3,8 @@
 #include "text/files.h"
 #include "text/text.h"
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <unicode/normalizer2.h>
@@ -133,11 +135,26 @@ icu::UnicodeString fromUtf16(std::string_view bytes) {
 
 } // namespace
 
+namespace {
+
+// Whether a byte above 0x7F occurs, looked for eight bytes at a time: a source in
+// plain ASCII is read through once whole.
+bool holdsHighByte(std::string_view bytes) {
+    size_t i = 0;
+    for (uint64_t word; i + 8 <= bytes.size(); i += 8) {
+        std::memcpy(&word, bytes.data() + i, 8);
+        if (word & 0x8080808080808080ULL) return true;
+    }
+    for (; i < bytes.size(); ++i)
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80) return true;
+    return false;
+}
+
+} // namespace
+
 bool IsUtf8Text(std::string_view bytes) {
     if (bytes.starts_with(kBom)) return validUtf8(bytes);
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) return validUtf8(bytes);
-    return false;
+    return holdsHighByte(bytes) && validUtf8(bytes);
 }
 
 std::string Utf8ToAnsi(std::string_view utf8Text) {
