@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 namespace modvesk {
 
@@ -20,15 +22,25 @@ const std::array<unsigned char, 256>& lowerTable() {
     return table;
 }
 
-uint64_t headWord(const std::string& entry, size_t from) {
-    const auto& low = lowerTable();
-    uint64_t word = 0;
-    for (size_t i = from; i < from + 8; ++i)
-        word = (word << 8) | (i < entry.size() ? low[static_cast<unsigned char>(entry[i])] : 0u);
+// Eight bytes read as a big-endian number.
+uint64_t bigEndian(const unsigned char* bytes) {
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
     return word;
 }
 
 } // namespace
+
+// The key of an entry: its first 16 bytes lower-cased, zero-padded, as two numbers.
+void SortedList::appendKeyOf(const std::string& entry) {
+    const auto& low = lowerTable();
+    unsigned char head[16] = {};
+    const size_t n = std::min<size_t>(entry.size(), sizeof head);
+    for (size_t i = 0; i < n; ++i)
+        head[i] = low[static_cast<unsigned char>(entry[i])];
+    keys_.push_back(Key{bigEndian(head), bigEndian(head + 8), keys_.size()});
+}
 
 // Byte order of the lower-cased entries (bytes compared as unsigned values), and
 // insertion order for equal ones.
@@ -48,17 +60,13 @@ bool SortedList::less(const Key& a, const Key& b) const {
     return a.index < b.index;
 }
 
-void SortedList::append(uint64_t high, uint64_t low) {
-    keys_.push_back(Key{high, low, keys_.size()});
-}
-
 void SortedList::add(const std::string& entry) {
-    append(headWord(entry, 0), headWord(entry, 8));
+    appendKeyOf(entry);
     texts_.push_back(entry);
 }
 
 void SortedList::add(std::string&& entry) {
-    append(headWord(entry, 0), headWord(entry, 8));
+    appendKeyOf(entry);
     texts_.push_back(std::move(entry));
 }
 

@@ -47,7 +47,7 @@ class SortedList {
         size_t index;       // in texts_
     };
     bool less(const Key& a, const Key& b) const;
-    void append(uint64_t high, uint64_t low);
+    void appendKeyOf(const std::string& entry);
     std::vector<std::string> texts_; // in insertion order
     mutable std::vector<Key> keys_;  // in list order once settled
     mutable size_t settled_ = 0;     // keys_[0, settled_) are in list order

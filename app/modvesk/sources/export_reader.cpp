@@ -6,6 +6,7 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <array>
 
 namespace modvesk {
 
@@ -28,13 +29,17 @@ class Registration {
     std::string firstName_, joined_, key_, value_, surname_;
 };
 
+// The name key is "SURNAME FIRSTNAME" trimmed, both parts upper-cased as read;
+// the surname's own registration takes the trimmed surname, which the surname as
+// read begins with.
 void Registration::add(const ExportLine& line) {
     UpperInto(firstName_, line.asRead(line.firstName, 2));
-    joined_.assign(line.asRead(line.surname, 1)).append(1, ' ').append(firstName_);
-    UpperInto(key_, TrimView(joined_));
+    UpperInto(surname_, line.asRead(line.surname, 1));
+    joined_.assign(surname_).append(1, ' ').append(firstName_);
+    key_.assign(TrimView(joined_));
     value_.assign(line.group).append(1, ' ').append(line.asRead(line.login, 4));
     vandrel::inserenomancien(key_, value_);
-    UpperInto(surname_, line.surname);
+    surname_.resize(line.surname.size());
     vandrel::inserenomancien(surname_, firstName_);
 }
 
@@ -69,6 +74,20 @@ bool refuseExport(Session& s, const std::string& text) {
     return false;
 }
 
+// Whether two texts of the same length are equal once lower-cased (Windows-1252).
+bool sameLower(std::string_view a, std::string_view b) {
+    static const std::array<char, 256> low = [] {
+        std::array<char, 256> t{};
+        for (unsigned c = 0; c < 256; ++c)
+            t[c] = lowerChar(static_cast<char>(c));
+        return t;
+    }();
+    for (size_t i = 0; i < a.size(); ++i)
+        if (low[static_cast<unsigned char>(a[i])] != low[static_cast<unsigned char>(b[i])])
+            return false;
+    return true;
+}
+
 // One character other than a digit, maybe followed by digits ("c", "c1").
 bool initialShaped(std::string_view part) {
     return !part.empty() && part.find_first_of("0123456789") != 0 &&
@@ -87,17 +106,18 @@ bool initialShaped(std::string_view part) {
 //  - prenom.nom when it ends with "." and the surname, and what comes before is
 //    longer than such an initial.
 // A surname equal to the first name fits both nom.prenom and prenom.nom.
-// `surname` and `login` come trimmed and lower-cased.
+// `surname` and `login` come trimmed, in any case: they are compared lower-cased
+// in place, and the example kept is the login lower-cased.
 void tellFormats(std::string_view surname, std::string_view login, ExportLogins& out) {
     if (surname.empty() || login.size() < surname.size() + 2) return;
     auto fits = [&out, login](LoginFormat format) {
         const auto i = static_cast<size_t>(format);
-        if (out.fitting[i]++ == 0) out.example[i] = std::string(login);
+        if (out.fitting[i]++ == 0) out.example[i] = Lower(login);
     };
-    if (login.compare(0, surname.size(), surname) == 0 && login[surname.size()] == '.')
+    if (sameLower(login.substr(0, surname.size()), surname) && login[surname.size()] == '.')
         fits(LoginFormat::NomDabord);
     const size_t dot = login.size() - surname.size() - 1;
-    if (login[dot] != '.' || login.compare(dot + 1, std::string_view::npos, surname) != 0) return;
+    if (login[dot] != '.' || !sameLower(login.substr(dot + 1), surname)) return;
     fits(initialShaped(login.substr(0, dot)) ? LoginFormat::Abrev : LoginFormat::Entier);
 }
 
@@ -111,13 +131,10 @@ bool exportFound(Session& s, const std::string& path) {
 
 ExportLogins ReadExportLogins(const ExportFile& file) {
     ExportLogins out;
-    std::string login, surname;
     for (const ExportLine& line : file.lines()) {
         if (line.login.empty() || IsTeacherGroup(line.group)) continue;
         ++out.pupils;
-        LowerInto(login, line.login);
-        LowerInto(surname, line.surname);
-        tellFormats(surname, login, out);
+        tellFormats(line.surname, line.login, out);
     }
     return out;
 }

@@ -7,8 +7,10 @@
 #include "text/text.h"
 #include "writers/import_writer.h"
 
+#include <iterator>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace modvesk {
 
@@ -36,13 +38,18 @@ ClassIndex indexByClass(Session& s) {
     return index;
 }
 
+// "surname,first name,group,password", made at its full size: it starts as commas,
+// and each part is copied over its place.
 std::string classLine(const Person& p, const std::string& group) {
-    const std::string_view surname = TrimView(p.surname), firstName = TrimView(p.firstName),
-                           password = TrimView(p.password);
-    std::string line;
-    line.reserve(surname.size() + firstName.size() + group.size() + password.size() + 3);
-    line.append(surname).append(1, ',').append(firstName).append(1, ',');
-    line.append(group).append(1, ',').append(password);
+    const std::string_view parts[] = {TrimView(p.surname), TrimView(p.firstName), group,
+                                      TrimView(p.password)};
+    size_t size = std::size(parts) - 1;
+    for (const std::string_view part : parts)
+        size += part.size();
+    std::string line(size, ',');
+    char* at = line.data();
+    for (const std::string_view part : parts)
+        at += part.copy(at, part.size()) + 1;
     return line;
 }
 
@@ -65,7 +72,12 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
     s.win.lstTri.clear();
     s.win.LstTri2.clear();
     const std::string group = GroupOfClass(className);
-    auto addPerson = [&](long i) { s.win.lstTri.add(classLine(s.job.personAt(i), group)); };
+    size_t lineBytes = 0; // the lines and their CR LF
+    auto addPerson = [&](long i) {
+        std::string line = classLine(s.job.personAt(i), group);
+        lineBytes += line.size() + 2;
+        s.win.lstTri.add(std::move(line));
+    };
     if (index) {
         const auto found = index->find(className);
         if (found != index->end())
@@ -76,6 +88,7 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
             if (s.job.personAt(i).text == className) addPerson(i);
     }
     std::string text;
+    text.reserve(lineBytes);
     s.win.lstTri.forEach([&](const std::string& line) {
         text += line;
         text += CRLF;
