@@ -437,7 +437,7 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
                                 "", "", "", "", "", ""});
         } else {
             const ServerAccount a = splitServerAccount(old);
-            if (Lower(a.group) == "profs") {
+            if (IsTeacherGroup(a.group)) {
                 filed = false;
                 if (s.ui)
                     s.ui->message(ansi("Le compte élève ") + p.surname + " " + lp.firstPart +

@@ -64,7 +64,7 @@ class Cleaning {
     std::string operator()(std::string_view field) const {
         // The padding blanks of a fixed-width field are passed over a word at a
         // time first; the blanks are among the bytes trimmed, so the result is the same.
-        field = TrimView(field);
+        if (!field.empty() && field.back() == ' ') field = TrimView(field);
         size_t begin = 0, end = field.size();
         while (begin < end && blank_[byteOf(field[begin])])
             ++begin;
@@ -240,12 +240,16 @@ std::string ClassOfGroup(const std::string& group) {
 
 std::string LoginFor(LoginFormat format, std::string_view surname, std::string_view firstPart) {
     const bool surnameFirst = format == LoginFormat::NomDabord;
-    std::string login(2 * (surname.size() + firstPart.size()) + 1, ' ');
-    char* out = spellLoginPart(login.data(), surnameFirst ? surname : firstPart);
+    // Spelled first where there is room for two characters a byte (on the stack
+    // for a name of usual length), then copied at its size.
+    const size_t most = 2 * (surname.size() + firstPart.size()) + 1;
+    char local[128];
+    std::string large;
+    char* const start = most <= sizeof local ? local : (large.resize(most), large.data());
+    char* out = spellLoginPart(start, surnameFirst ? surname : firstPart);
     *out++ = '.';
     out = spellLoginPart(out, surnameFirst ? firstPart : surname);
-    login.resize(static_cast<size_t>(out - login.data()));
-    return login;
+    return std::string(start, out);
 }
 
 LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
