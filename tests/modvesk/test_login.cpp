@@ -81,6 +81,26 @@ TEST(Folding, ATableFoldsARecordAsFoldRecordDoes) {
         }
 }
 
+// A record is folded eight bytes at a time where it can be: every byte, at every
+// place of a word and among bytes that are or are not folded, must fold as it
+// does alone.
+TEST(Folding, ARecordFoldsEveryByteAsAlone) {
+    for (const RecordKind kind : {RecordKind::CsvPupil, RecordKind::GepTeacher})
+        for (const char neighbour : {'a', '\'', '"', '\xE9'})
+            for (unsigned b = 0; b < 256; ++b)
+                for (size_t place = 0; place < 8; ++place) {
+                    std::string record(17, neighbour), expected;
+                    record[place + 1] = static_cast<char>(b);
+                    for (const char c : record) {
+                        std::string alone(1, c);
+                        FoldRecord(alone, kind);
+                        expected += alone;
+                    }
+                    FoldRecord(record, kind);
+                    ASSERT_EQ(record, expected) << b << " at " << place << " by " << neighbour;
+                }
+}
+
 TEST(Folding, FieldCleanUp) {
     EXPECT_EQ(CleanTeacherSurname(" le goff-d'arc_x "), "LEGOFFDARCX");
     EXPECT_EQ(CleanTeacherFirstName(" Jean-Luc O'Neil_ "), "jeanluc oneil");

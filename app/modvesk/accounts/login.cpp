@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace modvesk {
@@ -138,10 +139,46 @@ char* spellLoginPart(char* out, std::string_view part) {
 
 } // namespace
 
+namespace {
+
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+
+// Whether one of the eight bytes of `word` is `c`.
+bool holdsByte(uint64_t word, char c) {
+    const uint64_t x = word ^ (kOnes * byteOf(c));
+    return ((x - kOnes) & ~x & kHighBits) != 0; // a zero byte of x
+}
+
+} // namespace
+
+// One pass in place: eight bytes at once while they hold no accented letter, no
+// "'" to blank and no '"' to drop (they stay as they are, moved back over the
+// '"' dropped before them), the other bytes one by one. Only accented letters
+// fold, and none folds to "'" or '"', so the order of the three changes does not
+// matter.
 void FoldRecord(std::string& record, RecordKind kind) {
-    MapHighBytes(record.data(), record.size(), foldTable()); // only accented letters fold
-    if (kind != RecordKind::GepTeacher) ReplaceChars(record, "'", " ");
-    ReplaceChars(record, "\"", "");
+    const auto& fold = foldTable();
+    const bool apostrophes = kind != RecordKind::GepTeacher;
+    char* const bytes = record.data();
+    const size_t size = record.size();
+    size_t kept = 0;
+    for (size_t i = 0; i < size;) {
+        uint64_t word;
+        if (i + 8 <= size) {
+            std::memcpy(&word, bytes + i, 8);
+            if ((word & kHighBits) == 0 && !holdsByte(word, '"') &&
+                !(apostrophes && holdsByte(word, '\''))) {
+                std::memcpy(bytes + kept, &word, 8);
+                kept += 8;
+                i += 8;
+                continue;
+            }
+        }
+        const char c = bytes[i++];
+        if (c != '"') bytes[kept++] = apostrophes && c == '\'' ? ' ' : fold[byteOf(c)];
+    }
+    record.resize(kept);
 }
 
 RecordFolding::RecordFolding(RecordKind kind, bool fromOem) {
