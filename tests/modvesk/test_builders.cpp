@@ -173,6 +173,29 @@ TEST_F(BuildersTest, GepTeacherNewWithGroupsAndServiceCheck) {
     EXPECT_EQ(vandrel::present("ABSENT P"), vandrel::kFalse);
 }
 
+// The groups of a teacher are read back from the library whatever the length of
+// their list, as long as it is shorter than the 5,000 blanks it is given.
+TEST_F(BuildersTest, GepTeacherGroupsOfAnyLength) {
+    const struct {
+        const char* id;
+        const char* surname;
+        int groups; // each "cNNNN" and a blank
+    } cases[] = {{"T1", "AUBERT", 2}, {"T2", "BLANC", 120}, {"T3", "COLIN", 1000}};
+    for (const auto& c : cases) {
+        std::string list;
+        for (int k = 0; k < c.groups; ++k) {
+            vandrel::associeProfsGroupes(std::to_string(1000 + k), "D", c.id);
+            list += (k ? " c" : "c") + std::to_string(1000 + k);
+        }
+        gepTeacher(c.id, "1234567", c.surname, "Paul");
+        const std::string entry = otherAccounts().back();
+        std::string_view fields[9];
+        NthFields(entry, ';', fields);
+        EXPECT_EQ(fields[8], list.size() < 5000 ? list : "") << c.groups;
+        s.win.LstTri2.clear();
+    }
+}
+
 TEST_F(BuildersTest, OnlyOpenEndedAssignmentsToTheSchoolPutATeacherInService) {
     // Assignment fields: 3 the teacher, 4 the school, 7 the end date ("2099..." when open).
     testsupport::setFieldWidths(s.job.fieldTable, Assignments, {1, 1, 8, 8, 1, 1, 8});

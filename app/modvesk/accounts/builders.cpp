@@ -348,17 +348,25 @@ BuildOutcome BuildGepTeacher(Session& s, std::string& record, long& index) {
 
 namespace {
 
-// The groups a teacher is responsible for, as the library lists them in a buffer
-// of 5,000 blanks. The buffer serves every teacher: what a call wrote is blanked
-// again once read.
-std::string responsibleGroups(const std::string& identifier) {
-    static std::string buffer = vandrel::blanks(5000);
+// What genereGroupes writes in the buffer of blanks, trimmed. The buffer serves
+// every teacher: what a call wrote is blanked again once read.
+std::string groupsIn(const std::string& identifier, std::string& buffer) {
     vandrel::genereGroupes(identifier, buffer);
     const std::string_view written = TrimView(buffer);
     std::string groups(written);
     const size_t end = static_cast<size_t>(written.data() - buffer.data()) + written.size();
     std::fill_n(buffer.begin(), end, ' '); // the blanks after `end` are still there
     return groups;
+}
+
+// The groups a teacher is responsible for, as the library lists them in a buffer
+// of 5,000 blanks. They are asked first in one of 500, which holds nearly every
+// teacher's list and is read back in a tenth of the time: a list that comes back
+// empty from it (none, or one too long for it) is asked again in the large one.
+std::string responsibleGroups(const std::string& identifier) {
+    static std::string small = vandrel::blanks(500), large = vandrel::blanks(5000);
+    std::string groups = groupsIn(identifier, small);
+    return groups.empty() ? groupsIn(identifier, large) : groups;
 }
 
 } // namespace
