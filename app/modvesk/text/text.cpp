@@ -188,7 +188,7 @@ size_t blanksStart(std::string_view text) {
 
 } // namespace
 
-std::string_view TrimView(std::string_view text) {
+std::string_view TrimmedView(std::string_view text) {
     // The end first: a text of blanks only is passed over a block at a time.
     const std::string_view kept = text.substr(0, blanksEnd(text));
     return kept.substr(blanksStart(kept));

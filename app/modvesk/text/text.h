@@ -28,7 +28,12 @@ std::string LTrim(std::string_view text);
 std::string RTrim(std::string_view text);
 std::string Trim(std::string_view text);
 // The text without its blanks at either end, as a view into it.
-std::string_view TrimView(std::string_view text);
+std::string_view TrimmedView(std::string_view text);
+// Most values neither start nor end with a blank: they are answered inline.
+inline std::string_view TrimView(std::string_view text) {
+    if (text.empty() || (text.front() != ' ' && text.back() != ' ')) return text;
+    return TrimmedView(text);
+}
 // Left(text, n): the first n characters (all of them when the text is shorter).
 std::string Left(std::string_view text, long n);
 // Right(text, n): the last n characters.
