@@ -178,23 +178,32 @@ void buildStaff(Session& s, const std::string& file, const SchoolXml& staff, lon
     }
 }
 
+// The division of the pupils no longer at school, in any case.
+bool inactive(std::string_view division) {
+    constexpr std::string_view kInactive = "inactifs";
+    if (division.size() != kInactive.size()) return false;
+    for (size_t i = 0; i < division.size(); ++i)
+        if (lowerChar(division[i]) != kInactive[i]) return false;
+    return true;
+}
+
 // Why a pupil of the file gets no account before the builder sees him ("" when
-// he goes on to it).
-std::string pupilLeftOut(const SieclePupil& p) {
+// he goes on to it); `date` is his birth date as SiecleDate reads it.
+std::string pupilLeftOut(const SieclePupil& p, const std::string& date) {
     if (!TrimView(p.leftOn).empty()) return ansi("sorti le ") + Trim(BlankSeparators(p.leftOn));
     if (TrimView(p.division).empty()) return ansi("sans division");
-    if (Lower(TrimView(p.division)) == "inactifs") return ansi("inactif");
-    if (!TrimView(p.birthDate).empty() && SiecleDate(p.birthDate).empty())
-        return ansi("date de naissance illisible");
+    if (inactive(TrimView(p.division))) return ansi("inactif");
+    if (!TrimView(p.birthDate).empty() && date.empty()) return ansi("date de naissance illisible");
     return "";
 }
 
 void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long& count) {
-    std::string reason = pupilLeftOut(p);
+    std::string date = SiecleDate(p.birthDate);
+    std::string reason = pupilLeftOut(p, date);
     if (reason.empty()) {
         PupilFields f{TrimView(p.elenoet).empty() ? p.eleveId : p.elenoet,
                       TrimView(p.usageName).empty() ? p.birthName : p.usageName, p.firstName,
-                      SiecleDate(p.birthDate), p.division};
+                      std::move(date), p.division};
         for (std::string* field : {&f.identifier, &f.surname, &f.firstName, &f.className})
             FoldRecord(*field, RecordKind::GepPupil);
         BuildOutcome built = BuildPupilFromFields(s, f, count);
