@@ -72,6 +72,7 @@ const std::vector<Case> kCases = {
     {pupils("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>", "\xA4\xBC\xE9\x85"), true},
     {pupils("<?xml version=\"1.0\" encoding=\"windows-1252\"?>", "\x8C"), false},
     {pupils("\xEF\xBB\xBF" + kLatin9, "A"), false},
+    {pupils("<?xml version=\"1.0\" encoding=\"UTF-\x18\"?>", "A"), false},
     {pupils("<?xml version=\"1.1\"?>", "A"), false},
     {pupils("<?xml encoding=\"UTF-8\"?>", "A"), false},
     {pupils("<?xml version=\"1.0\"encoding=\"UTF-8\"?>", "A"), false},
