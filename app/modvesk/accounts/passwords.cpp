@@ -1,6 +1,9 @@
 #include "accounts/passwords.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
 #include <random>
 #include <string_view>
 #include <sys/random.h>
@@ -9,7 +12,7 @@ namespace modvesk {
 
 namespace {
 
-void systemRandom(unsigned char* bytes, std::size_t count) {
+void fillFromSystem(unsigned char* bytes, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const ssize_t got = getrandom(bytes + done, count - done, 0);
@@ -21,6 +24,23 @@ void systemRandom(unsigned char* bytes, std::size_t count) {
             for (; done < count; ++done)
                 bytes[done] = static_cast<unsigned char>(device());
         }
+    }
+}
+
+// The system's random bytes, drawn 4 kB at a time and handed out in the order
+// drawn (a pool for each thread): a district's thousands of passwords cost a
+// dozen calls, not one each.
+void systemRandom(unsigned char* bytes, std::size_t count) {
+    thread_local std::array<unsigned char, 4096> pool;
+    thread_local std::size_t used = pool.size();
+    while (count > 0) {
+        if (used == pool.size()) {
+            fillFromSystem(pool.data(), pool.size());
+            used = 0;
+        }
+        const std::size_t n = std::min(count, pool.size() - used);
+        std::memcpy(bytes, pool.data() + used, n);
+        used += n, bytes += n, count -= n;
     }
 }
 
