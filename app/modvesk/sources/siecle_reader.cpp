@@ -1,11 +1,14 @@
-// The SIECLE and STS-web exports read through libxml2's SAX parser: the elements
-// the accounts need are taken as the parser meets them, and no tree is built, so
+// The SIECLE and STS-web exports read as a stream of elements: the elements the
+// accounts need are taken as the reader meets them, and no tree is built, so
 // that a district's export of tens of megabytes costs its reading and the records
-// kept, not a tree ten times its size. The pupils' divisions lie in a part of the
-// file after the pupils themselves: they are joined once the file is read. A
-// document type declaration is refused as soon as it is met: the exports never
-// carry one, and the entities it could declare would let a file of a few
-// kilobytes expand into gigabytes.
+// kept, not a tree ten times its size. The plain XML reader (sources/xml_scan.h)
+// reads the exports as they are written; a file it gives up on is read again by
+// libxml2's SAX parser, whose answer, refusal and reason included, is then the
+// file's. The pupils' divisions lie in a part of the file after the pupils
+// themselves: they are joined once the file is read. A document type declaration
+// is refused as soon as libxml2 meets it: the exports never carry one, and the
+// entities it could declare would let a file of a few kilobytes expand into
+// gigabytes.
 #include "sources/siecle_reader.h"
 
 #include "sources/siecle_reader_internal.h"

@@ -285,10 +285,7 @@ Step Scanner::readName(const char*& p, const char* end, std::string_view& name) 
     const char* q = p;
     if (q == end) return Step::More;
     if (!startsName(*q)) return Step::Fail;
-    const auto named = [](char c) { return kNameByte[static_cast<Byte>(c)]; };
-    while (end - q >= 4 && named(q[0]) && named(q[1]) && named(q[2]) && named(q[3]))
-        q += 4;
-    while (q < end && named(*q))
+    while (q < end && kNameByte[static_cast<Byte>(*q)])
         ++q;
     if (q == end) return Step::More;
     if (static_cast<size_t>(q - p) > kMaxName) return Step::Fail;
