@@ -40,12 +40,18 @@ constexpr std::array<bool, 256> plainBytes(Mode mode) {
 }
 constexpr std::array<std::array<bool, 256>, 3> kPlain = {
     plainBytes(Mode::Text), plainBytes(Mode::Attribute), plainBytes(Mode::Raw)};
-// The bytes of a text that need no look when the text is only checked: CR too.
-constexpr auto kUnseen = [] {
-    std::array<bool, 256> t = plainBytes(Mode::Text);
-    t['\r'] = true;
-    return t;
-}();
+// The bytes of a text that need no look when the text is only checked: CR too,
+// and in ISO-8859-1 and ISO-8859-15, whose bytes from 0x80 are all characters
+// allowed in XML, those bytes too.
+constexpr std::array<bool, 256> unseenBytes(bool latin) {
+    std::array<bool, 256> unseen = plainBytes(Mode::Text);
+    unseen['\r'] = true;
+    for (size_t b = 0x80; b < 0x100; ++b)
+        unseen[b] = latin;
+    return unseen;
+}
+constexpr auto kUnseenUtf8 = unseenBytes(false);
+constexpr auto kUnseenLatin = unseenBytes(true);
 
 // ASCII name characters; a name starts with a letter or "_". A ":" (a prefix)
 // or any other character ends the name, and the markup then gives up.
@@ -366,7 +372,9 @@ Step Scanner::token(const char*& p, const char* end, bool last) {
 Step Scanner::text(const char*& p, const char* end, bool last) {
     // Most texts are blanks between elements or plain ASCII: read in one pass.
     const bool wanted = where_ == Where::Inside && events_.textWanted;
-    const auto& plain = wanted ? kPlain[static_cast<size_t>(Mode::Text)] : kUnseen;
+    const auto& plain = wanted                        ? kPlain[static_cast<size_t>(Mode::Text)]
+                        : encoding_ == Encoding::Utf8 ? kUnseenUtf8
+                                                      : kUnseenLatin;
     const char* q = p;
     while (q < end && plain[static_cast<Byte>(*q)])
         ++q;
