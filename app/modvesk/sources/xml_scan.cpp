@@ -524,6 +524,7 @@ Step Scanner::instruction(const char*& p, const char* end) {
 } // namespace
 
 bool ScanPlainXml(std::string_view bytes, XmlEvents& events) {
+    if (bytes.empty()) return false; // no root element
     Scanner scanner(events);
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
