@@ -20,10 +20,14 @@ std::string summary(const SchoolXml& x) {
                                      &p.firstName, &p.birthDate, &p.leftOn, &p.division})
             out += '|' + *t;
     for (const auto& p : x.staff)
-        out += '|' + p.id + '|' + p.type + '|' + p.usageName + '|' + p.firstName;
+        for (const std::string* t :
+             {&p.id, &p.type, &p.usageName, &p.birthName, &p.firstName, &p.birthDate, &p.function})
+            out += '|' + *t;
     for (const auto* list : {&x.divisions, &x.groups})
         for (const auto& c : *list) {
             out += '|' + c.code;
+            for (const auto& d : c.divisions)
+                out += ',' + d;
             for (const auto& t : c.teachers)
                 out += ';' + t;
         }
