@@ -1,12 +1,18 @@
-// The SIECLE and STS-web exports read through libxml2's SAX parser: the elements
-// the accounts need are taken as the parser meets them, and no tree is built, so
+// The SIECLE and STS-web exports read as a stream of elements: the elements the
+// accounts need are taken as the reader meets them, and no tree is built, so
 // that a district's export of tens of megabytes costs its reading and the records
-// kept, not a tree ten times its size. The pupils' divisions lie in a part of the
-// file after the pupils themselves: they are joined once the file is read. A
-// document type declaration is refused as soon as it is met: the exports never
-// carry one, and the entities it could declare would let a file of a few
-// kilobytes expand into gigabytes.
+// kept, not a tree ten times its size. The plain XML reader (sources/xml_scan.h)
+// reads the exports as they are written; a file it gives up on is read again by
+// libxml2's SAX parser, whose answer, refusal and reason included, is then the
+// file's. The pupils' divisions lie in a part of the file after the pupils
+// themselves: they are joined once the file is read. A document type declaration
+// is refused as soon as libxml2 meets it: the exports never carry one, and the
+// entities it could declare would let a file of a few kilobytes expand into
+// gigabytes.
 #include "sources/siecle_reader.h"
+
+#include "sources/siecle_reader_internal.h"
+#include "sources/xml_scan.h"
 
 #include "text/files.h"
 #include "text/source_text.h"
@@ -100,8 +106,7 @@ constexpr auto kTagSlots = [] {
 }();
 
 // The tag of a name met in a file.
-Tag tagOf(const char* name) {
-    const std::string_view n(name);
+Tag tagOf(std::string_view n) {
     if (n.empty()) return 0;
     const Tag tag = kTagSlots[slotOf(n)];
     return kTagNames[tag] == n ? tag : 0;
@@ -220,18 +225,13 @@ std::string ansiOf(std::string_view utf8) {
     return isAscii(utf8) ? std::string(utf8) : Utf8ToAnsi(utf8);
 }
 
-// The attributes of an element as the SAX parser hands them: (local name,
-// prefix, URI, value, end of value) for each.
+// The attributes of an element: the value of the one of that (local) name,
+// "" when absent.
 struct Attributes {
-    int count;
-    const xmlChar** values;
-    // The value of the attribute of that local name, "" when absent.
-    std::string operator()(const char* name) const {
-        for (int i = 0; i < count; ++i)
-            if (std::strcmp(nameOf(values[5 * i]), name) == 0)
-                return ansiOf(
-                    std::string_view(nameOf(values[5 * i + 3]),
-                                     static_cast<size_t>(values[5 * i + 4] - values[5 * i + 3])));
+    std::span<const XmlAttribute> list;
+    std::string operator()(std::string_view name) const {
+        for (const XmlAttribute& a : list)
+            if (a.name == name) return ansiOf(a.value);
         return "";
     }
 };
@@ -244,11 +244,12 @@ bool isDivisionType(std::string_view type) {
 
 // Takes what the accounts need from the parser's events, told by the place of
 // each element.
-class SchoolWalk {
+class SchoolWalk final : public XmlEvents {
   public:
-    explicit SchoolWalk(SchoolXml& out) : out_(out) {}
+    explicit SchoolWalk(SchoolXml& out) : out_(out) { textWanted = false; }
 
-    void start(const char* name, const Attributes& attributes) {
+    void start(std::string_view name, std::span<const XmlAttribute> list) override {
+        const Attributes attributes{list};
         const Tag tag = tagOf(name);
         Place place = Place::Root;
         if (!open_.empty()) {
@@ -268,10 +269,11 @@ class SchoolWalk {
         }
     }
 
-    void end() {
+    void end() override {
         if (gathering_ == open_.size()) {
             if (!isAscii(*into_)) *into_ = Utf8ToAnsi(*into_);
             gathering_ = 0;
+            textWanted = false;
         } else if (gathering_ == 0) {
             const Place place = open_.back().place;
             if (out_.kind == SchoolXmlKind::Pupils) endPupilElement(place);
@@ -280,8 +282,8 @@ class SchoolWalk {
         open_.pop_back();
     }
 
-    void characters(const xmlChar* text, int length) {
-        if (gathering_ > 0) into_->append(nameOf(text), static_cast<size_t>(length));
+    void text(std::string_view utf8) override {
+        if (gathering_ > 0) into_->append(utf8);
     }
 
     // Each pupil's division, once the whole file is read.
@@ -299,6 +301,7 @@ class SchoolWalk {
         into_ = &into;
         into.clear();
         gathering_ = open_.size();
+        textWanted = true;
     }
 
     std::string* pupilField(Tag tag) {
@@ -427,23 +430,32 @@ class SchoolWalk {
 struct ParseState {
     bool doctype = false;
     SchoolWalk* walk = nullptr;
+    std::vector<XmlAttribute> attributes; // the element's, for the walk
 };
 
-SchoolWalk& walkOf(void* context) {
-    return *static_cast<ParseState*>(static_cast<xmlParserCtxt*>(context)->_private)->walk;
+ParseState& stateOf(void* context) {
+    return *static_cast<ParseState*>(static_cast<xmlParserCtxt*>(context)->_private);
 }
 
+// The attributes come as (local name, prefix, URI, value, end of value) each.
 void onStart(void* context, const xmlChar* name, const xmlChar*, const xmlChar*, int,
              const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
-    walkOf(context).start(nameOf(name), Attributes{attributeCount, attributes});
+    ParseState& state = stateOf(context);
+    state.attributes.clear();
+    for (int i = 0; i < attributeCount; ++i) {
+        const xmlChar* const* a = attributes + 5 * i;
+        state.attributes.push_back(
+            {nameOf(a[0]), std::string_view(nameOf(a[3]), static_cast<size_t>(a[4] - a[3]))});
+    }
+    state.walk->start(nameOf(name), state.attributes);
 }
 
 void onEnd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
-    walkOf(context).end();
+    stateOf(context).walk->end();
 }
 
 void onText(void* context, const xmlChar* text, int length) {
-    walkOf(context).characters(text, length);
+    stateOf(context).walk->text(std::string_view(nameOf(text), static_cast<size_t>(length)));
 }
 
 // Why libxml2 refused the document, in French.
@@ -479,23 +491,6 @@ void stopAtDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*
     static_cast<ParseState*>(ctxt->_private)->doctype = true;
     xmlStopParser(ctxt);
 }
-
-// The characters of ISO-8859-15's bytes from 0x80: ISO-8859-1's but for eight letters.
-constexpr auto kLatin9High = [] {
-    std::array<char32_t, 128> t{};
-    for (size_t b = 0; b < t.size(); ++b)
-        t[b] = static_cast<char32_t>(0x80 + b);
-    for (const auto& [b, c] : {std::pair<unsigned char, char32_t>{0xA4, U'€'},
-                               {0xA6, U'Š'},
-                               {0xA8, U'š'},
-                               {0xB4, U'Ž'},
-                               {0xB8, U'ž'},
-                               {0xBC, U'Œ'},
-                               {0xBD, U'œ'},
-                               {0xBE, U'Ÿ'}})
-        t[b - 0x80] = c;
-    return t;
-}();
 
 // ISO-8859-15, in which SIECLE writes its exports, decoded by this function
 // rather than by iconv, which libxml2 would call for it otherwise at several
@@ -563,7 +558,7 @@ template <typename Read> bool parse(SchoolXml& out, std::string& reason, Read re
     silenceLibxml();
     decodeLatin9Ourselves();
     SchoolWalk walk(out);
-    ParseState state{false, &walk};
+    ParseState state{false, &walk, {}};
     ctxt->_private = &state;
     xmlSAXHandler* sax = ctxt->sax;
     sax->internalSubset = stopAtDoctype;
@@ -613,9 +608,29 @@ int keepOpen(void*) {
     return 0;
 }
 
+// The plain XML reader's events through a walk: false, `out` left empty, when it gives up.
+template <typename Scan> bool scanned(SchoolXml& out, Scan scan) {
+    out = SchoolXml{};
+    SchoolWalk walk(out);
+    if (!scan(walk)) {
+        out = SchoolXml{};
+        return false;
+    }
+    walk.finish();
+    return true;
+}
+
 } // namespace
 
-bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason) {
+bool ScanSchoolXml(std::string_view bytes, SchoolXml& out) {
+    return scanned(out, [&](SchoolWalk& walk) { return ScanPlainXml(bytes, walk); });
+}
+
+bool ScanSchoolXmlFile(std::FILE* file, std::span<char> buffer, SchoolXml& out) {
+    return scanned(out, [&](SchoolWalk& walk) { return ScanPlainXmlFile(file, buffer, walk); });
+}
+
+bool ParseSchoolXmlWithLibxml(std::string_view bytes, SchoolXml& out, std::string& reason) {
     if (bytes.size() > static_cast<size_t>(INT_MAX)) {
         out = SchoolXml{};
         reason = ansi("est trop grand pour être lu");
@@ -625,6 +640,11 @@ bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason)
         return xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), nullptr,
                                  nullptr, options);
     });
+}
+
+bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason) {
+    if (bytes.size() <= static_cast<size_t>(INT_MAX) && ScanSchoolXml(bytes, out)) return true;
+    return ParseSchoolXmlWithLibxml(bytes, out, reason);
 }
 
 bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::string& reason) {
@@ -646,6 +666,16 @@ bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::strin
     if (size > static_cast<uintmax_t>(INT_MAX)) {
         out = SchoolXml{};
         reason = ansi("est trop grand pour être lu");
+        return false;
+    }
+    // The plain reader first, through the same buffer (the stream's own is
+    // turned off); when it gives up, libxml2 reads the file again from its start.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    if (ScanSchoolXmlFile(file.get(), {buffer.get(), block}, out)) return true;
+    file.reset(std::fopen(resolved.c_str(), "rb"));
+    if (!file) {
+        out = SchoolXml{};
+        reason = ansi("ne peut pas être lu");
         return false;
     }
     std::setvbuf(file.get(), buffer.get(), _IOFBF, block);

@@ -1,9 +1,10 @@
 // The two XML exports schools make today: their pupils from SIECLE (root
 // BEE_ELEVES, "ElevesSansAdresses.xml" or "ElevesAvecAdresses.xml") and their
 // staff and teaching services from STS-web (root STS_EDT, "sts_emp_RNE_ANNEE.xml").
-// libxml2 decodes each file from the encoding its declaration names; every text
-// handed on is Windows-1252, the characters the code page lacks turned into their
-// plain Latin letters. Only the elements the accounts need are read.
+// Each file is decoded from the encoding its declaration names, as libxml2
+// decodes it; every text handed on is Windows-1252, the characters the code page
+// lacks turned into their plain Latin letters. Only the elements the accounts
+// need are read.
 #pragma once
 
 #include <deque>

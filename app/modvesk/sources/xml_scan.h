@@ -1,0 +1,65 @@
+// A reader of the plain XML the SIECLE and STS-web exports are written in: an
+// XML declaration naming UTF-8, ISO-8859-1 or ISO-8859-15, elements and
+// attributes of ASCII names without prefixes, texts with the five predefined
+// entities and character references, CDATA sections, comments and processing
+// instructions. It reads such a file at a fraction of libxml2's cost. On
+// anything else, or anything it is unsure of (a DOCTYPE, a namespace, a byte
+// invalid in the encoding, a malformed or truncated document...), it gives up:
+// the caller then throws away what it was handed and reads the file with
+// libxml2, which refuses or accepts it with its own reasons.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <span>
+#include <string_view>
+
+namespace modvesk {
+
+struct XmlAttribute {
+    std::string_view name, value; // the value in UTF-8, as libxml2 hands it
+};
+
+// What the reader meets, in document order; texts in UTF-8, with line ends,
+// entities, character references and attribute values resolved as libxml2
+// resolves them. A text may come in several pieces. Views last until the call
+// returns.
+class XmlEvents {
+  public:
+    virtual void start(std::string_view name, std::span<const XmlAttribute> attributes) = 0;
+    virtual void end() = 0;
+    virtual void text(std::string_view utf8) = 0;
+
+    // False while the texts met are of no use: they are then only checked, not
+    // handed on.
+    bool textWanted = true;
+
+  protected:
+    ~XmlEvents() = default;
+};
+
+// Reads a whole document held in memory: true when it was read to its end,
+// false when it gave up.
+bool ScanPlainXml(std::string_view bytes, XmlEvents& events);
+// Reads a file from where it stands, a block of `buffer`'s size at a time (a
+// markup or text longer than about half the buffer makes it give up); false
+// also on a read error.
+bool ScanPlainXmlFile(std::FILE* file, std::span<char> buffer, XmlEvents& events);
+
+// The characters of ISO-8859-15's bytes from 0x80: ISO-8859-1's but for eight letters.
+inline constexpr auto kLatin9High = [] {
+    std::array<char32_t, 128> t{};
+    for (size_t b = 0; b < t.size(); ++b)
+        t[b] = static_cast<char32_t>(0x80 + b);
+    t[0xA4 - 0x80] = U'€';
+    t[0xA6 - 0x80] = U'Š';
+    t[0xA8 - 0x80] = U'š';
+    t[0xB4 - 0x80] = U'Ž';
+    t[0xB8 - 0x80] = U'ž';
+    t[0xBC - 0x80] = U'Œ';
+    t[0xBD - 0x80] = U'œ';
+    t[0xBE - 0x80] = U'Ÿ';
+    return t;
+}();
+
+} // namespace modvesk
