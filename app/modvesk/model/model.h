@@ -141,8 +141,9 @@ template <typename T> class StableTable {
     }
 
   private:
-    // A block stays under the size the allocator serves from its own pages.
-    static constexpr size_t kBlock = 512;
+    // Blocks of about 4 kB: small enough to take the room that the sources' data
+    // leave free as they are let go while the persons are built.
+    static constexpr size_t kBlock = sizeof(T) < 4096 ? 4096 / sizeof(T) : 1;
     std::vector<std::unique_ptr<T[]>> blocks_;
     size_t size_ = 0;
 };
