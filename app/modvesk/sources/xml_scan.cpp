@@ -166,6 +166,8 @@ bool appendReference(const Byte*& p, const Byte* end, std::string& out) {
     return false;
 }
 
+constexpr uint64_t kEightBlanks = 0x2020202020202020ULL;
+
 // The result of reading one markup or text: read, cut by the end of the bytes
 // at hand, or outside what this reader accepts.
 enum class Step { Done, More, Fail };
@@ -375,7 +377,12 @@ Step Scanner::text(const char*& p, const char* end, bool last) {
     const auto& plain = wanted                        ? kPlain[static_cast<size_t>(Mode::Text)]
                         : encoding_ == Encoding::Utf8 ? kUnseenUtf8
                                                       : kUnseenLatin;
-    const char* q = p;
+    // The indentation between elements, a line end and spaces, is skipped
+    // eight spaces at a time.
+    const char* q = p + (*p == '\r' && plain['\r']);
+    q += q < end && *q == '\n';
+    for (uint64_t eight; end - q >= 8 && (std::memcpy(&eight, q, 8), eight == kEightBlanks);)
+        q += 8;
     while (q < end && plain[static_cast<Byte>(*q)])
         ++q;
     if (q < end && *q == '<' && where_ == Where::Inside) {
