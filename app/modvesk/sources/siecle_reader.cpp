@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -250,6 +251,12 @@ bool isDivisionType(std::string_view type) {
     return t == "D" || t == "d";
 }
 
+// The hash of a text, whether held in a string or seen through a view.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 // Takes what the accounts need from the parser's events, told by the place of
 // each element.
 class SchoolWalk final : public XmlEvents {
@@ -297,7 +304,7 @@ class SchoolWalk final : public XmlEvents {
     // Each pupil's division, once the whole file is read.
     void finish() {
         for (SieclePupil& p : out_.pupils) {
-            const auto d = divisions_.find(Trim(p.eleveId));
+            const auto d = divisions_.find(TrimView(p.eleveId));
             if (d != divisions_.end()) p.division = d->second;
         }
     }
@@ -344,6 +351,9 @@ class SchoolWalk final : public XmlEvents {
             break;
         case Place::PupilField:
             gather(*pupilField(tag));
+            break;
+        case Place::Structures:
+            divisions_.reserve(out_.pupils.size());
             break;
         case Place::PupilOwner:
             attributes.into("ELEVE_ID", owner_);
@@ -427,7 +437,8 @@ class SchoolWalk final : public XmlEvents {
     SieclePupil* pupil_ = nullptr; // the last of out_.pupils, filled as it is read
     std::string oldName_;
     bool hasFamilyName_ = false;
-    std::unordered_map<std::string, std::string> divisions_; // ELEVE_ID -> first "D" code
+    // ELEVE_ID -> first "D" code, looked up by views of the pupils' IDs.
+    std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> divisions_;
     std::string owner_, structureType_, structureCode_;
     bool ownerDone_ = false;
     StsPerson person_;
