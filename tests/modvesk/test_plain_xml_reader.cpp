@@ -144,6 +144,8 @@ const std::vector<Case> kCases = {
     {"x" + pupils("", "A"), false},
     {kDecl + "<!DOCTYPE BEE_ELEVES>" + pupils("", "A"), false},
     {pupils(kDecl, "A</NOM>"), false},
+    {pupils(kDecl, "<NOM_DE_FAMILLX>b</NOM_DE_FAMILLE>"), false},
+    {pupils(kDecl, "<ABCDE>b</ABCDX>"), false},
     {pupils(kDecl, "<\xC3\x89L>A</\xC3\x89L>"), false},
     {pupils(kDecl, "<a:b xmlns:a='u'/>"), false},
     {std::string(pupils(kDecl, "A"), 0, 300), false},

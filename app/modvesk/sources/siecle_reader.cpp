@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -220,19 +221,27 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
-// Text read by libxml2 (UTF-8) as Windows-1252: plain ASCII as it is.
-std::string ansiOf(std::string_view utf8) {
-    return isAscii(utf8) ? std::string(utf8) : Utf8ToAnsi(utf8);
-}
-
 // The attributes of an element: the value of the one of that (local) name,
 // "" when absent.
 struct Attributes {
     std::span<const XmlAttribute> list;
     std::string operator()(std::string_view name) const {
-        for (const XmlAttribute& a : list)
-            if (a.name == name) return ansiOf(a.value);
-        return "";
+        std::string value;
+        into(name, value);
+        return value;
+    }
+    // The same into `value`, whose room is kept; the text read (UTF-8) as
+    // Windows-1252, plain ASCII as it is.
+    void into(std::string_view name, std::string& value) const {
+        for (const XmlAttribute& a : list) {
+            if (a.name != name) continue;
+            if (isAscii(a.value))
+                value.assign(a.value);
+            else
+                value = Utf8ToAnsi(a.value);
+            return;
+        }
+        value.clear();
     }
 };
 
@@ -241,6 +250,12 @@ bool isDivisionType(std::string_view type) {
     const std::string_view t = TrimView(type);
     return t == "D" || t == "d";
 }
+
+// The hash of a text, whether held in a string or seen through a view.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
 
 // Takes what the accounts need from the parser's events, told by the place of
 // each element.
@@ -289,7 +304,7 @@ class SchoolWalk final : public XmlEvents {
     // Each pupil's division, once the whole file is read.
     void finish() {
         for (SieclePupil& p : out_.pupils) {
-            const auto d = divisions_.find(Trim(p.eleveId));
+            const auto d = divisions_.find(TrimView(p.eleveId));
             if (d != divisions_.end()) p.division = d->second;
         }
     }
@@ -308,17 +323,17 @@ class SchoolWalk final : public XmlEvents {
         switch (tag) {
         case tagNamed("NOM_DE_FAMILLE"):
             hasFamilyName_ = true;
-            return &familyName_;
+            return &pupil_->birthName;
         case tagNamed("NOM"):
             return &oldName_;
         case tagNamed("NOM_USAGE"):
-            return &pupil_.usageName;
+            return &pupil_->usageName;
         case tagNamed("PRENOM"):
-            return &pupil_.firstName;
+            return &pupil_->firstName;
         case tagNamed("DATE_NAISS"):
-            return &pupil_.birthDate;
+            return &pupil_->birthDate;
         default:
-            return &pupil_.leftOn;
+            return &pupil_->leftOn;
         }
     }
 
@@ -328,17 +343,21 @@ class SchoolWalk final : public XmlEvents {
             gather(out_.uaj);
             break;
         case Place::Eleve:
-            pupil_ = SieclePupil{};
-            pupil_.eleveId = attributes("ELEVE_ID");
-            pupil_.elenoet = attributes("ELENOET");
-            familyName_.clear(), oldName_.clear();
+            pupil_ = &out_.pupils.emplace_back();
+            attributes.into("ELEVE_ID", pupil_->eleveId);
+            attributes.into("ELENOET", pupil_->elenoet);
+            oldName_.clear();
             hasFamilyName_ = false;
             break;
         case Place::PupilField:
             gather(*pupilField(tag));
             break;
+        case Place::Structures:
+            divisions_.reserve(out_.pupils.size());
+            break;
         case Place::PupilOwner:
-            owner_ = Trim(attributes("ELEVE_ID"));
+            attributes.into("ELEVE_ID", owner_);
+            owner_.assign(TrimView(owner_));
             ownerDone_ = divisions_.count(owner_) > 0;
             break;
         case Place::PupilStruct:
@@ -355,8 +374,7 @@ class SchoolWalk final : public XmlEvents {
 
     void endPupilElement(Place place) {
         if (place == Place::Eleve) {
-            pupil_.birthName = hasFamilyName_ ? familyName_ : oldName_;
-            out_.pupils.push_back(std::move(pupil_));
+            if (!hasFamilyName_) pupil_->birthName.swap(oldName_);
         } else if (place == Place::PupilStruct && !ownerDone_ && isDivisionType(structureType_)) {
             divisions_.emplace(owner_, structureCode_);
             ownerDone_ = true;
@@ -416,10 +434,11 @@ class SchoolWalk final : public XmlEvents {
     std::vector<OpenElement> open_;
     size_t gathering_ = 0; // depth of the element whose text is gathered, 0 when none
     std::string* into_ = nullptr;
-    SieclePupil pupil_;
-    std::string familyName_, oldName_;
+    SieclePupil* pupil_ = nullptr; // the last of out_.pupils, filled as it is read
+    std::string oldName_;
     bool hasFamilyName_ = false;
-    std::unordered_map<std::string, std::string> divisions_; // ELEVE_ID -> first "D" code
+    // ELEVE_ID -> first "D" code, looked up by views of the pupils' IDs.
+    std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> divisions_;
     std::string owner_, structureType_, structureCode_;
     bool ownerDone_ = false;
     StsPerson person_;

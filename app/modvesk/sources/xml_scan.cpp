@@ -166,6 +166,8 @@ bool appendReference(const Byte*& p, const Byte* end, std::string& out) {
     return false;
 }
 
+constexpr uint64_t kEightBlanks = 0x2020202020202020ULL;
+
 // The result of reading one markup or text: read, cut by the end of the bytes
 // at hand, or outside what this reader accepts.
 enum class Step { Done, More, Fail };
@@ -177,11 +179,24 @@ Step startsWith(const char* p, const char* end, std::string_view word) {
     return n == word.size() ? Step::Done : Step::More;
 }
 
-// n bytes equal, compared eight at a time.
+// The bytes at p as one word, whatever their alignment.
+template <typename Word> Word wordAt(const char* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// n bytes equal, compared eight at a time; the last eight (or four) bytes
+// are compared whole, overlapping those already compared.
 bool sameBytes(const char* a, const char* b, size_t n) {
-    uint64_t x, y;
-    for (; n >= 8; a += 8, b += 8, n -= 8)
-        if (std::memcpy(&x, a, 8), std::memcpy(&y, b, 8), x != y) return false;
+    if (n >= 8) {
+        for (; n > 8; a += 8, b += 8, n -= 8)
+            if (wordAt<uint64_t>(a) != wordAt<uint64_t>(b)) return false;
+        return wordAt<uint64_t>(a + n - 8) == wordAt<uint64_t>(b + n - 8);
+    }
+    if (n >= 4)
+        return wordAt<uint32_t>(a) == wordAt<uint32_t>(b) &&
+               wordAt<uint32_t>(a + n - 4) == wordAt<uint32_t>(b + n - 4);
     for (; n > 0; --n)
         if (*a++ != *b++) return false;
     return true;
@@ -291,7 +306,11 @@ Step Scanner::readName(const char*& p, const char* end, std::string_view& name) 
     const char* q = p;
     if (q == end) return Step::More;
     if (!startsName(*q)) return Step::Fail;
-    while (q < end && kNameByte[static_cast<Byte>(*q)])
+    // Four bytes at a time while four are at hand, then one at a time.
+    const auto nameByte = [](const char* c) { return kNameByte[static_cast<Byte>(*c)]; };
+    while (end - q >= 4 && (nameByte(q) & nameByte(q + 1) & nameByte(q + 2) & nameByte(q + 3)))
+        q += 4;
+    while (q < end && nameByte(q))
         ++q;
     if (q == end) return Step::More;
     if (static_cast<size_t>(q - p) > kMaxName) return Step::Fail;
@@ -375,7 +394,12 @@ Step Scanner::text(const char*& p, const char* end, bool last) {
     const auto& plain = wanted                        ? kPlain[static_cast<size_t>(Mode::Text)]
                         : encoding_ == Encoding::Utf8 ? kUnseenUtf8
                                                       : kUnseenLatin;
-    const char* q = p;
+    // The indentation between elements, a line end and spaces, is skipped
+    // eight spaces at a time.
+    const char* q = p + (*p == '\r' && plain['\r']);
+    q += q < end && *q == '\n';
+    while (end - q >= 8 && wordAt<uint64_t>(q) == kEightBlanks)
+        q += 8;
     while (q < end && plain[static_cast<Byte>(*q)])
         ++q;
     if (q < end && *q == '<' && where_ == Where::Inside) {
