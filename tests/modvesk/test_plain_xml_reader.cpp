@@ -129,6 +129,13 @@ const std::vector<Case> kCases = {
     {pupils(kDecl, "A", "ELEVE_ID=\"1\" xmlns=\"u\""), false},
     {pupils(kDecl, "A", "p:ELEVE_ID=\"1\" xmlns:p=\"u\""), false},
     {pupils(kDecl, "A", "ELEVE_ID=\"&bad;\""), false},
+    // Elements of a short plain text, read in one go, and shapes near them read
+    // by the general path.
+    {pupils(kDecl, "a<X>b</X><Y></Y>\tc\n<Z>d\te\n</Z><X >f</X><X>g</X\t>"), true},
+    {pupils(kDecl, "<X>" + std::string(300, 'b') + "</X><Y>c&amp;</Y><Z>\xC3\xA9</Z>"), true},
+    {pupils(kDecl, "<X>b</XY>"), false},
+    {pupils(kDecl, "<XY>b</X>"), false},
+    {pupils(kDecl, "<X>b]]></X>"), false},
     // Around the root element, and the document's shape.
     {pupils(kDecl, "A", "ELEVE_ID=\"1\"", "<!-- end -->\n<?pi x?>\r\n"), true},
     {kDecl + "<!-- c --><?pi?>\n<STS_EDT><PARAMETRES><UAJ CODE=\"U\"/></PARAMETRES><DONNEES>"

@@ -240,6 +240,7 @@ class Scanner {
     Step readName(const char*& p, const char* end, std::string_view& name) const;
     Step text(const char*& p, const char* end, bool last);
     Step startTag(const char*& p, const char* end);
+    bool leaf(const char*& p, const char* text, const char* end, std::string_view name);
     Step attributes(const char*& p, const char* end, bool& empty);
     Step endTag(const char*& p, const char* end);
     Step comment(const char*& p, const char* end);
@@ -429,6 +430,7 @@ Step Scanner::startTag(const char*& p, const char* end) {
     const char* q = p + 1;
     std::string_view name;
     if (const Step s = readName(q, end, name); s != Step::Done) return s;
+    if (*q == '>' && !nameStart_.empty() && leaf(p, q + 1, end, name)) return Step::Done;
     bool empty = false;
     if (const Step s = attributes(q, end, empty); s != Step::Done) return s;
     where_ = Where::Inside;
@@ -440,6 +442,32 @@ Step Scanner::startTag(const char*& p, const char* end) {
     if (nameStart_.empty()) where_ = Where::After;
     p = q;
     return Step::Done;
+}
+
+// The longest text an element read by leaf() may hold.
+constexpr size_t kMaxLeafText = 256;
+
+// Most elements inside the root are "<NAME>text</NAME>": no attributes, a short
+// text of plain ASCII, the end tag right after it. Such an element, its start
+// tag read up to `text`, is read in one go and handed on as the general path
+// hands it: its start, its text when the start made it wanted, its end. On any
+// other shape nothing is read, and the general path reads it from p.
+bool Scanner::leaf(const char*& p, const char* text, const char* end, std::string_view name) {
+    const auto& plain = kPlain[static_cast<size_t>(Mode::Text)];
+    const char* const limit = text + std::min(kMaxLeafText, static_cast<size_t>(end - text));
+    const char* q = text;
+    while (q < limit && plain[static_cast<Byte>(*q)])
+        ++q;
+    const size_t n = name.size();
+    if (static_cast<size_t>(end - q) < n + 3 || q[0] != '<' || q[1] != '/' || q[n + 2] != '>' ||
+        !sameBytes(q + 2, name.data(), n))
+        return false;
+    events_.start(name, {});
+    if (q != text && events_.textWanted)
+        events_.text(std::string_view(text, static_cast<size_t>(q - text)));
+    events_.end();
+    p = q + n + 3;
+    return true;
 }
 
 // A start tag's attributes and its end, "/>" for an empty element.
