@@ -241,6 +241,7 @@ class Scanner {
     Step text(const char*& p, const char* end, bool last);
     Step startTag(const char*& p, const char* end);
     bool leaf(const char*& p, const char* text, const char* end, std::string_view name);
+    void skipUnwantedBlanks(const char*& p, const char* end) const;
     Step attributes(const char*& p, const char* end, bool& empty);
     Step endTag(const char*& p, const char* end);
     Step comment(const char*& p, const char* end);
@@ -441,6 +442,7 @@ Step Scanner::startTag(const char*& p, const char* end) {
         nameStart_.push_back(names_.size()), names_ += name;
     if (nameStart_.empty()) where_ = Where::After;
     p = q;
+    skipUnwantedBlanks(p, end);
     return Step::Done;
 }
 
@@ -467,7 +469,22 @@ bool Scanner::leaf(const char*& p, const char* text, const char* end, std::strin
         events_.text(std::string_view(text, static_cast<size_t>(q - text)));
     events_.end();
     p = q + n + 3;
+    skipUnwantedBlanks(p, end);
     return true;
+}
+
+// The line end and indentation after a markup, while texts are of no use: blanks
+// are accepted anywhere outside markup, and such a text is only checked, so they
+// are skipped here rather than read as a text of their own.
+void Scanner::skipUnwantedBlanks(const char*& p, const char* end) const {
+    if (events_.textWanted) return;
+    const char* const limit = p + std::min(kMaxLeafText, static_cast<size_t>(end - p));
+    p += p < limit && *p == '\r';
+    p += p < limit && *p == '\n';
+    while (limit - p >= 8 && wordAt<uint64_t>(p) == kEightBlanks)
+        p += 8;
+    while (p < limit && isBlank(*p))
+        ++p;
 }
 
 // A start tag's attributes and its end, "/>" for an empty element.
@@ -528,6 +545,7 @@ Step Scanner::endTag(const char*& p, const char* end) {
     events_.end();
     if (nameStart_.empty()) where_ = Where::After;
     p = q + 1;
+    skipUnwantedBlanks(p, end);
     return Step::Done;
 }
 
