@@ -133,6 +133,8 @@ const std::vector<Case> kCases = {
     // by the general path.
     {pupils(kDecl, "a<X>b</X><Y></Y>\tc\n<Z>d\te\n</Z><X >f</X><X>g</X\t>"), true},
     {pupils(kDecl, "<X>" + std::string(300, 'b') + "</X><Y>c&amp;</Y><Z>\xC3\xA9</Z>"), true},
+    {pupils(kDecl, "&#xe9;<X>b</X>c"), true},
+    {pupils(kLatin9, "\xE9<X>b</X><![CDATA[c]]>d"), true},
     {pupils(kDecl, "<X>b</XY>"), false},
     {pupils(kDecl, "<XY>b</X>"), false},
     {pupils(kDecl, "<X>b]]></X>"), false},

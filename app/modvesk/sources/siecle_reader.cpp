@@ -286,7 +286,7 @@ class SchoolWalk final : public XmlEvents {
 
     void end() override {
         if (gathering_ == open_.size()) {
-            if (!isAscii(*into_)) *into_ = Utf8ToAnsi(*into_);
+            if (!gatheredAscii_ && !isAscii(*into_)) *into_ = Utf8ToAnsi(*into_);
             gathering_ = 0;
             textWanted = false;
         } else if (gathering_ == 0) {
@@ -297,8 +297,10 @@ class SchoolWalk final : public XmlEvents {
         open_.pop_back();
     }
 
-    void text(std::string_view utf8) override {
-        if (gathering_ > 0) into_->append(utf8);
+    void text(std::string_view utf8, bool ascii) override {
+        if (gathering_ == 0) return;
+        into_->append(utf8);
+        gatheredAscii_ = gatheredAscii_ && ascii;
     }
 
     // Each pupil's division, once the whole file is read.
@@ -316,6 +318,7 @@ class SchoolWalk final : public XmlEvents {
         into_ = &into;
         into.clear();
         gathering_ = open_.size();
+        gatheredAscii_ = true;
         textWanted = true;
     }
 
@@ -434,6 +437,7 @@ class SchoolWalk final : public XmlEvents {
     std::vector<OpenElement> open_;
     size_t gathering_ = 0; // depth of the element whose text is gathered, 0 when none
     std::string* into_ = nullptr;
+    bool gatheredAscii_ = true;    // every text gathered so far was plain ASCII
     SieclePupil* pupil_ = nullptr; // the last of out_.pupils, filled as it is read
     std::string oldName_;
     bool hasFamilyName_ = false;
@@ -474,7 +478,7 @@ void onEnd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
 }
 
 void onText(void* context, const xmlChar* text, int length) {
-    stateOf(context).walk->text(std::string_view(nameOf(text), static_cast<size_t>(length)));
+    stateOf(context).walk->text(std::string_view(nameOf(text), static_cast<size_t>(length)), false);
 }
 
 // Why libxml2 refused the document, in French.

@@ -405,7 +405,7 @@ Step Scanner::text(const char*& p, const char* end, bool last) {
     while (q < end && plain[static_cast<Byte>(*q)])
         ++q;
     if (q < end && *q == '<' && where_ == Where::Inside) {
-        if (wanted) events_.text(std::string_view(p, static_cast<size_t>(q - p)));
+        if (wanted) events_.text(std::string_view(p, static_cast<size_t>(q - p)), true);
         p = q;
         return Step::Done;
     }
@@ -421,7 +421,8 @@ Step Scanner::text(const char*& p, const char* end, bool last) {
     const int decoded = decode(p, lt, Mode::Text, scratch_);
     if (decoded < 0) return Step::Fail;
     if (wanted)
-        events_.text(decoded == 0 ? std::string_view(p, static_cast<size_t>(lt - p)) : scratch_);
+        events_.text(decoded == 0 ? std::string_view(p, static_cast<size_t>(lt - p)) : scratch_,
+                     decoded == 0);
     p = lt;
     return Step::Done;
 }
@@ -466,7 +467,7 @@ bool Scanner::leaf(const char*& p, const char* text, const char* end, std::strin
         return false;
     events_.start(name, {});
     if (q != text && events_.textWanted)
-        events_.text(std::string_view(text, static_cast<size_t>(q - text)));
+        events_.text(std::string_view(text, static_cast<size_t>(q - text)), true);
     events_.end();
     p = q + n + 3;
     skipUnwantedBlanks(p, end);
@@ -572,7 +573,8 @@ Step Scanner::cdata(const char*& p, const char* end) {
     const int decoded = decode(b, close, Mode::Raw, scratch_);
     if (decoded < 0) return Step::Fail;
     if (close != b)
-        events_.text(decoded == 0 ? std::string_view(b, static_cast<size_t>(close - b)) : scratch_);
+        events_.text(decoded == 0 ? std::string_view(b, static_cast<size_t>(close - b)) : scratch_,
+                     decoded == 0);
     p = close + 3;
     return Step::Done;
 }

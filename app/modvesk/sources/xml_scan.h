@@ -28,7 +28,8 @@ class XmlEvents {
   public:
     virtual void start(std::string_view name, std::span<const XmlAttribute> attributes) = 0;
     virtual void end() = 0;
-    virtual void text(std::string_view utf8) = 0;
+    // `ascii`: the text is known to be plain ASCII (when false, it may be too).
+    virtual void text(std::string_view utf8, bool ascii) = 0;
 
     // False while the texts met are of no use: they are then only checked, not
     // handed on.
