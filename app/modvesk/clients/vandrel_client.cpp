@@ -23,9 +23,9 @@ struct Library {
     unsigned generation = 1; // changes whenever the loaded library may change
 };
 
-// Constant-initialised: every operation reads it, and a function-local static
-// would cost a guard check per call.
-constinit Library theLibrary;
+// A global rather than a function-local static: every operation reads it, and
+// a local static would cost a guard check per call.
+Library theLibrary;
 
 Library& library() {
     return theLibrary;

@@ -309,7 +309,9 @@ Step Scanner::readName(const char*& p, const char* end, std::string_view& name) 
     if (q == end) return Step::More;
     if (!startsName(*q)) return Step::Fail;
     // Four bytes at a time while four are at hand, then one at a time.
-    const auto nameByte = [](const char* c) { return kNameByte[static_cast<Byte>(*c)]; };
+    const auto nameByte = [](const char* c) -> unsigned {
+        return kNameByte[static_cast<Byte>(*c)];
+    };
     while (end - q >= 4 && (nameByte(q) & nameByte(q + 1) & nameByte(q + 2) & nameByte(q + 3)))
         q += 4;
     while (q < end && nameByte(q))
