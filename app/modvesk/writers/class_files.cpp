@@ -17,11 +17,12 @@ namespace modvesk {
 
 void remplitClasses(Session& s) {
     s.win.classes.clear();
-    // Every class once, compared whole (5E1 is listed after 5E10 too).
-    std::unordered_set<std::string> met;
+    // Every class once, compared whole (5E1 is listed after 5E10 too); the names
+    // are looked at in the persons, which stay put meanwhile.
+    std::unordered_set<std::string_view> met;
     for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
         const std::string& cls = s.job.personAt(i).text;
-        if (!Trim(cls).empty() && met.insert(cls).second) s.win.classes.add(Upper(cls));
+        if (!TrimView(cls).empty() && met.insert(cls).second) s.win.classes.add(Upper(cls));
     }
     s.ui->redraw();
     s.win.command3Enabled = true;
