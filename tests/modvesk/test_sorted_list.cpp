@@ -47,3 +47,31 @@ TEST(SortedList, AddingAfterReadingKeepsOrderAndInsertionOrder) {
     l.add("x");
     EXPECT_EQ(l.items(), std::vector<std::string>{"x"});
 }
+
+TEST(SortedList, SortingViewsGivesTheListsOrder) {
+    // Heads longer than 16 bytes, ties past them, case-only ties, prefixes, accents.
+    const std::vector<std::vector<std::string>> cases = {
+        {"b;2", "A;1", "a;1", "B;2", "a;1", "Z", ""},
+        {"DUPONT,JEAN-CHARLES,c3a,1", "dupont,jean-charles,c3a,0", "DUPONT,JEAN-CHARLES,c3a,1",
+         "Dupont,Jean-Charles,c3a", "dupont,jean-charles,c3a,10"},
+        {ansi("Émile"), "zoe", ansi("élodie"), "Eric", ansi("ÉMILE"), "eric"},
+    };
+    for (const auto& entries : cases) {
+        SortedList l;
+        std::vector<std::string_view> views;
+        for (const std::string& e : entries) {
+            l.add(e);
+            views.push_back(e);
+        }
+        SortedList::sortEntries(views);
+        // Same texts in the same order, and ties in insertion order: same entries.
+        const std::vector<std::string> want = l.items();
+        ASSERT_EQ(views.size(), want.size());
+        for (size_t i = 0; i < views.size(); ++i) {
+            EXPECT_EQ(views[i], want[i]) << i;
+            if (i > 0 && views[i] == views[i - 1]) {
+                EXPECT_LT(views[i - 1].data(), views[i].data()) << "tie out of order at " << i;
+            }
+        }
+    }
+}

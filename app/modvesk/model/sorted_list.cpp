@@ -33,22 +33,18 @@ uint64_t bigEndian(const unsigned char* bytes) {
 } // namespace
 
 // The key of an entry: its first 16 bytes lower-cased, zero-padded, as two numbers.
-void SortedList::appendKeyOf(const std::string& entry) {
+SortedList::Key SortedList::keyOf(std::string_view entry, size_t index) {
     const auto& low = lowerTable();
     unsigned char head[16] = {};
     const size_t n = std::min<size_t>(entry.size(), sizeof head);
     for (size_t i = 0; i < n; ++i)
         head[i] = low[static_cast<unsigned char>(entry[i])];
-    keys_.push_back(Key{bigEndian(head), bigEndian(head + 8), keys_.size()});
+    return Key{bigEndian(head), bigEndian(head + 8), index};
 }
 
-// Byte order of the lower-cased entries (bytes compared as unsigned values), and
-// insertion order for equal ones.
-bool SortedList::less(const Key& a, const Key& b) const {
-    if (a.high != b.high) return a.high < b.high;
-    if (a.low != b.low) return a.low < b.low;
-    const std::string& x = texts_[a.index];
-    const std::string& y = texts_[b.index];
+// Entries with equal heads: byte order of the lower-cased entries (bytes compared
+// as unsigned values), and insertion order for equal ones.
+bool SortedList::tieLess(const Key& a, const Key& b, std::string_view x, std::string_view y) {
     const auto& low = lowerTable();
     const size_t n = std::min(x.size(), y.size());
     for (size_t i = 0; i < n; ++i) {
@@ -61,12 +57,12 @@ bool SortedList::less(const Key& a, const Key& b) const {
 }
 
 void SortedList::add(const std::string& entry) {
-    appendKeyOf(entry);
+    keys_.push_back(keyOf(entry, keys_.size()));
     texts_.push_back(entry);
 }
 
 void SortedList::add(std::string&& entry) {
-    appendKeyOf(entry);
+    keys_.push_back(keyOf(entry, keys_.size()));
     texts_.push_back(std::move(entry));
 }
 
@@ -81,10 +77,26 @@ void SortedList::clear() {
 void SortedList::settle() const {
     if (settled_ == keys_.size()) return;
     const auto middle = keys_.begin() + static_cast<std::ptrdiff_t>(settled_);
-    const auto byKey = [this](const Key& a, const Key& b) { return this->less(a, b); };
+    const auto textAt = [this](size_t i) -> const std::string& { return texts_[i]; };
+    const auto byKey = [&textAt](const Key& a, const Key& b) { return less(a, b, textAt); };
     std::sort(middle, keys_.end(), byKey);
     std::inplace_merge(keys_.begin(), middle, keys_.end(), byKey);
     settled_ = keys_.size();
+}
+
+void SortedList::sortEntries(std::vector<std::string_view>& entries) {
+    std::vector<Key> keys;
+    keys.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        keys.push_back(keyOf(entries[i], i));
+    const auto textAt = [&entries](size_t i) { return entries[i]; };
+    std::sort(keys.begin(), keys.end(),
+              [&textAt](const Key& a, const Key& b) { return less(a, b, textAt); });
+    std::vector<std::string_view> sorted;
+    sorted.reserve(entries.size());
+    for (const Key& k : keys)
+        sorted.push_back(entries[k.index]);
+    entries.swap(sorted);
 }
 
 std::vector<std::string> SortedList::items() const {

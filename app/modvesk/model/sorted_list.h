@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,9 @@ class SortedList {
     bool empty() const { return texts_.empty(); }
     // The entries in list order (first to last).
     std::vector<std::string> items() const;
+    // Puts `entries` in the order a list would give them, had they been added in
+    // their current order.
+    static void sortEntries(std::vector<std::string_view>& entries);
 
     template <class F> void forEach(F&& f) const {
         settle();
@@ -46,8 +50,14 @@ class SortedList {
         uint64_t high, low; // the head
         size_t index;       // in texts_
     };
-    bool less(const Key& a, const Key& b) const;
-    void appendKeyOf(const std::string& entry);
+    static Key keyOf(std::string_view entry, size_t index);
+    // Keys first (most comparisons end there), then the entries themselves.
+    static bool less(const Key& a, const Key& b, const auto& textAt) {
+        if (a.high != b.high) return a.high < b.high;
+        if (a.low != b.low) return a.low < b.low;
+        return tieLess(a, b, textAt(a.index), textAt(b.index));
+    }
+    static bool tieLess(const Key& a, const Key& b, std::string_view x, std::string_view y);
     std::vector<std::string> texts_; // in insertion order
     mutable std::vector<Key> keys_;  // in list order once settled
     mutable size_t settled_ = 0;     // keys_[0, settled_) are in list order

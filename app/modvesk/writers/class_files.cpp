@@ -7,20 +7,22 @@
 #include "text/text.h"
 #include "writers/import_writer.h"
 
-#include <iterator>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace modvesk {
 
 void remplitClasses(Session& s) {
     s.win.classes.clear();
-    // Every class once, compared whole (5E1 is listed after 5E10 too).
-    std::unordered_set<std::string> met;
+    // Every class once, compared whole (5E1 is listed after 5E10 too); the names
+    // are looked at in the persons, which stay put meanwhile.
+    std::unordered_set<std::string_view> met;
     for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
         const std::string& cls = s.job.personAt(i).text;
-        if (!Trim(cls).empty() && met.insert(cls).second) s.win.classes.add(Upper(cls));
+        if (!TrimView(cls).empty() && met.insert(cls).second) s.win.classes.add(Upper(cls));
     }
     s.ui->redraw();
     s.win.command3Enabled = true;
@@ -38,45 +40,35 @@ ClassIndex indexByClass(Session& s) {
     return index;
 }
 
-// "surname,first name,group,password", made at its full size: it starts as commas,
-// and each part is copied over its place.
-std::string classLine(const Person& p, const std::string& group) {
-    const std::string_view parts[] = {TrimView(p.surname), TrimView(p.firstName), group,
-                                      TrimView(p.password)};
-    size_t size = std::size(parts) - 1;
-    for (const std::string_view part : parts)
-        size += part.size();
-    std::string line(size, ',');
-    char* at = line.data();
-    for (const std::string_view part : parts)
-        at += part.copy(at, part.size()) + 1;
-    return line;
+// Appends "surname,first name,group,password".
+void appendClassLine(std::string& out, const Person& p, const std::string& group) {
+    out += TrimView(p.surname);
+    out += ',';
+    out += TrimView(p.firstName);
+    out += ',';
+    out += group;
+    out += ',';
+    out += TrimView(p.password);
 }
 
-// Writes the file of one class; `index` and `folder`, when given, list the persons
-// by class and the files of the directory (otherwise every person and the folder
-// itself are looked at).
-void saveClass(Session& s, std::string& className, const ClassIndex* index, FolderListing* folder) {
-    className = Trim(Lower(className));
-    if (className.empty()) return;
-    const std::string fileName = className + ".TXT";
-    const char* refusal =
-        !IsPlainFileName(className) ? "Classe ignorée (nom de fichier impossible) : "
-        : IsJobOutputName(fileName) ? "Classe ignorée (nom d'un fichier des comptes) : "
-                                    : nullptr;
-    if (refusal) {
-        s.logLine(ansi(refusal) + className);
-        s.writeFailed(fileName);
-        return;
-    }
-    s.win.lstTri.clear();
-    s.win.LstTri2.clear();
-    const std::string group = GroupOfClass(className);
-    size_t lineBytes = 0; // the lines and their CR LF
+// The lines of the class being written, reused from class to class: after a
+// class is written they still hold its lines, for the account lists.
+struct ClassLines {
+    std::string bytes;                         // the lines one after the other
+    std::vector<std::pair<size_t, size_t>> at; // start and size of each, in person order
+    std::vector<std::string_view> sorted;      // into bytes, in list order
+    std::string text;                          // the file
+};
+
+// Makes the class file's text: its persons' lines in list order, each ended by CR LF.
+void makeClassText(Session& s, const std::string& className, const std::string& group,
+                   const ClassIndex* index, ClassLines& lines) {
+    lines.bytes.clear();
+    lines.at.clear();
     auto addPerson = [&](long i) {
-        std::string line = classLine(s.job.personAt(i), group);
-        lineBytes += line.size() + 2;
-        s.win.lstTri.add(std::move(line));
+        const size_t start = lines.bytes.size();
+        appendClassLine(lines.bytes, s.job.personAt(i), group);
+        lines.at.emplace_back(start, lines.bytes.size() - start);
     };
     if (index) {
         const auto found = index->find(className);
@@ -87,16 +79,50 @@ void saveClass(Session& s, std::string& className, const ClassIndex* index, Fold
         for (long i = 0; i <= s.job.lastPersonIndex; ++i)
             if (s.job.personAt(i).text == className) addPerson(i);
     }
-    std::string text;
-    text.reserve(lineBytes);
-    s.win.lstTri.forEach([&](const std::string& line) {
-        text += line;
-        text += CRLF;
-    });
+    lines.sorted.clear();
+    for (const auto& [start, size] : lines.at)
+        lines.sorted.push_back(std::string_view(lines.bytes).substr(start, size));
+    SortedList::sortEntries(lines.sorted);
+    lines.text.clear();
+    lines.text.reserve(lines.bytes.size() + 2 * lines.at.size());
+    for (const std::string_view line : lines.sorted) {
+        lines.text += line;
+        lines.text += CRLF;
+    }
+}
+
+// The account lists hold the lines of the last class written.
+void keepInLists(Session& s, const ClassLines& lines) {
+    s.win.lstTri.clear();
+    s.win.LstTri2.clear();
+    for (const auto& [start, size] : lines.at)
+        s.win.lstTri.add(lines.bytes.substr(start, size));
+}
+
+// Writes the file of one class and tells whether it was tried (false when its name
+// is refused); `index` and `folder`, when given, list the persons by class and the
+// files of the directory (otherwise every person and the folder itself are looked at).
+bool saveClass(Session& s, std::string& className, const ClassIndex* index, FolderListing* folder,
+               ClassLines& lines) {
+    className = Trim(Lower(className));
+    if (className.empty()) return false;
+    const std::string fileName = className + ".TXT";
+    const char* refusal =
+        !IsPlainFileName(className) ? "Classe ignorée (nom de fichier impossible) : "
+        : IsJobOutputName(fileName) ? "Classe ignorée (nom d'un fichier des comptes) : "
+                                    : nullptr;
+    if (refusal) {
+        s.logLine(ansi(refusal) + className);
+        s.writeFailed(fileName);
+        return false;
+    }
+    makeClassText(s, className, GroupOfClass(className), index, lines);
     const FileMode mode = FileMode::Private; // it lists passwords
-    if (!(folder ? folder->write(fileName, text, mode) : WriteFileAt(s.file(fileName), text, mode)))
+    if (!(folder ? folder->write(fileName, lines.text, mode)
+                 : WriteFileAt(s.file(fileName), lines.text, mode)))
         s.writeFailed(fileName);
     s.ui->refreshFileLists();
+    return true;
 }
 
 } // namespace
@@ -114,7 +140,8 @@ bool IsJobOutputName(const std::string& fileName) {
 }
 
 void sauveClasse(Session& s, std::string& className) {
-    saveClass(s, className, nullptr, nullptr);
+    ClassLines lines;
+    if (saveClass(s, className, nullptr, nullptr, lines)) keepInLists(s, lines);
 }
 
 void Command3_Click(Session& s) {
@@ -123,8 +150,11 @@ void Command3_Click(Session& s) {
     const ClassIndex index = indexByClass(s);
     FolderListing folder(s.dir);
     const std::vector<std::string> classes = s.win.classes.items();
+    ClassLines lines;
+    bool written = false;
     for (std::string name : classes)
-        saveClass(s, name, &index, &folder);
+        written = saveClass(s, name, &index, &folder, lines) || written;
+    if (written) keepInLists(s, lines);
 }
 
 void save1_Click(Session& s, const std::string& selectedClass) {
