@@ -13,6 +13,7 @@ namespace modvesk {
 ExportFile::ExportFile(const std::string& path) : path_(resolvePath(path)), reader_(path_) {
     std::string_view line;
     if (!reader_.next(line)) return; // the header
+    lines_.reserve(reader_.linesLeft());
     while (reader_.next(line))
         lines_.push_back(CutExportLine(line));
 }

@@ -53,6 +53,9 @@ class LineReader {
     bool next(std::string& line) { return NextLine(source_.text, pos_, line); }
     // The same, the line seen in the text the reader holds.
     bool next(std::string_view& line) { return NextLineView(source_.text, pos_, line); }
+    // How many lines are left to read, as their LF (or, in a text without one,
+    // their CR) count them: what a table of the lines is sized for at once.
+    size_t linesLeft() const;
 
   private:
     SourceText source_;
