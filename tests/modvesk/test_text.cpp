@@ -110,6 +110,15 @@ TEST(Text, NthFieldLeavesTheTextAsItIs) {
             }
 }
 
+TEST(Text, FirstBlankedWordIsTheFirstWordOnceBlanked) {
+    for (const std::string text : {"", " ", "15/01/2010", " 15/01/2010 x", "\t15/01,2010|",
+                                   "|,\x7f 1/2/3\r\n", "a\x01b c", "12", "1 2"}) {
+        const std::string blanked = BlankSeparators(text);
+        std::string_view rest;
+        EXPECT_EQ(FirstBlankedWord(text), FirstWord(blanked, rest)) << text;
+    }
+}
+
 TEST(Text, StartsWithDigit) {
     EXPECT_TRUE(StartsWithDigit("3a"));
     EXPECT_FALSE(StartsWithDigit(" 3a")); // the first character is not trimmed

@@ -17,9 +17,9 @@ namespace {
 
 // The reason of the first required field found empty, in the order given
 // ("" when none is); the reader puts it in the Bilan.
-std::string firstEmpty(std::initializer_list<std::pair<const std::string*, const char*>> fields) {
+std::string firstEmpty(std::initializer_list<std::pair<std::string_view, const char*>> fields) {
     for (const auto& [value, reason] : fields)
-        if (value->empty()) return ansi(reason);
+        if (value.empty()) return ansi(reason);
     return "";
 }
 
@@ -279,10 +279,10 @@ BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
     PersonParts p{CleanPupilSurname(fields.surname), CleanPupilFirstName(fields.firstName)};
     const std::string date = CleanValue(fields.birthDate);
     PupilClass cls = CleanPupilClass(fields.className);
-    std::string reason = firstEmpty({{&p.surname, "nom vide"},
-                                     {&p.firstName, "prénom vide"},
-                                     {&date, "date de naissance vide"},
-                                     {&cls.group, "classe vide"}});
+    std::string reason = firstEmpty({{p.surname, "nom vide"},
+                                     {p.firstName, "prénom vide"},
+                                     {date, "date de naissance vide"},
+                                     {cls.group, "classe vide"}});
     if (reason.empty())
         reason = pupilRefusal({identifier, p.surname, p.firstName, date, cls.group}, cls);
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
@@ -336,9 +336,9 @@ BuildOutcome BuildGepTeacher(Session& s, std::string& record, long& index) {
     const std::string staffNumber = CleanValue(field(3));
     const std::string surname = CleanTeacherSurname(field(4));
     const std::string firstName = CleanTeacherFirstName(field(5));
-    std::string reason = firstEmpty({{&surname, "nom vide"},
-                                     {&firstName, "prénom vide"},
-                                     {&staffNumber, "numéro d'identification vide"}});
+    std::string reason = firstEmpty({{surname, "nom vide"},
+                                     {firstName, "prénom vide"},
+                                     {staffNumber, "numéro d'identification vide"}});
     if (reason.empty() && TooLong({identifier, staffNumber, surname, firstName}))
         reason = ansi("champ trop long");
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
@@ -406,35 +406,47 @@ BuildOutcome BuildTeacherFromFields(Session& s, const TeacherFields& fields, lon
     return BuildOutcome::made();
 }
 
+namespace {
+
+// The password a date JJ/MM/AAAA gives: its first three parts joined, JJMMAAAA;
+// `swap`: the first two change places (a date written MM/JJ/AAAA). The date
+// holds no blank.
+std::string slashDatePassword(std::string_view date, bool swap) {
+    std::string_view parts[3];
+    bool ended = true;
+    for (std::string_view& part : parts)
+        if (ended) part = NextField(date, ended, '/');
+    if (swap) std::swap(parts[0], parts[1]);
+    std::string password;
+    password.reserve(parts[0].size() + parts[1].size() + parts[2].size());
+    password.append(parts[0]).append(parts[1]).append(parts[2]);
+    return password;
+}
+
+} // namespace
+
 BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     FoldRecord(line, RecordKind::CsvPupil);
     std::string_view fields[4];
     NthFields(line, ';', fields);
     PersonParts p{CleanPupilSurname(fields[0]), CleanPupilFirstName(fields[1])};
     PupilClass cls = CleanPupilClass(fields[2]);
-    const std::string dateField = BlankSeparators(fields[3]);
-    std::string_view unused;
-    const std::string date(FirstWord(dateField, unused));
-    std::string reason = firstEmpty({{&p.surname, "nom vide"},
-                                     {&p.firstName, "prénom vide"},
-                                     {&cls.group, "classe vide"},
-                                     {&date, "date de naissance vide"}});
+    const std::string_view date = FirstBlankedWord(fields[3]);
+    std::string reason = firstEmpty({{p.surname, "nom vide"},
+                                     {p.firstName, "prénom vide"},
+                                     {cls.group, "classe vide"},
+                                     {date, "date de naissance vide"}});
     if (reason.empty()) reason = pupilRefusal({p.surname, p.firstName, date, cls.group}, cls);
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
     NoteClass(s, cls.group);
-    const bool swap = s.win.chkinvdate;
     p.lp = BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group);
     const LoginParts& lp = p.lp;
     std::string_view old;
     std::string entry;
     if (s.win.version3) old = serverAccount(s, lp.nameKey);
-    std::string_view dayMonthYear[3];
-    NthFields(date, '/', dayMonthYear);
-    if (swap) std::swap(dayMonthYear[0], dayMonthYear[1]);
-    p.password = InitialPassword(
-        s, isNewAccount(s, old),
-        std::string(dayMonthYear[0]).append(dayMonthYear[1]).append(dayMonthYear[2]));
+    p.password =
+        InitialPassword(s, isNewAccount(s, old), slashDatePassword(date, s.win.chkinvdate));
 
     bool filed = true;
     if (!s.win.version3) {
@@ -467,9 +479,8 @@ BuildOutcome BuildCsvTeacher(Session& s, std::string& line, long& index) {
     NthFields(line, ';', fields);
     PersonParts p{CleanTeacherSurname(fields[0]), CleanTeacherFirstName(fields[1]),
                   Lower(TrimView(fields[3]))};
-    std::string reason = firstEmpty({{&p.surname, "nom vide"},
-                                     {&p.firstName, "prénom vide"},
-                                     {&p.password, "mot de passe vide"}});
+    std::string reason = firstEmpty(
+        {{p.surname, "nom vide"}, {p.firstName, "prénom vide"}, {p.password, "mot de passe vide"}});
     if (reason.empty() && TooLong({p.surname, p.firstName, p.password}))
         reason = ansi("champ trop long");
     if (reason.empty() && unwritablePassword(p.password))

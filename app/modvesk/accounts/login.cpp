@@ -294,14 +294,14 @@ LoginParts BuildLogin(Session& s, PersonKind kind, const std::string& surname,
                       const KeyHeldElsewhere& heldElsewhere) {
     LoginParts r;
     std::string_view rest;
-    r.firstWord = std::string(FirstWord(firstName, rest));
+    r.firstWord.assign(FirstWord(firstName, rest));
 
     long length = 1;
     if (s.win.loginFormat != LoginFormat::Abrev) {
         length = LoginMax - static_cast<long>(surname.size());
         if (length < 1) length = 1;
     }
-    r.firstPart = Left(r.firstWord, length);
+    r.firstPart.assign(r.firstWord, 0, static_cast<size_t>(length)); // Left: length >= 1
     if (kind == PersonKind::Pupil) {
         r.nameKey.reserve(surname.size() + 1 + r.firstPart.size());
         r.nameKey.append(surname).append(1, ' ').append(r.firstPart);

@@ -66,7 +66,7 @@ std::string NewStaffPassword() {
     return password;
 }
 
-std::string InitialPassword(const Session& s, bool newAccount, const std::string& derived) {
+std::string InitialPassword(const Session& s, bool newAccount, std::string derived) {
     if (!s.win.randomPasswords) return derived;
     return newAccount ? NewStaffPassword() : "";
 }

@@ -25,6 +25,7 @@ std::string NewStaffPassword();
 // the window asks for random passwords (randomPasswords); then a new account gets
 // a random one, and an account the server has gets none, since its password is
 // the server's, which is not known here.
-std::string InitialPassword(const Session& s, bool newAccount, const std::string& derived);
+// `derived` is taken by value, so that a password built for the call is moved through.
+std::string InitialPassword(const Session& s, bool newAccount, std::string derived);
 
 } // namespace modvesk

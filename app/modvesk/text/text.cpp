@@ -179,7 +179,7 @@ size_t blanksEnd(std::string_view text) {
     return e;
 }
 
-size_t blanksStart(std::string_view text) {
+inline size_t blanksStart(std::string_view text) {
     size_t b = 0;
     while (b < text.size() && text[b] == ' ')
         ++b;
@@ -268,6 +268,17 @@ std::string BlankSeparators(std::string_view value) {
     return out;
 }
 
+std::string_view FirstBlankedWord(std::string_view value) {
+    const auto blank = [](char c) { return c == ' ' || isSeparator(c); };
+    size_t begin = 0;
+    while (begin < value.size() && blank(value[begin]))
+        ++begin;
+    size_t end = begin;
+    while (end < value.size() && !blank(value[end]))
+        ++end;
+    return value.substr(begin, end - begin);
+}
+
 bool HoldsSeparator(std::string_view value) {
     for (char c : value)
         if (isSeparator(c)) return true;
@@ -340,7 +351,8 @@ void NthFields(std::string_view text, char separator, std::span<std::string_view
         }
         text.remove_prefix(blanksStart(text));
         field = NextField(text, ended, separator);
-        if (ended) field = field.substr(0, blanksEnd(field));
+        if (ended && !field.empty() && field.back() == ' ')
+            field = field.substr(0, blanksEnd(field));
     }
 }
 

@@ -53,6 +53,9 @@ void ReplaceChars(std::string& text, std::string_view chars, std::string_view re
 // lines, of the sorted lists' entries and of the comma form, and the line ends,
 // so that no value can add a field, an entry or a line of its own.
 std::string BlankSeparators(std::string_view value);
+// FirstWord of the value once BlankSeparators blanked it, as a view into the
+// value itself: the word holds no separator.
+std::string_view FirstBlankedWord(std::string_view value);
 // A value holds one of the characters BlankSeparators turns into a blank.
 bool HoldsSeparator(std::string_view value);
 // Every occurrence of `what` replaced by `by` (what may not be empty).
