@@ -21,6 +21,15 @@ TEST(SortedList, CaseInsensitiveByteOrderWithDuplicates) {
     EXPECT_TRUE(l.items().empty());
 }
 
+TEST(SortedList, OnlyTheLettersAreLowerCased) {
+    // The bytes next to A-Z and a-z keep their value: "@" < "[" < "_" < "`" < "a".
+    SortedList l;
+    for (const char* e : {"[x", "Zx", "@x", "Ax", "_x", "`x", "zx", "{x"})
+        l.add(e);
+    EXPECT_EQ(l.items(),
+              (std::vector<std::string>{"@x", "[x", "_x", "`x", "Ax", "Zx", "zx", "{x"}));
+}
+
 TEST(SortedList, AccentedLettersSortAfterLowerCasingAsBytes) {
     SortedList l;
     l.add(ansi("Émile"));

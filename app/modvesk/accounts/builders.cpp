@@ -58,14 +58,21 @@ ServerAccount splitServerAccount(std::string_view old) {
 // A value as long as the buffer or longer reads back as empty: it is asked again
 // with larger buffers, so that a long login on the server is not lost. The answer
 // is a view into one buffer kept for every person of the job: it holds until the
-// next person's question.
+// next person's question. Only the bytes the last answer took are blanked again
+// before a question in a buffer of the same size: the rest is still blank.
 std::string_view serverAccount(const Session& s, const std::string& key) {
     if (!s.job.UpdateMode) return {};
     static std::string buffer;
+    static size_t written = 0; // the bytes of buffer that may hold no blank
     for (size_t size = 64; size <= (1U << 20); size *= 8) {
-        buffer.assign(size, ' ');
+        if (buffer.size() == size)
+            std::fill_n(buffer.begin(), written, ' ');
+        else
+            buffer.assign(size, ' ');
+        written = size;
         vandrel::presentancien(key, buffer);
         const std::string_view answer = TrimView(buffer);
+        written = static_cast<size_t>(answer.data() - buffer.data()) + answer.size();
         if (!answer.empty()) return answer;
     }
     return {};

@@ -100,10 +100,10 @@ void appendReport(Session& s, const std::string& name, const std::string& line, 
 // only. The letters that stand for two (œ, æ, ß, þ) and ð become their plain
 // spelling; anything else outside ASCII is dropped. The table gives what each
 // byte of a name becomes in the login: none, one or two characters.
-struct Spelling {
-    unsigned char size = 0;
-    std::array<char, 2> text{};
-};
+// Each byte's spelling is packed in one number: its two characters as they lie
+// in memory, then their count in the third byte, so that a byte costs one read
+// and one store of two characters.
+using Spelling = uint32_t;
 
 const std::array<Spelling, 256>& loginSpelling() {
     static const std::array<Spelling, 256> table = [] {
@@ -117,7 +117,11 @@ const std::array<Spelling, 256>& loginSpelling() {
             const char c = lowerChar(static_cast<char>(b));
             const bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.';
             const std::string_view text = plain ? std::string_view(&c, 1) : spelled[byteOf(c)];
-            t[b].size = static_cast<unsigned char>(text.copy(t[b].text.data(), 2));
+            char two[2] = {};
+            const size_t size = text.copy(two, 2);
+            uint16_t chars;
+            std::memcpy(&chars, two, 2);
+            t[b] = chars | static_cast<Spelling>(size) << 16;
         }
         return t;
     }();
@@ -129,10 +133,10 @@ const std::array<Spelling, 256>& loginSpelling() {
 char* spellLoginPart(char* out, std::string_view part) {
     const auto& spelling = loginSpelling();
     for (const char c : part) {
-        const Spelling& sp = spelling[byteOf(c)];
-        out[0] = sp.text[0];
-        out[1] = sp.text[1];
-        out += sp.size;
+        const Spelling sp = spelling[byteOf(c)];
+        const auto chars = static_cast<uint16_t>(sp);
+        std::memcpy(out, &chars, 2);
+        out += sp >> 16;
     }
     return out;
 }

@@ -30,15 +30,34 @@ uint64_t bigEndian(const unsigned char* bytes) {
     return word;
 }
 
+// Eight ASCII bytes lower-cased at once: 0x20 is added to each byte from 'A' to
+// 'Z' (a byte b has its high bit set in b + 0x3F when b >= 'A', in b + 0x25
+// when b > 'Z'; neither sum carries into the next byte).
+uint64_t lowerAscii(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+    const uint64_t upper = (word + kOnes * 0x3F) & ~(word + kOnes * 0x25) & kHigh;
+    return word | (upper >> 2);
+}
+
 } // namespace
 
 // The key of an entry: its first 16 bytes lower-cased, zero-padded, as two numbers.
+// A head of ASCII bytes (the usual one) is lower-cased eight bytes at a time.
 SortedList::Key SortedList::keyOf(std::string_view entry, size_t index) {
-    const auto& low = lowerTable();
     unsigned char head[16] = {};
     const size_t n = std::min<size_t>(entry.size(), sizeof head);
-    for (size_t i = 0; i < n; ++i)
-        head[i] = low[static_cast<unsigned char>(entry[i])];
+    std::memcpy(head, entry.data(), n);
+    uint64_t words[2];
+    std::memcpy(words, head, sizeof head);
+    if (((words[0] | words[1]) & 0x8080808080808080ULL) == 0) {
+        for (uint64_t& w : words)
+            w = lowerAscii(w);
+        std::memcpy(head, words, sizeof head);
+    } else {
+        const auto& low = lowerTable();
+        for (size_t i = 0; i < n; ++i)
+            head[i] = low[head[i]];
+    }
     return Key{bigEndian(head), bigEndian(head + 8), index};
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 
 namespace modvesk {
@@ -172,7 +173,12 @@ size_t blanksEnd(std::string_view text) {
         e -= kBlock;
     for (uint64_t word = 0; e >= 8; e -= 8) {
         std::memcpy(&word, text.data() + e - 8, 8);
-        if (word != kEightBlanks) break;
+        const uint64_t other = word ^ kEightBlanks; // the blanks give zero bytes
+        if (other == 0) continue;
+        // The last byte that is no blank is the highest byte of `other` that is not zero.
+        if constexpr (std::endian::native == std::endian::little)
+            return e - 8 + static_cast<size_t>(63 - std::countl_zero(other)) / 8 + 1;
+        break;
     }
     while (e > 0 && text[e - 1] == ' ')
         --e;
