@@ -142,6 +142,22 @@ size_t cutLineAt(std::string_view text, size_t pos, ExportLine& line) {
     return text.size();
 }
 
+// How many lines the text holds as its LF (or, in a text without one, its CR)
+// count them: the table of the lines is made at its size at once.
+size_t lineCount(std::string_view text) {
+    const auto count = [text](char end) {
+        size_t n = 0;
+        const char* const last = text.data() + text.size();
+        for (const char* at = text.data();
+             (at = static_cast<const char*>(std::memchr(at, end, static_cast<size_t>(last - at))));
+             ++at)
+            ++n;
+        return n;
+    };
+    const size_t ends = count('\n');
+    return (ends == 0 ? count('\r') : ends) + 1;
+}
+
 } // namespace
 
 bool IsTeacherGroup(std::string_view group) {
@@ -160,6 +176,7 @@ ExportLine CutExportLine(std::string_view text) {
 
 std::vector<ExportLine> CutExportLines(std::string_view text) {
     std::vector<ExportLine> lines;
+    lines.reserve(lineCount(text));
     for (size_t pos = 0; pos < text.size();) {
         const size_t end = cutLineAt(text, pos, lines.emplace_back());
         pos = end + 1;
