@@ -163,11 +163,12 @@ TEST(Text, BlockScansGiveTheBytewiseAnswers) {
             EXPECT_EQ(RTrim(text), std::string(before, ' ') + "a b");
             EXPECT_EQ(Trim(std::string(before + after, ' ')), "");
         }
-    for (size_t at = 0; at < 20; ++at) {
-        std::string oem(20, 'x'), expected(20, 'x');
-        oem[at] = '\x82', expected[at] = ansi("é")[0];
-        EXPECT_EQ(OemToAnsi(oem), expected) << at;
-    }
+    for (size_t size : {20, 40, 70})
+        for (size_t at = 0; at < size; ++at) {
+            std::string oem(size, 'x'), expected(size, 'x');
+            oem[at] = '\x82', expected[at] = ansi("é")[0];
+            EXPECT_EQ(OemToAnsi(oem), expected) << size << " " << at;
+        }
     const std::vector<std::string> lines = {"",  std::string(255, 'a'), std::string(256, 'b'),
                                             "c", std::string(600, 'd'), ""};
     for (const char* end : {"\r\n", "\r", "\n"}) {

@@ -250,8 +250,8 @@ BuildOutcome buildGepPupil(Session& s, std::string_view record, long& index,
 
 } // namespace
 
-std::string GepField(const FieldTable& table, Family family, const std::string& record, long k) {
-    return std::string(gepField(table, family, record, k));
+std::string_view GepField(const FieldTable& table, Family family, std::string_view record, long k) {
+    return gepField(table, family, record, k);
 }
 
 BuildOutcome BuildGepPupil(Session& s, std::string& record, long& index) {

@@ -61,8 +61,8 @@ std::string CleanStructureCode(const std::string& code);
 // Field k (counted from 1) of a GEP record cut with the job's field table: a
 // record of the pupil family ends with the deletion byte (field k starts at
 // character end(k-1) + 1); records of the other families begin with it
-// (end(k-1) + 2). Not trimmed; "" when k lies outside the table.
-std::string GepField(const FieldTable& table, Family family, const std::string& record, long k);
+// (end(k-1) + 2). Not trimmed; "" when k lies outside the table. A view into the record.
+std::string_view GepField(const FieldTable& table, Family family, std::string_view record, long k);
 
 // A record of F_ELE.DBF / F_ELE2.DBF: identifier (field 1), surname (2), first
 // name (3), birth date AAAAMMJJ (5), class (40), cut from a copy of the record

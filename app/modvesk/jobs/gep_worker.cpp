@@ -20,19 +20,29 @@ namespace modvesk {
 namespace {
 
 // A code or identifier of the staff tables as the library's group tables take it.
-std::string value(const std::string& raw) {
+std::string value(std::string_view raw) {
     return Upper(Trim(BlankSeparators(raw)));
 }
 
-std::string recordField(const Session& s, const std::string& record, Family family, long k) {
+std::string_view recordField(const Session& s, const std::string& record, Family family, long k) {
     return GepField(s.job.fieldTable, family, record, k);
+}
+
+// value() written into `out`, a buffer kept from record to record.
+const std::string& valueIn(std::string& out, std::string_view raw) {
+    if (HoldsSeparator(raw))
+        out = value(raw);
+    else
+        UpperInto(out, TrimView(raw)); // no separator to blank
+    return out;
 }
 
 // An assignment that runs on (its end year is 2099) at the establishment `rne`.
 bool runningAssignment(const FieldTable& fields, const std::string& record,
                        const std::string& rne) {
-    const std::string year = Left(value(GepField(fields, Assignments, record, 7)), 4);
-    return year == "2099" && value(GepField(fields, Assignments, record, 4)) == rne;
+    static std::string year, place;
+    return valueIn(year, GepField(fields, Assignments, record, 7)).starts_with("2099") &&
+           valueIn(place, GepField(fields, Assignments, record, 4)) == rne;
 }
 
 } // namespace
@@ -84,7 +94,8 @@ namespace {
 // A record of nothing but blanks (or the end-of-file byte) is no row of the table,
 // in code page 850 as in Windows-1252.
 bool blankRecord(const std::string& record) {
-    return record.find_first_not_of(std::string(" \x1A\0", 3), 1) == std::string::npos;
+    static constexpr std::string_view kNoRow(" \x1A\0", 3);
+    return record.find_first_not_of(kNoRow, 1) == std::string::npos;
 }
 
 // Wraps a builder so that each record of `table` that gives no account goes into

@@ -4,8 +4,13 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace modvesk {
 
@@ -18,10 +23,7 @@ constexpr unsigned char kEndOfFile = 0x1A;
 constexpr unsigned char kHeaderEnd = 0x0D;
 constexpr unsigned char kHeaderEndLf = 0x0A;
 
-// Closes the file, then frees the buffer it was read through (when it had one of
-// its own).
 struct FileCloser {
-    std::unique_ptr<char[]> buffer;
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
@@ -30,22 +32,81 @@ File openBinary(const fs::path& path) {
     return File(std::fopen(path.c_str(), "rb"));
 }
 
-// Records are read one at a time through a buffer of up to 1 MB: a district's
-// pupil table is a few reads, not one per 4 kB. A smaller table gets a buffer of
-// its own size, left as it is allocated (the reads fill it): a group table of a
-// few kilobytes costs no megabyte to clear.
-File openForRecords(const fs::path& path) {
-    constexpr long kBuffer = 1 << 20;
-    File f = openBinary(path);
-    if (!f) return f;
-    std::error_code ec;
-    const auto length = fs::file_size(path, ec); // the stream is given its buffer first
-    const long known = ec ? kBuffer : static_cast<long>(std::min<uintmax_t>(length, kBuffer));
-    const size_t size = static_cast<size_t>(std::clamp(known + 1, 1L << 12, kBuffer));
-    f.get_deleter().buffer.reset(new char[size]);
-    std::setvbuf(f.get(), f.get_deleter().buffer.get(), _IOFBF, size);
-    return f;
-}
+// A table read record by record through a buffer of up to 1 MB: a district's
+// pupil table is a few reads, not one per record. A smaller table gets a buffer
+// of its own size, left as it is allocated (the reads fill it): a group table of
+// a few kilobytes costs no megabyte to clear.
+class RecordFile {
+  public:
+    explicit RecordFile(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        struct stat st;
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0) return;
+        constexpr off_t kBuffer = 1 << 20;
+        length_ = static_cast<long>(st.st_size);
+        const off_t known = std::min<off_t>(st.st_size, kBuffer);
+        size_ = static_cast<size_t>(std::clamp<off_t>(known + 1, 1 << 12, kBuffer));
+        buffer_.reset(new char[size_]);
+    }
+    ~RecordFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    explicit operator bool() const { return buffer_ != nullptr; }
+    long length() const { return length_; }
+
+    // The next read starts at `offset` (from 0).
+    void seek(long offset) {
+        start_ = offset;
+        have_ = used_ = 0;
+    }
+
+    // The byte at `offset`, or 0 when the file is shorter; the reads go on where they were.
+    unsigned char byteAt(long offset) const {
+        unsigned char c = 0;
+        return offset >= 0 && ::pread(fd_, &c, 1, offset) == 1 ? c : 0;
+    }
+
+    // Reads up to n bytes into `record`, padded with blanks to n characters, and
+    // converted from OEM to Windows-1252 unless asked for the OEM bytes. Returns
+    // the number of bytes really read.
+    size_t read(size_t n, std::string& record, RecordBytes bytes = RecordBytes::Converted) {
+        record.resize(n);
+        size_t got = 0;
+        while (got < n && (used_ < have_ || fill())) {
+            const size_t take = std::min(n - got, have_ - used_);
+            std::memcpy(record.data() + got, buffer_.get() + used_, take);
+            used_ += take;
+            got += take;
+        }
+        std::memset(record.data() + got, ' ', n - got);
+        if (bytes == RecordBytes::Converted) OemToAnsiInPlace(record.data(), got);
+        return got;
+    }
+
+  private:
+    // Reads the bytes that follow the buffer into it; false at the end of the
+    // file or on a read error (the record then falls short, as at the end).
+    bool fill() {
+        start_ += static_cast<long>(have_);
+        have_ = used_ = 0;
+        ssize_t n;
+        do {
+            n = ::pread(fd_, buffer_.get(), size_, start_);
+        } while (n < 0 && errno == EINTR);
+        have_ = n > 0 ? static_cast<size_t>(n) : 0;
+        return have_ > 0;
+    }
+
+    int fd_;
+    long length_ = 0;
+    std::unique_ptr<char[]> buffer_;
+    size_t size_ = 0;
+    long start_ = 0;  // where the buffer's bytes lie in the file
+    size_t have_ = 0; // bytes in the buffer
+    size_t used_ = 0; // bytes of them handed over
+};
 
 long fileLength(std::FILE* f) {
     if (std::fseek(f, 0, SEEK_END) != 0) return 0;
@@ -62,17 +123,6 @@ unsigned char byteAt(std::FILE* f, long offset) {
 
 long headerLength(std::FILE* f) {
     return byteAt(f, 8) | (byteAt(f, 9) << 8);
-}
-
-// Reads up to n bytes into `record`, padded with blanks to n characters, and
-// converted from OEM to Windows-1252 unless asked for the OEM bytes. Returns the
-// number of bytes really read.
-size_t readRecord(std::FILE* f, size_t n, std::string& record,
-                  RecordBytes bytes = RecordBytes::Converted) {
-    record.assign(n, ' ');
-    const size_t got = n == 0 ? 0 : std::fread(record.data(), 1, n, f);
-    if (bytes == RecordBytes::Converted) OemToAnsiInPlace(record.data(), got);
-    return got;
 }
 
 // Reports progress now and then during a loop.
@@ -182,51 +232,49 @@ void noteCutRecord(Session& s, const std::string& name, long handed, long rest) 
 
 void recordLoopA(Session& s, const std::string& name, const TableLayout& layout,
                  const RecordHandler& handler) {
-    File f = openForRecords(s.file(name));
+    RecordFile f(s.file(name));
     if (!f) return;
     const size_t r = static_cast<size_t>(layout.recordLength);
-    const long length = fileLength(f.get());
+    const long length = f.length();
     const long total = (length - layout.headerLength) / layout.recordLength;
-    if (std::fseek(f.get(), layout.headerLength, SEEK_SET) != 0) return;
+    f.seek(layout.headerLength);
     std::string record;
     long done = 1;
-    for (; readRecord(f.get(), r, record) == r; ++done) {
+    for (; f.read(r, record) == r; ++done) {
         handler(record);
         tick(s, done, total);
     }
     // What is left after the whole records, less the end-of-file byte.
     long rest = length - layout.headerLength - (done - 1) * layout.recordLength;
-    if (rest == 1 && byteAt(f.get(), length - 1) == kEndOfFile) rest = 0;
+    if (rest == 1 && f.byteAt(length - 1) == kEndOfFile) rest = 0;
     noteCutRecord(s, name, done - 1, rest);
 }
 
 void recordLoopB(Session& s, const std::string& name, const TableLayout& layout,
                  const RecordHandler& handler, RecordBytes bytes) {
-    File f = openForRecords(s.file(name));
+    RecordFile f(s.file(name));
     if (!f) return;
     const long h = layout.headerLength;
     const long r = layout.recordLength;
-    const long length = fileLength(f.get());
+    const long length = f.length();
     // A table without its end-of-file byte is counted as if it had it.
-    const bool endByte = length > 0 && byteAt(f.get(), length - 1) == kEndOfFile;
+    const bool endByte = length > 0 && f.byteAt(length - 1) == kEndOfFile;
     const long d = length - (h + 1) + (endByte ? 0 : 1);
     std::string record;
-    if (std::fseek(f.get(), 0, SEEK_SET) != 0) return;
-    readRecord(f.get(), static_cast<size_t>(h + 1), record); // header + first deletion byte
+    f.read(static_cast<size_t>(h + 1), record); // header + first deletion byte
     if (s.ui) s.ui->attente(0);
     const long total = d / r;
     for (long consumed = r, done = 1;; consumed += r, ++done) {
         if (d - consumed < 2 * r) {
-            readRecord(f.get(), static_cast<size_t>(r), record, bytes);
+            f.read(static_cast<size_t>(r), record, bytes);
             handler(record);
-            readRecord(f.get(), static_cast<size_t>(r), record, bytes);
+            f.read(static_cast<size_t>(r), record, bytes);
             handler(record);
             // Each read ends with the next deletion byte (the end-of-file byte last).
             noteCutRecord(s, name, done + 1, length - (h + 1) - (done + 1) * r);
             return;
         }
-        if (readRecord(f.get(), static_cast<size_t>(r), record, bytes) < static_cast<size_t>(r))
-            return;
+        if (f.read(static_cast<size_t>(r), record, bytes) < static_cast<size_t>(r)) return;
         handler(record);
         tick(s, done, total);
     }
@@ -234,16 +282,15 @@ void recordLoopB(Session& s, const std::string& name, const TableLayout& layout,
 
 void recordLoopC(Session& s, const std::string& name, const TableLayout& layout,
                  const RecordHandler& handler, RecordBytes bytes) {
-    File f = openForRecords(s.file(name));
+    RecordFile f(s.file(name));
     if (!f) return;
     const size_t r = static_cast<size_t>(layout.recordLength);
-    const long total = (fileLength(f.get()) - layout.headerLength) / layout.recordLength;
+    const long total = (f.length() - layout.headerLength) / layout.recordLength;
     std::string record;
-    if (std::fseek(f.get(), 0, SEEK_SET) != 0) return;
-    bool past = readRecord(f.get(), static_cast<size_t>(layout.headerLength + 1), record) <
+    bool past = f.read(static_cast<size_t>(layout.headerLength + 1), record) <
                 static_cast<size_t>(layout.headerLength + 1);
     for (long done = 1; !past; ++done) {
-        past = readRecord(f.get(), r, record, bytes) < r;
+        past = f.read(r, record, bytes) < r;
         handler(record);
         tick(s, done, total);
     }

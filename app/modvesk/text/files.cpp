@@ -207,15 +207,16 @@ bool putInPlace(const fs::path& temp, const fs::path& target, FileMode mode) {
     return putInPlace(fd, temp, target, mode, presentAt(target));
 }
 
-// Opens a new temporary file beside `target` (never an existing entry) for
-// writing; a private one readable by its owner alone. -1 on failure.
-int openTemporary(const fs::path& temp, FileMode mode) {
+// Opens a new file (never an existing entry) for writing: a temporary one beside
+// a target, or a file of a name the folder does not hold; a private one readable
+// by its owner alone. -1 on failure (errno EEXIST when the name is taken).
+int openNew(const fs::path& path, FileMode mode) {
     const bool owner = mode == FileMode::Private;
     const int fd =
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, owner ? 0600 : 0666);
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, owner ? 0600 : 0666);
     if (fd < 0 || !owner || !umaskNarrowsOwner() || ::fchmod(fd, 0600) == 0) return fd;
     ::close(fd);
-    ::unlink(temp.c_str());
+    ::unlink(path.c_str());
     return -1;
 }
 
@@ -225,12 +226,25 @@ int openTemporary(const fs::path& temp, FileMode mode) {
 bool writeReplacing(const fs::path& path, FileMode mode, const Present& old, std::string_view first,
                     std::string_view second = {}) {
     const fs::path temp = temporaryBeside(path);
-    const int fd = openTemporary(temp, mode);
+    const int fd = openNew(temp, mode);
     if (fd < 0) return false;
     if (writeAll(fd, first.data(), first.size()) && writeAll(fd, second.data(), second.size()))
         return putInPlace(fd, temp, path, mode, old);
     ::close(fd);
     ::unlink(temp.c_str());
+    return false;
+}
+
+// Writes the bytes as a new file of a name the folder did not hold: one open, one
+// write, one close, no temporary file to rename. A file that cannot be written
+// whole is removed again, so that it is either whole or absent. Nothing when the
+// name was taken meanwhile (the caller replaces what is there).
+std::optional<bool> writeNew(const fs::path& path, FileMode mode, std::string_view bytes) {
+    const int fd = openNew(path, mode);
+    if (fd < 0) return errno == EEXIST ? std::nullopt : std::optional<bool>(false);
+    const bool written = writeAll(fd, bytes.data(), bytes.size());
+    if (::close(fd) == 0 && written) return true;
+    ::unlink(path.c_str());
     return false;
 }
 
@@ -291,7 +305,7 @@ WholeFile::WholeFile(const fs::path& path, bool append, FileMode mode)
         fd_ = openDirect(path, append, mode);
     } else {
         temp_ = temporaryBeside(path);
-        fd_ = openTemporary(temp_, mode);
+        fd_ = openNew(temp_, mode);
         if (fd_ < 0) temp_.clear();
         if (append) failed_ = !bytesBefore(path, buffer_);
     }
@@ -363,7 +377,7 @@ std::vector<std::string> LineFiles::close() {
 bool WriteThroughTemporary(const fs::path& path, const std::function<bool(const fs::path&)>& write,
                            FileMode mode) {
     const fs::path temp = temporaryBeside(path);
-    const int fd = openTemporary(temp, mode);
+    const int fd = openNew(temp, mode);
     if (fd < 0) return false;
     if (::close(fd) == 0 && write(temp)) return putInPlace(temp, path, mode);
     ::unlink(temp.c_str());
@@ -471,7 +485,10 @@ bool FolderListing::write(const std::string& name, std::string_view bytes, FileM
     std::string lower = Lower(name);
     const auto found = names_.find(lower);
     if (found != names_.end()) return writeWhole(dir_ / found->second, mode, bytes);
-    if (!writeReplacing(dir_ / name, mode, Present{}, bytes)) return false;
+    const fs::path path = dir_ / name;
+    const std::optional<bool> made = writeNew(path, mode, bytes);
+    if (!made) return writeWhole(path, mode, bytes);
+    if (!*made) return false;
     names_.emplace(std::move(lower), name);
     return true;
 }
@@ -483,7 +500,8 @@ void FolderListing::written(const fs::path& path) {
 bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     // A NUL byte would end the name early for the system: "\0\0.TXT" names no file.
-    return name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
+    static constexpr std::string_view kNotInNames("/\\:\0", 4);
+    return name.find_first_of(kNotInNames) == std::string::npos;
 }
 
 std::string shownName(const fs::path& path) {

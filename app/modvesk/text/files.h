@@ -135,8 +135,8 @@ class FolderListing {
     fs::path file(const std::string& name) const;
     void written(const fs::path& path);
     // Writes the file of that name as WriteFileAt does, its name matched, and
-    // lists it. A name the folder did not hold is written without looking for an
-    // old file (a device, a link) there again.
+    // lists it. A name the folder did not hold is created as a new file, without
+    // a temporary file, and removed again when it cannot be written whole.
     bool write(const std::string& name, std::string_view bytes, FileMode mode);
 
   private:

@@ -402,20 +402,36 @@ std::string Str(long n) {
 
 // ---- Code pages -------------------------------------------------------------
 
+namespace {
+
+// The bits of the bytes above 0x7F among the eight bytes at `at`.
+uint64_t highBits(const char* at) {
+    uint64_t word;
+    std::memcpy(&word, at, 8);
+    return word & 0x8080808080808080ULL;
+}
+
+} // namespace
+
+// Runs of ASCII bytes are passed over 32 bytes, then eight bytes at a time; a
+// word that holds a byte above 0x7F is mapped whole (the tables give an ASCII
+// byte what it is to become too), and so are the last bytes short of a word
+// unless the word that ends the text shows them all ASCII.
 void MapHighBytes(char* bytes, size_t n, const std::array<char, 256>& table) {
-    constexpr uint64_t kHighBits = 0x8080808080808080ULL;
-    for (size_t i = 0; i < n;) {
-        uint64_t word = 0;
-        if (i + 8 <= n) {
-            std::memcpy(&word, bytes + i, 8);
-            if ((word & kHighBits) == 0) { // eight ASCII bytes, left as they are
-                i += 8;
-                continue;
-            }
-        }
-        bytes[i] = table[byteOf(bytes[i])];
-        ++i;
+    size_t i = 0;
+    for (;;) {
+        while (i + 32 <= n && (highBits(bytes + i) | highBits(bytes + i + 8) |
+                               highBits(bytes + i + 16) | highBits(bytes + i + 24)) == 0)
+            i += 32;
+        while (i + 8 <= n && highBits(bytes + i) == 0)
+            i += 8;
+        if (i + 8 > n) break;
+        for (const size_t end = i + 8; i < end; ++i)
+            bytes[i] = table[byteOf(bytes[i])];
     }
+    if (i < n && n >= 8 && highBits(bytes + n - 8) == 0) return;
+    for (; i < n; ++i)
+        bytes[i] = table[byteOf(bytes[i])];
 }
 
 void OemToAnsiInPlace(char* bytes, size_t n) {

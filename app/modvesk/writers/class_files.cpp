@@ -7,6 +7,7 @@
 #include "text/text.h"
 #include "writers/import_writer.h"
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -30,13 +31,22 @@ void remplitClasses(Session& s) {
 
 namespace {
 
-// The persons of each stored class, in person order.
-using ClassIndex = std::unordered_map<std::string, std::vector<long>>;
+// The persons of each stored class, in person order: the first and last person
+// of each class, and after each person the next one of his class (-1 after the
+// last). The classes are views into the persons, which stay put meanwhile.
+struct ClassIndex {
+    std::unordered_map<std::string_view, std::pair<long, long>> ends;
+    std::vector<long> next;
+};
 
 ClassIndex indexByClass(Session& s) {
     ClassIndex index;
-    for (long i = 0; i <= s.job.lastPersonIndex; ++i)
-        index[s.job.personAt(i).text].push_back(i);
+    const long count = s.job.lastPersonIndex + 1;
+    index.next.assign(static_cast<size_t>(std::max(count, 0L)), -1);
+    for (long i = 0; i < count; ++i) {
+        const auto [at, fresh] = index.ends.try_emplace(s.job.personAt(i).text, i, i);
+        if (!fresh) index.next[static_cast<size_t>(std::exchange(at->second.second, i))] = i;
+    }
     return index;
 }
 
@@ -71,9 +81,9 @@ void makeClassText(Session& s, const std::string& className, const std::string& 
         lines.at.emplace_back(start, lines.bytes.size() - start);
     };
     if (index) {
-        const auto found = index->find(className);
-        if (found != index->end())
-            for (long i : found->second)
+        const auto found = index->ends.find(className);
+        if (found != index->ends.end())
+            for (long i = found->second.first; i >= 0; i = index->next[static_cast<size_t>(i)])
                 addPerson(i);
     } else {
         for (long i = 0; i <= s.job.lastPersonIndex; ++i)
