@@ -8,6 +8,7 @@
 #include "sources/xml_scan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -461,10 +462,18 @@ void Scanner::skipUnwantedBlanks(const char*& p, const char* end) const {
     const char* const limit = p + std::min(kMaxLeafText, static_cast<size_t>(end - p));
     p += p < limit && *p == '\r';
     p += p < limit && *p == '\n';
-    while (limit - p >= 8 && WordAt<uint64_t>(p) == kEightBlanks)
+    while (limit - p >= 8) {
+        // The first byte that is no space: the lowest set byte of the difference
+        // on a little-endian machine, the highest on a big-endian one.
+        const uint64_t others = WordAt<uint64_t>(p) ^ kEightBlanks;
+        if (others != 0) {
+            p += (std::endian::native == std::endian::little ? std::countr_zero(others)
+                                                             : std::countl_zero(others)) /
+                 8;
+            break;
+        }
         p += 8;
-    while (p < limit && *p == ' ')
-        ++p;
+    }
     while (p < limit && isBlank(*p))
         ++p;
 }
