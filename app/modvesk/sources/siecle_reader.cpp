@@ -110,7 +110,8 @@ constexpr auto kTagSlots = [] {
 Tag tagOf(std::string_view n) {
     if (n.empty()) return 0;
     const Tag tag = kTagSlots[slotOf(n)];
-    return kTagNames[tag] == n ? tag : 0;
+    const std::string_view known = kTagNames[tag];
+    return known.size() == n.size() && SameBytes(known.data(), n.data(), n.size()) ? tag : 0;
 }
 
 // Where an element stands among those the accounts need; None for every other
@@ -234,7 +235,8 @@ struct Attributes {
     // Windows-1252, plain ASCII as it is.
     void into(std::string_view name, std::string& value) const {
         for (const XmlAttribute& a : list) {
-            if (a.name != name) continue;
+            if (a.name.size() != name.size() || !SameBytes(a.name.data(), name.data(), name.size()))
+                continue;
             if (isAscii(a.value))
                 value.assign(a.value);
             else
@@ -264,6 +266,12 @@ class SchoolWalk final : public XmlEvents {
     explicit SchoolWalk(SchoolXml& out) : out_(out) { textWanted = false; }
 
     void start(std::string_view name, std::span<const XmlAttribute> list) override {
+        // Nothing below an element of no use, nor below the one whose text is
+        // gathered, is of use.
+        if (!open_.empty() && (gathering_ != 0 || open_.back().place == Place::None)) {
+            open_.push_back({Place::None});
+            return;
+        }
         const Attributes attributes{list};
         const Tag tag = tagOf(name);
         Place place = Place::Root;

@@ -8,6 +8,7 @@
 #include "sources/xml_scan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -177,29 +178,6 @@ Step startsWith(const char* p, const char* end, std::string_view word) {
     const size_t n = std::min(word.size(), static_cast<size_t>(end - p));
     if (std::memcmp(p, word.data(), n) != 0) return Step::Fail;
     return n == word.size() ? Step::Done : Step::More;
-}
-
-// The bytes at p as one word, whatever their alignment.
-template <typename Word> Word wordAt(const char* p) {
-    Word w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// n bytes equal, compared eight at a time; the last eight (or four) bytes
-// are compared whole, overlapping those already compared.
-bool sameBytes(const char* a, const char* b, size_t n) {
-    if (n >= 8) {
-        for (; n > 8; a += 8, b += 8, n -= 8)
-            if (wordAt<uint64_t>(a) != wordAt<uint64_t>(b)) return false;
-        return wordAt<uint64_t>(a + n - 8) == wordAt<uint64_t>(b + n - 8);
-    }
-    if (n >= 4)
-        return wordAt<uint32_t>(a) == wordAt<uint32_t>(b) &&
-               wordAt<uint32_t>(a + n - 4) == wordAt<uint32_t>(b + n - 4);
-    for (; n > 0; --n)
-        if (*a++ != *b++) return false;
-    return true;
 }
 
 bool sameLetters(std::string_view a, std::string_view b) {
@@ -402,7 +380,7 @@ Step Scanner::text(const char*& p, const char* end, bool last) {
     // eight spaces at a time.
     const char* q = p + (*p == '\r' && plain['\r']);
     q += q < end && *q == '\n';
-    while (end - q >= 8 && wordAt<uint64_t>(q) == kEightBlanks)
+    while (end - q >= 8 && WordAt<uint64_t>(q) == kEightBlanks)
         q += 8;
     while (q < end && plain[static_cast<Byte>(*q)])
         ++q;
@@ -465,7 +443,7 @@ bool Scanner::leaf(const char*& p, const char* text, const char* end, std::strin
         ++q;
     const size_t n = name.size();
     if (static_cast<size_t>(end - q) < n + 3 || q[0] != '<' || q[1] != '/' || q[n + 2] != '>' ||
-        !sameBytes(q + 2, name.data(), n))
+        !SameBytes(q + 2, name.data(), n))
         return false;
     events_.start(name, {});
     if (q != text && events_.textWanted)
@@ -484,8 +462,18 @@ void Scanner::skipUnwantedBlanks(const char*& p, const char* end) const {
     const char* const limit = p + std::min(kMaxLeafText, static_cast<size_t>(end - p));
     p += p < limit && *p == '\r';
     p += p < limit && *p == '\n';
-    while (limit - p >= 8 && wordAt<uint64_t>(p) == kEightBlanks)
+    while (limit - p >= 8) {
+        // The first byte that is no space: the lowest set byte of the difference
+        // on a little-endian machine, the highest on a big-endian one.
+        const uint64_t others = WordAt<uint64_t>(p) ^ kEightBlanks;
+        if (others != 0) {
+            p += (std::endian::native == std::endian::little ? std::countr_zero(others)
+                                                             : std::countl_zero(others)) /
+                 8;
+            break;
+        }
         p += 8;
+    }
     while (p < limit && isBlank(*p))
         ++p;
 }
@@ -539,7 +527,7 @@ Step Scanner::endTag(const char*& p, const char* end) {
     const size_t length = names_.size() - nameStart_.back();
     const char* q = p + 2;
     if (static_cast<size_t>(end - q) <= length) return Step::More;
-    if (!sameBytes(q, open, length)) return Step::Fail;
+    if (!SameBytes(q, open, length)) return Step::Fail;
     q = skipBlanks(q + length, end);
     if (q == end) return Step::More;
     if (*q != '>') return Step::Fail;

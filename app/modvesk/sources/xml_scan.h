@@ -10,7 +10,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -46,6 +49,29 @@ bool ScanPlainXml(std::string_view bytes, XmlEvents& events);
 // markup or text longer than about half the buffer makes it give up); false
 // also on a read error.
 bool ScanPlainXmlFile(std::FILE* file, std::span<char> buffer, XmlEvents& events);
+
+// The bytes at p as one word, whatever their alignment.
+template <typename Word> Word WordAt(const char* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// n bytes equal, compared eight at a time; the last eight (or four) bytes
+// are compared whole, overlapping those already compared.
+inline bool SameBytes(const char* a, const char* b, size_t n) {
+    if (n >= 8) {
+        for (; n > 8; a += 8, b += 8, n -= 8)
+            if (WordAt<uint64_t>(a) != WordAt<uint64_t>(b)) return false;
+        return WordAt<uint64_t>(a + n - 8) == WordAt<uint64_t>(b + n - 8);
+    }
+    if (n >= 4)
+        return WordAt<uint32_t>(a) == WordAt<uint32_t>(b) &&
+               WordAt<uint32_t>(a + n - 4) == WordAt<uint32_t>(b + n - 4);
+    for (; n > 0; --n)
+        if (*a++ != *b++) return false;
+    return true;
+}
 
 // The characters of ISO-8859-15's bytes from 0x80: ISO-8859-1's but for eight letters.
 inline constexpr auto kLatin9High = [] {
