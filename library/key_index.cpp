@@ -1,6 +1,7 @@
 #include "key_index.h"
 
 #include <cstring>
+#include <new>
 
 namespace vandrel1 {
 
@@ -29,38 +30,42 @@ uint32_t KeyIndex::hashOf(std::string_view key) {
         h ^= h >> 29;
     }
     // The bytes left over are read as the key's last 8 bytes (some read twice), so a
-    // key of 8 bytes or more needs no copy of a varying length.
+    // key of 8 bytes or more needs no copy of a varying length. A shorter key is read
+    // as two 4-byte words that overlap, or, under 4 bytes, as its first, middle and
+    // last bytes: each way reads every byte of the key.
     uint64_t tail = 0;
-    if (i < key.size() && key.size() >= 8)
-        std::memcpy(&tail, key.data() + key.size() - 8, 8);
-    else
-        for (; i < key.size(); ++i)
-            tail = tail << 8 | static_cast<unsigned char>(key[i]);
+    const unsigned char* const bytes = reinterpret_cast<const unsigned char*>(key.data());
+    if (key.size() >= 8) {
+        if (i < key.size()) std::memcpy(&tail, key.data() + key.size() - 8, 8);
+    } else if (key.size() >= 4) {
+        uint32_t first, last;
+        std::memcpy(&first, bytes, 4);
+        std::memcpy(&last, bytes + key.size() - 4, 4);
+        tail = uint64_t{first} << 32 | last;
+    } else if (!key.empty()) {
+        tail =
+            uint64_t{bytes[0]} << 16 | uint64_t{bytes[key.size() / 2]} << 8 | bytes[key.size() - 1];
+    }
     h = mix(h ^ tail ^ 0x5bd1e995ULL);
     return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
-void KeyIndex::reserveOne() {
-    // The table stays at most four fifths full and doubles when it would pass that:
-    // between 40 and 80 per cent full, a probe seldom reads more than a cache line.
-    if (5 * (count_ + 1) <= 4 * slots_.size()) return;
-    std::vector<uint64_t> grown(slots_.empty() ? kFirstSize : 2 * slots_.size(), 0);
-    for (const uint64_t slot : slots_)
-        if (slot) place(grown, slot);
-    slots_.swap(grown);
-}
-
-void KeyIndex::add(uint32_t hash, uint32_t entry) noexcept {
-    place(slots_, slotOf(hash, entry));
-    ++count_;
-}
-
-void KeyIndex::place(std::vector<uint64_t>& slots, uint64_t slot) noexcept {
-    const size_t mask = slots.size() - 1;
-    size_t i = static_cast<uint32_t>(slot >> 32) & mask;
-    while (slots[i])
-        i = (i + 1) & mask;
-    slots[i] = slot;
+// Doubles the table, placing each slot again by its hash.
+void KeyIndex::grow() {
+    const size_t size = size_ == 0 ? kFirstSize : 2 * size_;
+    std::unique_ptr<uint64_t[], Free> grown(static_cast<uint64_t*>(std::calloc(size, 8)));
+    if (!grown) throw std::bad_alloc();
+    const size_t mask = size - 1;
+    for (size_t i = 0; i < size_; ++i) {
+        const uint64_t slot = slots_[i];
+        if (slot == 0) continue;
+        size_t at = static_cast<uint32_t>(slot >> 32) & mask;
+        while (grown[at])
+            at = (at + 1) & mask;
+        grown[at] = slot;
+    }
+    slots_ = std::move(grown);
+    size_ = size;
 }
 
 } // namespace vandrel1
