@@ -23,11 +23,10 @@ std::string_view cut(std::string_view key) {
 // key shorter than 16 bytes (keys hold no NUL) is the only one with a zero low
 // byte. Sixteen bytes hold a surname and the start of a first name, so most keys
 // are put in order without reading their other bytes.
-uint64_t bigEndian(const unsigned char* bytes) {
-    uint64_t number = 0;
-    for (int i = 0; i < 8; ++i) // compilers make this one load and a byte swap
-        number = number << 8 | bytes[i];
-    return number;
+uint64_t bigEndian(const unsigned char* b) { // compilers make this one load and a byte swap
+    return uint64_t{b[0]} << 56 | uint64_t{b[1]} << 48 | uint64_t{b[2]} << 40 |
+           uint64_t{b[3]} << 32 | uint64_t{b[4]} << 24 | uint64_t{b[5]} << 16 |
+           uint64_t{b[6]} << 8 | uint64_t{b[7]};
 }
 
 Store::Prefix prefixOf(std::string_view cutKey) {
