@@ -8,6 +8,7 @@
 #include "stores.h"
 #include "teacher_lines.h"
 
+#include <cstring>
 #include <string>
 
 namespace vandrel1 {
@@ -47,11 +48,13 @@ class GroupSet {
 
 // The two parts of a text with exactly one blank.
 bool twoParts(std::string_view text, std::string_view& first, std::string_view& second) {
-    const size_t blank = text.find(' ');
-    if (blank == std::string_view::npos || text.find(' ', blank + 1) != std::string_view::npos)
-        return false;
-    first = text.substr(0, blank);
-    second = text.substr(blank + 1);
+    if (text.empty()) return false;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const auto* const blank = static_cast<const char*>(std::memchr(begin, ' ', text.size()));
+    if (!blank || std::memchr(blank + 1, ' ', static_cast<size_t>(end - blank - 1))) return false;
+    first = std::string_view(begin, static_cast<size_t>(blank - begin));
+    second = std::string_view(blank + 1, static_cast<size_t>(end - blank - 1));
     return true;
 }
 
