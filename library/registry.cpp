@@ -65,13 +65,13 @@ bool estSorti(std::string_view k, std::string_view v, const GroupSet& groups) {
            twoParts(k, surname, firstName);
 }
 
-// Appends the listed entry's line "surname;first name;group;login".
+// Appends the listed entry's line "surname;first name;group;login": the key and
+// the value, each with its one blank turned into ';'.
 void listeSorti(std::string& lines, std::string_view k, std::string_view v) {
-    std::string_view group, login, surname, firstName;
-    twoParts(v, group, login);
-    twoParts(k, surname, firstName);
-    lines.append(surname).append(1, ';').append(firstName).append(1, ';').append(group);
-    lines.append(1, ';').append(login).append(1, '\n');
+    const size_t at = lines.size();
+    lines.append(k).append(1, ';').append(v).append(1, '\n');
+    lines[at + k.find(' ')] = ';';
+    lines[at + k.size() + 1 + v.find(' ')] = ';';
 }
 
 } // namespace
