@@ -57,8 +57,8 @@ class KeyIndex {
     template <typename KeyOf>
     size_t probe(std::string_view cutKey, uint32_t hash, const KeyOf& keyOf) const;
 
-    // The slots come zeroed from calloc: fresh memory from the system needs no
-    // clearing, where a vector would write every byte.
+    // The slots come zeroed from calloc, which skips the clearing when the memory
+    // is fresh from the system (a vector would write every byte).
     struct Free {
         void operator()(uint64_t* slots) const { std::free(slots); }
     };
