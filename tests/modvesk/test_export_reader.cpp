@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+#include <vector>
+
 using namespace modvesk;
 
 namespace {
@@ -83,5 +87,57 @@ TEST(CutExportLine, CountsFieldsUpToOnePastTheIdentifier) {
         const ExportLine line = CutExportLine(text);
         EXPECT_EQ(line.fields, fields) << text;
         EXPECT_EQ(line.identifier, text.find("42") == std::string::npos ? "" : "42") << text;
+    }
+}
+
+namespace {
+
+// The fields of one line cut the plain way: split at every ";", each trimmed.
+ExportLine plainCut(std::string_view text) {
+    std::vector<std::string_view> parts;
+    for (size_t start = 0;;) {
+        const size_t end = std::min(text.find(';', start), text.size());
+        parts.push_back(TrimView(text.substr(start, end - start)));
+        if (end == text.size()) break;
+        start = end + 1;
+    }
+    const auto part = [&parts](size_t n) { return n <= parts.size() ? parts[n - 1] : ""; };
+    ExportLine line{part(1), part(2), part(3), part(4), part(ExportLine::kIdentifierField)};
+    line.fields =
+        static_cast<int>(std::min<size_t>(parts.size(), ExportLine::kIdentifierField + 1));
+    const size_t last = text.find_last_not_of(' ');
+    line.trailingBlanks = static_cast<unsigned>(text.size() - (last == text.npos ? 0 : last + 1));
+    return line;
+}
+
+} // namespace
+
+// The lines of a whole text, cut in one walk over its bytes, are the lines
+// NextLineView finds, each cut into the fields a plain split at ";" gives, for
+// every line end, separators on either side of an eight-byte boundary and
+// bytes above 0x7F.
+TEST(CutExportLine, AWholeTextIsCutAsItsLinesOneByOne) {
+    const std::string wide = "  LONGUE ; valeur;c1 ;l.v ;a;b;c;d;e;f;g;h;i; id 7 ;x;y;z  ";
+    const std::string texts[] = {
+        "A;B;c1;a.b\r\nC;D\rE;F\nG;H;g;h\r\n",
+        "\r\n\r\r\n\n;;;\n  \n" + wide + "\r" + wide,
+        ansi("ÉLÈVE;ß;ÿ;é.x") + "\xBB;\x8B;\xBB\xBB.\x8D\n;\r;\n;;\r\n" + wide + " \r\n",
+        "12345678;1234567;123456789;;;;;;;;;;;;;;;;\r\n1234567\r\n12345678\r\n123456789",
+    };
+    for (const std::string& text : texts) {
+        std::vector<ExportLine> expected;
+        std::string_view line;
+        for (size_t pos = 0; NextLineView(text, pos, line);)
+            expected.push_back(plainCut(line));
+        const std::vector<ExportLine> lines = CutExportLines(text);
+        ASSERT_EQ(lines.size(), expected.size()) << text;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const ExportLine &a = lines[i], &b = expected[i];
+            EXPECT_EQ(std::tie(a.surname, a.firstName, a.group, a.login, a.identifier, a.fields,
+                               a.trailingBlanks),
+                      std::tie(b.surname, b.firstName, b.group, b.login, b.identifier, b.fields,
+                               b.trailingBlanks))
+                << text << " line " << i;
+        }
     }
 }

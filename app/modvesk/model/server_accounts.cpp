@@ -3,6 +3,10 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <unordered_set>
 
 namespace modvesk {
@@ -26,16 +30,6 @@ bool twoWords(std::string_view text, std::string_view& first, std::string_view& 
     return true;
 }
 
-// The text without the blanks at either end (fields are a few characters long).
-std::string_view trimmed(std::string_view field) {
-    size_t begin = 0, end = field.size();
-    while (begin < end && field[begin] == ' ')
-        ++begin;
-    while (end > begin && field[end - 1] == ' ')
-        --end;
-    return field.substr(begin, end - begin);
-}
-
 ExportAccount accountOf(const ExportLine& line) {
     ExportAccount a;
     a.surname = line.surname;
@@ -52,19 +46,116 @@ bool carriesPupilIdentifier(const ExportLine& line) {
     return !line.identifier.empty() && !IsTeacherGroup(line.group);
 }
 
-// Counts the fields from the fifth, which starts at `start`, to the identifier,
-// which it keeps, and notes one more field when the line goes on after it. The
-// fields between the login and the identifier are short and often empty: one
-// walk counting their ';' costs less than a search for each.
-void countToIdentifier(std::string_view text, size_t start, ExportLine& line) {
-    ++line.fields;
-    size_t at = start;
-    for (; at < text.size() && line.fields < ExportLine::kIdentifierField; ++at)
-        if (text[at] == ';') ++line.fields;
-    if (line.fields < ExportLine::kIdentifierField) return;
-    const size_t end = std::min(text.find(';', at), text.size());
-    line.identifier = trimmed(text.substr(at, end - at));
-    if (end < text.size()) ++line.fields;
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kLow7 = kOnes * 0x7F;
+
+// The high bit of every byte of `word` equal to `byte`, and no other bit.
+constexpr uint64_t bytesEqual(uint64_t word, unsigned char byte) {
+    const uint64_t x = word ^ (kOnes * byte);
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The eight bytes of the text from `at`, the first in the lowest byte of the
+// word, those past its end read as NUL.
+uint64_t wordAt(std::string_view text, size_t at) {
+    uint64_t word = 0;
+    if (text.size() - at >= 8)
+        std::memcpy(&word, text.data() + at, 8);
+    else
+        std::memcpy(&word, text.data() + at, text.size() - at);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    return word;
+}
+
+// The fields a line keeps, by their number: 1 to 4, then the identifier.
+constexpr std::array<std::string_view ExportLine::*, 5> kKeptFields = {
+    &ExportLine::surname, &ExportLine::firstName, &ExportLine::group, &ExportLine::login,
+    &ExportLine::identifier};
+
+// One line cut as its ";" go by, into `line`: each field is closed at the ";"
+// or the line end after it; only the fields the line keeps are looked at, the
+// others are counted.
+class LineCut {
+  public:
+    LineCut(ExportLine& line, const char* begin) : line_(line), begin_(begin), fieldBegin_(begin) {
+        line_.fields = 1;
+    }
+    // The ";" of the eight bytes at `word`, marked by bytesEqual.
+    void separators(const char* word, uint64_t marks) {
+        while (marks != 0) {
+            const int closed = std::popcount(marks); // the fields they close, from line_.fields
+            if (line_.fields > 4 && (line_.fields > ExportLine::kIdentifierField ||
+                                     line_.fields + closed <= ExportLine::kIdentifierField)) {
+                line_.fields += closed;
+                fieldBegin_ = word + (63 - std::countl_zero(marks)) / 8 + 1;
+                return;
+            }
+            const char* at = word + std::countr_zero(marks) / 8;
+            close(at);
+            fieldBegin_ = at + 1;
+            ++line_.fields;
+            marks &= marks - 1;
+        }
+    }
+    void end(const char* at) {
+        close(at);
+        line_.fields = std::min(line_.fields, ExportLine::kIdentifierField + 1);
+        const char* last = at;
+        while (last > begin_ && last[-1] == ' ')
+            --last;
+        line_.trailingBlanks = static_cast<unsigned>(at - last);
+    }
+
+  private:
+    void close(const char* at) {
+        const int n = line_.fields;
+        if (n > 4 && n != ExportLine::kIdentifierField) return;
+        line_.*kKeptFields[std::min(n, 5) - 1] =
+            TrimView(std::string_view(fieldBegin_, static_cast<size_t>(at - fieldBegin_)));
+    }
+
+    ExportLine& line_;
+    const char* const begin_;
+    const char* fieldBegin_;
+};
+
+// Cuts the line of `text` that starts at `pos` into `line`, looking at eight
+// bytes at a time for its ";" and its end (the first CR or LF, or the end of the
+// text); returns where it ends.
+size_t cutLineAt(std::string_view text, size_t pos, ExportLine& line) {
+    const char* const data = text.data();
+    LineCut cut(line, data + pos);
+    for (size_t at = pos; at < text.size(); at += 8) {
+        const uint64_t word = wordAt(text, at);
+        const uint64_t ends = bytesEqual(word, '\r') | bytesEqual(word, '\n');
+        const uint64_t separators = bytesEqual(word, ';');
+        if (ends == 0) {
+            cut.separators(data + at, separators);
+            continue;
+        }
+        cut.separators(data + at, separators & ((ends & (0 - ends)) - 1));
+        const size_t end = at + static_cast<size_t>(std::countr_zero(ends)) / 8;
+        cut.end(data + end);
+        return end;
+    }
+    cut.end(data + text.size());
+    return text.size();
+}
+
+// How many lines the text holds as its LF (or, in a text without one, its CR)
+// count them: the table of the lines is made at its size at once.
+size_t lineCount(std::string_view text) {
+    const auto count = [text](char end) {
+        size_t n = 0;
+        const char* const last = text.data() + text.size();
+        for (const char* at = text.data();
+             (at = static_cast<const char*>(std::memchr(at, end, static_cast<size_t>(last - at))));
+             ++at)
+            ++n;
+        return n;
+    };
+    const size_t ends = count('\n');
+    return (ends == 0 ? count('\r') : ends) + 1;
 }
 
 } // namespace
@@ -79,19 +170,19 @@ bool IsTeacherGroup(std::string_view group) {
 
 ExportLine CutExportLine(std::string_view text) {
     ExportLine line;
-    size_t end = 0;
-    for (std::string_view* field : {&line.surname, &line.firstName, &line.group, &line.login}) {
-        const size_t start = line.fields == 0 ? 0 : end + 1;
-        end = std::min(text.find(';', start), text.size());
-        *field = trimmed(text.substr(start, end - start));
-        ++line.fields;
-        if (end == text.size()) break;
-    }
-    if (end < text.size()) countToIdentifier(text, end + 1, line);
-    const size_t last = text.find_last_not_of(' ');
-    line.trailingBlanks =
-        static_cast<unsigned>(text.size() - (last == std::string_view::npos ? 0 : last + 1));
+    cutLineAt(text, 0, line);
     return line;
+}
+
+std::vector<ExportLine> CutExportLines(std::string_view text) {
+    std::vector<ExportLine> lines;
+    lines.reserve(lineCount(text));
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t end = cutLineAt(text, pos, lines.emplace_back());
+        pos = end + 1;
+        if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+    }
+    return lines;
 }
 
 void ServerAccounts::load(const std::vector<ExportLine>& lines) {

@@ -32,7 +32,11 @@ struct ExportLine {
         return std::string_view(field.data(), field.size() + trailingBlanks);
     }
 };
+// Cuts one line (it holds no CR or LF).
 ExportLine CutExportLine(std::string_view line);
+// Cuts every line of `text`, the lines ending at CR LF, CR or LF as NextLineView
+// ends them, in one walk over its bytes.
+std::vector<ExportLine> CutExportLines(std::string_view text);
 
 // The group of the teachers' accounts, "profs" in any case.
 bool IsTeacherGroup(std::string_view group);

@@ -11,11 +11,8 @@
 namespace modvesk {
 
 ExportFile::ExportFile(const std::string& path) : path_(resolvePath(path)), reader_(path_) {
-    std::string_view line;
-    if (!reader_.next(line)) return; // the header
-    lines_.reserve(reader_.linesLeft());
-    while (reader_.next(line))
-        lines_.push_back(CutExportLine(line));
+    std::string_view header;
+    if (reader_.next(header)) lines_ = CutExportLines(reader_.rest());
 }
 
 namespace {
@@ -27,21 +24,22 @@ class Registration {
     void add(const ExportLine& line);
 
   private:
-    std::string firstName_, joined_, key_, value_, surname_;
+    std::string key_, value_, firstName_;
 };
 
-// The name key is "SURNAME FIRSTNAME" trimmed, both parts upper-cased as read;
-// the surname's own registration takes the trimmed surname, which the surname as
-// read begins with.
+// The name key is "SURNAME FIRSTNAME" trimmed: the trimmed parts upper-cased,
+// joined by a blank when both are there. The surname is registered on its own
+// with the first name as read, upper-cased.
 void Registration::add(const ExportLine& line) {
     UpperInto(firstName_, line.asRead(line.firstName, 2));
-    UpperInto(surname_, line.asRead(line.surname, 1));
-    joined_.assign(surname_).append(1, ' ').append(firstName_);
-    key_.assign(TrimView(joined_));
+    const std::string_view trimmedFirstName(firstName_.data(), line.firstName.size());
+    UpperInto(key_, line.surname);
+    if (!key_.empty() && !trimmedFirstName.empty()) key_.push_back(' ');
+    key_.append(trimmedFirstName);
     value_.assign(line.group).append(1, ' ').append(line.asRead(line.login, 4));
     vandrel::inserenomancien(key_, value_);
-    surname_.resize(line.surname.size());
-    vandrel::inserenomancien(surname_, firstName_);
+    key_.resize(line.surname.size());
+    vandrel::inserenomancien(key_, firstName_);
 }
 
 } // namespace

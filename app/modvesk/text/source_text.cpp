@@ -183,12 +183,4 @@ bool ReadSourceText(const std::filesystem::path& path, SourceText& out) {
 
 LineReader::LineReader(const std::filesystem::path& path) : open_(ReadSourceText(path, source_)) {}
 
-size_t LineReader::linesLeft() const {
-    const std::string_view rest = std::string_view(source_.text).substr(pos_);
-    if (rest.empty()) return 0;
-    size_t ends = static_cast<size_t>(std::count(rest.begin(), rest.end(), '\n'));
-    if (ends == 0) ends = static_cast<size_t>(std::count(rest.begin(), rest.end(), '\r'));
-    return ends + 1;
-}
-
 } // namespace modvesk

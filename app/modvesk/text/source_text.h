@@ -53,9 +53,8 @@ class LineReader {
     bool next(std::string& line) { return NextLine(source_.text, pos_, line); }
     // The same, the line seen in the text the reader holds.
     bool next(std::string_view& line) { return NextLineView(source_.text, pos_, line); }
-    // How many lines are left to read, as their LF (or, in a text without one,
-    // their CR) count them: what a table of the lines is sized for at once.
-    size_t linesLeft() const;
+    // The text not read yet, as a view into the text the reader holds.
+    std::string_view rest() const { return std::string_view(source_.text).substr(pos_); }
 
   private:
     SourceText source_;
