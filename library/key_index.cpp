@@ -1,66 +1,75 @@
 #include "key_index.h"
 
 #include <cstring>
+#include <new>
 
 namespace vandrel1 {
 
 namespace {
 constexpr size_t kFirstSize = 64;
 
-uint64_t mix(uint64_t h) { // the finaliser of MurmurHash3: every bit reaches every bit
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ULL;
-    return h ^ (h >> 33);
+uint64_t load64(const char* at) {
+    uint64_t word;
+    std::memcpy(&word, at, 8);
+    return word;
+}
+
+uint64_t load32(const char* at) {
+    uint32_t word;
+    std::memcpy(&word, at, 4);
+    return word;
+}
+
+// The full 128-bit product folded onto 64 bits: every bit of the input reaches
+// the high bits, which are folded back onto the low ones.
+uint64_t foldedProduct(uint64_t a, uint64_t b) {
+    const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+    return static_cast<uint64_t>(product) ^ static_cast<uint64_t>(product >> 64);
 }
 } // namespace
 
-// Each 8 bytes are folded in by one multiply and shift; the full mix runs once, at
-// the end, so a name key of three or four words costs one mix instead of four.
+// Each 8 bytes but the last are folded in by one multiply and shift (both
+// invertible: different beginnings stay different); the last 8 bytes (some read
+// twice) go through one full product at the end. A key under 8 bytes is read as
+// two 4-byte words that overlap, or, under 4 bytes, as its first, middle and last
+// bytes: each way reads every byte of the key, and its length is hashed too.
 uint32_t KeyIndex::hashOf(std::string_view key) {
     constexpr uint64_t kStep = 0x9e3779b97f4a7c15ULL;
-    uint64_t h = kStep ^ key.size();
-    size_t i = 0;
-    for (; i + 8 <= key.size(); i += 8) {
-        uint64_t chunk;
-        std::memcpy(&chunk, key.data() + i, 8);
-        h = (h ^ chunk) * kStep;
-        h ^= h >> 29;
+    const char* const bytes = key.data();
+    const size_t n = key.size();
+    uint64_t h = kStep ^ n;
+    uint64_t last = 0;
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8) {
+            h = (h ^ load64(bytes + i)) * kStep;
+            h ^= h >> 29;
+        }
+        last = load64(bytes + n - 8);
+    } else if (n >= 4) {
+        last = load32(bytes) << 32 | load32(bytes + n - 4);
+    } else if (n > 0) {
+        const auto byte = [&](size_t i) { return uint64_t{static_cast<unsigned char>(bytes[i])}; };
+        last = byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1);
     }
-    // The bytes left over are read as the key's last 8 bytes (some read twice), so a
-    // key of 8 bytes or more needs no copy of a varying length.
-    uint64_t tail = 0;
-    if (i < key.size() && key.size() >= 8)
-        std::memcpy(&tail, key.data() + key.size() - 8, 8);
-    else
-        for (; i < key.size(); ++i)
-            tail = tail << 8 | static_cast<unsigned char>(key[i]);
-    h = mix(h ^ tail ^ 0x5bd1e995ULL);
+    h = foldedProduct(h ^ last, 0xc4ceb9fe1a85ec53ULL);
     return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
-void KeyIndex::reserveOne() {
-    // The table stays at most four fifths full and doubles when it would pass that:
-    // between 40 and 80 per cent full, a probe seldom reads more than a cache line.
-    if (5 * (count_ + 1) <= 4 * slots_.size()) return;
-    std::vector<uint64_t> grown(slots_.empty() ? kFirstSize : 2 * slots_.size(), 0);
-    for (const uint64_t slot : slots_)
-        if (slot) place(grown, slot);
-    slots_.swap(grown);
-}
-
-void KeyIndex::add(uint32_t hash, uint32_t entry) noexcept {
-    place(slots_, slotOf(hash, entry));
-    ++count_;
-}
-
-void KeyIndex::place(std::vector<uint64_t>& slots, uint64_t slot) noexcept {
-    const size_t mask = slots.size() - 1;
-    size_t i = static_cast<uint32_t>(slot >> 32) & mask;
-    while (slots[i])
-        i = (i + 1) & mask;
-    slots[i] = slot;
+void KeyIndex::grow() {
+    const size_t size = size_ == 0 ? kFirstSize : 2 * size_;
+    std::unique_ptr<uint64_t[], Free> grown(static_cast<uint64_t*>(std::calloc(size, 8)));
+    if (!grown) throw std::bad_alloc();
+    const size_t mask = size - 1;
+    for (size_t i = 0; i < size_; ++i) {
+        const uint64_t slot = slots_[i];
+        if (slot == 0) continue;
+        size_t at = static_cast<uint32_t>(slot >> 32) & mask;
+        while (grown[at])
+            at = (at + 1) & mask;
+        grown[at] = slot;
+    }
+    slots_ = std::move(grown);
+    size_ = size;
 }
 
 } // namespace vandrel1

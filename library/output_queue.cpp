@@ -24,14 +24,20 @@ void ajouteCompteSorti(char kind, std::string text) {
 }
 
 void ecritComptesSortis(char kind, const std::string& fileName) {
-    std::string texts;
-    bool any = false;
-    for (const Record& record : comptessortis) {
-        if (record.kind != kind) continue;
-        any = true;
-        texts += record.text;
+    // A single record (the usual case) is written from its own text, without a copy.
+    const Record* only = nullptr;
+    size_t count = 0;
+    for (const Record& record : comptessortis)
+        if (record.kind == kind && ++count == 1) only = &record;
+    if (count == 0) return;
+    if (count == 1) {
+        ec(1, fileName, only->text);
+        return;
     }
-    if (any) ec(1, fileName, texts);
+    std::string texts;
+    for (const Record& record : comptessortis)
+        if (record.kind == kind) texts += record.text;
+    ec(1, fileName, texts);
 }
 
 } // namespace vandrel1

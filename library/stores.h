@@ -7,18 +7,20 @@
 // kept: a lookup finds the one inserted first and a walk in key order visits them in insertion
 // order.
 //
-// Entries are laid one after the other in a text arena (key length, value
-// length, key, value). Lookups go through the lookup index (key_index.h), a hash
+// Entries are laid one after the other in blocks of text (value length, key
+// length, key, value); a block is never moved or grown, so an insert copies only
+// its own entry. Lookups go through the lookup index (key_index.h), a hash
 // table of the first entry of each key: one slot read, and one read of the entry
 // when it is there. The key order is needed only by walks, which come once per
 // job after every insert: a walk sorts the entries it visits. An insert thus only
-// appends to the arena and registers a new key: it reads no ordered structure,
+// appends an entry and registers a new key: it reads no ordered structure,
 // which in a store of 100,000 entries would cost a trip to memory per insert.
 #pragma once
 
 #include "key_index.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,34 +52,77 @@ class Store {
 
     // The first 16 bytes of a cut key as one number (see prefixOf in stores.cpp).
     using Prefix = unsigned __int128;
-    // An entry in the key order: its prefix (high and low halves), and its place in
-    // the arena.
+    // An entry in the key order: its prefix (high and low halves), and its name.
     struct Ordered {
         uint64_t high, low;
         uint32_t entry;
     };
 
   private:
-    std::string_view key(uint32_t entry) const;
-    std::string_view value(uint32_t entry) const;
-    uint32_t nextEntry(uint32_t entry) const;
+    // An entry is named by its block (high bits) and its offset in the block (low
+    // bits). A block holds at most kBlockSize bytes, except one made for a single
+    // larger entry, which starts at offset 0.
+    static constexpr unsigned kOffsetBits = 20;
+    static constexpr size_t kBlockSize = size_t{1} << kOffsetBits;
+    static constexpr size_t kMaxBlocks = size_t{1} << (32 - kOffsetBits);
+    static constexpr size_t kHeader = sizeof(uint32_t) + 1; // value length, key length
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        size_t used = 0, capacity = 0;
+    };
+
+    const char* at(uint32_t entry) const {
+        return blocks_[entry >> kOffsetBits].bytes.get() + (entry & (kBlockSize - 1));
+    }
+    // The key as stored (cut to 52) and the value.
+    std::string_view key(uint32_t entry) const {
+        return {at(entry) + kHeader, static_cast<unsigned char>(at(entry)[sizeof(uint32_t)])};
+    }
+    std::string_view value(uint32_t entry) const {
+        uint32_t length;
+        std::memcpy(&length, at(entry), sizeof length);
+        return {at(entry) + kHeader + key(entry).size(), length};
+    }
+    // Room for an entry of `size` bytes in the last block, or in a new one: its
+    // name, and where to write it.
+    char* place(size_t size, uint32_t& entry) {
+        if (blocks_.empty() || blocks_.back().capacity - blocks_.back().used < size) addBlock(size);
+        Block& block = blocks_.back();
+        entry = static_cast<uint32_t>((blocks_.size() - 1) << kOffsetBits | block.used);
+        char* const start = block.bytes.get() + block.used;
+        block.used += size;
+        return start;
+    }
+    void addBlock(size_t size);
+    // Calls `each(entry)` for every entry, in insertion order.
+    template <typename Each> void forEach(const Each& each) const;
     Ordered orderedOf(uint32_t entry) const;
     bool keyLess(const Ordered& a, const Ordered& b) const;
     void sortByKey(std::vector<Ordered>& order) const;
-    void prefetch(uint32_t entry) const { __builtin_prefetch(arena_.data() + entry); }
+    void prefetch(uint32_t entry) const { __builtin_prefetch(at(entry)); }
 
-    std::string arena_; // every entry: key length, value length, key, value
+    std::vector<Block> blocks_;
     size_t size_ = 0;
     KeyIndex lookup_;
 };
 
+template <typename Each> void Store::forEach(const Each& each) const {
+    for (size_t b = 0; b < blocks_.size(); ++b)
+        for (size_t offset = 0; offset < blocks_[b].used;) {
+            const uint32_t entry = static_cast<uint32_t>(b << kOffsetBits | offset);
+            each(entry);
+            offset += kHeader + key(entry).size() + value(entry).size();
+        }
+}
+
 template <typename Select, typename Visit>
 void Store::walkSelected(const Select& select, const Visit& visit) const {
     std::vector<Ordered> order;
-    for (uint32_t entry = 0; entry < arena_.size(); entry = nextEntry(entry))
+    forEach([&](uint32_t entry) {
         if (select(key(entry), value(entry))) order.push_back(orderedOf(entry));
+    });
     sortByKey(order);
-    // The entries lie in the arena in insertion order, so the walk reads them at
+    // The entries lie in the blocks in insertion order, so the walk reads them at
     // random: those a little ahead are fetched while one is visited, and the reads
     // from memory overlap instead of following one another.
     constexpr size_t kAhead = 16;

@@ -113,3 +113,21 @@ TEST_F(RegistryTest, manyKeysInAnyOrder) {
         ASSERT_EQ(vandrel::present("NOM" + std::to_string(i)), kTrue);
     EXPECT_EQ(vandrel::present("NOM1000"), kFalse);
 }
+
+// Values of any size, around and beyond what one block of entries holds: each is
+// kept whole, and the entries stored after a large one are still found.
+TEST_F(RegistryTest, valuesOfAnySizeAreKeptWhole) {
+    const size_t sizes[] = {0, 1, (1u << 20) - 64, (1u << 20) + 7, 3u << 20, 40};
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        vandrel::inserenomancien("KEY" + std::to_string(i),
+                                 std::string(sizes[i], static_cast<char>('a' + i)));
+        vandrel::inserenomancien("SMALL" + std::to_string(i), "v" + std::to_string(i));
+    }
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        std::string buffer = vandrel::blanks(sizes[i] + 2);
+        vandrel::presentancien("KEY" + std::to_string(i), buffer);
+        ASSERT_TRUE(vandrel::trimmed(buffer) == std::string(sizes[i], static_cast<char>('a' + i)))
+            << sizes[i];
+        EXPECT_EQ(oldValue("SMALL" + std::to_string(i)), "v" + std::to_string(i));
+    }
+}

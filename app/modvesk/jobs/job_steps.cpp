@@ -14,6 +14,7 @@
 
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace modvesk {
@@ -111,6 +112,28 @@ bool canCreate(const fs::path& path) {
     return true;
 }
 
+// How a file the library wrote ends: `whole` when it is a regular file ending with
+// CR LF, `nothing` when it could not be read or holds no byte. Only its size and
+// last two bytes are read.
+struct LibraryFile {
+    bool whole = false, nothing = true;
+};
+
+LibraryFile libraryFile(const fs::path& path) {
+    LibraryFile file;
+    const int fd = ::open(resolvePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return file;
+    struct stat st;
+    char end[2];
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        file.nothing = false;
+        file.whole = st.st_size >= 2 && ::pread(fd, end, 2, st.st_size - 2) == 2 &&
+                     std::string_view(end, 2) == CRLF;
+    }
+    ::close(fd);
+    return file;
+}
+
 } // namespace
 
 void libraryWrites(Session& s, const std::string& name, const std::function<void()>& write) {
@@ -131,10 +154,9 @@ void libraryWrites(Session& s, const std::string& name, const std::function<void
     const fs::path path = s.file(name);
     const bool exists = fs::exists(fs::symlink_status(path, ec));
     // The library writes whole lines ended by CR LF, never an empty file.
-    std::string bytes;
-    const bool whole = exists && ReadAll(path, bytes) && bytes.size() >= 2 &&
-                       bytes.compare(bytes.size() - 2, 2, CRLF) == 0;
-    if (exists && !whole && fs::is_regular_file(fs::symlink_status(path, ec)) && bytes.empty())
+    const LibraryFile written = exists ? libraryFile(path) : LibraryFile{};
+    const bool whole = written.whole;
+    if (exists && !whole && fs::is_regular_file(fs::symlink_status(path, ec)) && written.nothing)
         fs::remove(path, ec); // the mark
     if (moved && whole)
         fs::remove(aside, ec);
