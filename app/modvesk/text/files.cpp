@@ -235,14 +235,15 @@ bool writeReplacing(const fs::path& path, FileMode mode, const Present& old, std
     return false;
 }
 
-// Writes the bytes as a new file of a name the folder did not hold: one open, one
-// write, one close, no temporary file to rename. A file that cannot be written
-// whole is removed again, so that it is either whole or absent. Nothing when the
-// name was taken meanwhile (the caller replaces what is there).
+// Writes the bytes as a new file of a name the folder did not hold, without a
+// temporary file to rename. Its bytes go to the disk before it counts as written,
+// as a replaced file's do; a file that cannot be written whole is removed again,
+// so that it is either whole or absent. Nothing when the name was taken meanwhile
+// (the caller replaces what is there).
 std::optional<bool> writeNew(const fs::path& path, FileMode mode, std::string_view bytes) {
     const int fd = openNew(path, mode);
     if (fd < 0) return errno == EEXIST ? std::nullopt : std::optional<bool>(false);
-    const bool written = writeAll(fd, bytes.data(), bytes.size());
+    const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     if (::close(fd) == 0 && written) return true;
     ::unlink(path.c_str());
     return false;
