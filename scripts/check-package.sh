@@ -98,6 +98,18 @@ else
   fail "installed rolvane-batch slips wrote no fiches-toutes-classes.pdf"
 fi
 
+# A UTF-8 source with letters Windows-1252 lacks: the full-text module (ICU) is
+# loaded from /usr/lib/rolvane to spell them in plain letters.
+mkdir "$work/utf8"
+printf 'WA\305\201\304\230SA;\305\201ukasz;3A;01/02/2010\r\n' >"$work/utf8/ELEVES.CSV"
+if run /usr/bin/rolvane-batch csv-create --dir "$work/utf8" >"$work/out" 2>"$work/err" &&
+  grep -q '^WALESA;LUKASZ;c3a;walesa\.lukasz;' "$work/utf8/ComptesAajouter.txt"; then
+  echo "rolvane-batch csv-create (UTF-8, letters spelt by the full-text module): status 0"
+else
+  cat "$work/out" "$work/err" >&2
+  fail "installed rolvane-batch did not spell WAŁĘSA Łukasz as WALESA LUKASZ"
+fi
+
 $SUDO dpkg -r rolvane
 installed=""
 for path in /usr/bin/rolvane /usr/bin/rolvane-batch /usr/lib/rolvane; do

@@ -142,9 +142,13 @@ int run(const std::vector<std::string>& args) {
     static modvesk::Session* const kept = new modvesk::Session;
     modvesk::Session& session = *kept;
     session.ui = &dialogs;
-    // Created once, as the window program does; the jobs that need it say so when absent.
-    const auto scripting = component::Component::create();
-    session.component = scripting.get();
+    // Created once, the first time a job needs it (few do: its libraries cost every
+    // other job their loading); the jobs that need it say so when absent.
+    std::unique_ptr<component::Component> scripting;
+    session.makeComponent = [&scripting] {
+        scripting = component::Component::create();
+        return scripting.get();
+    };
     setSession(session, options);
     std::string failure;
     try {

@@ -1,7 +1,10 @@
+#include "support/test_files.h"
 #include "text/source_text.h"
 #include "text/text.h"
 
 #include <gtest/gtest.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
 
 using namespace modvesk;
 
@@ -25,6 +28,69 @@ TEST(Text, Utf8TextIsToldWhereverItsFirstHighByteLies) {
         text.replace(at, 2, "\xE9z"); // é in Windows-1252
         EXPECT_FALSE(IsUtf8Text(text)) << at;
     }
+}
+
+// UTF-8 is told as ICU tells it: every byte above 0x7F followed by bytes at the
+// edges of the continuation ranges, whole and cut short.
+TEST(Text, Utf8IsToldAsIcuTellsIt) {
+    const unsigned char edges[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90,
+                                   0x9F, 0xA0, 0xBF, 0xC0, 0xF4, 0xFF};
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead)
+        for (const auto b1 : edges)
+            for (const auto b2 : edges)
+                for (const auto b3 : edges)
+                    for (size_t n = 1; n <= 4; ++n) {
+                        const char bytes[] = {'a', static_cast<char>(lead), static_cast<char>(b1),
+                                              static_cast<char>(b2), static_cast<char>(b3)};
+                        const std::string text(bytes, n + 1);
+                        UErrorCode status = U_ZERO_ERROR;
+                        int32_t length = 0;
+                        u_strFromUTF8(nullptr, 0, &length, text.data(),
+                                      static_cast<int32_t>(text.size()), &status);
+                        const bool icu = status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
+                        ASSERT_EQ(IsUtf8Text(text), icu)
+                            << lead << " " << +b1 << " " << +b2 << " " << +b3 << " (" << n << ")";
+                    }
+}
+
+// UTF-16 is decoded as ICU's converter decodes it: units at the edges of the
+// surrogate ranges, paired or alone, in both byte orders, with or without an odd
+// last byte. What ICU gives is spelt as the program spells it: an ASCII letter
+// as itself, U+FFFD (a broken sequence) as "?", any other character as its
+// UTF-8 form converted.
+TEST(Text, Utf16IsDecodedAsIcuDecodesIt) {
+    const char16_t units[] = {u'a', 0xD800, 0xDBFF, 0xDC00, 0xDFFF};
+    testsupport::TempDir dir;
+    const auto file = dir.path() / "t.csv";
+    for (const bool little : {true, false})
+        for (int count = 1; count <= 3; ++count)
+            for (int pick = 0; pick < 125; ++pick)
+                for (const bool odd : {false, true}) {
+                    std::u16string text;
+                    for (int k = 0, p = pick; k < count; ++k, p /= 5)
+                        text += units[p % 5];
+                    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+                    for (const char16_t u : text) {
+                        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u);
+                        bytes += little ? std::string{lo, hi} : std::string{hi, lo};
+                    }
+                    if (odd) bytes += 'b';
+                    const icu::UnicodeString icu(bytes.data() + 2,
+                                                 static_cast<int32_t>(bytes.size() - 2),
+                                                 little ? "UTF-16LE" : "UTF-16BE");
+                    std::string expected;
+                    for (int32_t i = 0; i < icu.length(); i = icu.moveIndex32(i, 1)) {
+                        const UChar32 c = icu.char32At(i);
+                        std::string utf8;
+                        icu::UnicodeString(c).toUTF8String(utf8);
+                        expected += c < 0x80 ? utf8 : c == 0xFFFD ? "?" : Utf8ToAnsi(utf8);
+                    }
+                    testsupport::put(file, bytes);
+                    SourceText read;
+                    ASSERT_TRUE(ReadSourceText(file, read));
+                    EXPECT_EQ(read.text, expected)
+                        << little << " " << count << " " << pick << " " << odd;
+                }
 }
 
 TEST(Text, TrimOnlyBlanks) {

@@ -4,7 +4,7 @@
 #include "clients/component_client.h"
 
 #include "../../component/pythrolvane.h"
-#include "clients/module_folders.h"
+#include "text/module_folders.h"
 #include "text/text.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "clients/slips_pdf_client.h"
 
-#include "clients/module_folders.h"
 #include "slips_pdf.h"
+#include "text/module_folders.h"
 
 namespace slipspdf {
 

@@ -3,7 +3,7 @@
 // call and calls it with the caller's own string bytes.
 #include "clients/vandrel_client.h"
 
-#include "clients/module_folders.h"
+#include "text/module_folders.h"
 #include "vandrel1.h"
 
 #include <cstdlib>

@@ -21,7 +21,7 @@ const char* const kCsvDialogTitle = "Nom du fichier .CSV";
 
 bool askComponent(Session& s, const std::string& method, const std::vector<std::string>& args,
                   std::string& answer, std::string& problem) {
-    return component::ask(s.component, method, args, answer, problem);
+    return component::ask(s.scripting(), method, args, answer, problem);
 }
 
 // Says why the form cannot go on; the job counts as ended early.
@@ -48,7 +48,7 @@ void listTables(Session& s, AccessForm& f) {
 // chosen before, whose tables the form still shows. Without the component no
 // database is asked for: nothing could be listed.
 void chooseBase(Session& s, AccessForm& f) {
-    if (!s.component) {
+    if (!s.scripting()) {
         report(s, component::absentMessage());
         return;
     }

@@ -101,7 +101,7 @@ bool componentReplace(Session& s, std::string& text, const std::string& what, co
                       const std::string& name) {
     if (what.empty() || text.find(what) == std::string::npos) return true;
     std::string answer, problem;
-    if (!component::ask(s.component, "remplacechainepar", {text, what, by}, answer, problem)) {
+    if (!component::ask(s.scripting(), "remplacechainepar", {text, what, by}, answer, problem)) {
         replacementFailed(s, problem, name);
         return false;
     }

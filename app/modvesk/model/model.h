@@ -12,9 +12,11 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace component {
@@ -213,6 +215,14 @@ struct Session {
     JobState job;
     Dialogs* ui = nullptr;
     component::Component* component = nullptr;
+    // Creates the component the first time a job needs it, when it is not set:
+    // the batch program's jobs on usual sources never load it.
+    std::function<component::Component*()> makeComponent;
+    // The component, created now if need be; nullptr when there is none.
+    component::Component* scripting() {
+        if (!component && makeComponent) component = std::exchange(makeComponent, nullptr)();
+        return component;
+    }
     std::string cheminBase; // the last Access database chosen
     // Title of the open-file dialog CommonDialog1 of the main window.
     static constexpr const char* dialogTitle = "Recherche du fichier export";

@@ -3,8 +3,8 @@
 // that a district's export of tens of megabytes costs its reading and the records
 // kept, not a tree ten times its size. The plain XML reader (sources/xml_scan.h)
 // reads the exports as they are written; a file it gives up on is read again by
-// libxml2's SAX parser, whose answer, refusal and reason included, is then the
-// file's. The pupils' divisions lie in a part of the file after the pupils
+// libxml2's SAX parser (through the full-text module, loaded then), whose answer,
+// refusal and reason included, is then the file's. The pupils' divisions lie in a part of the file after the pupils
 // themselves: they are joined once the file is read. A document type declaration
 // is refused as soon as libxml2 meets it: the exports never carry one, and the
 // entities it could declare would let a file of a few kilobytes expand into
@@ -15,12 +15,9 @@
 #include "sources/xml_scan.h"
 
 #include "text/files.h"
+#include "text/full_text_client.h"
 #include "text/source_text.h"
 #include "text/text.h"
-
-#include <libxml/encoding.h>
-#include <libxml/parser.h>
-#include <libxml/parserInternals.h>
 
 #include <algorithm>
 #include <array>
@@ -36,10 +33,6 @@
 namespace modvesk {
 
 namespace {
-
-const char* nameOf(const xmlChar* name) {
-    return reinterpret_cast<const char*>(name);
-}
 
 // The element names the exports' paths are made of. An element's tag is the
 // number of its name here; 0 for every other name.
@@ -457,186 +450,94 @@ class SchoolWalk final : public XmlEvents {
     StsClass class_;
 };
 
-// What the parser's handlers reach through the context.
-struct ParseState {
-    bool doctype = false;
+// libxml2's reading through the full-text module: its events go to the walk,
+// and it reads the document's bytes from memory or from a file.
+struct LibxmlReading {
     SchoolWalk* walk = nullptr;
     std::vector<XmlAttribute> attributes; // the element's, for the walk
+    std::string_view bytes;               // the document, when read from memory
+    std::FILE* file = nullptr;            // else the file it is read from
+    bool failed = false;                  // a read of the file failed
 };
 
-ParseState& stateOf(void* context) {
-    return *static_cast<ParseState*>(static_cast<xmlParserCtxt*>(context)->_private);
+LibxmlReading& readingOf(void* context) {
+    return *static_cast<LibxmlReading*>(context);
 }
 
-// The attributes come as (local name, prefix, URI, value, end of value) each.
-void onStart(void* context, const xmlChar* name, const xmlChar*, const xmlChar*, int,
-             const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
-    ParseState& state = stateOf(context);
-    state.attributes.clear();
-    for (int i = 0; i < attributeCount; ++i) {
-        const xmlChar* const* a = attributes + 5 * i;
-        state.attributes.push_back(
-            {nameOf(a[0]), std::string_view(nameOf(a[3]), static_cast<size_t>(a[4] - a[3]))});
-    }
-    state.walk->start(nameOf(name), state.attributes);
+void onStart(void* context, const char* name, const char* const* names, const char* const* values,
+             const size_t* sizes, size_t count) {
+    LibxmlReading& r = readingOf(context);
+    r.attributes.clear();
+    for (size_t i = 0; i < count; ++i)
+        r.attributes.push_back({names[i], std::string_view(values[i], sizes[i])});
+    r.walk->start(name, r.attributes);
 }
 
-void onEnd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
-    stateOf(context).walk->end();
+void onEnd(void* context) {
+    readingOf(context).walk->end();
 }
 
-void onText(void* context, const xmlChar* text, int length) {
-    stateOf(context).walk->text(std::string_view(nameOf(text), static_cast<size_t>(length)), false);
+void onText(void* context, const char* text, size_t size) {
+    readingOf(context).walk->text(std::string_view(text, size), false);
 }
 
-// Why libxml2 refused the document, in French.
-std::string refusal(const xmlError* e) {
-    if (!e) return ansi("n'est pas un fichier XML bien formé");
-    if (e->code == XML_ERR_UNSUPPORTED_ENCODING || e->code == XML_ERR_UNKNOWN_ENCODING) {
-        const std::string name = e->str1 ? std::string(e->str1) : std::string();
-        return ansi("déclare un codage inconnu") + (name.empty() ? "" : " (" + Trim(name) + ")");
-    }
-    return ansi("n'est pas un fichier XML bien formé (ligne ") + Str(e->line) + ")";
-}
-
-// libxml2 also reports some errors (those of its encoding converters) through its
-// global error handlers, which print them in English on standard error. Here they
-// print nothing: the parser context keeps the error that the reason is made of.
-void silentGeneric(void*, const char*, ...) {}
-void silentStructured(void*, xmlErrorPtr) {}
-
-// The handlers are settings of the calling thread: set once in each thread that reads.
-void silenceLibxml() {
-    thread_local const bool silenced = [] {
-        xmlSetGenericErrorFunc(nullptr, silentGeneric);
-        xmlSetStructuredErrorFunc(nullptr, silentStructured);
-        return true;
-    }();
-    (void)silenced;
-}
-
-// Called by the parser when it has read the name of a DOCTYPE, before its internal
-// subset: notes it and stops the parser there, so that no entity is ever declared.
-void stopAtDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
-    auto* ctxt = static_cast<xmlParserCtxt*>(context);
-    static_cast<ParseState*>(ctxt->_private)->doctype = true;
-    xmlStopParser(ctxt);
-}
-
-// ISO-8859-15, in which SIECLE writes its exports, decoded by this function
-// rather than by iconv, which libxml2 would call for it otherwise at several
-// times the cost. Decodes what fits in `out`; `inlen` and `outlen` say how many
-// bytes were read and written. Runs of plain ASCII are copied eight bytes at a time.
-int latin9ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, int* inlen) {
-    unsigned char* o = out;
-    unsigned char* const outEnd = out + *outlen;
-    const unsigned char* i = in;
-    const unsigned char* const inEnd = in + *inlen;
-    while (i < inEnd && o < outEnd) {
-        uint64_t eight;
-        if (inEnd - i >= 8 && outEnd - o >= 8 &&
-            (std::memcpy(&eight, i, 8), (eight & 0x8080808080808080ULL) == 0)) {
-            std::memcpy(o, i, 8);
-            i += 8, o += 8;
-            continue;
-        }
-        const char32_t c = *i < 0x80 ? *i : kLatin9High[*i - 0x80];
-        if (c < 0x80) {
-            *o++ = static_cast<unsigned char>(c);
-        } else if (c < 0x800 && outEnd - o >= 2) {
-            *o++ = static_cast<unsigned char>(0xC0 | c >> 6);
-            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        } else if (c >= 0x800 && outEnd - o >= 3) {
-            *o++ = static_cast<unsigned char>(0xE0 | c >> 12);
-            *o++ = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
-            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        } else {
-            break; // no room left for this character
-        }
-        ++i;
-    }
-    *outlen = static_cast<int>(o - out);
-    *inlen = static_cast<int>(i - in);
-    return *outlen;
-}
-
-// libxml2 looks for the handler of a declared encoding among those registered
-// before it asks iconv: registered once for the whole program.
-void decodeLatin9Ourselves() {
-    static const bool registered = [] {
-        return xmlNewCharEncodingHandler("ISO-8859-15", latin9ToUtf8, nullptr) != nullptr;
-    }();
-    (void)registered;
-}
-
-struct ContextFree {
-    void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
-};
-struct DocFree {
-    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
-};
-
-// Reads the document through `read` (libxml2's reading of memory or of a file):
-// the elements go to the walk instead of a tree. The entities are replaced where
-// they stand: with the DOCTYPE refused, only the five predefined ones can occur.
-template <typename Read> bool parse(SchoolXml& out, std::string& reason, Read read) {
-    out = SchoolXml{};
-    std::unique_ptr<xmlParserCtxt, ContextFree> ctxt(xmlNewParserCtxt());
-    if (!ctxt) {
-        reason = ansi("n'a pas pu être lu (mémoire insuffisante)");
-        return false;
-    }
-    silenceLibxml();
-    decodeLatin9Ourselves();
-    SchoolWalk walk(out);
-    ParseState state{false, &walk, {}};
-    ctxt->_private = &state;
-    xmlSAXHandler* sax = ctxt->sax;
-    sax->internalSubset = stopAtDoctype;
-    sax->externalSubset = stopAtDoctype;
-    sax->startElementNs = onStart;
-    sax->endElementNs = onEnd;
-    sax->characters = sax->cdataBlock = sax->ignorableWhitespace = onText;
-    sax->comment = nullptr;
-    sax->processingInstruction = nullptr;
-    sax->reference = nullptr;
-    // No network, no messages on the terminal: the job names the file itself.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOENT;
-    std::unique_ptr<xmlDoc, DocFree> doc(read(ctxt.get(), options));
-    if (state.doctype) {
-        out = SchoolXml{};
-        reason = ansi("contient une déclaration DOCTYPE, que les exports SIECLE et STS-web "
-                      "n'ont jamais");
-        return false;
-    }
-    if (!doc) {
-        out = SchoolXml{};
-        reason = refusal(xmlCtxtGetLastError(ctxt.get()));
-        return false;
-    }
-    walk.finish();
-    return true;
-}
-
-// A file read a block at a time by the parser; `failed` tells a read error from
-// the end of the file.
-struct FileInput {
-    std::FILE* file;
-    bool failed = false;
-};
-
+// The next block of the document; `failed` tells a read error from the end of the file.
 int readBlock(void* context, char* buffer, int length) {
-    auto* input = static_cast<FileInput*>(context);
-    const size_t got = std::fread(buffer, 1, static_cast<size_t>(length), input->file);
-    if (got == 0 && std::ferror(input->file)) {
-        input->failed = true;
+    LibxmlReading& r = readingOf(context);
+    if (!r.file) {
+        const size_t n = r.bytes.copy(buffer, static_cast<size_t>(length));
+        r.bytes.remove_prefix(n);
+        return static_cast<int>(n);
+    }
+    const size_t got = std::fread(buffer, 1, static_cast<size_t>(length), r.file);
+    if (got == 0 && std::ferror(r.file)) {
+        r.failed = true;
         return -1;
     }
     return static_cast<int>(got);
 }
 
-int keepOpen(void*) {
-    return 0;
+// Why libxml2 did not read the document, in French; "" when it read it whole.
+std::string refusal(const rolvane_xml_outcome& outcome) {
+    switch (outcome.end) {
+    case ROLVANE_XML_READ:
+        return "";
+    case ROLVANE_XML_NO_MEMORY:
+        return ansi("n'a pas pu être lu (mémoire insuffisante)");
+    case ROLVANE_XML_DOCTYPE:
+        return ansi("contient une déclaration DOCTYPE, que les exports SIECLE et STS-web "
+                    "n'ont jamais");
+    case ROLVANE_XML_ENCODING: {
+        const std::string name = Trim(outcome.encoding);
+        return ansi("déclare un codage inconnu") + (name.empty() ? "" : " (" + name + ")");
+    }
+    case ROLVANE_XML_MALFORMED:
+        return ansi("n'est pas un fichier XML bien formé (ligne ") + Str(outcome.line) + ")";
+    default:
+        return ansi("n'est pas un fichier XML bien formé");
+    }
+}
+
+// Reads the document with libxml2's SAX parser: the elements go to the walk
+// instead of a tree. The entities are replaced where they stand: with the DOCTYPE
+// refused, only the five predefined ones can occur.
+bool parse(SchoolXml& out, std::string& reason, LibxmlReading& reading) {
+    out = SchoolXml{};
+    SchoolWalk walk(out);
+    reading.walk = &walk;
+    const rolvane_xml_handlers handlers{&reading, onStart, onEnd, onText, readBlock};
+    rolvane_xml_outcome outcome{};
+    if (!fulltext::readXml(handlers, outcome)) {
+        reason = ansi("ne peut pas être lu sans le module ") + fulltext::kFileName;
+        return false;
+    }
+    reason = refusal(outcome);
+    if (!reason.empty()) {
+        out = SchoolXml{};
+        return false;
+    }
+    walk.finish();
+    return true;
 }
 
 // The plain XML reader's events through a walk: false, `out` left empty, when it gives up.
@@ -667,10 +568,9 @@ bool ParseSchoolXmlWithLibxml(std::string_view bytes, SchoolXml& out, std::strin
         reason = ansi("est trop grand pour être lu");
         return false;
     }
-    return parse(out, reason, [&](xmlParserCtxt* ctxt, int options) {
-        return xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                 nullptr, options);
-    });
+    LibxmlReading reading;
+    reading.bytes = bytes;
+    return parse(out, reason, reading);
 }
 
 bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason) {
@@ -710,11 +610,10 @@ bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::strin
         return false;
     }
     std::setvbuf(file.get(), buffer.get(), _IOFBF, block);
-    FileInput input{file.get()};
-    const bool read = parse(out, reason, [&](xmlParserCtxt* ctxt, int options) {
-        return xmlCtxtReadIO(ctxt, readBlock, keepOpen, &input, nullptr, nullptr, options);
-    });
-    if (input.failed) {
+    LibxmlReading reading;
+    reading.file = file.get();
+    const bool read = parse(out, reason, reading);
+    if (reading.failed) {
         out = SchoolXml{};
         reason = ansi("ne peut pas être lu");
         return false;

@@ -1,18 +1,13 @@
 #include "text/source_text.h"
 
 #include "text/files.h"
+#include "text/full_text_client.h"
 #include "text/text.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
-#include <mutex>
-
-#include <unicode/normalizer2.h>
-#include <unicode/translit.h>
-#include <unicode/unistr.h>
-#include <unicode/ustring.h>
+#include <string>
 
 namespace modvesk {
 
@@ -21,28 +16,20 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Le = "\xFF\xFE";
 constexpr std::string_view kUtf16Be = "\xFE\xFF";
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
 
-// Any script to Latin, then Latin to plain ASCII letters: made once, used for the
-// few characters Windows-1252 lacks.
-icu::Transliterator* plainLatin() {
-    static std::unique_ptr<icu::Transliterator> t;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        UErrorCode status = U_ZERO_ERROR;
-        t.reset(
-            icu::Transliterator::createInstance("Any-Latin; Latin-ASCII", UTRANS_FORWARD, status));
-        if (U_FAILURE(status)) t.reset();
-    });
-    return t.get();
+bool isSurrogate(char32_t c) {
+    return (c & 0xFFFFF800) == 0xD800;
 }
 
-// The plain letters of one character that Windows-1252 lacks; "" when none.
-std::string plainLetters(UChar32 c) {
-    icu::UnicodeString u(c);
-    if (icu::Transliterator* t = plainLatin()) t->transliterate(u);
+// The plain letters of one character that Windows-1252 lacks (ICU's "Any-Latin;
+// Latin-ASCII" through the full-text module); "" when none, or without the module.
+std::string plainLetters(char32_t c) {
+    std::u32string u;
+    if (!fulltext::plainLatin(c, u)) return "";
     std::string out;
-    for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
-        const UChar32 d = u.char32At(i);
+    for (const char32_t d : u) {
         if (d > 0x20 && d < 0x7F)
             out += static_cast<char>(d);
         else if (d == 0x20 && !out.empty())
@@ -53,11 +40,131 @@ std::string plainLetters(UChar32 c) {
     return out;
 }
 
+// Well-formed UTF-8, as the Unicode standard defines it: no overlong form, no
+// surrogate, nothing above U+10FFFF, no sequence cut short. Plain ASCII is passed
+// over eight bytes at a time.
 bool validUtf8(std::string_view bytes) {
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8(nullptr, 0, &length, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+        uint64_t word;
+        if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & kHighBits) == 0)) {
+            p += 8;
+            continue;
+        }
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            ++p;
+            continue;
+        }
+        // The continuation bytes that follow the lead byte, and the range of the first.
+        long more = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF)
+            more = 1;
+        else if (b == 0xE0)
+            more = 2, low = 0xA0;
+        else if (b == 0xED)
+            more = 2, high = 0x9F;
+        else if (b >= 0xE1 && b <= 0xEF)
+            more = 2;
+        else if (b == 0xF0)
+            more = 3, low = 0x90;
+        else if (b == 0xF4)
+            more = 3, high = 0x8F;
+        else if (b >= 0xF1 && b <= 0xF3)
+            more = 3;
+        else
+            return false;
+        if (end - p <= more || p[1] < low || p[1] > high) return false;
+        for (long k = 2; k <= more; ++k)
+            if ((p[k] & 0xC0) != 0x80) return false;
+        p += more + 1;
+    }
+    return true;
+}
+
+// The characters of UTF-8 text; a byte that starts no well-formed sequence stands
+// for U+FFFD (the texts converted here have been found well formed).
+std::u32string fromUtf8(std::string_view bytes) {
+    std::u32string out;
+    out.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+        const unsigned char b = *p;
+        const long more = b < 0x80 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 ? 1 : -1;
+        if (more < 0 || end - p <= more ||
+            !validUtf8(std::string_view(reinterpret_cast<const char*>(p),
+                                        static_cast<size_t>(more + 1)))) {
+            out += kReplacement;
+            ++p;
+            continue;
+        }
+        char32_t c = more == 0 ? b : b & (0x3F >> more);
+        for (long k = 1; k <= more; ++k)
+            c = c << 6 | (p[k] & 0x3F);
+        out += c;
+        p += more + 1;
+    }
+    return out;
+}
+
+// UTF-16 text behind its byte order mark (FF FE little endian, FE FF big
+// endian): a broken sequence (a lone surrogate, an odd last byte) becomes U+FFFD,
+// one for a lead surrogate and the odd byte after it, which wait for the same
+// trail unit.
+std::u32string fromUtf16(std::string_view bytes) {
+    const bool little = bytes.starts_with(kUtf16Le);
+    bytes.remove_prefix(kUtf16Le.size());
+    auto unit = [&](size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return little ? (b << 8 | a) : (a << 8 | b);
+    };
+    std::u32string out;
+    out.reserve(bytes.size() / 2 + 1);
+    size_t i = 0;
+    for (; i + 2 <= bytes.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (!isSurrogate(u)) {
+            out += u;
+        } else if (u < 0xDC00 && i + 4 <= bytes.size() && unit(i + 2) >= 0xDC00 &&
+                   unit(i + 2) <= 0xDFFF) {
+            out += 0x10000 + ((u - 0xD800) << 10 | (unit(i + 2) - 0xDC00));
+            i += 2;
+        } else {
+            out += kReplacement;
+        }
+    }
+    const bool leadBefore = !out.empty() && out.back() == kReplacement && i >= 2 &&
+                            unit(i - 2) >= 0xD800 && unit(i - 2) < 0xDC00;
+    if (i < bytes.size() && !leadBefore) out += kReplacement;
+    return out;
+}
+
+// Unicode text as Windows-1252: composed first, so that "e" + combining acute is
+// "é" (text below U+0300 holds no combining mark and is its own composed form); a
+// character the code page lacks becomes its plain Latin letters, or "?" when it
+// has none (`lossy` is then set).
+std::string toAnsi(std::u32string u, bool& lossy) {
+    if (std::any_of(u.begin(), u.end(), [](char32_t c) { return c >= 0x300; })) {
+        std::u32string composed;
+        if (fulltext::compose(u, composed)) u = std::move(composed);
+    }
+    std::string out;
+    out.reserve(u.size());
+    for (const char32_t c : u) {
+        char b;
+        if (AnsiCharOf(c, b)) {
+            out += b;
+            continue;
+        }
+        const std::string plain = isSurrogate(c) ? std::string() : plainLetters(c);
+        lossy = lossy || plain.empty();
+        out += plain.empty() ? "?" : plain;
+    }
+    return out;
 }
 
 // The text in Windows-1252 when it holds only characters below U+0300 in valid
@@ -80,8 +187,7 @@ bool plainUtf8ToAnsi(std::string_view text, std::string& out) {
         char ansiChar;
         if (AnsiCharOf(c, ansiChar))
             out += ansiChar;
-        else if (const std::string letters = plainLetters(static_cast<UChar32>(c));
-                 !letters.empty())
+        else if (const std::string letters = plainLetters(c); !letters.empty())
             out += letters;
         else
             return false;
@@ -89,50 +195,13 @@ bool plainUtf8ToAnsi(std::string_view text, std::string& out) {
     return true;
 }
 
-// Unicode text as Windows-1252: composed first, so that "e" + combining acute is
-// "é"; a character the code page lacks becomes its plain Latin letters, or "?"
-// when it has none (`lossy` is then set).
-std::string toAnsi(icu::UnicodeString u, bool& lossy) {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
-    if (U_SUCCESS(status)) {
-        icu::UnicodeString composed = nfc->normalize(u, status);
-        if (U_SUCCESS(status)) u = composed;
-    }
-    std::string out;
-    out.reserve(static_cast<size_t>(u.length()));
-    for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
-        const UChar32 c = u.char32At(i);
-        char b;
-        if (AnsiCharOf(static_cast<char32_t>(c), b)) {
-            out += b;
-            continue;
-        }
-        const std::string plain = U_IS_SURROGATE(c) ? std::string() : plainLetters(c);
-        lossy = lossy || plain.empty();
-        out += plain.empty() ? "?" : plain;
-    }
-    return out;
-}
-
 // UTF-8 text (behind its byte order mark or not) as Windows-1252; text of plain
-// letters below the combining marks is converted without ICU.
+// letters below the combining marks is converted without composing it.
 std::string utf8ToAnsi(std::string_view utf8Text, bool& lossy) {
     if (utf8Text.starts_with(kBom)) utf8Text.remove_prefix(kBom.size());
     std::string plain;
     if (plainUtf8ToAnsi(utf8Text, plain)) return plain;
-    return toAnsi(icu::UnicodeString::fromUTF8(
-                      icu::StringPiece(utf8Text.data(), static_cast<int32_t>(utf8Text.size()))),
-                  lossy);
-}
-
-// UTF-16 text behind its byte order mark (FF FE little endian, FE FF big
-// endian), decoded by ICU's converter: a broken sequence (a lone surrogate, an
-// odd last byte) becomes U+FFFD, which has no Windows-1252 form.
-icu::UnicodeString fromUtf16(std::string_view bytes) {
-    const char* codepage = bytes.starts_with(kUtf16Le) ? "UTF-16LE" : "UTF-16BE";
-    bytes.remove_prefix(kUtf16Le.size());
-    return icu::UnicodeString(bytes.data(), static_cast<int32_t>(bytes.size()), codepage);
+    return toAnsi(fromUtf8(utf8Text), lossy);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "clients/module_folders.h"
+#include "text/module_folders.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

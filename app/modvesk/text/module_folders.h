@@ -1,5 +1,6 @@
 // Where the program looks for the files it loads at run time (vandrel1.dlp, the
-// scripting component, the PDF module of the login slips), and how it loads them.
+// scripting component, the PDF module of the login slips, the full-text module),
+// and how it loads them.
 #pragma once
 
 #include <functional>
