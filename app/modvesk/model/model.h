@@ -166,7 +166,7 @@ struct JobState {
     std::string classList; // classes met by the pupil builders, each + one blank
     // The classes of classList, and the length of the list they were taken from
     // (the list is read again into the set when it was changed elsewhere).
-    std::unordered_set<std::string> classListKnown;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> classListKnown;
     size_t classListKnownLength = 0;
     // Grow with the data (no fixed cap), without moving what they hold.
     StableTable<Person> persons;

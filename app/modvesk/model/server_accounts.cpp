@@ -213,14 +213,14 @@ size_t ServerAccounts::identifierCount(const std::string& identifier) const {
 }
 
 std::optional<size_t> ServerAccounts::byKey(const std::string& nameKey) const {
-    const auto found = byKey_.find(std::string(storeKey(nameKey)));
+    const auto found = byKey_.find(storeKey(nameKey));
     if (found == byKey_.end()) return std::nullopt;
     return found->second.front();
 }
 
 const ExportAccount* ServerAccounts::heldByAnother(const std::string& nameKey,
                                                    const std::string& identifier) const {
-    const auto found = byKey_.find(std::string(storeKey(nameKey)));
+    const auto found = byKey_.find(storeKey(nameKey));
     if (found == byKey_.end()) return nullptr;
     for (size_t i : found->second) {
         const ExportAccount& a = accounts_[i];

@@ -4,7 +4,10 @@
 // Rolvane wrote into his Kwartz 1.7 fields) before it looks at his name.
 #pragma once
 
+#include "text/text.h"
+
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,7 +90,8 @@ class ServerAccounts {
   private:
     std::vector<ExportAccount> accounts_;
     std::vector<bool> taken_;
-    std::unordered_map<std::string, std::vector<size_t>> byIdentifier_, byKey_;
+    std::unordered_map<std::string, std::vector<size_t>, TextHash, std::equal_to<>> byIdentifier_,
+        byKey_;
     bool identityMode_ = false;
 };
 

@@ -4,8 +4,8 @@
 // kept, not a tree ten times its size. The plain XML reader (sources/xml_scan.h)
 // reads the exports as they are written; a file it gives up on is read again by
 // libxml2's SAX parser (through the full-text module, loaded then), whose answer,
-// refusal and reason included, is then the file's. The pupils' divisions lie in a part of the file after the pupils
-// themselves: they are joined once the file is read. A document type declaration
+// refusal and reason included, is then the file's. The pupils' divisions lie in a part of the file
+// after the pupils themselves: they are joined once the file is read. A document type declaration
 // is refused as soon as libxml2 meets it: the exports never carry one, and the
 // entities it could declare would let a file of a few kilobytes expand into
 // gigabytes.
@@ -245,12 +245,6 @@ bool isDivisionType(std::string_view type) {
     const std::string_view t = TrimView(type);
     return t == "D" || t == "d";
 }
-
-// The hash of a text, whether held in a string or seen through a view.
-struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-};
 
 // Takes what the accounts need from the parser's events, told by the place of
 // each element.

@@ -157,6 +157,21 @@ void LowerInto(std::string& out, std::string_view text) {
         c = charOf(low[byteOf(c)]);
 }
 
+size_t TextHash::operator()(std::string_view text) const noexcept {
+    constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;
+    uint64_t h = kMix ^ text.size();
+    size_t i = 0;
+    for (uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        h = (h ^ word) * kMix;
+        h ^= h >> 29;
+    }
+    uint64_t last = 0;
+    std::memcpy(&last, text.data() + i, text.size() - i);
+    h = (h ^ last) * kMix;
+    return static_cast<size_t>(h ^ (h >> 32));
+}
+
 // ---- Blanks and pieces ------------------------------------------------------
 
 namespace {

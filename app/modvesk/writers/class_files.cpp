@@ -20,7 +20,7 @@ void remplitClasses(Session& s) {
     s.win.classes.clear();
     // Every class once, compared whole (5E1 is listed after 5E10 too); the names
     // are looked at in the persons, which stay put meanwhile.
-    std::unordered_set<std::string_view> met;
+    std::unordered_set<std::string_view, TextHash> met;
     for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
         const std::string& cls = s.job.personAt(i).text;
         if (!TrimView(cls).empty() && met.insert(cls).second) s.win.classes.add(Upper(cls));
@@ -35,7 +35,7 @@ namespace {
 // of each class, and after each person the next one of his class (-1 after the
 // last). The classes are views into the persons, which stay put meanwhile.
 struct ClassIndex {
-    std::unordered_map<std::string_view, std::pair<long, long>> ends;
+    std::unordered_map<std::string_view, std::pair<long, long>, TextHash> ends;
     std::vector<long> next;
 };
 
