@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace modvesk;
 
 TEST(SortedList, CaseInsensitiveByteOrderWithDuplicates) {
@@ -50,11 +52,25 @@ TEST(SortedList, AddingAfterReadingKeepsOrderAndInsertionOrder) {
     l.add("A1");
     l.add("0");
     std::vector<std::string> seen;
-    l.forEach([&seen](const std::string& e) { seen.push_back(e); });
+    l.forEach([&seen](std::string_view e) { seen.emplace_back(e); });
     EXPECT_EQ(seen, (std::vector<std::string>{"0", "a1", "A1", "b", "B"}));
     l.clear();
     l.add("x");
     EXPECT_EQ(l.items(), std::vector<std::string>{"x"});
+}
+
+// The texts lie end to end in blocks: entries that fill a block to its last byte,
+// one larger than a block, an empty one, and those after them keep their bytes.
+TEST(SortedList, EntriesOfEverySizeKeepTheirBytes) {
+    SortedList l;
+    std::vector<std::string> added;
+    for (const size_t size : {0, 1, 65535, 1, 70000, 65536, 3, 0})
+        added.push_back(std::string(size, static_cast<char>('a' + added.size())));
+    for (const auto& e : added)
+        l.add(e);
+    std::vector<std::string> want = added;
+    std::stable_sort(want.begin(), want.end());
+    EXPECT_EQ(l.items(), want);
 }
 
 TEST(SortedList, SortingViewsGivesTheListsOrder) {

@@ -82,8 +82,8 @@ void associeResponsable(Session& s, std::string& record) {
 
 void writeGroupsFile(Session& s) {
     std::string text;
-    s.win.classes.forEach([&](const std::string& entry) {
-        text += GroupOfClass(entry);
+    s.win.classes.forEach([&](std::string_view entry) {
+        text += GroupOfClass(std::string(entry));
         text += CRLF;
     });
     if (!WriteBytes(s.file("GROUPES.TXT"), text, true)) s.writeFailed("GROUPES.TXT");

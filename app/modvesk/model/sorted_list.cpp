@@ -75,19 +75,32 @@ bool SortedList::tieLess(const Key& a, const Key& b, std::string_view x, std::st
     return a.index < b.index;
 }
 
-void SortedList::add(const std::string& entry) {
-    keys_.push_back(keyOf(entry, keys_.size()));
-    texts_.push_back(entry);
+std::string_view SortedList::store(std::string_view entry) {
+    constexpr size_t kBlock = 1 << 16;
+    if (entry.size() > room_) {
+        const size_t size = std::max(kBlock, entry.size());
+        blocks_.emplace_back(new char[size]);
+        next_ = blocks_.back().get();
+        room_ = size;
+    }
+    char* const at = next_;
+    next_ += entry.size();
+    room_ -= entry.size();
+    entry.copy(at, entry.size());
+    return {at, entry.size()};
 }
 
-void SortedList::add(std::string&& entry) {
+void SortedList::add(std::string_view entry) {
     keys_.push_back(keyOf(entry, keys_.size()));
-    texts_.push_back(std::move(entry));
+    texts_.push_back(store(entry));
 }
 
 void SortedList::clear() {
     texts_.clear();
     keys_.clear();
+    blocks_.clear();
+    next_ = nullptr;
+    room_ = 0;
     settled_ = 0;
 }
 
@@ -96,7 +109,7 @@ void SortedList::clear() {
 void SortedList::settle() const {
     if (settled_ == keys_.size()) return;
     const auto middle = keys_.begin() + static_cast<std::ptrdiff_t>(settled_);
-    const auto textAt = [this](size_t i) -> const std::string& { return texts_[i]; };
+    const auto textAt = [this](size_t i) { return texts_[i]; };
     const auto byKey = [&textAt](const Key& a, const Key& b) { return less(a, b, textAt); };
     std::sort(middle, keys_.end(), byKey);
     std::inplace_merge(keys_.begin(), middle, keys_.end(), byKey);
@@ -121,7 +134,7 @@ void SortedList::sortEntries(std::vector<std::string_view>& entries) {
 std::vector<std::string> SortedList::items() const {
     std::vector<std::string> out;
     out.reserve(texts_.size());
-    forEach([&out](const std::string& e) { out.push_back(e); });
+    forEach([&out](std::string_view e) { out.emplace_back(e); });
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,8 +15,7 @@ namespace modvesk {
 
 class SortedList {
   public:
-    void add(const std::string& entry);
-    void add(std::string&& entry);
+    void add(std::string_view entry);
     void clear();
     size_t size() const { return texts_.size(); }
     bool empty() const { return texts_.empty(); }
@@ -25,6 +25,7 @@ class SortedList {
     // their current order.
     static void sortEntries(std::vector<std::string_view>& entries);
 
+    // `f` sees each entry as a view that lasts until the list is cleared.
     template <class F> void forEach(F&& f) const {
         settle();
         for (const Key& k : keys_)
@@ -58,9 +59,16 @@ class SortedList {
         return tieLess(a, b, textAt(a.index), textAt(b.index));
     }
     static bool tieLess(const Key& a, const Key& b, std::string_view x, std::string_view y);
-    std::vector<std::string> texts_; // in insertion order
-    mutable std::vector<Key> keys_;  // in list order once settled
-    mutable size_t settled_ = 0;     // keys_[0, settled_) are in list order
+    // Copies an entry's text into the blocks and returns where it lies. The texts
+    // lie end to end in blocks that never move: an entry costs a copy, not an
+    // allocation of its own.
+    std::string_view store(std::string_view entry);
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;                // where the next text goes in the last block
+    size_t room_ = 0;                     // bytes left after it
+    std::vector<std::string_view> texts_; // in insertion order
+    mutable std::vector<Key> keys_;       // in list order once settled
+    mutable size_t settled_ = 0;          // keys_[0, settled_) are in list order
 };
 
 } // namespace modvesk

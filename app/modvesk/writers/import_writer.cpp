@@ -88,12 +88,12 @@ bool isTeacherEntry(std::string_view entry, char sep) {
 void writeReversed(ImportFiles& files, const SortedList& list, const std::string& pupilFile,
                    const std::string& teacherFile, FileMode mode) {
     WholeFile *pupils = nullptr, *teachers = nullptr;
-    list.forEachBackward([&](const std::string& entry) {
+    list.forEachBackward([&](std::string_view entry) {
         const bool teacher = isTeacherEntry(entry, ';');
         if (teacher && teacherFile.empty()) return;
         WholeFile*& file = teacher ? teachers : pupils;
         if (!file) file = &files.open(teacher ? teacherFile : pupilFile, mode);
-        file->add(std::string_view(entry).substr(0, entry.find('|'))); // the import part
+        file->add(entry.substr(0, entry.find('|'))); // the import part
         file->add(CRLF);
     });
     for (WholeFile* file : {teachers, pupils})
@@ -106,7 +106,7 @@ void writeCommaForm(Session& s, const std::string& outName) {
     ImportFiles files(s);
     WholeFile& pupils = files.createWithHeader(outName, kNewAccounts);
     WholeFile* teachers = nullptr;
-    s.win.LstTri2.forEach([&](const std::string& entry) {
+    s.win.LstTri2.forEach([&](std::string_view entry) {
         WholeFile* file = &pupils;
         if (isTeacherEntry(entry, ',')) {
             if (!teachers) teachers = &files.open("PROFS.TXT", kNewAccounts);
