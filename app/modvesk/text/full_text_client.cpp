@@ -56,10 +56,6 @@ template <typename Fn> bool intoString(std::u32string& out, size_t room, Fn fn) 
 
 } // namespace
 
-bool available() {
-    return functions().compose != nullptr;
-}
-
 bool compose(const std::u32string& in, std::u32string& out) {
     const ComposeFn fn = functions().compose;
     if (!fn) return false;

@@ -14,8 +14,6 @@ namespace modvesk::fulltext {
 // The file looked for.
 inline constexpr const char* kFileName = "rolvane-full-text.so";
 
-// Whether the module could be loaded (it is loaded by this question if need be).
-bool available();
 // `in` composed (NFC) into `out`; false when the module is missing or fails.
 bool compose(const std::u32string& in, std::u32string& out);
 // ICU's plain Latin of `c` ("Any-Latin; Latin-ASCII") into `out`; false when the

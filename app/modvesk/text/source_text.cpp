@@ -137,9 +137,10 @@ std::u32string fromUtf16(std::string_view bytes) {
             out += kReplacement;
         }
     }
-    const bool leadBefore = !out.empty() && out.back() == kReplacement && i >= 2 &&
-                            unit(i - 2) >= 0xD800 && unit(i - 2) < 0xDC00;
-    if (i < bytes.size() && !leadBefore) out += kReplacement;
+    // A last unit that is a lead surrogate was left unpaired (a paired one is
+    // followed by its trail) and already stands as U+FFFD with the odd byte.
+    const bool leadLast = i >= 2 && unit(i - 2) >= 0xD800 && unit(i - 2) < 0xDC00;
+    if (i < bytes.size() && !leadLast) out += kReplacement;
     return out;
 }
 
