@@ -122,6 +122,41 @@ TEST(SiecleReader, PupilsWithTheirDivision) {
     EXPECT_EQ(xml.pupils[2].division, "");
 }
 
+TEST(SiecleReader, APupilsDivisionIsTheFirstFoundForHisIdInAnyOrder) {
+    // Pupils' IDs, then each STRUCTURES_ELEVE as "ID:TYPE=CODE,...", then the
+    // divisions the pupils get. In order of IDs, out of it, with repeated IDs.
+    const struct {
+        std::vector<std::string> pupils, owners, divisions;
+    } cases[] = {
+        {{"2", "9", "10", "11"},
+         {"1:D=X", "9:G=G1,D=9A", "10:G=G2", "11:D=11A,D=11B", "12:D=Y"},
+         {"", "9A", "", "11A"}},
+        {{"11", "10", "9"}, {"9:D=9A", "11:D=11A"}, {"11A", "", "9A"}},
+        {{"3", "5"}, {"5:D=5A", "3:D=3A"}, {"3A", "5A"}},
+        {{"3", "4", "3"}, {"3:G=G1", "4:D=4A", "3:D=3A", "3:D=3B"}, {"3A", "4A", "3A"}},
+        {{"4", "7"}, {"4:D=4A", "4:D=4B", "7:D=7A"}, {"4A", "7A"}},
+    };
+    for (const auto& c : cases) {
+        std::string file = "<BEE_ELEVES><DONNEES><ELEVES>";
+        for (const std::string& id : c.pupils)
+            file += "<ELEVE ELEVE_ID=\"" + id + "\"/>";
+        file += "</ELEVES><STRUCTURES>";
+        for (const std::string& owner : c.owners) {
+            file += "<STRUCTURES_ELEVE ELEVE_ID=\"" + owner.substr(0, owner.find(':')) + "\">";
+            for (const std::string& s : SplitFields(owner.substr(owner.find(':') + 1), ','))
+                file += "<STRUCTURE><CODE_STRUCTURE>" + s.substr(2) +
+                        "</CODE_STRUCTURE><TYPE_STRUCTURE>" + s.substr(0, 1) +
+                        "</TYPE_STRUCTURE></STRUCTURE>";
+            file += "</STRUCTURES_ELEVE>";
+        }
+        const SchoolXml xml = parsed(file + "</STRUCTURES></DONNEES></BEE_ELEVES>");
+        std::vector<std::string> divisions;
+        for (const SieclePupil& p : xml.pupils)
+            divisions.push_back(p.division);
+        EXPECT_EQ(divisions, c.divisions) << c.owners[0];
+    }
+}
+
 TEST(SiecleReader, WhereOneElementIsReadOnlyTheFirstOfItsNameCounts) {
     // A second UAJ, ELEVES, PRENOM, TYPE_STRUCTURE, SERVICES or ENSEIGNANTS, and a
     // PRENOM below the pupil's own, are passed over; every ELEVE, STRUCTURE,

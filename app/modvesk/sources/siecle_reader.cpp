@@ -29,6 +29,7 @@
 #include <memory>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace modvesk {
 
@@ -298,15 +299,53 @@ class SchoolWalk final : public XmlEvents {
         gatheredAscii_ = gatheredAscii_ && ascii;
     }
 
-    // Each pupil's division, once the whole file is read.
+    // Each pupil's division, once the whole file is read: the first "D" code
+    // found for his ID, whichever of the owner's elements held it.
     void finish() {
-        for (SieclePupil& p : out_.pupils) {
-            const auto d = divisions_.find(TrimView(p.eleveId));
-            if (d != divisions_.end()) p.division = d->second;
-        }
+        if (!joinInOrder()) joinByTable();
     }
 
   private:
+    // IDs in the order of their lengths, then of their bytes: the numbers' own
+    // order for IDs of digits.
+    static bool idLess(std::string_view a, std::string_view b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    }
+
+    // The exports list the pupils and their structures in the same order of
+    // IDs, each once: the two lists are then joined in one pass. False, nothing
+    // joined, when either list is out of that order or holds an ID twice.
+    bool joinInOrder() {
+        const auto ascending = [](const auto& list, const auto& idOf) {
+            for (size_t i = 1; i < list.size(); ++i)
+                if (!idLess(idOf(list[i - 1]), idOf(list[i]))) return false;
+            return true;
+        };
+        const auto pupilId = [](const SieclePupil& p) { return TrimView(p.eleveId); };
+        const auto ownerId = [](const OwnerDivision& d) { return std::string_view(d.owner); };
+        if (!ascending(out_.pupils, pupilId) || !ascending(divisions_, ownerId)) return false;
+        auto d = divisions_.begin();
+        for (SieclePupil& p : out_.pupils) {
+            const std::string_view id = pupilId(p);
+            while (d != divisions_.end() && idLess(d->owner, id))
+                ++d;
+            if (d != divisions_.end() && d->owner == id) p.division = std::move((d++)->code);
+        }
+        return true;
+    }
+
+    // Any other order: the first division of each owner, looked up by each pupil's ID.
+    void joinByTable() {
+        std::unordered_map<std::string_view, const std::string*, TextHash> first;
+        first.reserve(divisions_.size());
+        for (const OwnerDivision& d : divisions_)
+            first.emplace(d.owner, &d.code);
+        for (SieclePupil& p : out_.pupils) {
+            const auto d = first.find(TrimView(p.eleveId));
+            if (d != first.end()) p.division = *d->second;
+        }
+    }
+
     // The text of the element just opened (of its descendants too) goes into
     // `into`, in UTF-8 until the element ends.
     void gather(std::string& into) {
@@ -356,7 +395,7 @@ class SchoolWalk final : public XmlEvents {
         case Place::PupilOwner:
             attributes.into("ELEVE_ID", owner_);
             owner_.assign(TrimView(owner_));
-            ownerDone_ = divisions_.count(owner_) > 0;
+            ownerDone_ = false;
             break;
         case Place::PupilStruct:
             structureType_.clear(), structureCode_.clear();
@@ -374,7 +413,7 @@ class SchoolWalk final : public XmlEvents {
         if (place == Place::Eleve) {
             if (!hasFamilyName_) pupil_->birthName.swap(oldName_);
         } else if (place == Place::PupilStruct && !ownerDone_ && isDivisionType(structureType_)) {
-            divisions_.emplace(owner_, structureCode_);
+            divisions_.push_back({owner_, structureCode_});
             ownerDone_ = true;
         }
     }
@@ -436,10 +475,13 @@ class SchoolWalk final : public XmlEvents {
     SieclePupil* pupil_ = nullptr; // the last of out_.pupils, filled as it is read
     std::string oldName_;
     bool hasFamilyName_ = false;
-    // ELEVE_ID -> first "D" code, looked up by views of the pupils' IDs.
-    std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> divisions_;
+    // The first "D" code of each STRUCTURES_ELEVE that has one, in the file's order.
+    struct OwnerDivision {
+        std::string owner, code;
+    };
+    std::vector<OwnerDivision> divisions_;
     std::string owner_, structureType_, structureCode_;
-    bool ownerDone_ = false;
+    bool ownerDone_ = false; // the owner's element being read gave its division
     StsPerson person_;
     StsClass class_;
 };
