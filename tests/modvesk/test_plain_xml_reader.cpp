@@ -146,6 +146,10 @@ const std::vector<Case> kCases = {
              "<SERVICES><SERVICE><ENSEIGNANTS><ENSEIGNANT ID=\"9\"/></ENSEIGNANTS></SERVICE>"
              "</SERVICES></DIVISION></DIVISIONS></STRUCTURE></DONNEES></STS_EDT>",
      true},
+    {kDecl + "<STS_EDT><PARAMETRES><UAJ>T</UAJ><UAJ CODE=\"U\"/></PARAMETRES><DONNEES><INDIVIDUS>"
+             "<INDIVIDU ID='9'><NOM_USAGE>A</NOM_USAGE><NOM_USAGE>B</NOM_USAGE><X>y</X><PRENOM>C"
+             "</PRENOM><FONCTION>ENS</FONCTION></INDIVIDU></INDIVIDUS></DONNEES></STS_EDT>",
+     true},
     {"<BEE_ELEVES/>", true},
     {pupils(kDecl, "A", "ELEVE_ID=\"1\"", "x"), false},
     {pupils(kDecl, "A", "ELEVE_ID=\"1\"", "<BEE_ELEVES/>"), false},
@@ -157,6 +161,9 @@ const std::vector<Case> kCases = {
     {pupils(kDecl, "<ABCDE>b</ABCDX>"), false},
     {pupils(kDecl, "<\xC3\x89L>A</\xC3\x89L>"), false},
     {pupils(kDecl, "<a:b xmlns:a='u'/>"), false},
+    {pupils(kDecl, "<Az_09-.zZaAyY_-.9q>x</Az_09-.zZaAyY_-.9q>"), true},
+    {pupils(kDecl, "<ABCDEFGHIJKLMNOPQ:R xmlns:ABCDEFGHIJKLMNOPQ='u'/>"), false},
+    {pupils(kDecl, "<ABCDEFGHIJKLMNOPQ\xC3\x89/>"), false},
     {std::string(pupils(kDecl, "A"), 0, 300), false},
     {kDecl, false},
     {"", false},

@@ -299,6 +299,18 @@ class SchoolWalk final : public XmlEvents {
         gatheredAscii_ = gatheredAscii_ && ascii;
     }
 
+    // Most elements are fields of one text: the text goes straight to its field,
+    // without opening the element. Any other leaf is opened and closed.
+    void leaf(std::string_view name, std::string_view ascii) override {
+        if (open_.empty() || gathering_ != 0 || open_.back().place == Place::None) {
+            if (gathering_ != 0) into_->append(ascii);
+            if (!open_.empty()) return;
+        } else if (takenAsField(tagOf(name), ascii)) {
+            return;
+        }
+        XmlEvents::leaf(name, ascii);
+    }
+
     // Each pupil's division, once the whole file is read: the first "D" code
     // found for his ID, whichever of the owner's elements held it.
     void finish() {
@@ -354,6 +366,32 @@ class SchoolWalk final : public XmlEvents {
         gathering_ = open_.size();
         gatheredAscii_ = true;
         textWanted = true;
+    }
+
+    // A leaf of this tag met in the open element, when it is of no use or fills
+    // a field: its text put in the field, and the leaf noted among its parent's
+    // children. False, nothing done, for any other leaf.
+    bool takenAsField(Tag tag, std::string_view ascii) {
+        OpenElement& parent = open_.back();
+        const uint64_t bit = uint64_t{1} << static_cast<unsigned>(tag);
+        const Place place = placeIn(parent.place, tag, (parent.childTags & bit) == 0);
+        std::string* field = nullptr;
+        if (place == Place::None) {
+            parent.childTags |= bit;
+            return true;
+        }
+        if (out_.kind == SchoolXmlKind::Pupils) {
+            if (place == Place::Uaj) field = &out_.uaj;
+            if (place == Place::PupilField) field = pupilField(tag);
+            if (place == Place::StructField && !ownerDone_)
+                field = tag == tagNamed("TYPE_STRUCTURE") ? &structureType_ : &structureCode_;
+        } else if (out_.kind == SchoolXmlKind::Staff && place == Place::PersonField) {
+            field = &personField(tag);
+        }
+        if (!field) return false;
+        parent.childTags |= bit;
+        field->assign(ascii);
+        return true;
     }
 
     std::string* pupilField(Tag tag) {

@@ -15,6 +15,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace modvesk {
 
 namespace {
@@ -63,6 +67,25 @@ constexpr auto kNameByte = [] {
                c == '_' || c == '-' || c == '.';
     return t;
 }();
+
+#if defined(__SSE2__)
+// How many of the 16 bytes at p, from the first, are name characters (16 when
+// all are): the classes of kNameByte tested on the 16 bytes at once.
+unsigned nameBytesAt(const char* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Bytes from `low` to `high`: their distance from `low`, unsigned, is at most high - low.
+    const auto within = [](__m128i x, char low, char high) {
+        const __m128i d = _mm_sub_epi8(x, _mm_set1_epi8(low));
+        return _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(static_cast<char>(high - low))), d);
+    };
+    // A letter of either case is a lower-case letter once bit 5 is set.
+    const __m128i letters = within(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 'z');
+    const __m128i others = _mm_or_si128(_mm_or_si128(within(v, '0', '9'), within(v, '-', '.')),
+                                        _mm_cmpeq_epi8(v, _mm_set1_epi8('_')));
+    const auto names = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(letters, others)));
+    return static_cast<unsigned>(std::countr_one(names));
+}
+#endif
 
 bool startsName(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
@@ -286,13 +309,23 @@ Step Scanner::readName(const char*& p, const char* end, std::string_view& name) 
     const char* q = p;
     if (q == end) return Step::More;
     if (!startsName(*q)) return Step::Fail;
+    bool ended = false; // a byte after the name was found
+#if defined(__SSE2__)
+    // Sixteen bytes at a time while sixteen are at hand.
+    while (!ended && end - q >= 16) {
+        const unsigned n = nameBytesAt(q);
+        q += n;
+        ended = n < 16;
+    }
+#endif
     // Four bytes at a time while four are at hand, then one at a time.
     const auto nameByte = [](const char* c) -> unsigned {
         return kNameByte[static_cast<Byte>(*c)];
     };
-    while (end - q >= 4 && (nameByte(q) & nameByte(q + 1) & nameByte(q + 2) & nameByte(q + 3)))
+    while (!ended && end - q >= 4 &&
+           (nameByte(q) & nameByte(q + 1) & nameByte(q + 2) & nameByte(q + 3)))
         q += 4;
-    while (q < end && nameByte(q))
+    while (!ended && q < end && nameByte(q))
         ++q;
     if (q == end) return Step::More;
     if (static_cast<size_t>(q - p) > kMaxName) return Step::Fail;
@@ -432,9 +465,8 @@ constexpr size_t kMaxLeafText = 256;
 
 // Most elements inside the root are "<NAME>text</NAME>": no attributes, a short
 // text of plain ASCII, the end tag right after it. Such an element, its start
-// tag read up to `text`, is read in one go and handed on as the general path
-// hands it: its start, its text when the start made it wanted, its end. On any
-// other shape nothing is read, and the general path reads it from p.
+// tag read up to `text`, is read in one go and handed on whole, as one leaf. On
+// any other shape nothing is read, and the general path reads it from p.
 bool Scanner::leaf(const char*& p, const char* text, const char* end, std::string_view name) {
     const auto& plain = kPlain[static_cast<size_t>(Mode::Text)];
     const char* const limit = text + std::min(kMaxLeafText, static_cast<size_t>(end - text));
@@ -445,10 +477,7 @@ bool Scanner::leaf(const char*& p, const char* text, const char* end, std::strin
     if (static_cast<size_t>(end - q) < n + 3 || q[0] != '<' || q[1] != '/' || q[n + 2] != '>' ||
         !SameBytes(q + 2, name.data(), n))
         return false;
-    events_.start(name, {});
-    if (q != text && events_.textWanted)
-        events_.text(std::string_view(text, static_cast<size_t>(q - text)), true);
-    events_.end();
+    events_.leaf(name, std::string_view(text, static_cast<size_t>(q - text)));
     p = q + n + 3;
     skipUnwantedBlanks(p, end);
     return true;

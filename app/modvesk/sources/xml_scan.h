@@ -33,6 +33,14 @@ class XmlEvents {
     virtual void end() = 0;
     // `ascii`: the text is known to be plain ASCII (when false, it may be too).
     virtual void text(std::string_view utf8, bool ascii) = 0;
+    // An element "<name>text</name>" read whole: no attributes, a text of plain
+    // ASCII, maybe empty. It stands for its start, its text (when the start made
+    // texts wanted) and its end, which is what it does unless overridden.
+    virtual void leaf(std::string_view name, std::string_view ascii) {
+        start(name, {});
+        if (!ascii.empty() && textWanted) text(ascii, true);
+        end();
+    }
 
     // False while the texts met are of no use: they are then only checked, not
     // handed on.
