@@ -18,7 +18,6 @@ class ClassFiles : public testsupport::SessionTest {
         Person& p = s.job.person(++s.job.lastPersonIndex);
         p.surname = surname;
         p.firstName = firstName;
-        p.firstPart = Left(firstName, 1);
         p.password = password;
         p.text = cls;
     }

@@ -169,7 +169,7 @@ std::string joinFields(std::initializer_list<std::string_view> fields,
     return out;
 }
 
-// What the person tables keep of a person once his entry is built.
+// What the person table keeps of a person once his entry is built, and his login parts.
 struct PersonParts {
     std::string surname{}, firstName{}, password{};
     LoginParts lp{};
@@ -178,7 +178,7 @@ struct PersonParts {
 
 // The steps every builder ends with: register the key, file the entry (unless
 // there is none; it is moved into its list), report a long login, move the
-// person's parts into the person tables at `index` and advance the index.
+// person's parts into the person table at `index` and advance the index.
 void finishPerson(Session& s, PersonParts&& p, std::string* entry, std::string_view old,
                   long& index, const std::string& reportGroup) {
     vandrel::inserenom(p.lp.nameKey);
@@ -188,10 +188,7 @@ void finishPerson(Session& s, PersonParts&& p, std::string* entry, std::string_v
     person.surname = std::move(p.surname);
     person.firstName = std::move(p.firstName);
     person.password = std::move(p.password);
-    person.firstWord = std::move(p.lp.firstWord);
-    person.firstPart = std::move(p.lp.firstPart);
     person.text = std::move(p.text);
-    s.job.nameKey(index) = std::move(p.lp.nameKey);
     ++index;
 }
 

@@ -1,7 +1,7 @@
 // The four account builders. Each turns one person's source record into one entry
 // of the window's hidden sorted lists (lstTri: new accounts during an update;
 // LstTri2: every other entry), registers the person's name key in the library's
-// registry, fills the person tables at `index` and writes the report lines of
+// registry, fills the person table at `index` and writes the report lines of
 // doublons.txt and troncatures.txt.
 //
 // Code pages: every record handed to a builder is Windows-1252 ("ANSI"). The GEP

@@ -223,11 +223,10 @@ JobFiles startJob(Session& s) {
 void beginWorker(Session& s) {
     JobState& j = s.job;
     j.fieldTable = FieldTable(257);
-    // The person tables are sized afresh for indexes 0 to 4000; they still grow
+    // The person table is sized afresh for indexes 0 to 4000; it still grows
     // beyond that with the data.
     constexpr size_t kTableSize = 4001;
     j.persons.reset(kTableSize);
-    j.nameKeys.reset(kTableSize);
     j.classList.clear();
     j.classListKnown.clear();
     j.classListKnownLength = 0;

@@ -70,14 +70,10 @@ BuildOutcome BuildTrainee(Session& s, std::string& line, long& index) {
     const std::string firstPart = traineeFirstPart(s.win.loginFormat, surname, firstWord);
     const std::string login = LoginFor(s.win.loginFormat, surname, firstPart);
     p.surname = surname;
-    p.firstPart = firstPart;
     p.password = InitialPassword(s, true, kTraineePassword);
-    p.firstWord = firstWord;
     p.firstName = firstName;
 
-    const std::string nameKey = surname + " " + firstPart;
-    s.job.nameKey(index) = nameKey;
-    vandrel::inserenom(nameKey);
+    vandrel::inserenom(surname + " " + firstPart);
     s.win.LstTri2.add(traineeLine(s, surname, firstPart, group, login, p.password));
     ++index;
     ReportTruncation(s, surname, firstPart, group);

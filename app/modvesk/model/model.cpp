@@ -17,12 +17,6 @@ const Person& JobState::personAt(long i) const {
     return static_cast<size_t>(i) < persons.size() ? persons[static_cast<size_t>(i)] : none;
 }
 
-std::string& JobState::nameKey(long i) {
-    if (i < 0) i = 0;
-    nameKeys.growTo(static_cast<size_t>(i) + 1);
-    return nameKeys[static_cast<size_t>(i)];
-}
-
 std::filesystem::path Session::file(const std::string& name) const {
     return resolveName(dir, name);
 }

@@ -111,12 +111,10 @@ struct WindowModel {
     bool Checkwartz = false;
 };
 
-// One person built by a builder.
+// One person built by a builder: what the class files list of him.
 struct Person {
-    std::string surname;   // fixed 50 characters in the record; kept trimmed here
-    std::string firstPart; // first-name part of the login
+    std::string surname; // fixed 50 characters in the record; kept trimmed here
     std::string password;
-    std::string firstWord; // first word of the first name
     std::string firstName; // the cleaned full first name
     std::string text;      // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
 };
@@ -170,7 +168,6 @@ struct JobState {
     size_t classListKnownLength = 0;
     // Grow with the data (no fixed cap), without moving what they hold.
     StableTable<Person> persons;
-    StableTable<std::string> nameKeys;
     long lastPersonIndex = -1; // stored by the writer: count - 1
     FieldTable fieldTable = FieldTable(257);
     std::string kwartzSuffix; // Kwartz 1.7 suffix of the person being built
@@ -203,7 +200,6 @@ struct JobState {
     // The person at index i as read: an empty person past the end of the table,
     // which does not grow.
     const Person& personAt(long i) const;
-    std::string& nameKey(long i);
 };
 
 // A run of the program: the window model, the job state, the dialogs, the
