@@ -40,10 +40,20 @@ class CsvSourcesTest : public testsupport::SessionTest {
 } // namespace
 
 TEST_F(CsvSourcesTest, LireFichierEndsEveryLineWithCrLf) {
-    writeFile("a.csv", "un\rdeux\r\ntrois\nquatre");
-    EXPECT_EQ(lireFichier(s, dir / "a.csv"), "un\r\ndeux\r\ntrois\r\nquatre\r\n");
-    writeFile("empty.csv", "");
-    EXPECT_EQ(lireFichier(s, dir / "empty.csv"), "");
+    const std::pair<std::string, std::string> files[] = {
+        {"un\rdeux\r\ntrois\nquatre", "un\r\ndeux\r\ntrois\r\nquatre\r\n"},
+        {"un\r\n\r\ndeux\r\n", "un\r\n\r\ndeux\r\n"},
+        {"un\r\ndeux", "un\r\ndeux\r\n"},
+        {"un\r\r\ndeux\r\n", "un\r\n\r\ndeux\r\n"},
+        {"\nun\r\n", "\r\nun\r\n"},
+        {"un\r\n\n", "un\r\n\r\n"},
+        {"un\r", "un\r\n"},
+        {"", ""},
+    };
+    for (const auto& [bytes, text] : files) {
+        writeFile("a.csv", bytes);
+        EXPECT_EQ(lireFichier(s, dir / "a.csv"), text) << bytes;
+    }
     EXPECT_EQ(lireFichier(s, dir / "missing.csv"), "");
 }
 

@@ -66,9 +66,10 @@ void readPupils(Session& s, const std::string& text, const std::string& name, bo
     });
 }
 
-// Writes the mended text of a source back over it. The text then holds what
-// reading the file again would give (the rewrite ends it with one more CR LF),
-// whether or not the disk took it: the rows are read from the text, so the
+// Writes the mended text of a source back over it, through a temporary file
+// renamed over it, so that a failed write leaves the original whole; the file
+// then ends with one more CR LF. The text then holds what reading the file again
+// would give, whether or not the disk took it: the rows are read from the text, so the
 // accounts never depend on a rewrite that failed. A text in which a "?" stands
 // for a character that could not be read would lose that character for good:
 // the file is left as it is and the Bilan says why.
@@ -77,8 +78,8 @@ void writeBack(Session& s, const fs::path& path, std::string& text, bool lossy) 
         s.job.bilan.sourceKept(resolvePath(path).filename().string());
         return;
     }
-    rewriteSource(s, path, text);
     text += CRLF;
+    if (!ReplaceFileContents(path, text)) s.writeFailed(resolvePath(path).filename().string());
 }
 
 // The SCONET check on the text of the file at `path`: a SCONET export is written
@@ -90,12 +91,6 @@ bool checkSconet(Session& s, const fs::path& path, std::string& text, bool lossy
 }
 
 } // namespace
-
-bool rewriteSource(Session& s, const fs::path& path, const std::string& text) {
-    if (ReplaceFileContents(path, text + std::string(CRLF))) return true;
-    s.writeFailed(resolvePath(path).filename().string());
-    return false;
-}
 
 bool componentReplace(Session& s, std::string& text, const std::string& what, const std::string& by,
                       const std::string& name) {

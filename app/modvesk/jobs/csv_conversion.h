@@ -12,11 +12,6 @@
 
 namespace modvesk {
 
-// Writes `text` followed by CR LF over the file through a temporary file renamed
-// over it, so that a failed write leaves the original whole. On failure the log
-// box names the file and the job ends with its error line. False on failure.
-bool rewriteSource(Session& s, const std::filesystem::path& path, const std::string& text);
-
 // Every occurrence of `what` in `text` replaced by `by` through the component's
 // remplacechainepar, for the source file `name`. When the component is absent or
 // the call fails and the replacement would have changed the text, the text stays

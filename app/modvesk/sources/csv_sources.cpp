@@ -11,16 +11,10 @@ std::string lireFichier(Session& s, const fs::path& path) {
 }
 
 std::string lireFichier(Session& s, const fs::path& path, bool& lossy) {
-    std::string text;
     LineReader in(path);
     s.sourceRead(resolvePath(path).filename().string(), in);
     lossy = in.isLossy();
-    std::string line;
-    while (in.next(line)) {
-        text += line;
-        text += CRLF;
-    }
-    return text;
+    return in.restAsCrlfLines();
 }
 
 bool isSconetTitle(const std::string& line) {

@@ -253,4 +253,37 @@ bool ReadSourceText(const std::filesystem::path& path, SourceText& out) {
 
 LineReader::LineReader(const std::filesystem::path& path) : open_(ReadSourceText(path, source_)) {}
 
+namespace {
+
+// Every line of the text ends with CR LF, and no CR or LF stands alone.
+bool inCrlfLines(std::string_view text) {
+    if (text.empty()) return true;
+    if (!text.ends_with(CRLF)) return false;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* lf = begin; (lf = static_cast<const char*>(std::memchr(lf, '\n', end - lf)));
+         ++lf)
+        if (lf == begin || lf[-1] != '\r') return false;
+    for (const char* cr = begin; (cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr)));
+         ++cr)
+        if (cr + 1 == end || cr[1] != '\n') return false;
+    return true;
+}
+
+} // namespace
+
+std::string LineReader::restAsCrlfLines() {
+    std::string text;
+    if (pos_ == 0 && inCrlfLines(source_.text)) {
+        text.swap(source_.text);
+        return text;
+    }
+    // Lines read ending at LF alone take a byte more each: room for lines of 16 bytes.
+    const size_t rest = source_.text.size() - std::min(pos_, source_.text.size());
+    text.reserve(rest + rest / 16 + CRLF.size());
+    for (std::string_view line; next(line);)
+        text.append(line).append(CRLF);
+    return text;
+}
+
 } // namespace modvesk

@@ -55,6 +55,9 @@ class LineReader {
     bool next(std::string_view& line) { return NextLineView(source_.text, pos_, line); }
     // The text not read yet, as a view into the text the reader holds.
     std::string_view rest() const { return std::string_view(source_.text).substr(pos_); }
+    // The lines not read yet, each ended by CR LF, as one text; the reader is
+    // then at its end. A whole text already written so is handed over as it is.
+    std::string restAsCrlfLines();
 
   private:
     SourceText source_;
