@@ -1,3 +1,4 @@
+#include "model/bilan.h"
 #include "support/test_files.h"
 #include "text/source_text.h"
 #include "text/text.h"
@@ -244,6 +245,24 @@ TEST(Text, BlockScansGiveTheBytewiseAnswers) {
         std::vector<std::string> read;
         forEachLine(text, [&](const std::string& l) { read.push_back(l); });
         EXPECT_EQ(read, lines) << (end[0] == '\n' ? "LF" : end[1] ? "CR LF" : "CR");
+    }
+}
+
+// The Bilan counts the account lines of a file (neither empty nor "#...") as the
+// lines are cut everywhere else: every text of up to seven bytes of a letter,
+// "#", CR and LF.
+TEST(Text, AccountLinesAreCountedAsLinesAreCut) {
+    const std::string alphabet = "a#\r\n";
+    std::vector<std::string> texts = {""};
+    for (size_t from = 0; texts[from].size() < 7; ++from)
+        for (const char c : alphabet)
+            texts.push_back(texts[from] + c);
+    for (const std::string& text : texts) {
+        long lines = 0;
+        std::string_view line;
+        for (size_t pos = 0; NextLineView(text, pos, line);)
+            lines += IsAccountLine(line);
+        EXPECT_EQ(countAccounts(text), lines) << testing::PrintToString(text);
     }
 }
 

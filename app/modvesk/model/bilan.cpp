@@ -4,6 +4,8 @@
 #include "text/files.h"
 #include "text/text.h"
 
+#include <cstring>
+
 namespace modvesk {
 
 namespace {
@@ -112,19 +114,28 @@ void Bilan::sourceKept(const std::string& name) {
     keptSources.push_back(name);
 }
 
-long countAccounts(const std::string& bytes) {
-    long n = 0;
-    std::string_view line;
-    for (size_t pos = 0; NextLineView(bytes, pos, line);)
-        if (IsAccountLine(line)) ++n;
+// Lines cut as NextLineView cuts them: one starts at the first byte, after each
+// LF, and after each CR that no LF follows. Each line end is found with memchr,
+// and the first byte of the line after it tells whether that line is an account.
+long countAccounts(std::string_view bytes) {
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const auto account = [end](const char* start) {
+        return start < end && *start != '#' && *start != '\r' && *start != '\n';
+    };
+    long n = account(begin) ? 1 : 0;
+    for (const char* lf = begin; (lf = static_cast<const char*>(std::memchr(lf, '\n', end - lf)));)
+        n += account(++lf);
+    for (const char* cr = begin; (cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr)));)
+        if (++cr < end && *cr != '\n') n += account(cr);
     return n;
 }
 
 std::string bilanText(const Session& s) {
     const Bilan& b = s.job.bilan;
     std::string text = "Bilan :";
+    std::string bytes; // one buffer for every file
     for (const auto& name : b.accountFiles) {
-        std::string bytes;
         if (notWritten(s, name) || !ReadAll(s.file(name), bytes)) continue;
         const long n = countAccounts(bytes);
         if (n > 0)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace modvesk {
@@ -75,7 +76,7 @@ struct Bilan {
 
 // The account lines of an account file: every line but empty ones and the
 // header line ("#..."). 0 when the file cannot be read.
-long countAccounts(const std::string& bytes);
+long countAccounts(std::string_view bytes);
 
 // The Bilan block as the log box shows it (Windows-1252, lines joined by CR LF,
 // starting with "Bilan :"). Account counts are read from the program's folder,
