@@ -275,9 +275,22 @@ void ReplaceChars(std::string& text, std::string_view chars, std::string_view re
 
 namespace {
 
+// The separators: control characters, ";", "|" and ","; a blank counts with them
+// where a value is blanked.
+constexpr auto kSeparator = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[c] = c < 0x20 || c == 0x7F || c == ';' || c == '|' || c == ',';
+    return t;
+}();
+constexpr auto kBlanked = [] {
+    std::array<bool, 256> t = kSeparator;
+    t[' '] = true;
+    return t;
+}();
+
 bool isSeparator(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u < 0x20 || u == 0x7F || c == ';' || c == '|' || c == ',';
+    return kSeparator[static_cast<unsigned char>(c)];
 }
 
 } // namespace
@@ -290,7 +303,7 @@ std::string BlankSeparators(std::string_view value) {
 }
 
 std::string_view FirstBlankedWord(std::string_view value) {
-    const auto blank = [](char c) { return c == ' ' || isSeparator(c); };
+    const auto blank = [](char c) { return kBlanked[static_cast<unsigned char>(c)]; };
     size_t begin = 0;
     while (begin < value.size() && blank(value[begin]))
         ++begin;
