@@ -16,6 +16,14 @@ TEST(Text, CaseCoversEveryLetterOfTheCodePage) {
     EXPECT_EQ(Upper(ansi("ßµ÷")), ansi("ßµ÷"));
     EXPECT_EQ(Lower(ansi("×")), ansi("×"));
     EXPECT_EQ(Upper("abc-XYZ 1;"), "ABC-XYZ 1;");
+    // Into a text kept from one call to the next, which may hold the text itself.
+    std::string kept = "longer than the texts cased into it";
+    UpperInto(kept, "abc");
+    EXPECT_EQ(kept, "ABC");
+    UpperInto(kept, std::string_view(kept).substr(1));
+    EXPECT_EQ(kept, "BC");
+    LowerInto(kept, kept);
+    EXPECT_EQ(kept, "bc");
 }
 
 // The text is searched for a byte above 0x7F eight bytes at a time: one at any

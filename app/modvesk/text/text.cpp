@@ -143,18 +143,31 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// The text cased through the table into `out`, byte by byte from the text
+// itself; a text lying in `out` is copied first.
+template <typename Table> void caseInto(std::string& out, std::string_view text, const Table& t) {
+    const auto at = [](const char* p) { return reinterpret_cast<uintptr_t>(p); };
+    if (at(text.data()) >= at(out.data()) && at(text.data()) <= at(out.data() + out.size())) {
+        const std::string copy(text);
+        caseInto(out, copy, t);
+        return;
+    }
+    out.resize(text.size());
+    char* const to = out.data();
+    for (size_t i = 0; i < text.size(); ++i)
+        to[i] = charOf(t[byteOf(text[i])]);
+}
+
+} // namespace
+
 void UpperInto(std::string& out, std::string_view text) {
-    const auto& up = caseTables().up;
-    out.assign(text);
-    for (char& c : out)
-        c = charOf(up[byteOf(c)]);
+    caseInto(out, text, caseTables().up);
 }
 
 void LowerInto(std::string& out, std::string_view text) {
-    const auto& low = caseTables().low;
-    out.assign(text);
-    for (char& c : out)
-        c = charOf(low[byteOf(c)]);
+    caseInto(out, text, caseTables().low);
 }
 
 size_t TextHash::operator()(std::string_view text) const noexcept {
