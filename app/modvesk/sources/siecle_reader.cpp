@@ -300,15 +300,14 @@ class SchoolWalk final : public XmlEvents {
     }
 
     // Most elements are fields of one text: the text goes straight to its field,
-    // without opening the element. Any other leaf is opened and closed.
+    // without opening the element. Below an element of no use, a leaf is nothing;
+    // below the element gathered, its text. Any other leaf is opened and closed.
     void leaf(std::string_view name, std::string_view ascii) override {
-        if (open_.empty() || gathering_ != 0 || open_.back().place == Place::None) {
-            if (gathering_ != 0) into_->append(ascii);
-            if (!open_.empty()) return;
-        } else if (takenAsField(tagOf(name), ascii)) {
-            return;
-        }
-        XmlEvents::leaf(name, ascii);
+        if (gathering_ != 0)
+            into_->append(ascii);
+        else if (open_.empty() ||
+                 (open_.back().place != Place::None && !takenAsField(tagOf(name), ascii)))
+            XmlEvents::leaf(name, ascii);
     }
 
     // Each pupil's division, once the whole file is read: the first "D" code
