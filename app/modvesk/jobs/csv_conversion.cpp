@@ -69,10 +69,10 @@ void readPupils(Session& s, const std::string& text, const std::string& name, bo
 // Writes the mended text of a source back over it, through a temporary file
 // renamed over it, so that a failed write leaves the original whole; the file
 // then ends with one more CR LF. The text then holds what reading the file again
-// would give, whether or not the disk took it: the rows are read from the text, so the
-// accounts never depend on a rewrite that failed. A text in which a "?" stands
-// for a character that could not be read would lose that character for good:
-// the file is left as it is and the Bilan says why.
+// would give, whether or not the disk took it: the rows are read from the text,
+// so the accounts never depend on a rewrite that failed. A text in which a "?"
+// stands for a character that could not be read would lose that character for
+// good: the file is left as it is and the Bilan says why.
 void writeBack(Session& s, const fs::path& path, std::string& text, bool lossy) {
     if (lossy) {
         s.job.bilan.sourceKept(resolvePath(path).filename().string());
