@@ -102,6 +102,16 @@ TEST(Text, Utf16IsDecodedAsIcuDecodesIt) {
                 }
 }
 
+// A text's hash reads its bytes alone, an empty view of no address included.
+TEST(Text, TextHashReadsOnlyTheTextsBytes) {
+    const TextHash hash;
+    EXPECT_EQ(hash(std::string_view()), hash(std::string()));
+    for (size_t n = 0; n <= 17; ++n) {
+        const std::string longer = std::string(n, 'x') + "yz";
+        EXPECT_EQ(hash(std::string(n, 'x')), hash(std::string_view(longer).substr(0, n))) << n;
+    }
+}
+
 TEST(Text, TrimOnlyBlanks) {
     EXPECT_EQ(Trim("  a b  "), "a b");
     EXPECT_EQ(LTrim("\t a "), "\t a ");

@@ -180,7 +180,8 @@ size_t TextHash::operator()(std::string_view text) const noexcept {
         h ^= h >> 29;
     }
     uint64_t last = 0;
-    std::memcpy(&last, text.data() + i, text.size() - i);
+    // An empty view may hold no address at all: nothing is copied then.
+    if (i < text.size()) std::memcpy(&last, text.data() + i, text.size() - i);
     h = (h ^ last) * kMix;
     return static_cast<size_t>(h ^ (h >> 32));
 }
