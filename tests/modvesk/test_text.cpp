@@ -282,6 +282,7 @@ TEST(Text, AccountLinesAreCountedAsLinesAreCut) {
             lines += IsAccountLine(line);
         EXPECT_EQ(countAccounts(text), lines) << testing::PrintToString(text);
     }
+    EXPECT_EQ(countAccounts(std::string_view()), 0);
 }
 
 TEST(Text, AnsiAndUtf8RoundTrip) {

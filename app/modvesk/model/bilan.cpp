@@ -118,6 +118,7 @@ void Bilan::sourceKept(const std::string& name) {
 // LF, and after each CR that no LF follows. Each line end is found with memchr,
 // and the first byte of the line after it tells whether that line is an account.
 long countAccounts(std::string_view bytes) {
+    if (bytes.empty()) return 0; // an empty view may hold no address for memchr
     const char* const begin = bytes.data();
     const char* const end = begin + bytes.size();
     const auto account = [end](const char* start) {
