@@ -79,11 +79,16 @@ TEST_F(ImportWriter, RoutingLooksAtTheGroupForLowerCaseProfsOnly) {
     const std::string password = "EPSILON;EVE;c3a;epsilon.eve;epsilon.eve;profs;;;;;;";
     const std::string firstName = "ZETA;profs;c3a;zeta.profs;zeta.profs;2;;;;;;";
     const std::string pupilInProfs = "DELTA;DAN;profs;delta.dan;delta.dan;050505;;;;;;";
-    for (const auto& line : {upper, password, firstName, pupilInProfs})
+    // A group that only begins or ends like it, and a line that ends at the group.
+    const std::string longer = "ETA;E;profsx;eta.e;eta.e;3;;;;;;";
+    const std::string shorter = "THETA;T;rofs;theta.t;theta.t;4;;;;;;";
+    const std::string cut = "IOTA;I;profs";
+    for (const auto& line : {upper, password, firstName, pupilInProfs, longer, shorter, cut})
         s.win.LstTri2.add(line);
     write();
-    EXPECT_EQ(readFile("ComptesAajouter.txt"),
-              header() + firstName + "\r\n" + upper + "\r\n" + password + "\r\n\r\n");
+    EXPECT_EQ(readFile("ComptesAajouter.txt"), header() + firstName + "\r\n" + shorter + "\r\n" +
+                                                   cut + "\r\n" + upper + "\r\n" + longer + "\r\n" +
+                                                   password + "\r\n\r\n");
     EXPECT_EQ(readFile("ComptesProfsAajouter.txt"), pupilInProfs + "\r\n\r\n");
 }
 
