@@ -68,6 +68,7 @@ struct ClassLines {
     std::vector<std::pair<size_t, size_t>> at; // start and size of each, in person order
     std::vector<std::string_view> sorted;      // into bytes, in list order
     std::string text;                          // the file
+    std::vector<long> persons;                 // the class's persons, in person order
 };
 
 // Makes the class file's text: its persons' lines in list order, each ended by CR LF.
@@ -81,10 +82,24 @@ void makeClassText(Session& s, const std::string& className, const std::string& 
         lines.at.emplace_back(start, lines.bytes.size() - start);
     };
     if (index) {
+        // The persons of a class lie apart in the table: those a little ahead in
+        // the class are fetched while one is written.
+        lines.persons.clear();
         const auto found = index->ends.find(className);
         if (found != index->ends.end())
             for (long i = found->second.first; i >= 0; i = index->next[static_cast<size_t>(i)])
-                addPerson(i);
+                lines.persons.push_back(i);
+        constexpr size_t kAhead = 4;
+        for (size_t k = 0; k < lines.persons.size(); ++k) {
+            if (k + kAhead < lines.persons.size()) {
+                const char* const ahead =
+                    reinterpret_cast<const char*>(&s.job.personAt(lines.persons[k + kAhead]));
+                for (size_t at = 0; at < sizeof(Person); at += 64)
+                    __builtin_prefetch(ahead + at);
+                __builtin_prefetch(ahead + sizeof(Person) - 1);
+            }
+            addPerson(lines.persons[k]);
+        }
     } else {
         for (long i = 0; i <= s.job.lastPersonIndex; ++i)
             if (s.job.personAt(i).text == className) addPerson(i);
