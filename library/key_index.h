@@ -39,6 +39,11 @@ class KeyIndex {
     void addFirst(std::string_view cutKey, uint32_t hash, uint32_t entry,
                   const KeyOf& keyOf) noexcept;
 
+    // Starts fetching the slot where a lookup of the hash begins.
+    void prefetch(uint32_t hash) const {
+        if (size_ != 0) __builtin_prefetch(&slots_[hash & (size_ - 1)]);
+    }
+
     static constexpr uint32_t kNone = UINT32_MAX;
 
   private:

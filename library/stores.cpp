@@ -47,6 +47,11 @@ std::optional<std::string_view> Store::firstValue(std::string_view key) const {
     return value(entry);
 }
 
+void Store::prefetch(std::string_view key) const {
+    const std::string_view wanted = cut(key);
+    lookup_.prefetch(KeyIndex::hashOf(wanted));
+}
+
 // A new block, twice the size of the last one up to kBlockSize, or just the
 // entry's size for a larger entry.
 void Store::addBlock(size_t size) {

@@ -42,6 +42,8 @@ class Store {
     // The value of the entry inserted first under the key (cut to 52), if any.
     std::optional<std::string_view> firstValue(std::string_view key) const;
     bool holds(std::string_view key) const { return firstValue(key).has_value(); }
+    // Starts fetching what a lookup of the key reads first, for a lookup to come.
+    void prefetch(std::string_view key) const;
     // The entries (key as stored, cut to 52, value) for which `select` is true, in ascending key
     // order, equal keys in insertion order. `select` sees every entry once, in
     // insertion order, before the first visit; only the entries it keeps are put in
@@ -99,7 +101,7 @@ class Store {
     Ordered orderedOf(uint32_t entry) const;
     bool keyLess(const Ordered& a, const Ordered& b) const;
     void sortByKey(std::vector<Ordered>& order) const;
-    void prefetch(uint32_t entry) const { __builtin_prefetch(at(entry)); }
+    void prefetchEntry(uint32_t entry) const { __builtin_prefetch(at(entry)); }
 
     std::vector<Block> blocks_;
     size_t size_ = 0;
@@ -127,7 +129,7 @@ void Store::walkSelected(const Select& select, const Visit& visit) const {
     // from memory overlap instead of following one another.
     constexpr size_t kAhead = 16;
     for (size_t i = 0; i < order.size(); ++i) {
-        if (i + kAhead < order.size()) prefetch(order[i + kAhead].entry);
+        if (i + kAhead < order.size()) prefetchEntry(order[i + kAhead].entry);
         visit(key(order[i].entry), value(order[i].entry));
     }
 }
