@@ -114,6 +114,11 @@ TEST_F(BuildersTest, ClassListNewestFirstComparedWhole) {
     EXPECT_EQ(s.job.classList, "c6a c3 c4b c3a ");
     EXPECT_EQ(index, 5);
     EXPECT_EQ(s.job.person(3).text, "3");
+    // A list changed elsewhere is read again: a class met before goes in again.
+    s.job.classList = "c9z ";
+    gepPupil("6", "F", "Fay", "20100101", "3A");
+    csvPupil("G;Guy;6A;01/01/2010");
+    EXPECT_EQ(s.job.classList, "c6a c3a c9z ");
 }
 
 TEST_F(BuildersTest, CommaFormWhenVersion3IsNotSelected) {

@@ -202,16 +202,20 @@ bool TooLong(std::initializer_list<std::string_view> values) {
 
 // The classes listed are known by a set, which is read again from the list when
 // the list was changed elsewhere (emptied by a job's start).
-void NoteClass(Session& s, const std::string& group) {
+void NoteClass(Session& s, const std::string& group, uint64_t* notedIn) {
+    static uint64_t epochs = 0; // the names given to the sets so far
     JobState& j = s.job;
-    if (j.classListKnownLength != j.classList.size()) {
+    if (j.classListEpoch == 0 || j.classListKnownLength != j.classList.size()) {
         j.classListKnown.clear();
         std::string_view rest = j.classList, word;
         while (!(word = FirstWord(rest, rest)).empty())
             j.classListKnown.emplace(word);
+        j.classListEpoch = ++epochs;
     }
+    if (notedIn && *notedIn == j.classListEpoch) return;
     if (j.classListKnown.insert(group).second) j.classList = group + " " + j.classList;
     j.classListKnownLength = j.classList.size();
+    if (notedIn) *notedIn = j.classListEpoch;
 }
 
 namespace {
@@ -282,7 +286,8 @@ BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
     const std::string identifier = CleanValue(fields.identifier);
     PersonParts p{CleanPupilSurname(fields.surname), CleanPupilFirstName(fields.firstName)};
     const std::string date = CleanValue(fields.birthDate);
-    PupilClass cls = CleanPupilClass(fields.className);
+    KnownClass& known = KnownPupilClass(fields.className); // held to NoteClass
+    PupilClass cls = known.cls;
     std::string reason = firstEmpty({{p.surname, "nom vide"},
                                      {p.firstName, "prénom vide"},
                                      {date, "date de naissance vide"},
@@ -291,7 +296,7 @@ BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
         reason = pupilRefusal({identifier, p.surname, p.firstName, date, cls.group}, cls);
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
-    NoteClass(s, cls.group);
+    NoteClass(s, cls.group, &known.notedIn);
     IdentitySearch search(s, identifier);
     p.lp =
         BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group, search.heldElsewhere());
@@ -434,7 +439,8 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     std::string_view fields[4];
     NthFields(line, ';', fields);
     PersonParts p{CleanPupilSurname(fields[0]), CleanPupilFirstName(fields[1])};
-    PupilClass cls = CleanPupilClass(fields[2]);
+    KnownClass& known = KnownPupilClass(fields[2]); // held to NoteClass
+    PupilClass cls = known.cls;
     const std::string_view date = FirstBlankedWord(fields[3]);
     std::string reason = firstEmpty({{p.surname, "nom vide"},
                                      {p.firstName, "prénom vide"},
@@ -443,7 +449,7 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     if (reason.empty()) reason = pupilRefusal({p.surname, p.firstName, date, cls.group}, cls);
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
-    NoteClass(s, cls.group);
+    NoteClass(s, cls.group, &known.notedIn);
     p.lp = BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group);
     const LoginParts& lp = p.lp;
     std::string_view old;

@@ -52,7 +52,9 @@ struct BuildOutcome {
 // Puts a class (a group: "c5e1") in front of the job's class list, each class
 // followed by one blank, unless the list already holds that very class (5E1 is
 // listed after 5E10 too).
-void NoteClass(Session& s, const std::string& group);
+// `notedIn`, when given, is the class's mark (KnownClass::notedIn): a class
+// marked as in the list is not looked for again.
+void NoteClass(Session& s, const std::string& group, uint64_t* notedIn = nullptr);
 
 // A division or group code as the accounts name it: folded as a pupil's class
 // is, upper-cased, trimmed, without blanks, "_" or "-" ("4e 1" gives "4E1").

@@ -261,17 +261,20 @@ std::string CleanValue(std::string_view field) {
 // A school has a few dozen classes, a district a few thousand, and each comes
 // back with every pupil of it: the classes cleaned so far are kept by the text
 // they were read as (up to a few thousand: a source of more starts them afresh).
-PupilClass CleanPupilClass(std::string_view field) {
+KnownClass& KnownPupilClass(std::string_view field) {
     static const Cleaning cleaning(Cleaning::Case::Lower, " _-");
-    static std::unordered_map<std::string, PupilClass, TextHash, std::equal_to<>> cleaned;
+    static std::unordered_map<std::string, KnownClass, TextHash, std::equal_to<>> cleaned;
     if (const auto known = cleaned.find(field); known != cleaned.end()) return known->second;
-    PupilClass c;
-    c.stored = cleaning(field);
-    c.group = GroupOfClass(c.stored);
+    KnownClass c;
+    c.cls.stored = cleaning(field);
+    c.cls.group = GroupOfClass(c.cls.stored);
     constexpr size_t kMostKept = 8192;
     if (cleaned.size() == kMostKept) cleaned.clear();
-    cleaned.emplace(field, c);
-    return c;
+    return cleaned.emplace(field, std::move(c)).first->second;
+}
+
+PupilClass CleanPupilClass(std::string_view field) {
+    return KnownPupilClass(field).cls;
 }
 
 std::string GroupOfClass(const std::string& className) {

@@ -70,6 +70,14 @@ struct PupilClass {
     std::string group;
 };
 PupilClass CleanPupilClass(std::string_view field);
+// The class as CleanPupilClass cleans it, as kept for the texts read so far: the
+// reference holds until the next call. `notedIn` names the job's class list that
+// holds its group already (see NoteClass), 0 when none does.
+struct KnownClass {
+    PupilClass cls;
+    uint64_t notedIn = 0;
+};
+KnownClass& KnownPupilClass(std::string_view field);
 // The group the accounts of a class carry: a class whose name starts with a digit
 // takes a "c" in front ("3a" gives "c3a"), since a group name may not start with one.
 std::string GroupOfClass(const std::string& className);

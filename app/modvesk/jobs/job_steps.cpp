@@ -230,6 +230,7 @@ void beginWorker(Session& s) {
     j.classList.clear();
     j.classListKnown.clear();
     j.classListKnownLength = 0;
+    j.classListEpoch = 0;
     j.lastPersonIndex = -1;
     s.win.classes.clear();
     // The builders file into lists that the last job may have left full (a B2I

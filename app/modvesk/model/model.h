@@ -166,6 +166,9 @@ struct JobState {
     // (the list is read again into the set when it was changed elsewhere).
     std::unordered_set<std::string, TextHash, std::equal_to<>> classListKnown;
     size_t classListKnownLength = 0;
+    // The name of that set, new each time it is made (0: not made yet): a class
+    // marked with it (KnownClass::notedIn) is in the list already.
+    uint64_t classListEpoch = 0;
     // Grow with the data (no fixed cap), without moving what they hold.
     StableTable<Person> persons;
     long lastPersonIndex = -1; // stored by the writer: count - 1
