@@ -100,3 +100,46 @@ TEST(SortedList, SortingViewsGivesTheListsOrder) {
         }
     }
 }
+
+// Lists long enough to be dealt by their first bytes before the comparisons:
+// entries of 0 to 20 bytes drawn from a few letters of both cases, accents,
+// separators and digits, with many ties, added in two rounds (read in between)
+// and in one; the order is the one the lower-cased bytes give, ties in
+// insertion order.
+TEST(SortedList, LongListsKeepTheOrderOfTheirLowerCasedBytes) {
+    const std::string alphabet = "aAbB;c0" + ansi("éÉ") + "\xFF";
+    uint32_t seed = 12345;
+    const auto draw = [&seed](size_t n) { return ((seed = seed * 1103515245 + 12345) >> 8) % n; };
+    std::vector<std::string> entries;
+    for (int i = 0; i < 5000; ++i) {
+        std::string e(draw(21), ' ');
+        for (char& c : e)
+            c = alphabet[draw(alphabet.size())];
+        entries.push_back(e);
+    }
+    const auto lowered = [](const std::string& e) {
+        std::string low;
+        for (const char c : e)
+            low += static_cast<char>(lowerChar(c));
+        return std::vector<unsigned char>(low.begin(), low.end());
+    };
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return lowered(entries[a]) < lowered(entries[b]); });
+    std::vector<std::string> want;
+    for (const size_t i : order)
+        want.push_back(entries[i]);
+    for (const size_t readAfter : {size_t{0}, size_t{1500}}) {
+        SortedList l;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (i == readAfter && i != 0) (void)l.items();
+            l.add(entries[i]);
+        }
+        EXPECT_EQ(l.items(), want) << readAfter;
+    }
+    std::vector<std::string_view> views(entries.begin(), entries.end());
+    SortedList::sortEntries(views);
+    EXPECT_TRUE(std::equal(views.begin(), views.end(), want.begin(), want.end()));
+}

@@ -104,15 +104,44 @@ void SortedList::clear() {
     settled_ = 0;
 }
 
+// Puts the keys in list order. A long run is first dealt by its first two bytes
+// (a counting pass, which keeps the keys' order), so that the comparisons only
+// sort the keys of each pair of first bytes: a district's list of 40,000 entries
+// falls into a few hundred short runs.
+void SortedList::sortKeys(std::vector<Key>::iterator first, std::vector<Key>::iterator last,
+                          const auto& textAt) {
+    const auto byKey = [&textAt](const Key& a, const Key& b) { return less(a, b, textAt); };
+    const size_t n = static_cast<size_t>(last - first);
+    constexpr size_t kDealtFrom = 1024;
+    if (n < kDealtFrom) {
+        std::sort(first, last, byKey);
+        return;
+    }
+    constexpr unsigned kShift = 48; // the first two bytes of the head
+    std::vector<uint32_t> starts((size_t{1} << 16) + 1, 0);
+    for (auto k = first; k != last; ++k)
+        ++starts[(k->high >> kShift) + 1];
+    for (size_t b = 1; b < starts.size(); ++b)
+        starts[b] += starts[b - 1];
+    std::vector<Key> dealt(n);
+    std::vector<uint32_t> at(starts.begin(), starts.end() - 1);
+    for (auto k = first; k != last; ++k)
+        dealt[at[k->high >> kShift]++] = *k;
+    for (size_t b = 0; b + 1 < starts.size(); ++b)
+        if (starts[b + 1] - starts[b] > 1)
+            std::sort(dealt.begin() + starts[b], dealt.begin() + starts[b + 1], byKey);
+    std::copy(dealt.begin(), dealt.end(), first);
+}
+
 // Equal entries keep their insertion order: the comparison ends on it, and the
 // merge puts the settled ones, added first, before the new ones.
 void SortedList::settle() const {
     if (settled_ == keys_.size()) return;
     const auto middle = keys_.begin() + static_cast<std::ptrdiff_t>(settled_);
     const auto textAt = [this](size_t i) { return texts_[i]; };
-    const auto byKey = [&textAt](const Key& a, const Key& b) { return less(a, b, textAt); };
-    std::sort(middle, keys_.end(), byKey);
-    std::inplace_merge(keys_.begin(), middle, keys_.end(), byKey);
+    sortKeys(middle, keys_.end(), textAt);
+    std::inplace_merge(keys_.begin(), middle, keys_.end(),
+                       [&textAt](const Key& a, const Key& b) { return less(a, b, textAt); });
     settled_ = keys_.size();
 }
 
@@ -121,9 +150,7 @@ void SortedList::sortEntries(std::vector<std::string_view>& entries) {
     keys.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
         keys.push_back(keyOf(entries[i], i));
-    const auto textAt = [&entries](size_t i) { return entries[i]; };
-    std::sort(keys.begin(), keys.end(),
-              [&textAt](const Key& a, const Key& b) { return less(a, b, textAt); });
+    sortKeys(keys.begin(), keys.end(), [&entries](size_t i) { return entries[i]; });
     std::vector<std::string_view> sorted;
     sorted.reserve(entries.size());
     for (const Key& k : keys)

@@ -74,6 +74,8 @@ class SortedList {
         }
     }
     static bool tieLess(const Key& a, const Key& b, std::string_view x, std::string_view y);
+    static void sortKeys(std::vector<Key>::iterator first, std::vector<Key>::iterator last,
+                         const auto& textAt);
     // Copies an entry's text into the blocks and returns where it lies. The texts
     // lie end to end in blocks that never move: an entry costs a copy, not an
     // allocation of its own.
