@@ -23,11 +23,12 @@ class KeyIndex {
     // The hash of a cut key.
     static uint32_t hashOf(std::string_view cutKey);
 
-    // Makes room for one more key; the only step that allocates (and may throw).
-    void reserveOne() {
+    // Makes room for one more key, or `more`; the only step that allocates (and may throw).
+    void reserveOne(size_t more = 1) {
         // The table stays at most three quarters full: a probe seldom reads past
         // the cache line of its first slot.
-        if (4 * (count_ + 1) > 3 * size_) grow();
+        while (4 * (count_ + more) > 3 * size_)
+            grow();
     }
     // The entry registered under the key, or kNone. `keyOf(entry)` gives an
     // entry's key cut to 52 characters.

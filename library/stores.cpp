@@ -40,6 +40,7 @@ constexpr size_t kFirstBlock = 16 * 1024;
 } // namespace
 
 std::optional<std::string_view> Store::firstValue(std::string_view key) const {
+    if (waitingCount_ != 0) registerWaiting();
     const std::string_view wanted = cut(key);
     const uint32_t entry =
         lookup_.find(wanted, KeyIndex::hashOf(wanted), [this](uint32_t e) { return this->key(e); });
@@ -71,7 +72,8 @@ void Store::insert(std::string_view key, std::string_view value) {
     if (value.size() > std::numeric_limits<uint32_t>::max() - kHeader - kKeyLength)
         throw std::length_error("value too long");
     // Everything that can fail happens before the store changes.
-    lookup_.reserveOne();
+    if (waitingCount_ == kWaiting) registerWaiting();
+    lookup_.reserveOne(waitingCount_ + 1);
     uint32_t entry;
     char* const start = place(kHeader + key.size() + value.size(), entry);
     const uint32_t valueLength = static_cast<uint32_t>(value.size());
@@ -80,9 +82,19 @@ void Store::insert(std::string_view key, std::string_view value) {
     if (!key.empty()) std::memcpy(start + kHeader, key.data(), key.size());
     if (!value.empty()) std::memcpy(start + kHeader + key.size(), value.data(), value.size());
     ++size_;
-    // The lookup index keeps the first entry of a key: later equal keys are only in the blocks.
-    lookup_.addFirst(key, KeyIndex::hashOf(key), entry,
-                     [this](uint32_t e) { return this->key(e); });
+    waiting_[waitingCount_++] = {KeyIndex::hashOf(key), entry};
+}
+
+// The lookup index keeps the first entry of a key: later equal keys are only in
+// the blocks. The waiting entries are registered in the order of their inserts.
+void Store::registerWaiting() const noexcept {
+    for (size_t i = 0; i < waitingCount_; ++i)
+        lookup_.prefetch(waiting_[i].first);
+    for (size_t i = 0; i < waitingCount_; ++i) {
+        const auto [hash, entry] = waiting_[i];
+        lookup_.addFirst(key(entry), hash, entry, [this](uint32_t e) { return this->key(e); });
+    }
+    waitingCount_ = 0;
 }
 
 // Key order of two entries (keys cut to 52, unsigned bytes), and for equal keys

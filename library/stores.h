@@ -19,6 +19,7 @@
 
 #include "key_index.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -102,10 +103,21 @@ class Store {
     bool keyLess(const Ordered& a, const Ordered& b) const;
     void sortByKey(std::vector<Ordered>& order) const;
     void prefetchEntry(uint32_t entry) const { __builtin_prefetch(at(entry)); }
+    // Puts the entries inserted since the last time into the lookup index, in
+    // the order of their inserts.
+    void registerWaiting() const noexcept;
 
     std::vector<Block> blocks_;
     size_t size_ = 0;
-    KeyIndex lookup_;
+    // The lookup index is brought up to date before a lookup reads it. An insert
+    // only notes its entry (its key's hash and its name); the waiting entries are
+    // registered together once kWaiting of them are noted: the slots they go to
+    // are fetched first, all at once, so that a run of inserts (a whole EXPORT
+    // file) does not wait on memory once an entry.
+    static constexpr size_t kWaiting = 32;
+    mutable KeyIndex lookup_;
+    mutable std::array<std::pair<uint32_t, uint32_t>, kWaiting> waiting_{};
+    mutable size_t waitingCount_ = 0;
 };
 
 template <typename Each> void Store::forEach(const Each& each) const {

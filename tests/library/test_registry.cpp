@@ -94,6 +94,15 @@ TEST_F(RegistryTest, duplicateKeysAreKeptAndTheFirstIsFound) {
     vandrel::inserenomancien(head52 + "1", "first");
     vandrel::inserenomancien(head52 + "2", "second");
     EXPECT_EQ(oldValue(head52 + "2"), "first");
+
+    // A run of inserts, looked up part-way and at its end: each key gives the
+    // value it was first inserted with, wherever its later copies fall in the run.
+    for (int i = 0; i < 200; ++i) {
+        vandrel::inserenomancien("NOM" + std::to_string(i % 7), std::to_string(i));
+        if (i == 50) EXPECT_EQ(oldValue("NOM3"), "3");
+    }
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(oldValue("NOM" + std::to_string(k)), std::to_string(k));
 }
 
 TEST_F(RegistryTest, storesAreSeparate) {
