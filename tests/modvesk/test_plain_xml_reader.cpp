@@ -91,6 +91,13 @@ const std::vector<Case> kCases = {
     {pupils(kDecl, "A<X a='1'>b<Y/></X >C"), true},
     {pupils(kDecl, "\xC5\x90\xE2\x82\xAC\xF0\x9F\x98\x80\xC2\x80\xEF\xBF\xBD"), true},
     {pupils(kDecl, "A]]>"), false},
+    // Texts longer than 16 bytes, whatever ends their first run lying past 16 bytes.
+    {pupils(kDecl, std::string(17, 'a') + "&amp;b"), true},
+    {pupils(kDecl, std::string(20, 'a') + "\xC3\xA9" + std::string(20, 'b')), true},
+    {pupils(kLatin9, std::string(18, 'a') + "\t\n\x7F" + std::string(18, 'b') + "]c\xE9"), true},
+    {pupils(kDecl, std::string(300, 'x')), true},
+    {pupils(kDecl, std::string(31, 'a') + "\x01"), false},
+    {pupils(kDecl, std::string(40, 'a') + "]]>"), false},
     {pupils(kDecl, "&nbsp;"), false},
     {pupils(kDecl, "&#0;"), false},
     {pupils(kDecl, "&#xD800;"), false},
