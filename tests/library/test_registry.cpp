@@ -99,7 +99,9 @@ TEST_F(RegistryTest, duplicateKeysAreKeptAndTheFirstIsFound) {
     // value it was first inserted with, wherever its later copies fall in the run.
     for (int i = 0; i < 200; ++i) {
         vandrel::inserenomancien("NOM" + std::to_string(i % 7), std::to_string(i));
-        if (i == 50) EXPECT_EQ(oldValue("NOM3"), "3");
+        if (i == 50) {
+            EXPECT_EQ(oldValue("NOM3"), "3");
+        }
     }
     for (int k = 0; k < 7; ++k)
         EXPECT_EQ(oldValue("NOM" + std::to_string(k)), std::to_string(k));
