@@ -112,8 +112,8 @@ void SortedList::sortKeys(std::vector<Key>::iterator first, std::vector<Key>::it
                           const auto& textAt) {
     const auto byKey = [&textAt](const Key& a, const Key& b) { return less(a, b, textAt); };
     const size_t n = static_cast<size_t>(last - first);
-    constexpr size_t kDealtFrom =
-        8192; // below it, the 256 kB of counts would cost more than they save
+    // Below it, the 256 kB of counts would cost more than they save.
+    constexpr size_t kDealtFrom = 8192;
     if (n < kDealtFrom) {
         std::sort(first, last, byKey);
         return;
