@@ -3,6 +3,8 @@
 // the window's lists lstTri, LstTri2 and classes.
 #pragma once
 
+#include "text/text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -66,9 +68,8 @@ class SortedList {
         for (size_t i = 0; i < n; ++i) {
             if (i + kViewAhead < n) __builtin_prefetch(&texts_[first[i + kViewAhead].index]);
             if (i + kTextAhead < n) {
-                const std::string_view text = texts_[first[i + kTextAhead].index];
-                for (size_t at = 0; at < text.size(); at += 64)
-                    __builtin_prefetch(text.data() + at);
+                const std::string_view ahead = texts_[first[i + kTextAhead].index];
+                PrefetchBytes(ahead.data(), ahead.size());
             }
             f(texts_[first[i].index]);
         }

@@ -53,6 +53,14 @@ struct TextHash {
     size_t operator()(std::string_view text) const noexcept;
 };
 
+// Starts fetching every cache line of the `size` bytes at `at`, for a read to come.
+inline void PrefetchBytes(const void* at, size_t size) {
+    constexpr uintptr_t kLine = 64;
+    const auto first = reinterpret_cast<uintptr_t>(at) & ~(kLine - 1);
+    for (uintptr_t line = first; line < reinterpret_cast<uintptr_t>(at) + size; line += kLine)
+        __builtin_prefetch(reinterpret_cast<const void*>(line));
+}
+
 // ---- Field operations -----------------------------------------------------
 // For each character of `chars` in order, replaces every occurrence in `text` by `replacement`.
 void ReplaceChars(std::string& text, std::string_view chars, std::string_view replacement);

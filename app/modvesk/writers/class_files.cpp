@@ -91,13 +91,8 @@ void makeClassText(Session& s, const std::string& className, const std::string& 
                 lines.persons.push_back(i);
         constexpr size_t kAhead = 4;
         for (size_t k = 0; k < lines.persons.size(); ++k) {
-            if (k + kAhead < lines.persons.size()) {
-                const char* const ahead =
-                    reinterpret_cast<const char*>(&s.job.personAt(lines.persons[k + kAhead]));
-                for (size_t at = 0; at < sizeof(Person); at += 64)
-                    __builtin_prefetch(ahead + at);
-                __builtin_prefetch(ahead + sizeof(Person) - 1);
-            }
+            if (k + kAhead < lines.persons.size())
+                PrefetchBytes(&s.job.personAt(lines.persons[k + kAhead]), sizeof(Person));
             addPerson(lines.persons[k]);
         }
     } else {
