@@ -62,7 +62,13 @@ int exitStatus(const modvesk::Session& s) {
 // touched is used. The heap's unused end below the first 2 MB boundary could
 // only be faulted in by 4 kB, hundreds of faults: it is set aside (address
 // space only, never touched), so that the job's blocks start on the boundary.
-void* heapHead = nullptr; // the set-aside end, held to the end of the process
+// A 2 MB range with one page faulted in already is faulted in by 4 kB to its
+// end, so nothing at or past the boundary may be written before it is marked:
+// the block set aside is what grows the heap, and it ends just below the
+// boundary, where the header of the heap's free end is written.
+// The set-aside end, held to the end of the process; volatile, as nothing reads
+// it, so that the block is not optimised away.
+void* volatile heapHead = nullptr;
 
 void keepFreedMemory() {
 #ifdef __GLIBC__
@@ -72,10 +78,11 @@ void keepFreedMemory() {
     const uintptr_t large = 2 << 20;
     const auto end = reinterpret_cast<uintptr_t>(sbrk(0));
     const uintptr_t topStart = end - mallinfo2().keepcost;
-    const uintptr_t start = (topStart + (1 << 12) + large - 1) & ~(large - 1);
-    heapHead = std::malloc(start - topStart - 2 * sizeof(size_t));
-    void* volatile grow = std::malloc(1 << 16); // volatile: the pair is not optimised away
-    std::free(grow);
+    // Past the heap's end, so that the block cannot be taken without growing it.
+    const uintptr_t start = (end + 64 + large - 1) & ~(large - 1);
+    // Its chunk (its size and 8 bytes of header, in steps of 16) ends 32 bytes
+    // below the boundary.
+    heapHead = std::malloc(start - topStart - 6 * sizeof(size_t));
     const auto after = reinterpret_cast<uintptr_t>(sbrk(0));
     if (after > start) madvise(reinterpret_cast<void*>(start), after - start, MADV_HUGEPAGE);
 #endif

@@ -268,7 +268,7 @@ TEST(Text, BlockScansGiveTheBytewiseAnswers) {
 
 // The Bilan counts the account lines of a file (neither empty nor "#...") as the
 // lines are cut everywhere else: every text of up to seven bytes of a letter,
-// "#", CR and LF.
+// "#", CR and LF, whole and read in two blocks cut anywhere.
 TEST(Text, AccountLinesAreCountedAsLinesAreCut) {
     const std::string alphabet = "a#\r\n";
     std::vector<std::string> texts = {""};
@@ -281,6 +281,12 @@ TEST(Text, AccountLinesAreCountedAsLinesAreCut) {
         for (size_t pos = 0; NextLineView(text, pos, line);)
             lines += IsAccountLine(line);
         EXPECT_EQ(countAccounts(text), lines) << testing::PrintToString(text);
+        for (size_t cut = 0; cut <= text.size(); ++cut) {
+            AccountLines blocks;
+            blocks.add(std::string_view(text).substr(0, cut));
+            blocks.add(std::string_view(text).substr(cut));
+            EXPECT_EQ(blocks.count(), lines) << testing::PrintToString(text) << " " << cut;
+        }
     }
     EXPECT_EQ(countAccounts(std::string_view()), 0);
 }

@@ -115,30 +115,38 @@ void Bilan::sourceKept(const std::string& name) {
 }
 
 // Lines cut as NextLineView cuts them: one starts at the first byte, after each
-// LF, and after each CR that no LF follows. Each line end is found with memchr,
-// and the first byte of the line after it tells whether that line is an account.
+// LF, and after each CR that no LF follows. A line is an account when its first
+// byte is none of "#", CR and LF; so an account starts at every such byte that
+// begins the text or follows a CR or an LF. The line ends are found with memchr.
+void AccountLines::add(std::string_view block) {
+    if (block.empty()) return; // an empty view may hold no address for memchr
+    const char* const begin = block.data();
+    const char* const end = begin + block.size();
+    const auto account = [](char c) { return c != '#' && c != '\r' && c != '\n'; };
+    if (lineStarts_ && account(*begin)) ++count_;
+    for (const char end1 : {'\n', '\r'})
+        for (const char* at = begin;
+             (at = static_cast<const char*>(std::memchr(at, end1, static_cast<size_t>(end - at))));)
+            if (++at < end && account(*at)) ++count_;
+    lineStarts_ = end[-1] == '\n' || end[-1] == '\r';
+}
+
 long countAccounts(std::string_view bytes) {
-    if (bytes.empty()) return 0; // an empty view may hold no address for memchr
-    const char* const begin = bytes.data();
-    const char* const end = begin + bytes.size();
-    const auto account = [end](const char* start) {
-        return start < end && *start != '#' && *start != '\r' && *start != '\n';
-    };
-    long n = account(begin) ? 1 : 0;
-    for (const char* lf = begin; (lf = static_cast<const char*>(std::memchr(lf, '\n', end - lf)));)
-        n += account(++lf);
-    for (const char* cr = begin; (cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr)));)
-        if (++cr < end && *cr != '\n') n += account(cr);
-    return n;
+    AccountLines lines;
+    lines.add(bytes);
+    return lines.count();
 }
 
 std::string bilanText(const Session& s) {
     const Bilan& b = s.job.bilan;
     std::string text = "Bilan :";
-    std::string bytes; // one buffer for every file
     for (const auto& name : b.accountFiles) {
-        if (notWritten(s, name) || !ReadAll(s.file(name), bytes)) continue;
-        const long n = countAccounts(bytes);
+        // Read back a block at a time: the file is not held whole beside the job's data.
+        AccountLines lines;
+        if (notWritten(s, name) ||
+            !ReadInBlocks(s.file(name), [&lines](std::string_view block) { lines.add(block); }))
+            continue;
+        const long n = lines.count();
         if (n > 0)
             text += std::string(CRLF) + fileText("", name, " : " + counted(n, "compte", "comptes"));
     }

@@ -75,8 +75,18 @@ struct Bilan {
 };
 
 // The account lines of an account file: every line but empty ones and the
-// header line ("#..."). 0 when the file cannot be read.
+// header line ("#...").
 long countAccounts(std::string_view bytes);
+// The same count over a file's bytes handed on in blocks, in order.
+class AccountLines {
+  public:
+    void add(std::string_view block);
+    long count() const { return count_; }
+
+  private:
+    long count_ = 0;
+    bool lineStarts_ = true; // the next byte begins a line
+};
 
 // The Bilan block as the log box shows it (Windows-1252, lines joined by CR LF,
 // starting with "Bilan :"). Account counts are read from the program's folder,

@@ -430,20 +430,41 @@ bool readToEnd(int fd, size_t sizeHint, std::string& bytes) {
     }
 }
 
+// The regular file at path, its name matched, opened for reading; -1 when it
+// cannot be. Not blocking: a pipe of that name is refused rather than waited on.
+int openRegular(const fs::path& path, struct stat& st) {
+    if (path.empty()) return -1;
+    const fs::path p = resolvePath(path);
+    const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 bool ReadAll(const fs::path& path, std::string& bytes) {
     bytes.clear();
-    if (path.empty()) return false;
-    const fs::path p = resolvePath(path);
-    // Not blocking: a pipe of that name is refused below rather than waited on.
-    const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
     struct stat st;
-    const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                      readToEnd(fd, static_cast<size_t>(st.st_size), bytes);
+    const int fd = openRegular(path, st);
+    if (fd < 0) return false;
+    const bool read = readToEnd(fd, static_cast<size_t>(st.st_size), bytes);
     ::close(fd);
     return read;
+}
+
+bool ReadInBlocks(const fs::path& path, const std::function<void(std::string_view)>& each) {
+    struct stat st;
+    const int fd = openRegular(path, st);
+    if (fd < 0) return false;
+    char block[1 << 16];
+    ssize_t n = 0;
+    while ((n = ::read(fd, block, sizeof block)) > 0 || (n < 0 && errno == EINTR))
+        if (n > 0) each(std::string_view(block, static_cast<size_t>(n)));
+    ::close(fd);
+    return n == 0;
 }
 
 // ---- Folder listing -------------------------------------------------------------

@@ -124,6 +124,10 @@ bool DeleteFileIfExists(const fs::path& path);
 bool CopyFileOver(const fs::path& source, const fs::path& target);
 // The whole file as bytes; false when it cannot be read.
 bool ReadAll(const fs::path& path, std::string& bytes);
+// Hands the file's bytes to `each` a block at a time, in order, without holding
+// the whole file; false when it cannot be read (the blocks handed on are then
+// to be thrown away).
+bool ReadInBlocks(const fs::path& path, const std::function<void(std::string_view)>& each);
 
 // The entries of a folder by their names without regard to case, listed once: a
 // job that looks up a thousand files (one per class) does not scan the folder a
