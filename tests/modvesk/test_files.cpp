@@ -101,6 +101,29 @@ TEST_F(FilesTest, LineReaderEndsLinesAtCrLfCrOrLf) {
     LineReader none(dir / "none.txt");
     EXPECT_FALSE(none.isOpen());
     EXPECT_FALSE(none.next(line));
+
+    // Read a block at a time, the same bytes in order; nothing from a folder.
+    std::string blocks;
+    EXPECT_TRUE(ReadInBlocks(dir / "IN.txt", [&](std::string_view b) { blocks += b; }));
+    EXPECT_EQ(blocks, text);
+    EXPECT_FALSE(ReadInBlocks(dir, [](std::string_view) {}));
+    EXPECT_FALSE(ReadInBlocks(dir / "none.txt", [](std::string_view) {}));
+}
+
+// The lines of a source handed on ended by CR LF, whether the text was written so
+// (handed on as it is) or not: each line end at every place in eight bytes.
+TEST_F(FilesTest, LinesAreHandedOnEndedByCrLf) {
+    for (size_t lead = 0; lead < 10; ++lead)
+        for (const char* tail : {"\r\n", "\n", "\r", "\r\r\n", "\n\r\n", "x\r\n\r\n", "\r\nx"}) {
+            const std::string text = std::string(lead, 'a') + tail + "z\r\n";
+            ASSERT_TRUE(WriteBytes(dir / "in.txt", text));
+            std::string want;
+            std::string_view line;
+            for (size_t pos = 0; NextLineView(text, pos, line);)
+                want.append(line).append("\r\n");
+            LineReader r(dir / "in.txt");
+            EXPECT_EQ(r.restAsCrlfLines(), want) << testing::PrintToString(text);
+        }
 }
 
 TEST_F(FilesTest, ListFilesMatchesPatternsWithoutRegardToCase) {

@@ -268,13 +268,16 @@ TEST(Text, BlockScansGiveTheBytewiseAnswers) {
 
 // The Bilan counts the account lines of a file (neither empty nor "#...") as the
 // lines are cut everywhere else: every text of up to seven bytes of a letter,
-// "#", CR and LF, whole and read in two blocks cut anywhere.
+// "#", CR and LF, alone and after six letters (across eight bytes), whole and
+// read in two blocks cut anywhere.
 TEST(Text, AccountLinesAreCountedAsLinesAreCut) {
     const std::string alphabet = "a#\r\n";
     std::vector<std::string> texts = {""};
     for (size_t from = 0; texts[from].size() < 7; ++from)
         for (const char c : alphabet)
             texts.push_back(texts[from] + c);
+    for (size_t i = 0, n = texts.size(); i < n; ++i)
+        texts.push_back("aaaaaa" + texts[i]);
     for (const std::string& text : texts) {
         long lines = 0;
         std::string_view line;

@@ -124,9 +124,9 @@ void AccountLines::add(std::string_view block) {
     const char* const end = begin + block.size();
     const auto account = [](char c) { return c != '#' && c != '\r' && c != '\n'; };
     if (lineStarts_ && account(*begin)) ++count_;
-    for (const char end1 : {'\n', '\r'})
-        for (const char* at = begin;
-             (at = static_cast<const char*>(std::memchr(at, end1, static_cast<size_t>(end - at))));)
+    for (const char lineEnd : {'\n', '\r'})
+        for (const char* at = begin; (at = static_cast<const char*>(std::memchr(
+                                          at, lineEnd, static_cast<size_t>(end - at))));)
             if (++at < end && account(*at)) ++count_;
     lineStarts_ = end[-1] == '\n' || end[-1] == '\r';
 }
