@@ -414,8 +414,11 @@ bool CopyFileOver(const fs::path& source, const fs::path& target) {
 namespace {
 
 // Reads the descriptor to its end into bytes; sizeHint, the file's size, lets a
-// file that does not change be read in one call into a string of its size.
+// file that does not change be read in one call into a string of its size. The
+// string keeps room for a line end (a source written back gets one) without
+// being moved.
 bool readToEnd(int fd, size_t sizeHint, std::string& bytes) {
+    bytes.reserve(sizeHint + 2);
     bytes.resize(sizeHint + 1); // one byte more: the end is seen by the same read
     size_t have = 0;
     for (;;) {
