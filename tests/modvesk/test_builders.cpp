@@ -60,7 +60,7 @@ TEST_F(BuildersTest, GepPupilNewInCreation) {
     EXPECT_EQ(otherAccounts(), Items{"DUPONT;JEAN;c3a;dupont.jean;dupont.jean;150310;;;;;;;;ID1;;|"
                                      "DUPONT JEAN PIERRE ; dupont.jean"});
     EXPECT_EQ(index, 1);
-    const Person& p = s.job.person(0);
+    const Person p = s.job.personAt(0);
     EXPECT_EQ(p.surname, "DUPONT");
     EXPECT_EQ(p.firstName, "JEAN PIERRE");
     EXPECT_EQ(p.password, "150310");
@@ -75,7 +75,7 @@ TEST_F(BuildersTest, GepPupilWithoutSuffix) {
     gepPupil("ID1", "Dupont", "Jean Pierre", "20100315", "ULIS");
     EXPECT_EQ(otherAccounts(), Items{"DUPONT;JEAN;ulis;dupont.jean;dupont.jean;150310;;;;;;|DUPONT "
                                      "JEAN PIERRE ; dupont.jean"});
-    EXPECT_EQ(s.job.person(0).text, "ulis");
+    EXPECT_EQ(s.job.personAt(0).text, "ulis");
 }
 
 TEST_F(BuildersTest, GepPupilNewAndExistingInUpdate) {
@@ -113,7 +113,7 @@ TEST_F(BuildersTest, ClassListNewestFirstComparedWhole) {
     csvPupil("E;Eve;6A;01/01/2010");
     EXPECT_EQ(s.job.classList, "c6a c3 c4b c3a ");
     EXPECT_EQ(index, 5);
-    EXPECT_EQ(s.job.person(3).text, "3");
+    EXPECT_EQ(s.job.personAt(3).text, "3");
     // A list changed elsewhere is read again: a class met before goes in again.
     s.job.classList = "c9z ";
     gepPupil("6", "F", "Fay", "20100101", "3A");
@@ -152,7 +152,7 @@ TEST_F(BuildersTest, GepRecordsInCodePage850GivePlainLogins) {
                      "NUNEZ;HELENE;c5e;nunez.helene;nunez.helene;010110;;;;;;;;2;;|NUNEZ HELENE ; "
                      "nunez.helene"}));
     EXPECT_EQ(readFile("doublons.txt"), "MULLER ELODIE1  ->  MULLER  ELODIE  c5e\r\n");
-    EXPECT_EQ(s.job.person(0).text, "5e");
+    EXPECT_EQ(s.job.personAt(0).text, "5e");
 }
 
 // ---- GEP teachers -------------------------------------------------------------
@@ -170,8 +170,8 @@ TEST_F(BuildersTest, GepTeacherNewWithGroupsAndServiceCheck) {
     EXPECT_EQ(otherAccounts(), Items{"DUPONT;c;profs;c.dupont;c.dupont;2345678;;;c5C "
                                      "c3B;;;c.dupont;;;;|DUPONT catherine ; c.dupont"});
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(s.job.person(0).text, "profs");
-    EXPECT_EQ(s.job.person(0).password, "2345678");
+    EXPECT_EQ(s.job.personAt(0).text, "profs");
+    EXPECT_EQ(s.job.personAt(0).password, "2345678");
     EXPECT_EQ(vandrel::present("ABSENT P"), vandrel::kFalse);
 }
 
@@ -279,13 +279,13 @@ TEST_F(BuildersTest, CsvPupilNewHasNoSuffixNorDescription) {
                                       "DUPONT;JEAN;c3a;dupont.jean;dupont.jean;01022010;;;;;;",
                                       "MARTIN;PAUL;ulis;martin.paul;martin.paul;31122009;;;;;;"}));
     EXPECT_EQ(index, 3);
-    EXPECT_EQ(s.job.person(1).text, "6a");
+    EXPECT_EQ(s.job.personAt(1).text, "6a");
 }
 
 TEST_F(BuildersTest, CsvPupilDateSwapWhenAsked) {
     s.win.chkinvdate = true;
     csvPupil("Dupont;Jean;3A;01/02/2010");
-    EXPECT_EQ(s.job.person(0).password, "02012010");
+    EXPECT_EQ(s.job.personAt(0).password, "02012010");
 }
 
 TEST_F(BuildersTest, CsvPupilSkipsIncompleteLines) {
@@ -338,8 +338,8 @@ TEST_F(BuildersTest, CsvTeacherNewWithAndWithoutSuffix) {
     EXPECT_EQ(otherAccounts(), (Items{"DARTAGNAN;j;profs;j.dartagnan;j.dartagnan;pw;;;;;;",
                                       "DUPONT;c;profs;c.dupont;c.dupont;secret1;;;;;;;;;;"}));
     EXPECT_EQ(index, 2);
-    EXPECT_EQ(s.job.person(1).firstName, "jean luc");
-    EXPECT_EQ(s.job.person(1).text, "profs");
+    EXPECT_EQ(s.job.personAt(1).firstName, "jean luc");
+    EXPECT_EQ(s.job.personAt(1).text, "profs");
 }
 
 TEST_F(BuildersTest, CsvTeacherExistingInUpdate) {
@@ -360,7 +360,7 @@ TEST_F(BuildersTest, PersonTableGrowsPastFourThousand) {
     for (int i = 0; i < 4100; ++i)
         csvPupil("Nom" + std::to_string(i) + ";Claude;3A;01/02/2010");
     EXPECT_EQ(index, 4100);
-    EXPECT_EQ(s.job.person(4099).surname, "NOM4099");
+    EXPECT_EQ(s.job.personAt(4099).surname, "NOM4099");
     EXPECT_EQ(vandrel::present("NOM4099 CLAUDE"), vandrel::kTrue);
     EXPECT_EQ(s.win.LstTri2.size(), 4100u);
 }

@@ -15,11 +15,7 @@ class ClassFiles : public testsupport::SessionTest {
     ClassFiles() { openRegistry = false; }
     void addPupil(const std::string& surname, const std::string& firstName, const std::string& cls,
                   const std::string& password) {
-        Person& p = s.job.person(++s.job.lastPersonIndex);
-        p.surname = surname;
-        p.firstName = firstName;
-        p.password = password;
-        p.text = cls;
+        s.job.setPerson(++s.job.lastPersonIndex, {surname, password, firstName, cls});
     }
 };
 
@@ -86,4 +82,32 @@ TEST_F(ClassFiles, ClassListStartsAtTheFirstPersonAndComparesWholeNames) {
     remplitClasses(s);
     EXPECT_EQ(s.win.classes.items(), (std::vector<std::string>{"3A", "3AB", "ULIS"}));
     EXPECT_TRUE(s.win.command3Enabled);
+}
+
+// The person table keeps each person's texts as given: empty ones, texts longer
+// than a block of the table, a person stored again at his index, indexes left
+// out (empty persons) and read past the end (empty, the table not grown).
+TEST(PersonTable, KeepsEachPersonsTexts) {
+    JobState j;
+    j.persons.reset(3);
+    const std::string longClass(5000, 'c');
+    const std::vector<std::pair<long, Person>> stored = {
+        {0, {"DUPONT", "pw0", "JEAN", "profs"}}, {1, {"", "", "", ""}},
+        {2, {"MARTIN", "", "LEA", longClass}},   {6, {"ZOLA", "pw6", "EMILE", "3a"}},
+        {0, {"ALPHA", "pw9", "ANNE", "6b"}}, // a pupil over the first teacher
+    };
+    for (const auto& [i, p] : stored)
+        j.setPerson(i, p);
+    const auto same = [](const Person& a, const Person& b) {
+        return a.surname == b.surname && a.password == b.password && a.firstName == b.firstName &&
+               a.text == b.text;
+    };
+    EXPECT_TRUE(same(j.personAt(0), stored[4].second));
+    EXPECT_TRUE(same(j.personAt(-1), stored[4].second));
+    EXPECT_TRUE(same(j.personAt(1), Person{}));
+    EXPECT_TRUE(same(j.personAt(2), stored[2].second));
+    EXPECT_TRUE(same(j.personAt(4), Person{}));
+    EXPECT_TRUE(same(j.personAt(6), stored[3].second));
+    EXPECT_TRUE(same(j.personAt(100), Person{}));
+    EXPECT_EQ(j.persons.size(), 7u);
 }

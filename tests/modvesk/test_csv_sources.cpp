@@ -143,8 +143,8 @@ TEST_F(CsvSourcesTest, IndexStartsAgainForThePupils) {
     writeFile("ELEVES.CSV", "Dupont;Catherine;3A;03/05/2009\r\nDurand;Leo;3A;01/02/2008\r\n");
     convertirBaseCSV(s);
     EXPECT_EQ(s.job.lastPersonIndex, 1); // two pupils, counted from 0 again
-    EXPECT_EQ(s.job.person(0).surname, "DUPONT");
-    EXPECT_EQ(s.job.person(2).surname, "PETIT"); // the third teacher is still there
+    EXPECT_EQ(s.job.personAt(0).surname, "DUPONT");
+    EXPECT_EQ(s.job.personAt(2).surname, "PETIT"); // the third teacher is still there
     EXPECT_GE(s.job.persons.size(), 4001u);
     EXPECT_EQ(s.win.classes.items(), std::vector<std::string>{"3A"});
     EXPECT_TRUE(s.win.save1Enabled && s.win.classesEnabled && s.win.command3Enabled);

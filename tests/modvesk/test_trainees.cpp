@@ -50,7 +50,7 @@ TEST_F(TraineesTest, OneTraineeWithADigitGroupAbbreviated) {
               Items{"DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a   c4b;;;;;;;"});
     EXPECT_EQ(index, 1);
     EXPECT_EQ(s.job.classList, "c3A ");
-    const Person& p = s.job.person(0);
+    const Person p = s.job.personAt(0);
     EXPECT_EQ(p.text, "3A");
     EXPECT_EQ(p.password, "a");
     EXPECT_EQ(vandrel::present("DUPONT C"), vandrel::kTrue);

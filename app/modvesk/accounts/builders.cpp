@@ -184,11 +184,7 @@ void finishPerson(Session& s, PersonParts&& p, std::string* entry, std::string_v
     vandrel::inserenom(p.lp.nameKey);
     if (entry) (old == "n" ? s.win.lstTri : s.win.LstTri2).add(std::move(*entry));
     ReportTruncation(s, p.surname, p.lp.firstPart, reportGroup);
-    Person& person = s.job.person(index);
-    person.surname = std::move(p.surname);
-    person.firstName = std::move(p.firstName);
-    person.password = std::move(p.password);
-    person.text = std::move(p.text);
+    s.job.setPerson(index, {p.surname, p.password, p.firstName, p.text});
     ++index;
 }
 

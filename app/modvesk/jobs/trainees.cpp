@@ -60,8 +60,7 @@ BuildOutcome BuildTrainee(Session& s, std::string& line, long& index) {
         reason = ansi("champ trop long");
     if (!reason.empty()) return BuildOutcome::none(std::move(reason));
 
-    Person& p = s.job.person(index);
-    p.text = group;
+    const std::string cls = group;
     group = GroupOfClass(group);
     NoteClass(s, group);
 
@@ -69,12 +68,11 @@ BuildOutcome BuildTrainee(Session& s, std::string& line, long& index) {
     const std::string firstWord = FirstField(rest, " ");
     const std::string firstPart = traineeFirstPart(s.win.loginFormat, surname, firstWord);
     const std::string login = LoginFor(s.win.loginFormat, surname, firstPart);
-    p.surname = surname;
-    p.password = InitialPassword(s, true, kTraineePassword);
-    p.firstName = firstName;
+    const std::string password = InitialPassword(s, true, kTraineePassword);
+    s.job.setPerson(index, {surname, password, firstName, cls});
 
     vandrel::inserenom(surname + " " + firstPart);
-    s.win.LstTri2.add(traineeLine(s, surname, firstPart, group, login, p.password));
+    s.win.LstTri2.add(traineeLine(s, surname, firstPart, group, login, password));
     ++index;
     ReportTruncation(s, surname, firstPart, group);
     return BuildOutcome::made();

@@ -111,12 +111,13 @@ struct WindowModel {
     bool Checkwartz = false;
 };
 
-// One person built by a builder: what the class files list of him.
+// One person built by a builder: what the class files list of him. Read from the
+// person table, the texts are views into it.
 struct Person {
-    std::string surname; // fixed 50 characters in the record; kept trimmed here
-    std::string password;
-    std::string firstName; // the cleaned full first name
-    std::string text;      // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
+    std::string_view surname; // fixed 50 characters in the record; kept trimmed here
+    std::string_view password;
+    std::string_view firstName; // the cleaned full first name
+    std::string_view text; // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
 };
 
 // A table indexed from 0 that grows at its end without moving what it holds: its
@@ -148,6 +149,38 @@ template <typename T> class StableTable {
     size_t size_ = 0;
 };
 
+// The persons of a job by index. A district's tens of thousands of persons hold
+// a few short texts each: they are laid one after another in blocks that are
+// never moved, and each person is a record of where his texts lie, so that the
+// table costs about what the texts do. A person stored again at his index (the
+// pupils fill the table from its start after the teachers) gets new texts; the
+// old ones stay unused in their block until the table is reset.
+class PersonTable {
+  public:
+    size_t size() const { return records_.size(); }
+    // Drops every person, then holds n empty ones.
+    void reset(size_t n);
+    // Stores a copy of the person's texts at index i, the table grown to hold it.
+    void set(size_t i, const Person& person);
+    // The person at index i, empty past the end of the table.
+    Person operator[](size_t i) const;
+    // Starts fetching the record of the person at i, then (a few persons later,
+    // once it has come) his texts, for a read to come.
+    void prefetchRecord(size_t i) const;
+    void prefetchTexts(size_t i) const;
+
+  private:
+    struct Record {
+        const char* texts = "";
+        std::array<uint32_t, 4> sizes{}; // surname, password, first name, text
+    };
+    char* room(size_t size);
+
+    StableTable<Record> records_;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t used_ = 0, capacity_ = 0; // in the last block
+};
+
 // The dBase field table: 257 rows, for each of the five table families a pair
 // (width, end). Row 0 holds zeros.
 enum Family { Pupils = 0, Teachers = 1, Assignments = 2, Groups = 3, GroupLinks = 4 };
@@ -170,7 +203,7 @@ struct JobState {
     // marked with it (KnownClass::notedIn) is in the list already.
     uint64_t classListEpoch = 0;
     // Grow with the data (no fixed cap), without moving what they hold.
-    StableTable<Person> persons;
+    PersonTable persons;
     long lastPersonIndex = -1; // stored by the writer: count - 1
     FieldTable fieldTable = FieldTable(257);
     std::string kwartzSuffix; // Kwartz 1.7 suffix of the person being built
@@ -198,11 +231,11 @@ struct JobState {
     // not be written: the job ends with its error line.
     bool failed() const { return !writeErrors.empty() || !bilan.refusedTables.empty(); }
 
-    // The person at index i, growing the tables as needed (for the builders).
-    Person& person(long i);
+    // Stores the person at index i, growing the table as needed (for the builders).
+    void setPerson(long i, const Person& person);
     // The person at index i as read: an empty person past the end of the table,
     // which does not grow.
-    const Person& personAt(long i) const;
+    Person personAt(long i) const;
 };
 
 // A run of the program: the window model, the job state, the dialogs, the

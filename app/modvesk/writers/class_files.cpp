@@ -22,7 +22,7 @@ void remplitClasses(Session& s) {
     // are looked at in the persons, which stay put meanwhile.
     std::unordered_set<std::string_view, TextHash> met;
     for (long i = 0; i <= s.job.lastPersonIndex; ++i) {
-        const std::string& cls = s.job.personAt(i).text;
+        const std::string_view cls = s.job.personAt(i).text;
         if (!TrimView(cls).empty() && met.insert(cls).second) s.win.classes.add(Upper(cls));
     }
     s.ui->redraw();
@@ -83,16 +83,20 @@ void makeClassText(Session& s, const std::string& className, const std::string& 
     };
     if (index) {
         // The persons of a class lie apart in the table: those a little ahead in
-        // the class are fetched while one is written.
+        // the class are fetched while one is written, their records first, then
+        // the texts the records tell.
         lines.persons.clear();
         const auto found = index->ends.find(className);
         if (found != index->ends.end())
             for (long i = found->second.first; i >= 0; i = index->next[static_cast<size_t>(i)])
                 lines.persons.push_back(i);
-        constexpr size_t kAhead = 4;
+        constexpr size_t kRecordsAhead = 8, kTextsAhead = 4;
+        const auto ahead = [&](size_t k, size_t by) {
+            return static_cast<size_t>(lines.persons[std::min(k + by, lines.persons.size() - 1)]);
+        };
         for (size_t k = 0; k < lines.persons.size(); ++k) {
-            if (k + kAhead < lines.persons.size())
-                PrefetchBytes(&s.job.personAt(lines.persons[k + kAhead]), sizeof(Person));
+            s.job.persons.prefetchRecord(ahead(k, kRecordsAhead));
+            s.job.persons.prefetchTexts(ahead(k, kTextsAhead));
             addPerson(lines.persons[k]);
         }
     } else {
