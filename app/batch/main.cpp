@@ -59,13 +59,12 @@ int exitStatus(const modvesk::Session& s) {
 // as the threshold of blocks of their own). The heap is grown in one step of
 // 64 MB of address space, marked for large pages, so that a job of a whole
 // district faults its memory in by 2 MB rather than by 4 kB; only what is
-// touched is used. The heap's unused end below the first 2 MB boundary could
-// only be faulted in by 4 kB, hundreds of faults: it is set aside (address
-// space only, never touched), so that the job's blocks start on the boundary.
-// A 2 MB range with one page faulted in already is faulted in by 4 kB to its
-// end, so nothing at or past the boundary may be written before it is marked:
-// the block set aside is what grows the heap, and it ends just below the
-// boundary, where the header of the heap's free end is written.
+// touched is used. A 2 MB range with one page faulted in already is faulted in
+// by 4 kB to its end, so the job's blocks start on a 2 MB boundary and nothing
+// at or past it is written before it is marked: the heap's end below the
+// boundary is set aside (address space only, never touched) by the block that
+// grows the heap, which ends just below the boundary, where the header of the
+// heap's free end is written.
 // The set-aside end, held to the end of the process; volatile, as nothing reads
 // it, so that the block is not optimised away.
 void* volatile heapHead = nullptr;
