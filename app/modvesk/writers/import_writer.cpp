@@ -3,6 +3,7 @@
 #include "text/files.h"
 #include "text/text.h"
 
+#include <cstring>
 #include <deque>
 #include <string_view>
 
@@ -71,16 +72,18 @@ class ImportFiles {
 // Whether the entry's group, its third `sep`-separated field, is the teachers'
 // "profs" (case counts). Only the group says so: a pupil whose password or name
 // reads "profs" stays a pupil.
-// The fields before it are a name's few bytes: they are walked byte by byte.
 bool isTeacherEntry(std::string_view entry, char sep) {
-    size_t i = 0;
-    for (int seps = 0; seps < 2; ++i) {
-        if (i == entry.size()) return false;
-        seps += entry[i] == sep;
+    const char* const end = entry.data() + entry.size();
+    const char* group = entry.data();
+    for (int seps = 0; seps < 2; ++seps) {
+        group = static_cast<const char*>(std::memchr(group, sep, static_cast<size_t>(end - group)));
+        if (!group) return false;
+        ++group;
     }
     constexpr std::string_view kTeachers = "profs";
-    return entry.size() - i > kTeachers.size() && entry.substr(i, kTeachers.size()) == kTeachers &&
-           entry[i + kTeachers.size()] == sep;
+    return static_cast<size_t>(end - group) > kTeachers.size() &&
+           std::memcmp(group, kTeachers.data(), kTeachers.size()) == 0 &&
+           group[kTeachers.size()] == sep;
 }
 
 // Writes every entry's import part with CR LF, the list's last entry first:
