@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace modvesk;
 using testsupport::SessionTest;
 
@@ -81,24 +83,25 @@ TEST(Folding, ATableFoldsARecordAsFoldRecordDoes) {
         }
 }
 
-// A record is folded eight bytes at a time where it can be: every byte, at every
-// place of a word and among bytes that are or are not folded, must fold as it
-// does alone.
+// A record is folded eight bytes at a time where it can be, its last bytes too:
+// every byte, at every place of a word or of the short end of a record, and among
+// bytes that are or are not folded, must fold as it does alone.
 TEST(Folding, ARecordFoldsEveryByteAsAlone) {
     for (const RecordKind kind : {RecordKind::CsvPupil, RecordKind::GepTeacher})
         for (const char neighbour : {'a', '\'', '"', '\xE9'})
             for (unsigned b = 0; b < 256; ++b)
-                for (size_t place = 0; place < 8; ++place) {
-                    std::string record(17, neighbour), expected;
-                    record[place + 1] = static_cast<char>(b);
-                    for (const char c : record) {
-                        std::string alone(1, c);
-                        FoldRecord(alone, kind);
-                        expected += alone;
+                for (const size_t length : {17, 13, 6})
+                    for (size_t place = 0; place < std::min<size_t>(8, length - 1); ++place) {
+                        std::string record(length, neighbour), expected;
+                        record[place + 1] = static_cast<char>(b);
+                        for (const char c : record) {
+                            std::string alone(1, c);
+                            FoldRecord(alone, kind);
+                            expected += alone;
+                        }
+                        FoldRecord(record, kind);
+                        ASSERT_EQ(record, expected) << b << " at " << place << " by " << neighbour;
                     }
-                    FoldRecord(record, kind);
-                    ASSERT_EQ(record, expected) << b << " at " << place << " by " << neighbour;
-                }
 }
 
 TEST(Folding, FieldCleanUp) {

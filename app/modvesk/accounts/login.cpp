@@ -161,24 +161,32 @@ bool holdsByte(uint64_t word, char c) {
 // "'" to blank and no '"' to drop (they stay as they are, moved back over the
 // '"' dropped before them), the other bytes one by one. Only accented letters
 // fold, and none folds to "'" or '"', so the order of the three changes does not
-// matter.
+// matter. The last bytes, fewer than eight, are looked at as one word too (the
+// bytes past the end read as NUL, which changes nothing) when nothing was dropped
+// before them: most fields are short, and most records need no change.
 void FoldRecord(std::string& record, RecordKind kind) {
     const auto& fold = foldTable();
     const bool apostrophes = kind != RecordKind::GepTeacher;
+    const auto unchanged = [apostrophes](uint64_t word) {
+        return (word & kHighBits) == 0 && !holdsByte(word, '"') &&
+               !(apostrophes && holdsByte(word, '\''));
+    };
     char* const bytes = record.data();
     const size_t size = record.size();
     size_t kept = 0;
     for (size_t i = 0; i < size;) {
-        uint64_t word;
+        uint64_t word = 0;
         if (i + 8 <= size) {
             std::memcpy(&word, bytes + i, 8);
-            if ((word & kHighBits) == 0 && !holdsByte(word, '"') &&
-                !(apostrophes && holdsByte(word, '\''))) {
+            if (unchanged(word)) {
                 std::memcpy(bytes + kept, &word, 8);
                 kept += 8;
                 i += 8;
                 continue;
             }
+        } else if (kept == i) {
+            std::memcpy(&word, bytes + i, size - i);
+            if (unchanged(word)) return; // the record ends as it is
         }
         const char c = bytes[i++];
         if (c != '"') bytes[kept++] = apostrophes && c == '\'' ? ' ' : fold[byteOf(c)];

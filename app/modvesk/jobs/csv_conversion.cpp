@@ -30,8 +30,8 @@ void rowRead(Session& s, long& rows) {
     if (++rows % 200 == 0) s.ui->progress(rows, 0);
 }
 
-bool isBlank(const std::string& line) {
-    return Trim(line).empty();
+bool isBlank(std::string_view line) {
+    return TrimView(line).empty();
 }
 
 // After a builder call on row `number` of `source`: a row that was not blank and

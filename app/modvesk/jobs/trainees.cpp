@@ -101,7 +101,7 @@ void creercomptesCSVstage(Session& s) {
         s.sourceRead(name, in);
         std::string line;
         for (long number = 1; in.next(line); ++number) {
-            const bool blank = Trim(line).empty();
+            const bool blank = TrimView(line).empty();
             const BuildOutcome built = BuildTrainee(s, line, index);
             if (built.refused() && !blank)
                 s.job.bilan.rowWithoutAccount(name, false, number, built.reason);

@@ -104,7 +104,7 @@ std::vector<Slip> inClassFileOrder(const FolderListing& dir, const NumberedKeys&
 std::vector<AccountRow> newAccountsWithPassword(const fs::path& dir) {
     std::vector<AccountRow> rows = readAccountRows(dir);
     std::erase_if(rows, [](const AccountRow& r) {
-        return r.action != AccountAction::Creation || Trim(r.motDePasse).empty();
+        return r.action != AccountAction::Creation || TrimView(r.motDePasse).empty();
     });
     return rows;
 }
