@@ -282,8 +282,8 @@ BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
     const std::string identifier = CleanValue(fields.identifier);
     PersonParts p{CleanPupilSurname(fields.surname), CleanPupilFirstName(fields.firstName)};
     const std::string date = CleanValue(fields.birthDate);
-    KnownClass& known = KnownPupilClass(fields.className); // held to NoteClass
-    PupilClass cls = known.cls;
+    KnownClass& known = KnownPupilClass(fields.className); // held to the end of the build
+    const PupilClass& cls = known.cls;
     std::string reason = firstEmpty({{p.surname, "nom vide"},
                                      {p.firstName, "prénom vide"},
                                      {date, "date de naissance vide"},
@@ -324,7 +324,7 @@ BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
                 tail);
         }
     }
-    p.text = std::move(cls.stored);
+    p.text = cls.stored;
     finishPerson(s, std::move(p), &entry, old, index, cls.group);
     return BuildOutcome::made();
 }
@@ -435,8 +435,8 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     std::string_view fields[4];
     NthFields(line, ';', fields);
     PersonParts p{CleanPupilSurname(fields[0]), CleanPupilFirstName(fields[1])};
-    KnownClass& known = KnownPupilClass(fields[2]); // held to NoteClass
-    PupilClass cls = known.cls;
+    KnownClass& known = KnownPupilClass(fields[2]); // held to the end of the build
+    const PupilClass& cls = known.cls;
     const std::string_view date = FirstBlankedWord(fields[3]);
     std::string reason = firstEmpty({{p.surname, "nom vide"},
                                      {p.firstName, "prénom vide"},
@@ -474,7 +474,7 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
                 {p.surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""});
         }
     }
-    p.text = std::move(cls.stored);
+    p.text = cls.stored;
     finishPerson(s, std::move(p), filed ? &entry : nullptr, old, index, cls.group);
     return BuildOutcome::made();
 }

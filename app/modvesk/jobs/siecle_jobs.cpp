@@ -197,13 +197,15 @@ std::string pupilLeftOut(const SieclePupil& p, const std::string& date) {
     return "";
 }
 
-void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long& count) {
+// The pupil's texts are moved into the builder's fields: he is let go once built.
+// His ELEVE_ID stays, for the Bilan.
+void buildPupil(Session& s, const std::string& file, SieclePupil& p, long& count) {
     std::string date = SiecleDate(p.birthDate);
     std::string reason = pupilLeftOut(p, date);
     if (reason.empty()) {
-        PupilFields f{TrimView(p.elenoet).empty() ? p.eleveId : p.elenoet,
-                      TrimView(p.usageName).empty() ? p.birthName : p.usageName, p.firstName,
-                      std::move(date), p.division};
+        PupilFields f{TrimView(p.elenoet).empty() ? p.eleveId : std::move(p.elenoet),
+                      std::move(TrimView(p.usageName).empty() ? p.birthName : p.usageName),
+                      std::move(p.firstName), std::move(date), std::move(p.division)};
         for (std::string* field : {&f.identifier, &f.surname, &f.firstName, &f.className})
             FoldRecord(*field, RecordKind::GepPupil);
         BuildOutcome built = BuildPupilFromFields(s, f, count);
