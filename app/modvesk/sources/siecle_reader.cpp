@@ -231,10 +231,12 @@ struct Attributes {
         for (const XmlAttribute& a : list) {
             if (a.name.size() != name.size() || !SameBytes(a.name.data(), name.data(), name.size()))
                 continue;
-            if (isAscii(a.value))
-                value.assign(a.value);
-            else
+            if (!isAscii(a.value))
                 value = Utf8ToAnsi(a.value);
+            else if (value.empty()) // a new pupil's: a plain copy
+                value.append(a.value);
+            else
+                value.assign(a.value);
             return;
         }
         value.clear();
@@ -389,7 +391,10 @@ class SchoolWalk final : public XmlEvents {
         }
         if (!field) return false;
         parent.childTags |= bit;
-        field->assign(ascii);
+        if (field->empty()) // the usual case, a pupil's field met first: a plain copy
+            field->append(ascii);
+        else
+            field->assign(ascii);
         return true;
     }
 
