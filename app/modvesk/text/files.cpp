@@ -213,8 +213,8 @@ bool putInPlace(const fs::path& temp, const fs::path& target, FileMode mode) {
 // EEXIST when the name is taken).
 int openNew(const fs::path& path, FileMode mode, int flags = 0) {
     const bool owner = mode == FileMode::Private;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | flags,
-                          owner ? 0600 : 0666);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | flags, owner ? 0600 : 0666);
     if (fd < 0 || !owner || !umaskNarrowsOwner() || ::fchmod(fd, 0600) == 0) return fd;
     ::close(fd);
     ::unlink(path.c_str());
@@ -249,8 +249,8 @@ bool writeReplacing(const fs::path& path, FileMode mode, const Present& old, std
 std::optional<bool> writeNew(const fs::path& path, FileMode mode, std::string_view bytes) {
     const int fd = openNew(path, mode, O_SYNC);
     if (fd < 0) return errno == EEXIST ? std::nullopt : std::optional<bool>(false);
-    const bool written = bytes.empty() ? ::fsync(fd) == 0
-                                       : writeAll(fd, bytes.data(), bytes.size());
+    const bool written =
+        bytes.empty() ? ::fsync(fd) == 0 : writeAll(fd, bytes.data(), bytes.size());
     if (::close(fd) == 0 && written) return true;
     ::unlink(path.c_str());
     return false;
