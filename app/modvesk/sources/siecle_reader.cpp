@@ -216,6 +216,15 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
+// Puts the text in `into`. Most of the strings given are a new pupil's, empty:
+// an append copies the text plainly, where an assign takes the general replace.
+void copyInto(std::string& into, std::string_view text) {
+    if (into.empty())
+        into.append(text);
+    else
+        into.assign(text);
+}
+
 // The attributes of an element: the value of the one of that (local) name,
 // "" when absent.
 struct Attributes {
@@ -231,12 +240,10 @@ struct Attributes {
         for (const XmlAttribute& a : list) {
             if (a.name.size() != name.size() || !SameBytes(a.name.data(), name.data(), name.size()))
                 continue;
-            if (!isAscii(a.value))
-                value = Utf8ToAnsi(a.value);
-            else if (value.empty()) // a new pupil's: a plain copy
-                value.append(a.value);
+            if (isAscii(a.value))
+                copyInto(value, a.value);
             else
-                value.assign(a.value);
+                value = Utf8ToAnsi(a.value);
             return;
         }
         value.clear();
@@ -391,10 +398,7 @@ class SchoolWalk final : public XmlEvents {
         }
         if (!field) return false;
         parent.childTags |= bit;
-        if (field->empty()) // the usual case, a pupil's field met first: a plain copy
-            field->append(ascii);
-        else
-            field->assign(ascii);
+        copyInto(*field, ascii);
         return true;
     }
 
