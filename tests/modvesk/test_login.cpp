@@ -121,6 +121,21 @@ TEST(Folding, FieldCleanUp) {
     EXPECT_EQ(c.group, "c3a1b");
 }
 
+TEST(Folding, AClassAskedAgainIsTheOneKeptUntilTwentyThousandOthersCome) {
+    // Past the few thousand classes kept, the kept ones start afresh: each text
+    // still gets its own cleaning, and one asked twice in a row the same entry.
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = " " + std::to_string(i) + "-B ";
+        KnownClass& known = KnownPupilClass(text);
+        ASSERT_EQ(known.cls.stored, std::to_string(i) + "b") << text;
+        ASSERT_EQ(known.cls.group, "c" + known.cls.stored) << text;
+        ASSERT_EQ(&KnownPupilClass(text), &known) << text;
+        if (i % 7 == 0) {
+            ASSERT_EQ(KnownPupilClass(" 6A ").cls.group, "c6a");
+        }
+    }
+}
+
 TEST(Folding, CleanUpBlanksSeparatorsThenTrimsCasesAndDrops) {
     // Each clean-up is one pass; it gives what the steps give one after the other.
     auto steps = [](std::string_view field, bool upper, std::string_view dropped) {

@@ -8,7 +8,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <unordered_map>
+#include <deque>
+#include <vector>
 
 namespace modvesk {
 
@@ -266,19 +267,72 @@ std::string CleanValue(std::string_view field) {
     return cleaning(field);
 }
 
-// A school has a few dozen classes, a district a few thousand, and each comes
-// back with every pupil of it: the classes cleaned so far are kept by the text
-// they were read as (up to a few thousand: a source of more starts them afresh).
+namespace {
+
+// The classes cleaned so far, by the text they were read as. Each pupil asks for
+// his class, in no useful order, so the lookup must cost little: a slot array
+// (the text's hash and its entry) that stays small enough to be kept in cache,
+// open-addressed and at most half full, beside entries that never move.
+class KnownClasses {
+  public:
+    KnownClass& operator()(std::string_view field) {
+        const size_t hash = TextHash{}(field);
+        for (size_t i = hash;; ++i) {
+            Slot& slot = slots_[i & (slots_.size() - 1)];
+            if (!slot.entry) return add(field, hash, slot);
+            if (slot.hash == hash && slot.entry->field == field) return slot.entry->known;
+        }
+    }
+
+  private:
+    struct Entry {
+        std::string field;
+        KnownClass known;
+    };
+    struct Slot {
+        size_t hash = 0;
+        Entry* entry = nullptr;
+    };
+    // A school has a few dozen classes, a district a few thousand: a source of
+    // more starts them afresh.
+    static constexpr size_t kMostKept = 8192;
+
+    KnownClass& add(std::string_view field, size_t hash, Slot& slot) {
+        if (entries_.size() == kMostKept) {
+            entries_.clear();
+            slots_.assign(kFirstSlots, Slot{});
+            return (*this)(field);
+        }
+        static const Cleaning cleaning(Cleaning::Case::Lower, " _-");
+        Entry& entry = entries_.emplace_back();
+        entry.field = field;
+        entry.known.cls.stored = cleaning(field);
+        entry.known.cls.group = GroupOfClass(entry.known.cls.stored);
+        slot = {hash, &entry};
+        if (2 * entries_.size() > slots_.size()) grow();
+        return entry.known;
+    }
+    void grow() {
+        std::vector<Slot> old(2 * slots_.size());
+        old.swap(slots_);
+        for (const Slot& s : old)
+            if (s.entry) emptySlot(s.hash) = s;
+    }
+    Slot& emptySlot(size_t hash) {
+        for (size_t i = hash;; ++i)
+            if (Slot& slot = slots_[i & (slots_.size() - 1)]; !slot.entry) return slot;
+    }
+
+    static constexpr size_t kFirstSlots = 64;
+    std::deque<Entry> entries_;
+    std::vector<Slot> slots_ = std::vector<Slot>(kFirstSlots);
+};
+
+} // namespace
+
 KnownClass& KnownPupilClass(std::string_view field) {
-    static const Cleaning cleaning(Cleaning::Case::Lower, " _-");
-    static std::unordered_map<std::string, KnownClass, TextHash, std::equal_to<>> cleaned;
-    if (const auto known = cleaned.find(field); known != cleaned.end()) return known->second;
-    KnownClass c;
-    c.cls.stored = cleaning(field);
-    c.cls.group = GroupOfClass(c.cls.stored);
-    constexpr size_t kMostKept = 8192;
-    if (cleaned.size() == kMostKept) cleaned.clear();
-    return cleaned.emplace(field, std::move(c)).first->second;
+    static KnownClasses known;
+    return known(field);
 }
 
 PupilClass CleanPupilClass(std::string_view field) {
