@@ -67,7 +67,7 @@ TEST_F(BuildersTest, GepPupilNewInCreation) {
     EXPECT_EQ(p.text, "3a"); // the class before its "c"
     EXPECT_EQ(s.job.kwartzSuffix, ";;ID1;;");
     EXPECT_EQ(vandrel::present("DUPONT JEAN"), vandrel::kTrue);
-    EXPECT_EQ(s.job.classList, "c3a ");
+    EXPECT_EQ(s.job.classList.text(), "c3a ");
 }
 
 TEST_F(BuildersTest, GepPupilWithoutSuffix) {
@@ -90,7 +90,7 @@ TEST_F(BuildersTest, GepPupilNewAndExistingInUpdate) {
     EXPECT_EQ(newAccounts(), Items{"MARTIN;PAUL;c6b;martin.paul;martin.paul;311209;;;;;;;;ID2;;|"
                                    "MARTIN PAUL ; martin.paul"});
     EXPECT_EQ(index, 2);
-    EXPECT_EQ(s.job.classList, "c6b c3a ");
+    EXPECT_EQ(s.job.classList.text(), "c6b c3a ");
 }
 
 TEST_F(BuildersTest, GepPupilSkipsIncompleteRecords) {
@@ -102,7 +102,7 @@ TEST_F(BuildersTest, GepPupilSkipsIncompleteRecords) {
     EXPECT_EQ(index, 0);
     EXPECT_TRUE(otherAccounts().empty());
     EXPECT_EQ(vandrel::present("DUPONT JEAN"), vandrel::kFalse);
-    EXPECT_EQ(s.job.classList, "");
+    EXPECT_EQ(s.job.classList.text(), "");
 }
 
 TEST_F(BuildersTest, ClassListNewestFirstComparedWhole) {
@@ -111,14 +111,14 @@ TEST_F(BuildersTest, ClassListNewestFirstComparedWhole) {
     gepPupil("3", "C", "Cyd", "20100101", "3a");
     gepPupil("4", "D", "Dan", "20100101", "3"); // c3 is listed though it occurs inside c3a
     csvPupil("E;Eve;6A;01/01/2010");
-    EXPECT_EQ(s.job.classList, "c6a c3 c4b c3a ");
+    EXPECT_EQ(s.job.classList.text(), "c6a c3 c4b c3a ");
     EXPECT_EQ(index, 5);
     EXPECT_EQ(s.job.personAt(3).text, "3");
     // A list changed elsewhere is read again: a class met before goes in again.
-    s.job.classList = "c9z ";
+    s.job.classList.assign("c9z ");
     gepPupil("6", "F", "Fay", "20100101", "3A");
     csvPupil("G;Guy;6A;01/01/2010");
-    EXPECT_EQ(s.job.classList, "c6a c3a c9z ");
+    EXPECT_EQ(s.job.classList.text(), "c6a c3a c9z ");
 }
 
 TEST_F(BuildersTest, CommaFormWhenVersion3IsNotSelected) {

@@ -172,11 +172,11 @@ TEST_F(CsvJobsTest, ClassListStartsEmptyAtEachJob) {
         writeFile("ELEVES.CSV", "Dupont;Catherine;3A;03/05/2009\r\n");
         if (first == msjcmptcsv_m_Click) ui.chooseFile(exportPath);
         first(s);
-        EXPECT_EQ(s.job.classList, "c3a ");
+        EXPECT_EQ(s.job.classList.text(), "c3a ");
         writeFile("ELEVES.CSV", "Martin;Paul;5C;01/02/2008\r\n");
         ui.chooseFile(exportPath);
         msjcmptcsv_m_Click(s);
-        EXPECT_EQ(s.job.classList, "c5c ");
+        EXPECT_EQ(s.job.classList.text(), "c5c ");
         EXPECT_EQ(readFile("comptesAsupprimer.txt"), "DURAND;ZOE;c5c;durand.zoe\r\n");
     }
 }

@@ -49,7 +49,7 @@ TEST_F(TraineesTest, OneTraineeWithADigitGroupAbbreviated) {
     EXPECT_EQ(s.win.LstTri2.items(),
               Items{"DUPONT;C;c3A;c.dupont;c.dupont;a;intranet privatespace;;c3a   c4b;;;;;;;"});
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(s.job.classList, "c3A ");
+    EXPECT_EQ(s.job.classList.text(), "c3A ");
     const Person p = s.job.personAt(0);
     EXPECT_EQ(p.text, "3A");
     EXPECT_EQ(p.password, "a");
@@ -67,7 +67,7 @@ TEST_F(TraineesTest, FoldedNamesAndTheThreeFormats) {
             "LEFEVRE;JEANNOEL;stage;lefevre.jeannoel;lefevre.jeannoel;a;intranet "
             "privatespace;;;;;;;;;",
             "OBRIEN;HELENE;stage;helene.obrien;helene.obrien;a;intranet privatespace;;;;;;;;;"}));
-    EXPECT_EQ(s.job.classList, "stage ");
+    EXPECT_EQ(s.job.classList.text(), "stage ");
 }
 
 TEST_F(TraineesTest, IdenticalLinesGiveIdenticalAccountsWithoutNumbering) {
@@ -90,7 +90,7 @@ TEST_F(TraineesTest, LinesWithoutTwoNamesOrWithoutGroupGiveNothing) {
     build("Dupont;Catherine");
     EXPECT_TRUE(s.win.LstTri2.empty());
     EXPECT_EQ(index, 0);
-    EXPECT_EQ(s.job.classList, "");
+    EXPECT_EQ(s.job.classList.text(), "");
 }
 
 TEST_F(TraineesTest, LongNamesAreReportedWithTheTraineeGroup) {

@@ -196,22 +196,8 @@ bool TooLong(std::initializer_list<std::string_view> values) {
     return false;
 }
 
-// The classes listed are known by a set, which is read again from the list when
-// the list was changed elsewhere (emptied by a job's start).
 void NoteClass(Session& s, const std::string& group, uint64_t* notedIn) {
-    static uint64_t epochs = 0; // the names given to the sets so far
-    JobState& j = s.job;
-    if (j.classListEpoch == 0 || j.classListKnownLength != j.classList.size()) {
-        j.classListKnown.clear();
-        std::string_view rest = j.classList, word;
-        while (!(word = FirstWord(rest, rest)).empty())
-            j.classListKnown.emplace(word);
-        j.classListEpoch = ++epochs;
-    }
-    if (notedIn && *notedIn == j.classListEpoch) return;
-    if (j.classListKnown.insert(group).second) j.classList = group + " " + j.classList;
-    j.classListKnownLength = j.classList.size();
-    if (notedIn) *notedIn = j.classListEpoch;
+    s.job.classList.note(group, notedIn);
 }
 
 namespace {

@@ -133,7 +133,7 @@ void presentancien(const std::string& key, std::string& buffer) {
     if (fn) fn(key.data(), buffer.data());
 }
 
-void elevessortis(std::string& groupList) {
+void elevessortis(const std::string& groupList) {
     VANDREL_OPERATION(elevessortis);
     if (fn) fn(groupList.data());
 }

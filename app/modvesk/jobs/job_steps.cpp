@@ -170,11 +170,11 @@ void libraryWrites(Session& s, const std::string& name, const std::function<void
 void listPupilsWhoLeft(Session& s) {
     const std::string name = "comptesAsupprimer.txt";
     if (!s.job.serverAccounts.identityMode()) {
-        libraryWrites(s, name, [&] { vandrel::elevessortis(s.job.classList); });
+        libraryWrites(s, name, [&] { vandrel::elevessortis(s.job.classList.text()); });
         return;
     }
     s.job.bilan.accountFile(name);
-    const std::string text = s.job.serverAccounts.leavers(s.job.classList);
+    const std::string text = s.job.serverAccounts.leavers(s.job.classList.text());
     if (!text.empty() && !WriteFileAt(s.file(name), text)) s.writeFailed(name);
 }
 
@@ -228,9 +228,6 @@ void beginWorker(Session& s) {
     constexpr size_t kTableSize = 4001;
     j.persons.reset(kTableSize);
     j.classList.clear();
-    j.classListKnown.clear();
-    j.classListKnownLength = 0;
-    j.classListEpoch = 0;
     j.lastPersonIndex = -1;
     s.win.classes.clear();
     // The builders file into lists that the last job may have left full (a B2I

@@ -9,6 +9,37 @@
 
 namespace modvesk {
 
+void ClassList::assign(std::string_view text) {
+    static uint64_t names = 0; // the names given to lists so far
+    oldestFirst_.clear();
+    listed_.clear();
+    std::string_view rest = text, word;
+    while (!(word = FirstWord(rest, rest)).empty()) {
+        oldestFirst_.emplace_back(word);
+        listed_.emplace(word);
+    }
+    std::reverse(oldestFirst_.begin(), oldestFirst_.end());
+    name_ = ++names;
+    text_ = text;
+    inText_ = oldestFirst_.size();
+}
+
+void ClassList::note(const std::string& group, uint64_t* mark) {
+    if (mark && *mark == name_) return;
+    if (listed_.insert(group).second) oldestFirst_.push_back(group);
+    if (mark) *mark = name_;
+}
+
+const std::string& ClassList::text() const {
+    if (inText_ != oldestFirst_.size()) {
+        text_.clear();
+        for (auto c = oldestFirst_.rbegin(); c != oldestFirst_.rend(); ++c)
+            text_.append(*c).append(1, ' ');
+        inText_ = oldestFirst_.size();
+    }
+    return text_;
+}
+
 void PersonTable::reset(size_t n) {
     records_.reset(n);
     blocks_.clear();

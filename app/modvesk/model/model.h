@@ -190,18 +190,34 @@ struct FieldCell {
 };
 using FieldTable = std::vector<std::array<FieldCell, 5>>;
 
+// The classes the pupil builders met, as the library takes their list: the
+// newest first, each followed by one blank ("c6a c3a "), each class once.
+// Adding one costs the same however long the list is.
+class ClassList {
+  public:
+    ClassList() { assign({}); }
+    // The list given whole as its text: each word a class, the first the newest.
+    void assign(std::string_view text);
+    void clear() { assign({}); }
+    // Lists the group unless it is listed already. `mark` (KnownClass::notedIn)
+    // names the list that holds the class: a class marked with this list's name
+    // is not looked up again, and one listed now is marked.
+    void note(const std::string& group, uint64_t* mark = nullptr);
+    const std::string& text() const;
+
+  private:
+    std::vector<std::string> oldestFirst_;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> listed_;
+    uint64_t name_ = 0;        // new each time the list is made afresh
+    mutable std::string text_; // the text of the first `inText_` classes
+    mutable size_t inText_ = 0;
+};
+
 // Job-wide values of the main module; they live from one job's start to the next.
 struct JobState {
     bool UpdateMode = false;
-    bool b2i = false;      // the B2I flag: true while gep_b2i_m runs
-    std::string classList; // classes met by the pupil builders, each + one blank
-    // The classes of classList, and the length of the list they were taken from
-    // (the list is read again into the set when it was changed elsewhere).
-    std::unordered_set<std::string, TextHash, std::equal_to<>> classListKnown;
-    size_t classListKnownLength = 0;
-    // The name of that set, new each time it is made (0: not made yet): a class
-    // marked with it (KnownClass::notedIn) is in the list already.
-    uint64_t classListEpoch = 0;
+    bool b2i = false;    // the B2I flag: true while gep_b2i_m runs
+    ClassList classList; // classes met by the pupil builders
     // Grow with the data (no fixed cap), without moving what they hold.
     PersonTable persons;
     long lastPersonIndex = -1; // stored by the writer: count - 1
