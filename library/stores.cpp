@@ -40,10 +40,14 @@ constexpr size_t kFirstBlock = 16 * 1024;
 } // namespace
 
 std::optional<std::string_view> Store::firstValue(std::string_view key) const {
-    if (waitingCount_ != 0) registerWaiting();
     const std::string_view wanted = cut(key);
-    const uint32_t entry =
-        lookup_.find(wanted, KeyIndex::hashOf(wanted), [this](uint32_t e) { return this->key(e); });
+    const uint32_t hash = KeyIndex::hashOf(wanted);
+    if (waitingCount_ != 0) {
+        // The slot looked at is fetched while the waiting entries go in.
+        lookup_.prefetch(hash);
+        registerWaiting();
+    }
+    const uint32_t entry = lookup_.find(wanted, hash, [this](uint32_t e) { return this->key(e); });
     if (entry == KeyIndex::kNone) return std::nullopt;
     return value(entry);
 }
@@ -82,7 +86,11 @@ void Store::insert(std::string_view key, std::string_view value) {
     if (!key.empty()) std::memcpy(start + kHeader, key.data(), key.size());
     if (!value.empty()) std::memcpy(start + kHeader + key.size(), value.data(), value.size());
     ++size_;
-    waiting_[waitingCount_++] = {KeyIndex::hashOf(key), entry};
+    const uint32_t hash = KeyIndex::hashOf(key);
+    // The slot the entry goes to is fetched now, well before it is registered:
+    // a name noted for one pupil is registered when the next one is looked up.
+    lookup_.prefetch(hash);
+    waiting_[waitingCount_++] = {hash, entry};
 }
 
 // The lookup index keeps the first entry of a key: later equal keys are only in
