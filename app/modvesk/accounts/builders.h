@@ -49,9 +49,8 @@ struct BuildOutcome {
     bool refused() const { return !account && !reason.empty(); }
 };
 
-// Puts a class (a group: "c5e1") in front of the job's class list, each class
-// followed by one blank, unless the list already holds that very class (5E1 is
-// listed after 5E10 too).
+// Lists a class (a group: "c5e1") in the job's class list, newest first, unless
+// the list already holds that very class (5E1 is listed after 5E10 too).
 // `notedIn`, when given, is the class's mark (KnownClass::notedIn): a class
 // marked as in the list is not looked for again.
 void NoteClass(Session& s, const std::string& group, uint64_t* notedIn = nullptr);

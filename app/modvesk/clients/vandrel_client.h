@@ -56,7 +56,7 @@ int32_t present(const std::string& nameKey);
 int32_t presentID(const std::string& identifier);
 void inserenomancien(const std::string& key, const std::string& value);
 void presentancien(const std::string& key, std::string& buffer);
-// The group list may be changed by the library; what it leaves is taken back.
+// The groups of the pupils to list, each followed by one blank.
 void elevessortis(const std::string& groupList);
 // Does nothing; tolerated when the library has no such operation.
 void raz();

@@ -209,7 +209,7 @@ class ClassList {
     std::vector<std::string> oldestFirst_;
     std::unordered_set<std::string, TextHash, std::equal_to<>> listed_;
     uint64_t name_ = 0;        // new each time the list is made afresh
-    mutable std::string text_; // the text of the first `inText_` classes
+    mutable std::string text_; // the text as it was with `inText_` classes
     mutable size_t inText_ = 0;
 };
 
