@@ -71,7 +71,7 @@ constexpr auto kNameByte = [] {
 #if defined(__SSE2__)
 // How many of the 16 bytes at p, from the first, are name characters (16 when
 // all are): the classes of kNameByte tested on the 16 bytes at once.
-unsigned nameBytesAt(const char* p) {
+inline unsigned nameBytesAt(const char* p) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     // Bytes from `low` to `high`: their distance from `low`, unsigned, is at most high - low.
     const auto within = [](__m128i x, char low, char high) {
@@ -87,7 +87,7 @@ unsigned nameBytesAt(const char* p) {
 }
 #endif
 
-bool startsName(char c) {
+inline bool startsName(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
@@ -238,7 +238,10 @@ class Scanner {
     // Reads [b, e) in `mode`: 0 when its bytes stand as they are, 1 when what
     // they say was appended to `into`, -1 when the reader gives up.
     int decode(const char* b, const char* e, Mode mode, std::string& into) const;
-    Step readName(const char*& p, const char* end, std::string_view& name) const;
+    // A name read from p, which moves past it: the usual short name in one look,
+    // inline, any other by readLongName.
+    inline Step readName(const char*& p, const char* end, std::string_view& name) const;
+    Step readLongName(const char*& p, const char* end, std::string_view& name) const;
     Step text(const char*& p, const char* end, bool last);
     Step startTag(const char*& p, const char* end);
     bool leaf(const char*& p, const char* text, const char* end, std::string_view name);
@@ -305,18 +308,22 @@ int Scanner::decode(const char* b, const char* e, Mode mode, std::string& into) 
     return 1;
 }
 
-Step Scanner::readName(const char*& p, const char* end, std::string_view& name) const {
+inline Step Scanner::readName(const char*& p, const char* end, std::string_view& name) const {
 #if defined(__SSE2__)
     // The usual name, shorter than sixteen bytes and followed by more: one look.
-    if (end - p >= 16 && startsName(*p)) {
+    if (end - p >= 16 && startsName(*p)) [[likely]] {
         const unsigned n = nameBytesAt(p);
-        if (n < 16) {
+        if (n < 16) [[likely]] {
             name = std::string_view(p, n);
             p += n;
             return Step::Done;
         }
     }
 #endif
+    return readLongName(p, end, name);
+}
+
+Step Scanner::readLongName(const char*& p, const char* end, std::string_view& name) const {
     const char* q = p;
     if (q == end) return Step::More;
     if (!startsName(*q)) return Step::Fail;
