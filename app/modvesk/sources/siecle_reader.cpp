@@ -101,7 +101,7 @@ constexpr auto kTagSlots = [] {
 }();
 
 // The tag of a name met in a file.
-Tag tagOf(std::string_view n) {
+inline Tag tagOf(std::string_view n) {
     if (n.empty()) return 0;
     const Tag tag = kTagSlots[slotOf(n)];
     const std::string_view known = kTagNames[tag];
