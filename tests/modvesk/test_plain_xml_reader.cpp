@@ -15,10 +15,12 @@ namespace {
 // Every text read, in order, to compare two readings.
 std::string summary(const SchoolXml& x) {
     std::string out = std::to_string(static_cast<int>(x.kind)) + '|' + x.uaj;
-    for (const auto& p : x.pupils)
-        for (const std::string* t : {&p.eleveId, &p.elenoet, &p.birthName, &p.usageName,
-                                     &p.firstName, &p.birthDate, &p.leftOn, &p.division})
-            out += '|' + *t;
+    for (size_t i = 0; i < x.pupils.size(); ++i) {
+        const SieclePupil p = x.pupils[i];
+        for (const std::string_view t : {p.eleveId, p.elenoet, p.birthName, p.usageName,
+                                         p.firstName, p.birthDate, p.leftOn, p.division})
+            out.append(1, '|').append(t);
+    }
     for (const auto& p : x.staff)
         for (const std::string* t :
              {&p.id, &p.type, &p.usageName, &p.birthName, &p.firstName, &p.birthDate, &p.function})

@@ -111,10 +111,10 @@ TEST(SiecleReader, PupilsWithTheirDivision) {
     EXPECT_EQ(xml.kind, SchoolXmlKind::Pupils);
     ASSERT_EQ(xml.pupils.size(), 3u);
     const SieclePupil& p = xml.pupils[0];
-    EXPECT_EQ(
-        std::vector<std::string>({p.eleveId, p.elenoet, p.birthName, p.usageName, p.firstName,
-                                  p.birthDate, p.leftOn, p.division}),
-        std::vector<std::string>({"1", "10", "A", "B", "C", "01/02/2013", "15/03/2026", "4e 1"}));
+    EXPECT_EQ(std::vector<std::string_view>({p.eleveId, p.elenoet, p.birthName, p.usageName,
+                                             p.firstName, p.birthDate, p.leftOn, p.division}),
+              std::vector<std::string_view>(
+                  {"1", "10", "A", "B", "C", "01/02/2013", "15/03/2026", "4e 1"}));
     // Older files name the surname NOM; identifiers are matched trimmed.
     EXPECT_EQ(xml.pupils[1].birthName, "OLD");
     EXPECT_EQ(xml.pupils[1].elenoet, "");
@@ -151,8 +151,8 @@ TEST(SiecleReader, APupilsDivisionIsTheFirstFoundForHisIdInAnyOrder) {
         }
         const SchoolXml xml = parsed(file + "</STRUCTURES></DONNEES></BEE_ELEVES>");
         std::vector<std::string> divisions;
-        for (const SieclePupil& p : xml.pupils)
-            divisions.push_back(p.division);
+        for (size_t i = 0; i < xml.pupils.size(); ++i)
+            divisions.emplace_back(xml.pupils[i].division);
         EXPECT_EQ(divisions, c.divisions) << c.owners[0];
     }
 }

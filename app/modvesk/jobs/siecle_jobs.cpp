@@ -197,15 +197,14 @@ std::string pupilLeftOut(const SieclePupil& p, const std::string& date) {
     return "";
 }
 
-// The pupil's texts are moved into the builder's fields: he is let go once built.
-// His ELEVE_ID stays, for the Bilan.
-void buildPupil(Session& s, const std::string& file, SieclePupil& p, long& count) {
+// His ELEVE_ID goes to the Bilan when he gets no account.
+void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long& count) {
     std::string date = SiecleDate(p.birthDate);
     std::string reason = pupilLeftOut(p, date);
     if (reason.empty()) {
-        PupilFields f{TrimView(p.elenoet).empty() ? p.eleveId : std::move(p.elenoet),
-                      std::move(TrimView(p.usageName).empty() ? p.birthName : p.usageName),
-                      std::move(p.firstName), std::move(date), std::move(p.division)};
+        PupilFields f{std::string(TrimView(p.elenoet).empty() ? p.eleveId : p.elenoet),
+                      std::string(TrimView(p.usageName).empty() ? p.birthName : p.usageName),
+                      std::string(p.firstName), std::move(date), std::string(p.division)};
         for (std::string* field : {&f.identifier, &f.surname, &f.firstName, &f.className})
             FoldRecord(*field, RecordKind::GepPupil);
         BuildOutcome built = BuildPupilFromFields(s, f, count);
@@ -216,8 +215,8 @@ void buildPupil(Session& s, const std::string& file, SieclePupil& p, long& count
 }
 
 // The worker: every account of the two files, the import files, the class files
-// and GROUPES.TXT, as the GEP worker writes them. Each pupil read is let go once his
-// account is built: the memory he held serves the accounts.
+// and GROUPES.TXT, as the GEP worker writes them. The pupils read are let go once
+// their accounts are built: the memory they held serves the import files.
 void convertSchoolXml(Session& s, SchoolSources& src) {
     beginGepWorker(s, ansi("Conversion des fichiers SIECLE/STS-web en cours........"));
     if (!src.staffFile.empty()) s.logLine(fileText("Personnels : ", src.staffFile));
@@ -232,8 +231,11 @@ void convertSchoolXml(Session& s, SchoolSources& src) {
         buildStaff(s, src.staffFile, staff, count);
     }
     count = 0; // the pupils fill the person table from its start
-    for (auto& pupils = src.pupils.pupils; !pupils.empty(); pupils.pop_front())
-        buildPupil(s, src.pupilFile, pupils.front(), count);
+    {
+        const SieclePupils pupils = std::exchange(src.pupils.pupils, SieclePupils{});
+        for (size_t i = 0; i < pupils.size(); ++i)
+            buildPupil(s, src.pupilFile, pupils[i], count);
+    }
     const std::string& anyFile = src.pupilFile.empty() ? src.staffFile : src.pupilFile;
     WriteImportFiles(s, count, anyFile, anyFile, false);
     endGepWorker(s);

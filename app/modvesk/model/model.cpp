@@ -40,65 +40,6 @@ const std::string& ClassList::text() const {
     return text_;
 }
 
-void PersonTable::reset(size_t n) {
-    records_.reset(n);
-    blocks_.clear();
-    used_ = capacity_ = 0;
-}
-
-// Room for `size` bytes in the last block, or in a new one.
-char* PersonTable::room(size_t size) {
-    if (capacity_ - used_ < size) {
-        // Blocks of 4 kB, like the records', take the room the sources leave free.
-        constexpr size_t kBlock = 4096;
-        capacity_ = std::max(kBlock, size);
-        blocks_.emplace_back(new char[capacity_]);
-        used_ = 0;
-    }
-    char* const at = blocks_.back().get() + used_;
-    used_ += size;
-    return at;
-}
-
-void PersonTable::set(size_t i, const Person& p) {
-    const size_t total = p.surname.size() + p.password.size() + p.firstName.size() + p.text.size();
-    if (total > UINT32_MAX) throw std::length_error("person texts too long");
-    records_.growTo(i + 1);
-    Record& r = records_[i];
-    r.texts = "";
-    r.sizes = {};
-    if (total == 0) return;
-    char* at = room(total);
-    r.texts = at;
-    r.sizes = {static_cast<uint32_t>(p.surname.size()), static_cast<uint32_t>(p.password.size()),
-               static_cast<uint32_t>(p.firstName.size()), static_cast<uint32_t>(p.text.size())};
-    for (const std::string_view text : {p.surname, p.password, p.firstName, p.text}) {
-        if (!text.empty()) std::memcpy(at, text.data(), text.size());
-        at += text.size();
-    }
-}
-
-Person PersonTable::operator[](size_t i) const {
-    if (i >= records_.size()) return {};
-    const Record& r = records_[i];
-    const char* const surname = r.texts;
-    const char* const password = surname + r.sizes[0];
-    const char* const firstName = password + r.sizes[1];
-    const char* const text = firstName + r.sizes[2];
-    return {
-        {surname, r.sizes[0]}, {password, r.sizes[1]}, {firstName, r.sizes[2]}, {text, r.sizes[3]}};
-}
-
-void PersonTable::prefetchRecord(size_t i) const {
-    if (i < records_.size()) __builtin_prefetch(&records_[i]);
-}
-
-void PersonTable::prefetchTexts(size_t i) const {
-    if (i >= records_.size()) return;
-    const Record& r = records_[i];
-    PrefetchBytes(r.texts, r.sizes[0] + r.sizes[1] + r.sizes[2] + r.sizes[3]);
-}
-
 void JobState::setPerson(long i, const Person& person) {
     persons.set(static_cast<size_t>(std::max(i, 0L)), person);
 }

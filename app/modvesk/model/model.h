@@ -5,6 +5,7 @@
 #pragma once
 
 #include "model/bilan.h"
+#include "model/packed_texts.h"
 #include "model/server_accounts.h"
 #include "model/sorted_list.h"
 #include "text/files.h"
@@ -120,35 +121,6 @@ struct Person {
     std::string_view text; // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
 };
 
-// A table indexed from 0 that grows at its end without moving what it holds: its
-// items lie in blocks of a fixed size, each allocated once, so that growing by one
-// item costs no allocation but at a block's start.
-template <typename T> class StableTable {
-  public:
-    size_t size() const { return size_; }
-    T& operator[](size_t i) { return blocks_[i / kBlock][i % kBlock]; }
-    const T& operator[](size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
-    // Grows to n items (the new ones empty); a table holding more keeps them.
-    void growTo(size_t n) {
-        while (blocks_.size() * kBlock < n)
-            blocks_.push_back(std::make_unique<T[]>(kBlock));
-        if (n > size_) size_ = n;
-    }
-    // Drops every item, then holds n empty ones.
-    void reset(size_t n) {
-        blocks_.clear();
-        size_ = 0;
-        growTo(n);
-    }
-
-  private:
-    // Blocks of about 4 kB: small enough to take the room that the sources' data
-    // leave free as they are let go while the persons are built.
-    static constexpr size_t kBlock = sizeof(T) < 4096 ? 4096 / sizeof(T) : 1;
-    std::vector<std::unique_ptr<T[]>> blocks_;
-    size_t size_ = 0;
-};
-
 // The persons of a job by index. A district's tens of thousands of persons hold
 // a few short texts each: they are laid one after another in blocks that are
 // never moved, and each person is a record of where his texts lie, so that the
@@ -157,28 +129,22 @@ template <typename T> class StableTable {
 // old ones stay unused in their block until the table is reset.
 class PersonTable {
   public:
-    size_t size() const { return records_.size(); }
+    size_t size() const { return texts_.size(); }
     // Drops every person, then holds n empty ones.
-    void reset(size_t n);
+    void reset(size_t n) { texts_.reset(n); }
     // Stores a copy of the person's texts at index i, the table grown to hold it.
-    void set(size_t i, const Person& person);
+    void set(size_t i, const Person& p) {
+        texts_.set(i, {p.surname, p.password, p.firstName, p.text});
+    }
     // The person at index i, empty past the end of the table.
-    Person operator[](size_t i) const;
+    Person operator[](size_t i) const { return texts_.as<Person>(i); }
     // Starts fetching the record of the person at i, then (a few persons later,
     // once it has come) his texts, for a read to come.
-    void prefetchRecord(size_t i) const;
-    void prefetchTexts(size_t i) const;
+    void prefetchRecord(size_t i) const { texts_.prefetchRecord(i); }
+    void prefetchTexts(size_t i) const { texts_.prefetchTexts(i); }
 
   private:
-    struct Record {
-        const char* texts = "";
-        std::array<uint32_t, 4> sizes{}; // surname, password, first name, text
-    };
-    char* room(size_t size);
-
-    StableTable<Record> records_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    size_t used_ = 0, capacity_ = 0; // in the last block
+    PackedTexts<4> texts_; // surname, password, first name, text
 };
 
 // The dBase field table: 257 rows, for each of the five table families a pair

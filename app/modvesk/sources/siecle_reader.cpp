@@ -336,20 +336,22 @@ class SchoolWalk final : public XmlEvents {
     // IDs, each once: the two lists are then joined in one pass. False, nothing
     // joined, when either list is out of that order or holds an ID twice.
     bool joinInOrder() {
-        const auto ascending = [](const auto& list, const auto& idOf) {
-            for (size_t i = 1; i < list.size(); ++i)
-                if (!idLess(idOf(list[i - 1]), idOf(list[i]))) return false;
+        SieclePupils& pupils = out_.pupils;
+        const auto ascending = [](size_t n, const auto& idOf) {
+            for (size_t i = 1; i < n; ++i)
+                if (!idLess(idOf(i - 1), idOf(i))) return false;
             return true;
         };
-        const auto pupilId = [](const SieclePupil& p) { return TrimView(p.eleveId); };
-        const auto ownerId = [](const OwnerDivision& d) { return std::string_view(d.owner); };
-        if (!ascending(out_.pupils, pupilId) || !ascending(divisions_, ownerId)) return false;
+        const auto pupilId = [&pupils](size_t i) { return TrimView(pupils.eleveId(i)); };
+        const auto ownerId = [this](size_t i) { return std::string_view(divisions_[i].owner); };
+        if (!ascending(pupils.size(), pupilId) || !ascending(divisions_.size(), ownerId))
+            return false;
         auto d = divisions_.begin();
-        for (SieclePupil& p : out_.pupils) {
-            const std::string_view id = pupilId(p);
+        for (size_t i = 0; i < pupils.size(); ++i) {
+            const std::string_view id = pupilId(i);
             while (d != divisions_.end() && idLess(d->owner, id))
                 ++d;
-            if (d != divisions_.end() && d->owner == id) p.division = std::move((d++)->code);
+            if (d != divisions_.end() && d->owner == id) pupils.setDivision(i, (d++)->code);
         }
         return true;
     }
@@ -360,9 +362,9 @@ class SchoolWalk final : public XmlEvents {
         first.reserve(divisions_.size());
         for (const OwnerDivision& d : divisions_)
             first.emplace(d.owner, &d.code);
-        for (SieclePupil& p : out_.pupils) {
-            const auto d = first.find(TrimView(p.eleveId));
-            if (d != first.end()) p.division = *d->second;
+        for (size_t i = 0; i < out_.pupils.size(); ++i) {
+            const auto d = first.find(TrimView(out_.pupils.eleveId(i)));
+            if (d != first.end()) out_.pupils.setDivision(i, *d->second);
         }
     }
 
@@ -406,17 +408,17 @@ class SchoolWalk final : public XmlEvents {
         switch (tag) {
         case tagNamed("NOM_DE_FAMILLE"):
             hasFamilyName_ = true;
-            return &pupil_->birthName;
+            return &pupil_.birthName;
         case tagNamed("NOM"):
             return &oldName_;
         case tagNamed("NOM_USAGE"):
-            return &pupil_->usageName;
+            return &pupil_.usageName;
         case tagNamed("PRENOM"):
-            return &pupil_->firstName;
+            return &pupil_.firstName;
         case tagNamed("DATE_NAISS"):
-            return &pupil_->birthDate;
+            return &pupil_.birthDate;
         default:
-            return &pupil_->leftOn;
+            return &pupil_.leftOn;
         }
     }
 
@@ -426,10 +428,12 @@ class SchoolWalk final : public XmlEvents {
             gather(out_.uaj);
             break;
         case Place::Eleve:
-            pupil_ = &out_.pupils.emplace_back();
-            attributes.into("ELEVE_ID", pupil_->eleveId);
-            attributes.into("ELENOET", pupil_->elenoet);
-            oldName_.clear();
+            // The strings of the pupil read before keep their room.
+            for (std::string* field : {&pupil_.birthName, &pupil_.usageName, &pupil_.firstName,
+                                       &pupil_.birthDate, &pupil_.leftOn, &oldName_})
+                field->clear();
+            attributes.into("ELEVE_ID", pupil_.eleveId);
+            attributes.into("ELENOET", pupil_.elenoet);
             hasFamilyName_ = false;
             break;
         case Place::PupilField:
@@ -457,7 +461,9 @@ class SchoolWalk final : public XmlEvents {
 
     void endPupilElement(Place place) {
         if (place == Place::Eleve) {
-            if (!hasFamilyName_) pupil_->birthName.swap(oldName_);
+            if (!hasFamilyName_) pupil_.birthName.swap(oldName_);
+            out_.pupils.add({pupil_.eleveId, pupil_.elenoet, pupil_.birthName, pupil_.usageName,
+                             pupil_.firstName, pupil_.birthDate, pupil_.leftOn});
         } else if (place == Place::PupilStruct && !ownerDone_ && isDivisionType(structureType_)) {
             divisions_.push_back({owner_, structureCode_});
             ownerDone_ = true;
@@ -517,8 +523,11 @@ class SchoolWalk final : public XmlEvents {
     std::vector<OpenElement> open_;
     size_t gathering_ = 0; // depth of the element whose text is gathered, 0 when none
     std::string* into_ = nullptr;
-    bool gatheredAscii_ = true;    // every text gathered so far was plain ASCII
-    SieclePupil* pupil_ = nullptr; // the last of out_.pupils, filled as it is read
+    bool gatheredAscii_ = true; // every text gathered so far was plain ASCII
+    // The pupil being read, stored in out_.pupils at his end.
+    struct {
+        std::string eleveId, elenoet, birthName, usageName, firstName, birthDate, leftOn;
+    } pupil_;
     std::string oldName_;
     bool hasFamilyName_ = false;
     // The first "D" code of each STRUCTURES_ELEVE that has one, in the file's order.
@@ -703,7 +712,7 @@ bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::strin
     return read;
 }
 
-std::string SiecleDate(const std::string& date) {
+std::string SiecleDate(std::string_view date) {
     const std::string_view t = TrimView(date);
     if (t.size() != 10 || t[2] != '/' || t[5] != '/') return "";
     for (size_t i : {0, 1, 3, 4, 6, 7, 8, 9})

@@ -7,7 +7,8 @@
 // need are read.
 #pragma once
 
-#include <deque>
+#include "model/packed_texts.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -15,17 +16,40 @@
 
 namespace modvesk {
 
-// A pupil of DONNEES/ELEVES/ELEVE, with the division of his structures. Texts as
-// written in the file, not trimmed.
+// A pupil of DONNEES/ELEVES/ELEVE, with the division of his structures: texts
+// as written in the file, not trimmed, seen in the file's pupils (SieclePupils).
 struct SieclePupil {
-    std::string eleveId;   // attribute ELEVE_ID
-    std::string elenoet;   // attribute ELENOET, "" when absent
-    std::string birthName; // NOM_DE_FAMILLE, or NOM in older files
-    std::string usageName; // NOM_USAGE
-    std::string firstName; // PRENOM
-    std::string birthDate; // DATE_NAISS, JJ/MM/AAAA
-    std::string leftOn;    // DATE_SORTIE, "" for a pupil who has not left
-    std::string division;  // CODE_STRUCTURE of his first structure of type "D"
+    std::string_view eleveId;   // attribute ELEVE_ID
+    std::string_view elenoet;   // attribute ELENOET, "" when absent
+    std::string_view birthName; // NOM_DE_FAMILLE, or NOM in older files
+    std::string_view usageName; // NOM_USAGE
+    std::string_view firstName; // PRENOM
+    std::string_view birthDate; // DATE_NAISS, JJ/MM/AAAA
+    std::string_view leftOn;    // DATE_SORTIE, "" for a pupil who has not left
+    std::string_view division;  // CODE_STRUCTURE of his first structure of type "D"
+};
+
+// The pupils of a file in the order read, packed: a district's tens of thousands
+// hold their texts end to end, in less than half the memory of eight strings a
+// pupil. A pupil is stored once read; his division comes once the file is.
+class SieclePupils {
+  public:
+    // A pupil's texts but his division, in the order of SieclePupil's members.
+    using Texts = PackedTexts<7>::Texts;
+
+    size_t size() const { return fields_.size(); }
+    bool empty() const { return size() == 0; }
+    void add(const Texts& texts) { fields_.set(size(), texts); }
+    // Pupil i, seen in the table.
+    SieclePupil operator[](size_t i) const {
+        return fields_.as<SieclePupil>(i, divisions_.text(i, 0));
+    }
+    std::string_view eleveId(size_t i) const { return fields_.text(i, 0); }
+    void setDivision(size_t i, std::string_view code) { divisions_.set(i, {code}); }
+
+  private:
+    PackedTexts<7> fields_;
+    PackedTexts<1> divisions_;
 };
 
 // A member of staff: DONNEES/INDIVIDUS/INDIVIDU.
@@ -53,7 +77,7 @@ struct SchoolXml {
     // The establishment the file comes from, PARAMETRES/UAJ: its text (SIECLE) or
     // its attribute CODE (STS-web); "" when absent.
     std::string uaj;
-    std::deque<SieclePupil> pupils;          // Pupils (a district's tens of thousands)
+    SieclePupils pupils;                     // Pupils
     std::vector<StsPerson> staff;            // Staff
     std::vector<StsClass> divisions, groups; // Staff
 };
@@ -67,6 +91,6 @@ bool ParseSchoolXml(std::string_view bytes, SchoolXml& out, std::string& reason)
 bool ReadSchoolXml(const std::filesystem::path& path, SchoolXml& out, std::string& reason);
 
 // A date JJ/MM/AAAA as AAAAMMJJ; "" when the text is no such date.
-std::string SiecleDate(const std::string& date);
+std::string SiecleDate(std::string_view date);
 
 } // namespace modvesk
