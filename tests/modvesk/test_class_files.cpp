@@ -111,3 +111,27 @@ TEST(PersonTable, KeepsEachPersonsTexts) {
     EXPECT_TRUE(same(j.personAt(100), Person{}));
     EXPECT_EQ(j.persons.size(), 7u);
 }
+
+// A table read once in order, letting go of what it has read: every record not
+// yet let go reads back whole, across the blocks of records and of texts (a text
+// longer than a block among them); the sanitized build sees any read of memory
+// let go.
+TEST(PackedTexts, ARecordNotLetGoReadsBackWholeWhileThoseBeforeItAreLetGo) {
+    PackedTexts<2> table;
+    const auto textsOf = [](size_t i) {
+        return std::array<std::string, 2>{"N" + std::to_string(i),
+                                          std::string(i == 500 ? 5000 : i % 7, 'x')};
+    };
+    constexpr size_t kCount = 2000;
+    for (size_t i = 0; i < kCount; ++i) {
+        const auto t = textsOf(i);
+        table.set(i, {t[0], t[1]});
+    }
+    for (size_t i = 0; i < kCount; ++i) {
+        const auto t = textsOf(i);
+        const auto read = table[i];
+        ASSERT_EQ(read[0], t[0]);
+        ASSERT_EQ(read[1], t[1]);
+        table.releaseBefore(i + 1);
+    }
+}

@@ -215,8 +215,8 @@ void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long&
 }
 
 // The worker: every account of the two files, the import files, the class files
-// and GROUPES.TXT, as the GEP worker writes them. The pupils read are let go once
-// their accounts are built: the memory they held serves the import files.
+// and GROUPES.TXT, as the GEP worker writes them. Each pupil read is let go once his
+// account is built: the memory he held serves the accounts.
 void convertSchoolXml(Session& s, SchoolSources& src) {
     beginGepWorker(s, ansi("Conversion des fichiers SIECLE/STS-web en cours........"));
     if (!src.staffFile.empty()) s.logLine(fileText("Personnels : ", src.staffFile));
@@ -232,9 +232,11 @@ void convertSchoolXml(Session& s, SchoolSources& src) {
     }
     count = 0; // the pupils fill the person table from its start
     {
-        const SieclePupils pupils = std::exchange(src.pupils.pupils, SieclePupils{});
-        for (size_t i = 0; i < pupils.size(); ++i)
+        SieclePupils pupils = std::exchange(src.pupils.pupils, SieclePupils{});
+        for (size_t i = 0; i < pupils.size(); ++i) {
             buildPupil(s, src.pupilFile, pupils[i], count);
+            pupils.releaseBefore(i + 1);
+        }
     }
     const std::string& anyFile = src.pupilFile.empty() ? src.staffFile : src.pupilFile;
     WriteImportFiles(s, count, anyFile, anyFile, false);

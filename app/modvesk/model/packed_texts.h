@@ -34,8 +34,13 @@ template <typename T> class StableTable {
     // Drops every item, then holds n empty ones.
     void reset(size_t n) {
         blocks_.clear();
-        size_ = 0;
+        size_ = released_ = 0;
         growTo(n);
+    }
+    // Lets go of the blocks that hold only items before i, which are not read again.
+    void releaseBefore(size_t i) {
+        for (; released_ < blocks_.size() && (released_ + 1) * kBlock <= i; ++released_)
+            blocks_[released_].reset();
     }
 
   private:
@@ -44,12 +49,14 @@ template <typename T> class StableTable {
     static constexpr size_t kBlock = sizeof(T) < 4096 ? 4096 / sizeof(T) : 1;
     std::vector<std::unique_ptr<T[]>> blocks_;
     size_t size_ = 0;
+    size_t released_ = 0; // the blocks let go, from the first
 };
 
 // Records of N texts by index. Each record is where its texts lie and their
 // sizes; the texts are copied end to end into blocks of about 4 kB. A record
 // stored again at its index gets new texts; the old ones stay unused in their
-// block until the table is reset.
+// block until the table is reset. A table read once in order can let go of its
+// memory as it is read.
 template <size_t N> class PackedTexts {
   public:
     using Texts = std::array<std::string_view, N>;
@@ -59,7 +66,16 @@ template <size_t N> class PackedTexts {
     void reset(size_t n) {
         records_.reset(n);
         blocks_.clear();
-        used_ = capacity_ = 0;
+        lastRecord_.clear();
+        used_ = capacity_ = released_ = 0;
+    }
+    // Lets go of the records before i and of the blocks of texts that only they
+    // use; those records are not read again.
+    void releaseBefore(size_t i) {
+        records_.releaseBefore(i);
+        // The last block may take more texts.
+        for (; released_ + 1 < blocks_.size() && lastRecord_[released_] < i; ++released_)
+            blocks_[released_].reset();
     }
     // Stores a copy of the texts at index i, the table grown to hold it.
     void set(size_t i, const Texts& texts) {
@@ -72,6 +88,7 @@ template <size_t N> class PackedTexts {
         r = Record{};
         if (total == 0) return;
         char* at = room(total);
+        lastRecord_.back() = std::max(lastRecord_.back(), i);
         r.texts = at;
         for (size_t k = 0; k < N; ++k) {
             r.sizes[k] = static_cast<uint32_t>(texts[k].size());
@@ -133,6 +150,7 @@ template <size_t N> class PackedTexts {
             constexpr size_t kBlock = 4096;
             capacity_ = std::max(kBlock, size);
             blocks_.emplace_back(new char[capacity_]);
+            lastRecord_.push_back(0);
             used_ = 0;
         }
         char* const at = blocks_.back().get() + used_;
@@ -142,7 +160,9 @@ template <size_t N> class PackedTexts {
 
     StableTable<Record> records_;
     std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<size_t> lastRecord_; // by block: the highest record whose texts it holds
     size_t used_ = 0, capacity_ = 0; // in the last block
+    size_t released_ = 0;            // the blocks let go, from the first
 };
 
 } // namespace modvesk

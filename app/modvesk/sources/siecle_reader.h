@@ -46,6 +46,12 @@ class SieclePupils {
     }
     std::string_view eleveId(size_t i) const { return fields_.text(i, 0); }
     void setDivision(size_t i, std::string_view code) { divisions_.set(i, {code}); }
+    // Lets go of the pupils before i, read once in order: their memory serves
+    // what comes next.
+    void releaseBefore(size_t i) {
+        fields_.releaseBefore(i);
+        divisions_.releaseBefore(i);
+    }
 
   private:
     PackedTexts<7> fields_;
