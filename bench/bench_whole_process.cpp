@@ -77,9 +77,21 @@ Process spawn(const std::vector<std::string>& args) {
     return p;
 }
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+// Whether two files hold the same bytes, read a block at a time: this process
+// stays small, and so does the peak memory its children are charged with.
+bool sameBytes(const fs::path& a, const fs::path& b) {
+    std::error_code ea, eb;
+    if (fs::file_size(a, ea) != fs::file_size(b, eb) || ea || eb) return false;
+    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+    std::vector<char> bx(1 << 16), by(1 << 16);
+    while (x && y) {
+        x.read(bx.data(), static_cast<std::streamsize>(bx.size()));
+        y.read(by.data(), static_cast<std::streamsize>(by.size()));
+        if (x.gcount() != y.gcount() ||
+            !std::equal(bx.begin(), bx.begin() + x.gcount(), by.begin()))
+            return false;
+    }
+    return !x.bad() && !y.bad();
 }
 
 // A school's folder, with a copy of it as generated beside it to put it back
@@ -120,9 +132,8 @@ void writeManifest(const School& school, const fs::path& manifest) {
         out << "in " << name << "\n";
     for (const auto& e : fs::directory_iterator(school.dir)) {
         const std::string name = e.path().filename().string();
-        const std::string bytes = readAll(e.path());
-        if (!isSource(school, name) || readAll(school.pristine / name) != bytes)
-            out << "out " << bytes.size() << " " << name << "\n";
+        if (!isSource(school, name) || !sameBytes(e.path(), school.pristine / name))
+            out << "out " << fs::file_size(e.path()) << " " << name << "\n";
     }
 }
 
