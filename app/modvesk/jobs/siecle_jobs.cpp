@@ -197,7 +197,8 @@ std::string pupilLeftOut(const SieclePupil& p, const std::string& date) {
     return "";
 }
 
-// His ELEVE_ID goes to the Bilan when he gets no account.
+// The pupil's account, his texts copied into the builder's fields; his ELEVE_ID
+// goes to the Bilan when he gets none.
 void buildPupil(Session& s, const std::string& file, const SieclePupil& p, long& count) {
     std::string date = SiecleDate(p.birthDate);
     std::string reason = pupilLeftOut(p, date);

@@ -121,12 +121,9 @@ struct Person {
     std::string_view text; // pupils: class as cleaned, before the "c" prefix; teachers: "profs"
 };
 
-// The persons of a job by index. A district's tens of thousands of persons hold
-// a few short texts each: they are laid one after another in blocks that are
-// never moved, and each person is a record of where his texts lie, so that the
+// The persons of a job by index, their texts packed (PackedTexts), so that the
 // table costs about what the texts do. A person stored again at his index (the
-// pupils fill the table from its start after the teachers) gets new texts; the
-// old ones stay unused in their block until the table is reset.
+// pupils fill the table from its start after the teachers) gets new texts.
 class PersonTable {
   public:
     size_t size() const { return texts_.size(); }
