@@ -149,24 +149,11 @@ std::string commaForm(const std::string& surname, const std::string& firstPart,
     return surname + "," + firstPart + "," + group + "," + password;
 }
 
-// The fields (at least one) joined by ";", then the pieces of the tail as they
-// are, in one string made at its full size: it starts as separators, and each
-// piece is copied over its place.
-std::string joinFields(std::initializer_list<std::string_view> fields,
-                       std::initializer_list<std::string_view> tail = {}) {
-    size_t size = fields.size() - 1;
-    for (const auto f : fields)
-        size += f.size();
-    for (const auto t : tail)
-        size += t.size();
-    std::string out(size, ';');
-    char* at = out.data();
-    for (const auto f : fields)
-        at += f.copy(at, f.size()) + 1;
-    --at; // no separator after the last field
-    for (const auto t : tail)
-        at += t.copy(at, t.size());
-    return out;
+// The list a person's entry is filed in: that of the accounts to add when the
+// server has none under his key, that of the accounts to change otherwise (and
+// for every entry outside an update).
+SortedList& entryList(Session& s, std::string_view old) {
+    return old == "n" ? s.win.lstTri : s.win.LstTri2;
 }
 
 // What the person table keeps of a person once his entry is built, and his login parts.
@@ -176,13 +163,11 @@ struct PersonParts {
     std::string text{}; // a pupil's class as cleaned, "profs" for a teacher
 };
 
-// The steps every builder ends with: register the key, file the entry (unless
-// there is none; it is moved into its list), report a long login, move the
-// person's parts into the person table at `index` and advance the index.
-void finishPerson(Session& s, PersonParts&& p, std::string* entry, std::string_view old,
-                  long& index, const std::string& reportGroup) {
+// The steps every builder ends with, its entry filed: register the key, report
+// a long login, move the person's parts into the person table at `index` and
+// advance the index.
+void finishPerson(Session& s, PersonParts&& p, long& index, const std::string& reportGroup) {
     vandrel::inserenom(p.lp.nameKey);
-    if (entry) (old == "n" ? s.win.lstTri : s.win.LstTri2).add(std::move(*entry));
     ReportTruncation(s, p.surname, p.lp.firstPart, reportGroup);
     s.job.setPerson(index, {p.surname, p.password, p.firstName, p.text});
     ++index;
@@ -283,7 +268,7 @@ BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
     p.lp =
         BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group, search.heldElsewhere());
     const LoginParts& lp = p.lp;
-    std::string taken, entry; // taken: the account the identity search gave
+    std::string taken; // the account the identity search gave
     std::string_view old;
     if (s.win.version3) {
         s.job.kwartzSuffix.assign(";;").append(identifier).append(";;");
@@ -295,23 +280,23 @@ BuildOutcome buildPupil(Session& s, const PupilViews& fields, long& index) {
     p.password = InitialPassword(s, isNewAccount(s, old), datePassword(date));
 
     if (!s.win.version3) {
-        entry = commaForm(p.surname, lp.firstPart, cls.group, p.password);
+        entryList(s, old).add(commaForm(p.surname, lp.firstPart, cls.group, p.password));
     } else {
         const std::initializer_list<std::string_view> tail = {
             kwartzSuffix(s), "|", p.surname, " ", p.firstName, " ; ", lp.login};
         if (isNewAccount(s, old)) {
-            entry = joinFields({p.surname, lp.firstPart, cls.group, lp.login, lp.login, p.password,
-                                "", "", "", "", "", ""},
-                               tail);
+            entryList(s, old).addJoined({p.surname, lp.firstPart, cls.group, lp.login, lp.login,
+                                         p.password, "", "", "", "", "", ""},
+                                        tail);
         } else {
             const ServerAccount a = splitServerAccount(old);
-            entry = joinFields(
+            entryList(s, old).addJoined(
                 {p.surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""},
                 tail);
         }
     }
     p.text = cls.stored;
-    finishPerson(s, std::move(p), &entry, old, index, cls.group);
+    finishPerson(s, std::move(p), index, cls.group);
     return BuildOutcome::made();
 }
 
@@ -369,7 +354,6 @@ BuildOutcome BuildTeacherFromFields(Session& s, const TeacherFields& fields, lon
     p.lp = BuildLogin(s, PersonKind::Teacher, p.surname, p.firstName, "");
     const LoginParts& lp = p.lp;
     std::string_view old;
-    std::string entry;
     if (s.win.version3) {
         s.job.kwartzSuffix = ";;;;";
         old = serverAccount(s, Upper(lp.nameKey));
@@ -377,23 +361,23 @@ BuildOutcome BuildTeacherFromFields(Session& s, const TeacherFields& fields, lon
     p.password = InitialPassword(s, isNewAccount(s, old), fields.password);
 
     if (!s.win.version3) {
-        entry = commaForm(p.surname, lp.firstPart, "profs", p.password);
+        entryList(s, old).add(commaForm(p.surname, lp.firstPart, "profs", p.password));
     } else {
         const std::initializer_list<std::string_view> tail = {
             kwartzSuffix(s), "|", p.surname, " ", p.firstName, " ; ", lp.login};
         if (isNewAccount(s, old)) {
-            entry = joinFields({p.surname, lp.firstPart, "profs", lp.login, lp.login, p.password,
-                                "", "", groups, "", "", lp.login},
-                               tail);
+            entryList(s, old).addJoined({p.surname, lp.firstPart, "profs", lp.login, lp.login,
+                                         p.password, "", "", groups, "", "", lp.login},
+                                        tail);
         } else {
             const ServerAccount a = splitServerAccount(old);
-            entry = joinFields({p.surname, lp.firstPart, a.group, a.login, lp.login, "", "", "",
-                                groups, "", "", lp.login},
-                               tail);
+            entryList(s, old).addJoined({p.surname, lp.firstPart, a.group, a.login, lp.login, "",
+                                         "", "", groups, "", "", lp.login},
+                                        tail);
         }
     }
     p.text = "profs";
-    finishPerson(s, std::move(p), &entry, old, index, "profs");
+    finishPerson(s, std::move(p), index, "profs");
     return BuildOutcome::made();
 }
 
@@ -435,33 +419,27 @@ BuildOutcome BuildCsvPupil(Session& s, std::string& line, long& index) {
     p.lp = BuildLogin(s, PersonKind::Pupil, p.surname, p.firstName, cls.group);
     const LoginParts& lp = p.lp;
     std::string_view old;
-    std::string entry;
     if (s.win.version3) old = serverAccount(s, lp.nameKey);
     p.password =
         InitialPassword(s, isNewAccount(s, old), slashDatePassword(date, s.win.chkinvdate));
 
-    bool filed = true;
     if (!s.win.version3) {
-        entry = commaForm(p.surname, lp.firstPart, cls.group, p.password);
+        entryList(s, old).add(commaForm(p.surname, lp.firstPart, cls.group, p.password));
+    } else if (isNewAccount(s, old)) {
+        entryList(s, old).addJoined({p.surname, lp.firstPart, cls.group, lp.login, lp.login,
+                                     p.password, "", "", "", "", "", ""});
     } else {
-        if (isNewAccount(s, old)) {
-            entry = joinFields({p.surname, lp.firstPart, cls.group, lp.login, lp.login, p.password,
-                                "", "", "", "", "", ""});
-        } else {
-            const ServerAccount a = splitServerAccount(old);
-            if (IsTeacherGroup(a.group)) {
-                filed = false;
-                if (s.ui)
-                    s.ui->message(ansi("Le compte élève ") + p.surname + " " + lp.firstPart +
-                                  ansi(" n'est pas créé car il existe un compte professeur sous le "
-                                       "même identifiant."));
-            }
-            entry = joinFields(
+        const ServerAccount a = splitServerAccount(old);
+        if (!IsTeacherGroup(a.group))
+            entryList(s, old).addJoined(
                 {p.surname, lp.firstPart, cls.group, a.login, a.login, "", "", "", "", "", "", ""});
-        }
+        else if (s.ui)
+            s.ui->message(ansi("Le compte élève ") + p.surname + " " + lp.firstPart +
+                          ansi(" n'est pas créé car il existe un compte professeur sous le "
+                               "même identifiant."));
     }
     p.text = cls.stored;
-    finishPerson(s, std::move(p), filed ? &entry : nullptr, old, index, cls.group);
+    finishPerson(s, std::move(p), index, cls.group);
     return BuildOutcome::made();
 }
 
@@ -482,9 +460,8 @@ BuildOutcome BuildCsvTeacher(Session& s, std::string& line, long& index) {
     p.lp = BuildLogin(s, PersonKind::Teacher, p.surname, p.firstName, "");
     const LoginParts& lp = p.lp;
     std::string_view old;
-    std::string entry;
     if (!s.win.version3) {
-        entry = commaForm(p.surname, lp.firstPart, "profs", p.password);
+        entryList(s, old).add(commaForm(p.surname, lp.firstPart, "profs", p.password));
     } else {
         s.job.kwartzSuffix = ";;;;";
         // The server's keys are upper case; a renumbered teacher's key ("DUPONT c1")
@@ -492,18 +469,18 @@ BuildOutcome BuildCsvTeacher(Session& s, std::string& line, long& index) {
         old = serverAccount(s, Upper(lp.nameKey));
         const std::string_view suffix = kwartzSuffix(s);
         if (isNewAccount(s, old)) {
-            entry = joinFields({p.surname, lp.firstPart, "profs", lp.login, lp.login, p.password,
-                                "", "", "", "", "", ""},
-                               {suffix});
+            entryList(s, old).addJoined({p.surname, lp.firstPart, "profs", lp.login, lp.login,
+                                         p.password, "", "", "", "", "", ""},
+                                        {suffix});
         } else {
             const ServerAccount a = splitServerAccount(old);
-            entry = joinFields(
+            entryList(s, old).addJoined(
                 {p.surname, lp.firstPart, a.group, a.login, lp.login, "", "", "", "", "", "", ""},
                 {suffix});
         }
     }
     p.text = "profs";
-    finishPerson(s, std::move(p), &entry, old, index, "profs");
+    finishPerson(s, std::move(p), index, "profs");
     return BuildOutcome::made();
 }
 

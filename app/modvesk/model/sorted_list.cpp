@@ -75,24 +75,48 @@ bool SortedList::tieLess(const Key& a, const Key& b, std::string_view x, std::st
     return a.index < b.index;
 }
 
-std::string_view SortedList::store(std::string_view entry) {
+char* SortedList::room(size_t size) {
     constexpr size_t kBlock = 1 << 16;
-    if (entry.size() > room_) {
-        const size_t size = std::max(kBlock, entry.size());
-        blocks_.emplace_back(new char[size]);
+    if (size > room_) {
+        const size_t block = std::max(kBlock, size);
+        blocks_.emplace_back(new char[block]);
         next_ = blocks_.back().get();
-        room_ = size;
+        room_ = block;
     }
     char* const at = next_;
-    next_ += entry.size();
-    room_ -= entry.size();
-    entry.copy(at, entry.size());
-    return {at, entry.size()};
+    next_ += size;
+    room_ -= size;
+    return at;
+}
+
+void SortedList::filed(const char* at, size_t size) {
+    const std::string_view entry(at, size);
+    keys_.push_back(keyOf(entry, keys_.size()));
+    texts_.push_back(entry);
 }
 
 void SortedList::add(std::string_view entry) {
-    keys_.push_back(keyOf(entry, keys_.size()));
-    texts_.push_back(store(entry));
+    char* const at = room(entry.size());
+    entry.copy(at, entry.size());
+    filed(at, entry.size());
+}
+
+void SortedList::addJoined(std::initializer_list<std::string_view> fields,
+                           std::initializer_list<std::string_view> tail) {
+    size_t size = fields.size() - 1;
+    for (const auto f : fields)
+        size += f.size();
+    for (const auto t : tail)
+        size += t.size();
+    char* const start = room(size);
+    char* at = start;
+    for (auto f = fields.begin(); f != fields.end(); ++f) {
+        if (f != fields.begin()) *at++ = ';';
+        at += f->copy(at, f->size());
+    }
+    for (const auto t : tail)
+        at += t.copy(at, t.size());
+    filed(start, size);
 }
 
 void SortedList::clear() {

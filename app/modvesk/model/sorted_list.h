@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,10 @@ namespace modvesk {
 class SortedList {
   public:
     void add(std::string_view entry);
+    // Adds the entry made of the fields (at least one) joined by ";", then the
+    // pieces of the tail as they are: written straight where the list keeps it.
+    void addJoined(std::initializer_list<std::string_view> fields,
+                   std::initializer_list<std::string_view> tail = {});
     void clear();
     size_t size() const { return texts_.size(); }
     bool empty() const { return texts_.empty(); }
@@ -77,10 +82,12 @@ class SortedList {
     static bool tieLess(const Key& a, const Key& b, std::string_view x, std::string_view y);
     static void sortKeys(std::vector<Key>::iterator first, std::vector<Key>::iterator last,
                          const auto& textAt);
-    // Copies an entry's text into the blocks and returns where it lies. The texts
-    // lie end to end in blocks that never move: an entry costs a copy, not an
-    // allocation of its own.
-    std::string_view store(std::string_view entry);
+    // Room for an entry's text of `size` bytes in the blocks. The texts lie end to
+    // end in blocks that never move: an entry costs a copy, not an allocation of
+    // its own.
+    char* room(size_t size);
+    // Files the entry whose text was written at `at`.
+    void filed(const char* at, size_t size);
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* next_ = nullptr;                // where the next text goes in the last block
     size_t room_ = 0;                     // bytes left after it
