@@ -105,10 +105,11 @@ VANDREL_API void VANDREL_CALL inserenom(const char* nameKey) {
 VANDREL_API int32_t VANDREL_CALL present(const char* nameKey) {
     return guarded(kNo, [&] {
         const std::string_view key = arg(nameKey);
+        const uint32_t hash = Store::hashOf(key);
         // During an update, a name free this year is asked next of last year's
         // accounts: that lookup's first read is started now, and overlaps this one.
-        if (bpluscarnetancien && bpluscarnetancien->size() != 0) bpluscarnetancien->prefetch(key);
-        return present_b(bpluscarnet, key) ? kYes : kNo;
+        if (bpluscarnetancien && bpluscarnetancien->size() != 0) bpluscarnetancien->prefetch(hash);
+        return bpluscarnet && bpluscarnet->firstValue(key, hash) ? kYes : kNo;
     });
 }
 

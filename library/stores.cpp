@@ -39,9 +39,12 @@ constexpr size_t kFirstBlock = 16 * 1024;
 
 } // namespace
 
-std::optional<std::string_view> Store::firstValue(std::string_view key) const {
+uint32_t Store::hashOf(std::string_view key) {
+    return KeyIndex::hashOf(cut(key));
+}
+
+std::optional<std::string_view> Store::firstValue(std::string_view key, uint32_t hash) const {
     const std::string_view wanted = cut(key);
-    const uint32_t hash = KeyIndex::hashOf(wanted);
     if (waitingCount_ != 0) {
         // The slot looked at is fetched while the waiting entries go in.
         lookup_.prefetch(hash);
@@ -50,11 +53,6 @@ std::optional<std::string_view> Store::firstValue(std::string_view key) const {
     const uint32_t entry = lookup_.find(wanted, hash, [this](uint32_t e) { return this->key(e); });
     if (entry == KeyIndex::kNone) return std::nullopt;
     return value(entry);
-}
-
-void Store::prefetch(std::string_view key) const {
-    const std::string_view wanted = cut(key);
-    lookup_.prefetch(KeyIndex::hashOf(wanted));
 }
 
 // A new block, twice the size of the last one up to kBlockSize, or just the

@@ -41,10 +41,15 @@ class Store {
     // Adds the entry; on failure (out of memory) the store is left as it was.
     void insert(std::string_view key, std::string_view value);
     // The value of the entry inserted first under the key (cut to 52), if any.
-    std::optional<std::string_view> firstValue(std::string_view key) const;
+    std::optional<std::string_view> firstValue(std::string_view key) const {
+        return firstValue(key, hashOf(key));
+    }
     bool holds(std::string_view key) const { return firstValue(key).has_value(); }
-    // Starts fetching what a lookup of the key reads first, for a lookup to come.
-    void prefetch(std::string_view key) const;
+    // The same with the key's hash (hashOf) known: the stores hash a key alike.
+    std::optional<std::string_view> firstValue(std::string_view key, uint32_t hash) const;
+    static uint32_t hashOf(std::string_view key);
+    // Starts fetching what a lookup of the key (of that hash) reads first, for a lookup to come.
+    void prefetch(uint32_t hash) const { lookup_.prefetch(hash); }
     // The entries (key as stored, cut to 52, value) for which `select` is true, in ascending key
     // order, equal keys in insertion order. `select` sees every entry once, in
     // insertion order, before the first visit; only the entries it keeps are put in
