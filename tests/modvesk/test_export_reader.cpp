@@ -114,15 +114,25 @@ ExportLine plainCut(std::string_view text) {
 
 // The lines of a whole text, cut in one walk over its bytes, are the lines
 // NextLineView finds, each cut into the fields a plain split at ";" gives, for
-// every line end, separators on either side of an eight-byte boundary and
-// bytes above 0x7F.
+// every line end, separators on either side of an eight- and a sixteen-byte
+// boundary and bytes above 0x7F.
 TEST(CutExportLine, AWholeTextIsCutAsItsLinesOneByOne) {
     const std::string wide = "  LONGUE ; valeur;c1 ;l.v ;a;b;c;d;e;f;g;h;i; id 7 ;x;y;z  ";
+    // Lines of 0 to 40 bytes, a ";" every third byte and a blank every fifth,
+    // each end of line in turn: ";" and line ends fall at every place of a block.
+    std::string shifted;
+    for (size_t n = 0; n <= 40; ++n) {
+        for (size_t i = 0; i < n; ++i)
+            shifted += i % 3 == 2 ? ';' : i % 5 == 4 ? ' ' : static_cast<char>('a' + i % 26);
+        shifted += n % 3 == 0 ? "\r\n" : n % 3 == 1 ? "\n" : "\r";
+    }
     const std::string texts[] = {
         "A;B;c1;a.b\r\nC;D\rE;F\nG;H;g;h\r\n",
         "\r\n\r\r\n\n;;;\n  \n" + wide + "\r" + wide,
         ansi("ÉLÈVE;ß;ÿ;é.x") + "\xBB;\x8B;\xBB\xBB.\x8D\n;\r;\n;;\r\n" + wide + " \r\n",
         "12345678;1234567;123456789;;;;;;;;;;;;;;;;\r\n1234567\r\n12345678\r\n123456789",
+        shifted,
+        shifted.substr(7),
     };
     for (const std::string& text : texts) {
         std::vector<ExportLine> expected;

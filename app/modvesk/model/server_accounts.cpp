@@ -9,6 +9,10 @@
 #include <cstring>
 #include <unordered_set>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace modvesk {
 
 namespace {
@@ -80,17 +84,19 @@ class LineCut {
     LineCut(ExportLine& line, const char* begin) : line_(line), begin_(begin), fieldBegin_(begin) {
         line_.fields = 1;
     }
-    // The ";" of the eight bytes at `word`, marked by bytesEqual.
-    void separators(const char* word, uint64_t marks) {
+    // The ";" of the bytes at `word`, one bit of `marks` for each: bit 8 * i + 7
+    // for byte i as bytesEqual marks eight bytes (kBitsPerByte 8), or bit i as
+    // the sixteen-byte compare marks them (kBitsPerByte 1).
+    template <int kBitsPerByte> void separators(const char* word, uint64_t marks) {
         while (marks != 0) {
             const int closed = std::popcount(marks); // the fields they close, from line_.fields
             if (line_.fields > 4 && (line_.fields > ExportLine::kIdentifierField ||
                                      line_.fields + closed <= ExportLine::kIdentifierField)) {
                 line_.fields += closed;
-                fieldBegin_ = word + (63 - std::countl_zero(marks)) / 8 + 1;
+                fieldBegin_ = word + (63 - std::countl_zero(marks)) / kBitsPerByte + 1;
                 return;
             }
-            const char* at = word + std::countr_zero(marks) / 8;
+            const char* at = word + std::countr_zero(marks) / kBitsPerByte;
             close(at);
             fieldBegin_ = at + 1;
             ++line_.fields;
@@ -119,21 +125,42 @@ class LineCut {
     const char* fieldBegin_;
 };
 
-// Cuts the line of `text` that starts at `pos` into `line`, looking at eight
-// bytes at a time for its ";" and its end (the first CR or LF, or the end of the
-// text); returns where it ends.
+// Cuts the line of `text` that starts at `pos` into `line`, looking at sixteen
+// bytes at a time (where the processor compares them at once), then eight, for
+// its ";" and its end (the first CR or LF, or the end of the text); returns where
+// it ends.
 size_t cutLineAt(std::string_view text, size_t pos, ExportLine& line) {
     const char* const data = text.data();
     LineCut cut(line, data + pos);
-    for (size_t at = pos; at < text.size(); at += 8) {
+    size_t at = pos;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
+                  semicolon = _mm_set1_epi8(';');
+    for (; text.size() - at >= 16; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const auto ends = static_cast<uint64_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
+        const auto separators =
+            static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, semicolon)));
+        if (ends == 0) {
+            cut.separators<1>(data + at, separators);
+            continue;
+        }
+        cut.separators<1>(data + at, separators & ((ends & (0 - ends)) - 1));
+        const size_t end = at + static_cast<size_t>(std::countr_zero(ends));
+        cut.end(data + end);
+        return end;
+    }
+#endif
+    for (; at < text.size(); at += 8) {
         const uint64_t word = wordAt(text, at);
         const uint64_t ends = bytesEqual(word, '\r') | bytesEqual(word, '\n');
         const uint64_t separators = bytesEqual(word, ';');
         if (ends == 0) {
-            cut.separators(data + at, separators);
+            cut.separators<8>(data + at, separators);
             continue;
         }
-        cut.separators(data + at, separators & ((ends & (0 - ends)) - 1));
+        cut.separators<8>(data + at, separators & ((ends & (0 - ends)) - 1));
         const size_t end = at + static_cast<size_t>(std::countr_zero(ends)) / 8;
         cut.end(data + end);
         return end;
