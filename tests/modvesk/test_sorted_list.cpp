@@ -59,6 +59,18 @@ TEST(SortedList, AddingAfterReadingKeepsOrderAndInsertionOrder) {
     EXPECT_EQ(l.items(), std::vector<std::string>{"x"});
 }
 
+// A joined entry is its fields with ";" between them, then its tail as it is,
+// filed among the others: empty fields, a lone field, and one that fills a block.
+TEST(SortedList, JoinedEntriesAreTheirFieldsThenTheirTail) {
+    SortedList l;
+    l.add("b");
+    l.addJoined({"a", "", "x"}, {"|", "", "t t"});
+    l.addJoined({""});
+    l.addJoined({std::string(65535, 'c'), "d"});
+    EXPECT_EQ(l.items(),
+              (std::vector<std::string>{"", "a;;x|t t", "b", std::string(65535, 'c') + ";d"}));
+}
+
 // The texts lie end to end in blocks: entries that fill a block to its last byte,
 // one larger than a block, an empty one, and those after them keep their bytes.
 TEST(SortedList, EntriesOfEverySizeKeepTheirBytes) {
