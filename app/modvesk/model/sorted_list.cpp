@@ -46,7 +46,7 @@ uint64_t lowerAscii(uint64_t word) {
 SortedList::Key SortedList::keyOf(std::string_view entry, size_t index) {
     unsigned char head[16] = {};
     const size_t n = std::min<size_t>(entry.size(), sizeof head);
-    std::memcpy(head, entry.data(), n);
+    if (n != 0) std::memcpy(head, entry.data(), n); // an empty entry may hold no address
     uint64_t words[2];
     std::memcpy(words, head, sizeof head);
     if (((words[0] | words[1]) & 0x8080808080808080ULL) == 0) {
