@@ -103,6 +103,20 @@ class LineCut {
             marks &= marks - 1;
         }
     }
+    // The ";" and the line ends (CR, LF) of the bytes at `word`, marked as for
+    // separators(): the ";" up to the first line end are taken. True when the
+    // line ends there, at `lineEnd`.
+    template <int kBitsPerByte>
+    bool block(const char* word, uint64_t separators, uint64_t ends, const char*& lineEnd) {
+        if (ends == 0) {
+            this->separators<kBitsPerByte>(word, separators);
+            return false;
+        }
+        this->separators<kBitsPerByte>(word, separators & ((ends & (0 - ends)) - 1));
+        lineEnd = word + std::countr_zero(ends) / kBitsPerByte;
+        end(lineEnd);
+        return true;
+    }
     void end(const char* at) {
         close(at);
         line_.fields = std::min(line_.fields, ExportLine::kIdentifierField + 1);
@@ -132,6 +146,7 @@ class LineCut {
 size_t cutLineAt(std::string_view text, size_t pos, ExportLine& line) {
     const char* const data = text.data();
     LineCut cut(line, data + pos);
+    const char* end = nullptr;
     size_t at = pos;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
@@ -142,28 +157,14 @@ size_t cutLineAt(std::string_view text, size_t pos, ExportLine& line) {
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
         const auto separators =
             static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, semicolon)));
-        if (ends == 0) {
-            cut.separators<1>(data + at, separators);
-            continue;
-        }
-        cut.separators<1>(data + at, separators & ((ends & (0 - ends)) - 1));
-        const size_t end = at + static_cast<size_t>(std::countr_zero(ends));
-        cut.end(data + end);
-        return end;
+        if (cut.block<1>(data + at, separators, ends, end)) return static_cast<size_t>(end - data);
     }
 #endif
     for (; at < text.size(); at += 8) {
         const uint64_t word = wordAt(text, at);
         const uint64_t ends = bytesEqual(word, '\r') | bytesEqual(word, '\n');
-        const uint64_t separators = bytesEqual(word, ';');
-        if (ends == 0) {
-            cut.separators<8>(data + at, separators);
-            continue;
-        }
-        cut.separators<8>(data + at, separators & ((ends & (0 - ends)) - 1));
-        const size_t end = at + static_cast<size_t>(std::countr_zero(ends)) / 8;
-        cut.end(data + end);
-        return end;
+        if (cut.block<8>(data + at, bytesEqual(word, ';'), ends, end))
+            return static_cast<size_t>(end - data);
     }
     cut.end(data + text.size());
     return text.size();
