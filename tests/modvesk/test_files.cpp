@@ -111,9 +111,10 @@ TEST_F(FilesTest, LineReaderEndsLinesAtCrLfCrOrLf) {
 }
 
 // The lines of a source handed on ended by CR LF, whether the text was written so
-// (handed on as it is) or not: each line end at every place in eight bytes.
+// (handed on as it is) or not: each line end at every place of the first three
+// sixteen-byte blocks.
 TEST_F(FilesTest, LinesAreHandedOnEndedByCrLf) {
-    for (size_t lead = 0; lead < 10; ++lead)
+    for (size_t lead = 0; lead < 40; ++lead)
         for (const char* tail : {"\r\n", "\n", "\r", "\r\r\n", "\n\r\n", "x\r\n\r\n", "\r\nx"}) {
             const std::string text = std::string(lead, 'a') + tail + "z\r\n";
             ASSERT_TRUE(WriteBytes(dir / "in.txt", text));

@@ -266,10 +266,35 @@ TEST(Text, BlockScansGiveTheBytewiseAnswers) {
     }
 }
 
+// The sixteen-byte scans answer as a byte-by-byte look would: texts of 0 to 40
+// bytes with the wanted bytes at any one or two places, looked at from every
+// place (the last bytes of a long text are read with the bytes before them).
+TEST(Text, ByteScansFindWhatABytewiseLookFinds) {
+    for (size_t size = 0; size <= 40; ++size)
+        for (size_t first = 0; first <= size; ++first)
+            for (const char* pair : {";;", "\r\n", "\n;", ";\r"}) {
+                std::string text(size, 'x');
+                if (first < size) text[first] = pair[0];
+                if (first + 3 < size) text[first + 3] = pair[1];
+                size_t semicolons = 0;
+                for (size_t from = 0; from <= size; ++from) {
+                    const std::string_view rest = std::string_view(text).substr(from);
+                    const size_t semicolon = rest.find(';'), end = rest.find_first_of("\r\n");
+                    const auto at = [from](size_t i) {
+                        return i == std::string_view::npos ? i : from + i;
+                    };
+                    EXPECT_EQ(FindByte(text, ';', from), at(semicolon)) << size << " " << first;
+                    EXPECT_EQ(FindLineEnd(text, from), at(end)) << size << " " << first;
+                    semicolons += from < size && text[from] == ';';
+                }
+                EXPECT_EQ(CountByte(text, ';'), semicolons) << size << " " << first;
+            }
+}
+
 // The Bilan counts the account lines of a file (neither empty nor "#...") as the
 // lines are cut everywhere else: every text of up to seven bytes of a letter,
-// "#", CR and LF, alone and after six letters (across eight bytes), whole and
-// read in two blocks cut anywhere.
+// "#", CR and LF, alone and after six or twelve letters (across eight and sixteen
+// bytes), whole and read in two blocks cut anywhere.
 TEST(Text, AccountLinesAreCountedAsLinesAreCut) {
     const std::string alphabet = "a#\r\n";
     std::vector<std::string> texts = {""};
@@ -277,7 +302,8 @@ TEST(Text, AccountLinesAreCountedAsLinesAreCut) {
         for (const char c : alphabet)
             texts.push_back(texts[from] + c);
     for (size_t i = 0, n = texts.size(); i < n; ++i)
-        texts.push_back("aaaaaa" + texts[i]);
+        for (const char* letters : {"aaaaaa", "aaaaaaaaaaaa"})
+            texts.push_back(letters + texts[i]);
     for (const std::string& text : texts) {
         long lines = 0;
         std::string_view line;

@@ -4,6 +4,8 @@
 #include "text/files.h"
 #include "text/text.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace modvesk {
@@ -117,18 +119,19 @@ void Bilan::sourceKept(const std::string& name) {
 // Lines cut as NextLineView cuts them: one starts at the first byte, after each
 // LF, and after each CR that no LF follows. A line is an account when its first
 // byte is none of "#", CR and LF; so an account starts at every such byte that
-// begins the text or follows a CR or an LF. The line ends are found with memchr.
+// begins the text or follows a CR or an LF. The bytes are looked at sixteen at a
+// time, a line's start being the byte after a line end.
 void AccountLines::add(std::string_view block) {
-    if (block.empty()) return; // an empty view may hold no address for memchr
-    const char* const begin = block.data();
-    const char* const end = begin + block.size();
-    const auto account = [](char c) { return c != '#' && c != '\r' && c != '\n'; };
-    if (lineStarts_ && account(*begin)) ++count_;
-    for (const char lineEnd : {'\n', '\r'})
-        for (const char* at = begin; (at = static_cast<const char*>(std::memchr(
-                                          at, lineEnd, static_cast<size_t>(end - at))));)
-            if (++at < end && account(*at)) ++count_;
-    lineStarts_ = end[-1] == '\n' || end[-1] == '\r';
+    const ByteMarks cr('\r'), lf('\n'), hash('#');
+    for (size_t at = 0; at < block.size(); at += ByteMarks::kBlock) {
+        const size_t n = std::min(ByteMarks::kBlock, block.size() - at);
+        const uint32_t ends = cr.from(block, at) | lf.from(block, at);
+        // Bit i: byte i begins a line (it is the first byte, or follows a CR or LF).
+        const uint32_t starts = ends << 1 | uint32_t{lineStarts_};
+        const uint32_t accounts = starts & ~(ends | hash.from(block, at)) & ((1u << n) - 1);
+        count_ += std::popcount(accounts);
+        lineStarts_ = (ends >> (n - 1) & 1) != 0;
+    }
 }
 
 long countAccounts(std::string_view bytes) {

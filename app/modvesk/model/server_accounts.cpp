@@ -6,12 +6,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <unordered_set>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace modvesk {
 
@@ -50,27 +45,6 @@ bool carriesPupilIdentifier(const ExportLine& line) {
     return !line.identifier.empty() && !IsTeacherGroup(line.group);
 }
 
-constexpr uint64_t kOnes = 0x0101010101010101ULL;
-constexpr uint64_t kLow7 = kOnes * 0x7F;
-
-// The high bit of every byte of `word` equal to `byte`, and no other bit.
-constexpr uint64_t bytesEqual(uint64_t word, unsigned char byte) {
-    const uint64_t x = word ^ (kOnes * byte);
-    return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
-// The eight bytes of the text from `at`, the first in the lowest byte of the
-// word, those past its end read as NUL.
-uint64_t wordAt(std::string_view text, size_t at) {
-    uint64_t word = 0;
-    if (text.size() - at >= 8)
-        std::memcpy(&word, text.data() + at, 8);
-    else
-        std::memcpy(&word, text.data() + at, text.size() - at);
-    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-    return word;
-}
-
 // The fields a line keeps, by their number: 1 to 4, then the identifier.
 constexpr std::array<std::string_view ExportLine::*, 5> kKeptFields = {
     &ExportLine::surname, &ExportLine::firstName, &ExportLine::group, &ExportLine::login,
@@ -84,36 +58,33 @@ class LineCut {
     LineCut(ExportLine& line, const char* begin) : line_(line), begin_(begin), fieldBegin_(begin) {
         line_.fields = 1;
     }
-    // The ";" of the bytes at `word`, one bit of `marks` for each: bit 8 * i + 7
-    // for byte i as bytesEqual marks eight bytes (kBitsPerByte 8), or bit i as
-    // the sixteen-byte compare marks them (kBitsPerByte 1).
-    template <int kBitsPerByte> void separators(const char* word, uint64_t marks) {
+    // The ";" of the bytes at `block`, bit i of `marks` for byte i.
+    void separators(const char* block, uint32_t marks) {
         while (marks != 0) {
             const int closed = std::popcount(marks); // the fields they close, from line_.fields
             if (line_.fields > 4 && (line_.fields > ExportLine::kIdentifierField ||
                                      line_.fields + closed <= ExportLine::kIdentifierField)) {
                 line_.fields += closed;
-                fieldBegin_ = word + (63 - std::countl_zero(marks)) / kBitsPerByte + 1;
+                fieldBegin_ = block + (31 - std::countl_zero(marks)) + 1;
                 return;
             }
-            const char* at = word + std::countr_zero(marks) / kBitsPerByte;
+            const char* at = block + std::countr_zero(marks);
             close(at);
             fieldBegin_ = at + 1;
             ++line_.fields;
             marks &= marks - 1;
         }
     }
-    // The ";" and the line ends (CR, LF) of the bytes at `word`, marked as for
+    // The ";" and the line ends (CR, LF) of the bytes at `block`, marked as for
     // separators(): the ";" up to the first line end are taken. True when the
     // line ends there, at `lineEnd`.
-    template <int kBitsPerByte>
-    bool block(const char* word, uint64_t separators, uint64_t ends, const char*& lineEnd) {
+    bool take(const char* block, uint32_t separators, uint32_t ends, const char*& lineEnd) {
         if (ends == 0) {
-            this->separators<kBitsPerByte>(word, separators);
+            this->separators(block, separators);
             return false;
         }
-        this->separators<kBitsPerByte>(word, separators & ((ends & (0 - ends)) - 1));
-        lineEnd = word + std::countr_zero(ends) / kBitsPerByte;
+        this->separators(block, separators & ((ends & (0 - ends)) - 1));
+        lineEnd = block + std::countr_zero(ends);
         end(lineEnd);
         return true;
     }
@@ -140,32 +111,17 @@ class LineCut {
 };
 
 // Cuts the line of `text` that starts at `pos` into `line`, looking at sixteen
-// bytes at a time (where the processor compares them at once), then eight, for
-// its ";" and its end (the first CR or LF, or the end of the text); returns where
-// it ends.
+// bytes at a time for its ";" and its end (the first CR or LF, or the end of the
+// text); returns where it ends.
 size_t cutLineAt(std::string_view text, size_t pos, ExportLine& line) {
     const char* const data = text.data();
     LineCut cut(line, data + pos);
+    const ByteMarks cr('\r'), lf('\n'), semicolon(';');
     const char* end = nullptr;
-    size_t at = pos;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'),
-                  semicolon = _mm_set1_epi8(';');
-    for (; text.size() - at >= 16; at += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        const auto ends = static_cast<uint64_t>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
-        const auto separators =
-            static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, semicolon)));
-        if (cut.block<1>(data + at, separators, ends, end)) return static_cast<size_t>(end - data);
-    }
-#endif
-    for (; at < text.size(); at += 8) {
-        const uint64_t word = wordAt(text, at);
-        const uint64_t ends = bytesEqual(word, '\r') | bytesEqual(word, '\n');
-        if (cut.block<8>(data + at, bytesEqual(word, ';'), ends, end))
+    for (size_t at = pos; at < text.size(); at += ByteMarks::kBlock)
+        if (cut.take(data + at, semicolon.from(text, at), cr.from(text, at) | lf.from(text, at),
+                     end))
             return static_cast<size_t>(end - data);
-    }
     cut.end(data + text.size());
     return text.size();
 }
@@ -173,17 +129,8 @@ size_t cutLineAt(std::string_view text, size_t pos, ExportLine& line) {
 // How many lines the text holds as its LF (or, in a text without one, its CR)
 // count them: the table of the lines is made at its size at once.
 size_t lineCount(std::string_view text) {
-    const auto count = [text](char end) {
-        size_t n = 0;
-        const char* const last = text.data() + text.size();
-        for (const char* at = text.data();
-             (at = static_cast<const char*>(std::memchr(at, end, static_cast<size_t>(last - at))));
-             ++at)
-            ++n;
-        return n;
-    };
-    const size_t ends = count('\n');
-    return (ends == 0 ? count('\r') : ends) + 1;
+    const size_t ends = CountByte(text, '\n');
+    return (ends == 0 ? CountByte(text, '\r') : ends) + 1;
 }
 
 } // namespace

@@ -255,18 +255,19 @@ LineReader::LineReader(const std::filesystem::path& path) : open_(ReadSourceText
 
 namespace {
 
-// Every line of the text ends with CR LF, and no CR or LF stands alone.
+// Every line of the text ends with CR LF, and no CR or LF stands alone: the LF
+// of each block of the text are its CR moved on by one byte, the first of them
+// following the last byte of the block before.
 bool inCrlfLines(std::string_view text) {
-    if (text.empty()) return true;
-    if (!text.ends_with(CRLF)) return false;
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    for (const char* lf = begin; (lf = static_cast<const char*>(std::memchr(lf, '\n', end - lf)));
-         ++lf)
-        if (lf == begin || lf[-1] != '\r') return false;
-    for (const char* cr = begin; (cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr)));
-         ++cr)
-        if (cr + 1 == end || cr[1] != '\n') return false;
+    if (!text.empty() && !text.ends_with(CRLF)) return false;
+    const ByteMarks cr('\r'), lf('\n');
+    uint32_t carried = 0; // the block before ended with a CR
+    for (size_t at = 0; at < text.size(); at += ByteMarks::kBlock) {
+        const size_t n = std::min(ByteMarks::kBlock, text.size() - at);
+        const uint32_t crs = cr.from(text, at);
+        if (lf.from(text, at) != ((crs << 1 | carried) & ((1u << n) - 1))) return false;
+        carried = crs >> (n - 1) & 1;
+    }
     return true;
 }
 

@@ -391,14 +391,20 @@ std::string NthField(long n, std::string_view text, std::string_view separator) 
 }
 
 void NthFields(std::string_view text, char separator, std::span<std::string_view> fields) {
+    // The separators are looked for in the whole text, from where the field
+    // starts: the search may then read the bytes before the field.
     bool ended = true;
+    size_t at = 0;
     for (std::string_view& field : fields) {
         if (!ended) {
             field = {};
             continue;
         }
-        text.remove_prefix(blanksStart(text));
-        field = NextField(text, ended, separator);
+        at += blanksStart(text.substr(at));
+        const size_t end = FindByte(text, separator, at);
+        ended = end != std::string_view::npos;
+        field = text.substr(at, (ended ? end : text.size()) - at);
+        at = ended ? end + 1 : text.size();
         if (ended && !field.empty() && field.back() == ' ')
             field = field.substr(0, blanksEnd(field));
     }
@@ -492,30 +498,9 @@ bool AnsiCharOf(char32_t u, char& c) {
     return c != '?' || u == U'?';
 }
 
-namespace {
-
-// Where the line that starts at `pos` ends: its first CR or LF (npos when none).
-size_t LineEnd(std::string_view text, size_t pos) {
-    // Looked for a window at a time: a file whose lines all end with CR is not
-    // searched to its end for a LF at every line.
-    constexpr size_t kWindow = 256;
-    const char* const data = text.data();
-    for (size_t from = pos; from < text.size(); from += kWindow) {
-        const size_t n = std::min(kWindow, text.size() - from);
-        const char* const lf = static_cast<const char*>(std::memchr(data + from, '\n', n));
-        const size_t beforeLf = lf ? static_cast<size_t>(lf - (data + from)) : n;
-        const char* const cr = static_cast<const char*>(std::memchr(data + from, '\r', beforeLf));
-        if (cr) return static_cast<size_t>(cr - data);
-        if (lf) return static_cast<size_t>(lf - data);
-    }
-    return std::string_view::npos;
-}
-
-} // namespace
-
 bool NextLineView(std::string_view text, size_t& pos, std::string_view& line) {
     if (pos >= text.size()) return false;
-    const size_t end = LineEnd(text, pos);
+    const size_t end = FindLineEnd(text, pos);
     if (end == std::string_view::npos) {
         line = text.substr(pos);
         pos = text.size();

@@ -2,6 +2,8 @@
 // ("ANSI"), one byte per character, as the files and the library do.
 #pragma once
 
+#include "text/byte_scan.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
