@@ -5,7 +5,6 @@
 #include "text/text.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace modvesk {
@@ -129,7 +128,7 @@ void AccountLines::add(std::string_view block) {
         // Bit i: byte i begins a line (it is the first byte, or follows a CR or LF).
         const uint32_t starts = ends << 1 | uint32_t{lineStarts_};
         const uint32_t accounts = starts & ~(ends | hash.from(block, at)) & ((1u << n) - 1);
-        count_ += std::popcount(accounts);
+        count_ += CountMarks(accounts);
         lineStarts_ = (ends >> (n - 1) & 1) != 0;
     }
 }

@@ -61,7 +61,7 @@ class LineCut {
     // The ";" of the bytes at `block`, bit i of `marks` for byte i.
     void separators(const char* block, uint32_t marks) {
         while (marks != 0) {
-            const int closed = std::popcount(marks); // the fields they close, from line_.fields
+            const int closed = CountMarks(marks); // the fields they close, from line_.fields
             if (line_.fields > 4 && (line_.fields > ExportLine::kIdentifierField ||
                                      line_.fields + closed <= ExportLine::kIdentifierField)) {
                 line_.fields += closed;

@@ -7,6 +7,8 @@
 // in UTF-8 decoded from the declared encoding.
 #include "sources/xml_scan.h"
 
+#include "text/byte_scan.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -440,9 +442,9 @@ Step Scanner::text(const char*& p, const char* end, bool last) {
         p = q;
         return Step::Done;
     }
-    const char* lt = static_cast<const char*>(std::memchr(q, '<', static_cast<size_t>(end - q)));
-    if (!lt && !last) return Step::More;
-    if (!lt) lt = end;
+    const size_t ltAt = FindByte(std::string_view(q, static_cast<size_t>(end - q)), '<');
+    if (ltAt == std::string_view::npos && !last) return Step::More;
+    const char* const lt = ltAt == std::string_view::npos ? end : q + ltAt;
     if (where_ != Where::Inside) { // only blanks around the root element
         if (skipBlanks(p, lt) != lt) return Step::Fail;
         p = lt;
@@ -560,9 +562,10 @@ Step Scanner::attributes(const char*& p, const char* end, bool& empty) {
         q = skipBlanks(q + 1, end);
         if (q == end) return Step::More;
         if (*q != '"' && *q != '\'') return Step::Fail;
-        const char* close =
-            static_cast<const char*>(std::memchr(q + 1, *q, static_cast<size_t>(end - q - 1)));
-        if (!close) return Step::More;
+        const size_t closeAt =
+            FindByte(std::string_view(q + 1, static_cast<size_t>(end - q - 1)), *q);
+        if (closeAt == std::string_view::npos) return Step::More;
+        const char* const close = q + 1 + closeAt;
         if (name == "xmlns") return Step::Fail; // a namespace
         for (const XmlAttribute& other : attributes_)
             if (other.name == name) return Step::Fail;

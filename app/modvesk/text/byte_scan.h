@@ -64,6 +64,16 @@ class ByteMarks {
 #endif
 };
 
+// How many bytes a block's marks mark. Marks are few (a line end or a ";" in
+// sixteen bytes): one step each costs less than a call to the processor-neutral
+// bit count, which is what std::popcount is where no instruction counts bits.
+inline int CountMarks(uint32_t marks) {
+    int n = 0;
+    for (; marks != 0; marks &= marks - 1)
+        ++n;
+    return n;
+}
+
 // The first `wanted` of `text` from `from` on, or npos.
 inline size_t FindByte(std::string_view text, char wanted, size_t from = 0) {
     const ByteMarks marks(wanted);
@@ -86,7 +96,7 @@ inline size_t CountByte(std::string_view text, char wanted) {
     const ByteMarks marks(wanted);
     size_t n = 0;
     for (size_t at = 0; at < text.size(); at += ByteMarks::kBlock)
-        n += static_cast<size_t>(std::popcount(marks.from(text, at)));
+        n += static_cast<size_t>(CountMarks(marks.from(text, at)));
     return n;
 }
 

@@ -73,16 +73,12 @@ class ImportFiles {
 // "profs" (case counts). Only the group says so: a pupil whose password or name
 // reads "profs" stays a pupil.
 bool isTeacherEntry(std::string_view entry, char sep) {
-    const char* const end = entry.data() + entry.size();
-    const char* group = entry.data();
-    for (int seps = 0; seps < 2; ++seps) {
-        group = static_cast<const char*>(std::memchr(group, sep, static_cast<size_t>(end - group)));
-        if (!group) return false;
-        ++group;
-    }
+    const size_t first = FindByte(entry, sep);
+    const size_t second = first == std::string_view::npos ? first : FindByte(entry, sep, first + 1);
+    if (second == std::string_view::npos) return false;
     constexpr std::string_view kTeachers = "profs";
-    return static_cast<size_t>(end - group) > kTeachers.size() &&
-           std::memcmp(group, kTeachers.data(), kTeachers.size()) == 0 &&
+    const std::string_view group = entry.substr(second + 1);
+    return group.size() > kTeachers.size() && group.starts_with(kTeachers) &&
            group[kTeachers.size()] == sep;
 }
 
@@ -97,7 +93,7 @@ void writeReversed(ImportFiles& files, const SortedList& list, const std::string
         if (teacher && teacherFile.empty()) return;
         WholeFile*& file = teacher ? teachers : pupils;
         if (!file) file = &files.open(teacher ? teacherFile : pupilFile, mode);
-        file->add(entry.substr(0, entry.find('|'))); // the import part
+        file->add(entry.substr(0, FindByte(entry, '|'))); // the import part
         file->add(CRLF);
     });
     for (WholeFile* file : {teachers, pupils})
