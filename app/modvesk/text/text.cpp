@@ -179,9 +179,27 @@ size_t TextHash::operator()(std::string_view text) const noexcept {
         h = (h ^ word) * kMix;
         h ^= h >> 29;
     }
+    // The last bytes are read as whole words, which may overlap the bytes read
+    // already: a text of 8 bytes or more gives its last 8, a shorter one two
+    // 4-byte words or its first, middle and last bytes (an empty view may hold no
+    // address at all: nothing is read then).
+    const char* const bytes = text.data();
+    const size_t n = text.size();
+    const auto word = [bytes](size_t at, auto width) {
+        decltype(width) w;
+        std::memcpy(&w, bytes + at, sizeof w);
+        return uint64_t{w};
+    };
+    const auto byte = [bytes](size_t at) {
+        return uint64_t{static_cast<unsigned char>(bytes[at])};
+    };
     uint64_t last = 0;
-    // An empty view may hold no address at all: nothing is copied then.
-    if (i < text.size()) std::memcpy(&last, text.data() + i, text.size() - i);
+    if (n >= 8)
+        last = i < n ? word(n - 8, uint64_t{}) : 0;
+    else if (n >= 4)
+        last = word(0, uint32_t{}) << 32 | word(n - 4, uint32_t{});
+    else if (n > 0)
+        last = byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1);
     h = (h ^ last) * kMix;
     return static_cast<size_t>(h ^ (h >> 32));
 }
