@@ -186,7 +186,13 @@ void FoldRecord(std::string& record, RecordKind kind) {
                 continue;
             }
         } else if (kept == i) {
-            std::memcpy(&word, bytes + i, size - i);
+            // The record's last eight bytes when it has that many: those before
+            // `i`, already looked at, are read again; should one of them still be
+            // a byte that changes, the bytes left are looked at one by one.
+            if (size >= 8)
+                std::memcpy(&word, bytes + size - 8, 8);
+            else
+                std::memcpy(&word, bytes + i, size - i);
             if (unchanged(word)) return; // the record ends as it is
         }
         const char c = bytes[i++];
